@@ -1,0 +1,266 @@
+// The main window: its layout as the form resource defines it, its menus, the minimise
+// and restore rules, and its life from creation to destruction.
+#include "app/Main_F.h"
+
+#include "platform/Platform.h"
+
+bool Connected = false;
+bool DialCancelled = false;
+bool ScheduledRun = false;
+bool LineSeen = false;
+uint32_t ConnectStartTick = 0;
+int32_t RunningHours = 0, RunningMins = 0, RunningSecs = 0;
+const char* const kVersionText = " 1.2d";
+TMainForm* MainForm = nullptr;
+
+TMainForm::TMainForm(TComponent* owner)
+    : TForm(owner, "MainForm"),
+      Panel1(this, this, TControlKind::Panel, "Panel1"),
+      SpeedButton1(this, &Panel1, TControlKind::SpeedButton, "SpeedButton1"),
+      SpeedButton2(this, &Panel1, TControlKind::SpeedButton, "SpeedButton2"),
+      SpeedButton3(this, &Panel1, TControlKind::SpeedButton, "SpeedButton3"),
+      SpeedButton4(this, &Panel1, TControlKind::SpeedButton, "SpeedButton4"),
+      SpeedButton5(this, &Panel1, TControlKind::SpeedButton, "SpeedButton5"),
+      FavoritesBtn(this, &Panel1, TControlKind::SpeedButton, "FavoritesBtn"),
+      HListBox2(this, this, "HListBox2"),
+      Bevel1(this, this, TControlKind::Bevel, "Bevel1"),
+      Label2(this, this, TControlKind::Label, "Label2"),
+      nbr_emails(this, this, TControlKind::Label, "nbr_emails"),
+      Bevel2(this, this, TControlKind::Bevel, "Bevel2"),
+      Label1(this, this, TControlKind::Label, "Label1"),
+      Status2(this, this, TControlKind::Label, "Status2"),
+      Bevel3(this, this, TControlKind::Bevel, "Bevel3"),
+      StaticText1(this, this, TControlKind::StaticText, "StaticText1"),
+      Label3(this, this, TControlKind::Label, "Label3"),
+      StatusBar1(this, this, "StatusBar1"),
+      MSOfficeCaption1(this, nullptr, TControlKind::TitleBar, "MSOfficeCaption1"),
+      TimerTimeOnline(this, 1000, false),
+      TimerStillOnline(this, 1000, false),
+      TimerHangUp(this, 0, false),
+      TimerCheckEmail(this, 0, false),
+      MainMenu1(this, "MainMenu1", false),
+      PopupMenu1(this, "PopupMenu1", true) {
+    MainForm = this;
+    BuildControls();
+    BuildMenus();
+    PopupMenu1.Realize();
+    CreateHandle();
+    OnCloseQuery = [this](TObject* s, bool& c) { FormCloseQuery(s, c); };
+    OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+    OnDestroy = [this](TObject* s) { FormDestroy(s); };
+}
+
+TMainForm::~TMainForm() {
+    // Runs here, while every member still exists, rather than from the base destructor.
+    OnDestroy = nullptr;
+    FormDestroy(this);
+    if (MainForm == this) MainForm = nullptr;
+}
+
+// The window as stored in its resource; FormCreate then adjusts it.
+void TMainForm::BuildControls() {
+    SetCaption("Velmora ");
+    SetClientSize(529, 302);
+    BorderStyle = TBorderStyle::Single;
+    MinimizeBox = true;
+    MaximizeBox = false;
+    CenterOnScreen = true;
+    ShowHint = true;
+    SetHint("Velmora");
+    SetHelpContext(310);
+    Menu = &MainMenu1;
+
+    Panel1.SetBounds(6, 7, 347, 59);
+    struct Btn {
+        TControl* c;
+        int left;
+        const char* caption;
+        const char* hint;
+        const char* glyph;
+    };
+    const Btn buttons[] = {
+        {&SpeedButton1, 1, "Dial", "Connect or disconnect to the internet", "PHONE"},
+        {&SpeedButton2, 57, "E-mail", "Check for new email received ", "MAIL"},
+        {&SpeedButton3, 113, "Settings", "Configure the options", "TOOL"},
+        {&SpeedButton4, 169, "Browser", "Execute Web browser", "WEB"},
+        {&SpeedButton5, 225, "Adjust", "Synchronize computer clock with Atomic time server", "ADJUST"},
+        {&FavoritesBtn, 282, "Favorites",
+         "Your Internet explorer favorites click on the Folder icon to refresh, or click on the right arrow to activate",
+         "FAVORITES"},
+    };
+    for (const Btn& b : buttons) {
+        b.c->SetBounds(b.left, 1, 57, 57);
+        b.c->SetCaption(b.caption);
+        b.c->SetHint(b.hint);
+        b.c->SetGlyph(b.glyph);
+    }
+    SpeedButton2.SetEnabled(false);
+
+    HListBox2.SetBounds(0, 152, 529, 81);
+    HListBox2.SetHint("Double click on message to open Email application");
+    HListBox2.ScrollToNew = true;
+    HListBox2.Add("");
+
+    Bevel1.SetBounds(0, 237, 257, 19);
+    Label2.SetBounds(4, 239, 100, 13);
+    Label2.SetCaption("Number of emails :");
+    nbr_emails.SetBounds(106, 239, 40, 13);
+    nbr_emails.SetCaption("0");
+    nbr_emails.SetHint("Number of email received");
+
+    Bevel2.SetBounds(0, 260, 257, 19);
+    Label1.SetBounds(4, 262, 70, 13);
+    Label1.SetCaption("Status: ");
+    Status2.SetBounds(76, 262, 107, 20);
+    Status2.SetCaption("Off-line");
+    TFontStyle bold;
+    bold.Bold = true;
+    Status2.SetFont(bold);
+    Status2.SetWordWrap(true);
+
+    Bevel3.SetBounds(259, 257, 278, 21);
+    StaticText1.SetBounds(261, 260, 150, 17);
+    StaticText1.SetCaption("Cumulative Time online :");
+    Label3.SetBounds(420, 260, 100, 13);
+    Label3.SetCaption("time");
+    Label3.SetHandCursor(true);
+    Label3.SetHint("Double click to reset to zero");
+
+    StatusBar1.SetBounds(0, 280, 529, 22);
+    StatusBar1.SetPanels({{"Host :", 257}, {"IP address :", 50}});
+    StatusBar1.SetHint("Your computer name and Internet address when you are on Internet");
+
+    MSOfficeCaption1.SetCaption("Velmora");
+}
+
+void TMainForm::BuildMenus() {
+    TMenuItem* file = MainMenu1.Add("File1", "&File");
+    RunEmailapplication1 = file->Add("RunEmailapplication1", "Execute &Email Application");
+    RunWebBrowser1 = file->Add("RunWebBrowser1", "Execute &Web Browser");
+    Quit1 = file->Add("Quit1", "-");
+    Quit2 = file->Add("Quit2", "&Quit");
+    TMenuItem* edit = MainMenu1.Add("Edit1", "&Edit");
+    Configuration1 = edit->Add("Configuration1", "&Settings");
+    Configuration1->Hint = "To adjust the preferences";
+    TMenuItem* sched = MainMenu1.Add("Schedule1", "&Schedule");
+    Scheduledownload1 = sched->Add("Scheduledownload1", "&Dial and execute progs");
+    TMenuItem* help = MainMenu1.Add("Help1", "&Help");
+    About1 = help->Add("About1", "Help &Topics");
+    N1 = help->Add("N1", "-");
+    About = help->Add("About", "&About...");
+    for (TMenuItem* i : {RunEmailapplication1, RunWebBrowser1, Quit2, Configuration1, Scheduledownload1, About1, About})
+        i->HelpContext = 100;
+
+    Dial1 = PopupMenu1.Add("Dial1", "&Dial");
+    StayOnline1 = PopupMenu1.Add("StayOnline1", "&Stay Online");
+    StayOnline1->SetChecked(true);
+    HangUp1 = PopupMenu1.Add("HangUp1", "&Hang-up");
+    HangUp1->SetEnabled(false);
+    N3 = PopupMenu1.Add("N3", "-");
+    RunWebBrowser2 = PopupMenu1.Add("RunWebBrowser2", "Execute &Web Browser");
+    RunEmailapp1 = PopupMenu1.Add("RunEmailapp1", "Execute &Email Application");
+    N5 = PopupMenu1.Add("N5", "-");
+    CheckEmail1 = PopupMenu1.Add("CheckEmail1", "&Check For New Email");
+    CheckEmail1->SetEnabled(false);
+    Adjustclock1 = PopupMenu1.Add("Adjustclock1", "&Adjust Computer Clock");
+    Adjustclock1->SetEnabled(false);
+    FavoritesInternet1 = PopupMenu1.Add("FavoritesInternet1", "&Favorites Internet");
+    N2 = PopupMenu1.Add("N2", "-");
+    Options2 = PopupMenu1.Add("Options2", "&Settings");
+    N6 = PopupMenu1.Add("N6", "-");
+    Exit2 = PopupMenu1.Add("Exit2", "&Close");
+    PopupMenu1.BannerText = "Velmora";
+
+    Quit2->OnClick = [this](TObject*) {
+        Disconnect();
+        Close();
+    };
+    Exit2->OnClick = Quit2->OnClick;
+    SpeedButton1.OnClick = [this](TObject* s) { SpeedButton1Click(s); };
+    Dial1->OnClick = [this](TObject*) {
+        Show();
+        ConnectToInternet();
+    };
+    HangUp1->OnClick = [this](TObject*) {
+        Show();
+        Disconnect();
+    };
+    About1->OnClick = [](TObject*) { Application().HelpCommand(HELP_FINDER_, 0); };
+}
+
+// Runs once the window and its controls exist.
+void TMainForm::FormCreate() {
+    appHook_ = Application().HookMainWindow([this](TMessage& m) { return AppWindowHook(m); });
+    Panel1.SetLeft(89);
+    HListBox2.SetTop(85);
+    HListBox2.SetHeight(HListBox2.Height() + 60);
+    AlternateIndex = 0;
+    ConnectStartTick = 0;
+    Connected = false;
+    DialCancelled = false;
+    ScheduledRun = false;
+    ReactToIniOptions();
+    PopupMenu1.BannerText += kVersionText;
+    SetHint(Hint() + kVersionText);
+}
+
+void TMainForm::ReactToIniOptions() {
+    TimerCheckEmail.SetEnabled(Connected);
+    TimerHangUp.SetEnabled(Connected);
+}
+
+// Minimising leaves only the notification-area icon; a restore brings the window back.
+void TMainForm::WndProc(TMessage& m) {
+    if (m.Msg == WM_SYSCOMMAND_ && m.WParam == SC_MINIMIZE_) {
+        Application().ShowWindow(SW_HIDE_);
+        Hide();
+        m.Result = 1;
+        m.Handled = true;
+    } else if (m.Msg == WM_SYSCOMMAND_ && m.WParam == SC_RESTORE_) {
+        Application().ShowWindow(SW_SHOW_);
+        Show();
+        m.Result = 1;
+        m.Handled = true;
+    }
+}
+
+bool TMainForm::AppWindowHook(TMessage& m) {
+    if (m.Msg != WM_SYSCOMMAND_) return false;
+    if (m.WParam == SC_MINIMIZE_) {
+        Hide();
+        Application().ShowWindow(SW_HIDE_);
+    } else if (m.WParam == SC_RESTORE_) {
+        Show();
+        Application().ShowWindow(SW_SHOW_);
+    } else {
+        return false;
+    }
+    m.Result = 1;
+    return true;
+}
+
+void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
+    Disconnect();
+    CanClose = true;
+}
+
+void TMainForm::FormClose(TObject*, TCloseAction&) { Disconnect(); }
+
+void TMainForm::FormDestroy(TObject*) {
+    Application().HelpCommand(HELP_QUIT_, 0);
+    if (appHook_) Application().UnhookMainWindow(appHook_);
+    appHook_ = 0;
+}
+
+void TMainForm::SpeedButton1Click(TObject*) {
+    if (Connected) {
+        SpeedButton1.SetCaption("Dial");
+        Disconnect();
+    } else {
+        ConnectToInternet();
+    }
+}
+
+void TMainForm::ConnectToInternet() { Show(); }
+
+void TMainForm::Disconnect() {}

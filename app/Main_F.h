@@ -1,0 +1,80 @@
+// The main window: tool buttons, message list, status fields, menus, and the program-wide
+// state of the connection. Its handlers drive dialing, the timers and the other windows.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "widgets/Forms.h"
+
+// The main window's own messages: work handed to its queue (posted) or run before the
+// sender goes on (sent).
+enum : uint32_t {
+    UM_DIAL = WM_USER_ + 1,
+    UM_CHECKMAIL = WM_USER_ + 2,
+    UM_ADJUSTCLOCK = WM_USER_ + 3,
+    UM_RECONNECT = WM_USER_ + 4,
+    UM_CONNECTED = WM_USER_ + 5,
+    UM_RUNBROWSER = WM_USER_ + 6,
+    UM_RUNEMAIL = WM_USER_ + 7,
+    UM_CANCELDIAL = WM_USER_ + 8,
+    UM_DIALERROR = WM_USER_ + 9,
+};
+
+// Program-wide state of the connection, owned by the main window's unit.
+extern bool Connected;
+extern bool DialCancelled;
+extern bool ScheduledRun;
+extern bool LineSeen;
+extern uint32_t ConnectStartTick;
+extern int32_t RunningHours, RunningMins, RunningSecs;
+
+// The version text appended to the banner, the hint and the tip.
+extern const char* const kVersionText;
+
+class TMainForm : public TForm {
+public:
+    explicit TMainForm(TComponent* owner);
+    ~TMainForm() override;
+
+    // Controls, in creation order.
+    TWinControl Panel1;
+    TControl SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, FavoritesBtn;
+    TListBox HListBox2;
+    TControl Bevel1, Label2, nbr_emails;
+    TControl Bevel2, Label1, Status2;
+    TControl Bevel3, StaticText1, Label3;
+    TStatusBar StatusBar1;
+    TControl MSOfficeCaption1;  // title bar texts: Caption() = application name, Hint() = notice
+
+    TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
+
+    TMenu MainMenu1, PopupMenu1;
+    TMenuItem *RunEmailapplication1, *RunWebBrowser1, *Quit1, *Quit2;
+    TMenuItem *Configuration1, *Scheduledownload1, *About1, *N1, *About;
+    TMenuItem *Dial1, *StayOnline1, *HangUp1, *N3, *RunWebBrowser2, *RunEmailapp1, *N5, *CheckEmail1,
+        *Adjustclock1, *FavoritesInternet1, *N2, *Options2, *N6, *Exit2;
+
+    void FormCreate();
+    void ReactToIniOptions();
+    void WndProc(TMessage& m) override;
+    bool AppWindowHook(TMessage& m);
+
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void FormDestroy(TObject* Sender);
+
+    // Connection operations (filled by the connection controller).
+    void ConnectToInternet();
+    void Disconnect();
+    void SpeedButton1Click(TObject* Sender);
+
+    int32_t AlternateIndex = 0;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    int appHook_ = 0;
+};
+
+extern TMainForm* MainForm;

@@ -1,0 +1,39 @@
+# Native configuration: portable code and unit tests with sanitizers; registers the
+# win32 and e2e tests that run the cross-built programs under Wine.
+enable_testing()
+set(SAN -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+add_library(velmora_portable STATIC ${PORTABLE_SOURCES})
+target_include_directories(velmora_portable PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(velmora_portable PUBLIC ${SAN})
+target_link_options(velmora_portable PUBLIC ${SAN})
+find_package(Threads REQUIRED)
+target_link_libraries(velmora_portable PUBLIC Threads::Threads)
+
+find_package(GTest REQUIRED)
+file(GLOB_RECURSE UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_TESTS})
+target_link_libraries(unit_tests PRIVATE velmora_portable GTest::gtest GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
+
+# The build-time picture generator runs natively.
+file(GLOB RESGEN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/resgen/*.cpp)
+if(RESGEN_SOURCES)
+  add_executable(resgen ${RESGEN_SOURCES})
+  target_include_directories(resgen PRIVATE ${CMAKE_SOURCE_DIR})
+endif()
+
+# Tests of the cross-built programs. VELMORA_WIN32_DIR is where the win32 configuration built.
+set(VELMORA_WIN32_DIR ${CMAKE_SOURCE_DIR}/build/win32 CACHE PATH "win32 build folder")
+add_test(NAME win32_tests
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/wine-run.sh ${VELMORA_WIN32_DIR}/win32_tests.exe --gtest_brief=1)
+set_tests_properties(win32_tests PROPERTIES LABELS win32 TIMEOUT 600 RESOURCE_LOCK wine)
+
+file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.sh)
+foreach(t ${E2E_TESTS})
+  get_filename_component(n ${t} NAME_WE)
+  add_test(NAME e2e_${n} COMMAND ${t} ${VELMORA_WIN32_DIR})
+  set_tests_properties(e2e_${n} PROPERTIES LABELS e2e TIMEOUT 300 RESOURCE_LOCK wine)
+endforeach()

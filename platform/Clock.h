@@ -1,0 +1,20 @@
+// The clock seam: the tick count, sleeping, the local time and setting the system clock.
+// Logic that waits asks this seam for "now"; it never reads the real clock itself.
+#pragma once
+#include <cstdint>
+
+#include "core/DateTime.h"
+
+class IClock {
+public:
+    virtual ~IClock() = default;
+    // Milliseconds since the system started, wrapping after 2^32 like the system's.
+    virtual uint32_t TickCount() = 0;
+    // Blocks the calling (user-interface) thread. Window timers do not fire meanwhile;
+    // work of other threads (a dial-up service, a peer) goes on.
+    virtual void Sleep(uint32_t ms) = 0;
+    // The local date and time.
+    virtual TDateTime Now() = 0;
+    // Sets the system clock (UTC). Returns 0 on success, else the system's error code.
+    virtual uint32_t SetSystemTimeUtc(const TSystemTime& utc) = 0;
+};

@@ -1,0 +1,29 @@
+// Holds the installed platform services.
+#include "platform/Platform.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace platform {
+namespace {
+IClock* g_clock = nullptr;
+IProfile* g_profile = nullptr;
+IUi* g_ui = nullptr;
+std::string g_exePath;
+
+template <class T>
+T& Need(T* p, const char* what) {
+    if (!p) throw std::logic_error(std::string("platform service not installed: ") + what);
+    return *p;
+}
+}  // namespace
+
+IClock& Clock() { return Need(g_clock, "clock"); }
+IProfile& Profile() { return Need(g_profile, "profile"); }
+IUi& Ui() { return Need(g_ui, "ui"); }
+void SetClock(IClock* c) { g_clock = c; }
+void SetProfile(IProfile* p) { g_profile = p; }
+void SetUi(IUi* u) { g_ui = u; }
+std::string ExePath() { return g_exePath; }
+void SetExePath(const std::string& path) { g_exePath = path; }
+}  // namespace platform

@@ -1,0 +1,137 @@
+// Win32 clock, message queue, window timers, hidden message windows and message boxes.
+#include "platform/win32/Win32Platform.h"
+
+#include <windows.h>
+
+#include <map>
+
+namespace win32 {
+
+void* Instance() { return GetModuleHandleA(nullptr); }
+
+uint32_t Clock::TickCount() { return GetTickCount(); }
+void Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
+
+TDateTime Clock::Now() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    TSystemTime t;
+    t.Year = st.wYear;
+    t.Month = st.wMonth;
+    t.Day = st.wDay;
+    t.Hour = st.wHour;
+    t.Minute = st.wMinute;
+    t.Second = st.wSecond;
+    t.Milliseconds = st.wMilliseconds;
+    return SystemTimeToDateTime(t);
+}
+
+uint32_t Clock::SetSystemTimeUtc(const TSystemTime& utc) {
+    SYSTEMTIME st{};
+    st.wYear = utc.Year;
+    st.wMonth = utc.Month;
+    st.wDayOfWeek = utc.DayOfWeek;
+    st.wDay = utc.Day;
+    st.wHour = utc.Hour;
+    st.wMinute = utc.Minute;
+    st.wSecond = utc.Second;
+    st.wMilliseconds = utc.Milliseconds;
+    return ::SetSystemTime(&st) ? 0 : GetLastError();
+}
+
+void Ui::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit for the main loop to see.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+namespace {
+const char kMsgClass[] = "VelmoraMessageWindow";
+
+LRESULT CALLBACK MsgWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+    auto* handler = reinterpret_cast<IMessageWindow::Handler*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (handler && *handler) return (*handler)(msg, w, l);
+    return DefWindowProcA(hwnd, msg, w, l);
+}
+
+// A hidden top-level window; its handler sees every message, and answers what it does
+// not handle with DefWindowProc (through the handler's own choice).
+class MessageWindow : public IMessageWindow {
+public:
+    explicit MessageWindow(Handler h) : handler_(std::move(h)) {
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = MsgWndProc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = kMsgClass;
+            RegisterClassA(&wc);
+            registered = true;
+        }
+        hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kMsgClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&handler_));
+    }
+    ~MessageWindow() override {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+    uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
+    bool Post(uint32_t msg, uintptr_t w, intptr_t l) override { return PostMessageA(hwnd_, msg, w, l) != 0; }
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return SendMessageA(hwnd_, msg, w, l); }
+
+private:
+    HWND hwnd_;
+    Handler handler_;
+};
+
+std::map<UINT_PTR, std::function<void()>>& Timers() {
+    static std::map<UINT_PTR, std::function<void()>> t;
+    return t;
+}
+
+VOID CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    auto it = Timers().find(id);
+    if (it == Timers().end()) return;
+    auto fn = it->second;  // the tick may stop its own timer
+    fn();
+}
+}  // namespace
+
+std::unique_ptr<IMessageWindow> Ui::CreateMessageWindow(IMessageWindow::Handler handler) {
+    return std::make_unique<MessageWindow>(std::move(handler));
+}
+
+uintptr_t Ui::StartTimer(uint32_t ms, std::function<void()> onTick) {
+    UINT_PTR id = SetTimer(nullptr, 0, ms, TimerProc);
+    if (id) Timers()[id] = std::move(onTick);
+    return id;
+}
+
+void Ui::StopTimer(uintptr_t id) {
+    KillTimer(nullptr, id);
+    Timers().erase(id);
+}
+
+int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) {
+    MSGBOXPARAMSA p{};
+    p.cbSize = sizeof(p);
+    p.hwndOwner = GetActiveWindow();
+    p.hInstance = GetModuleHandleA(nullptr);
+    p.lpszText = text.c_str();
+    p.lpszCaption = caption.c_str();
+    p.dwStyle = flags;
+    p.dwContextHelpId = static_cast<DWORD_PTR>(helpContext);
+    return MessageBoxIndirectA(&p);
+}
+
+void Ui::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+
+}  // namespace win32

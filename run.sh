@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds velmora.exe and starts it under Wine. With no X display it starts a virtual one,
+# runs the program inside Wine's desktop window (frames and a notification area), and saves
+# a screenshot to build/screenshot.png a few seconds after start.
+#   ./run.sh [--build-only] [program arguments...]
+set -eu
+root=$(cd "$(dirname "$0")" && pwd)
+cd "$root"
+. tools/deps.sh
+velmora_deps
+velmora_build "$root" win32
+exe="$root/build/win32/velmora.exe"
+echo "Built $exe"
+if [ "${1:-}" = "--build-only" ]; then exit 0; fi
+
+. tests/wine-env.sh
+velmora_prefix
+# Without a modem or dial-up service, the program dials a simulated line.
+if [ -z "${VELMORA_PHONEBOOK:-}" ] && [ -f "$root/resources/demo-phonebook.ini" ]; then
+  mkdir -p "$root/build/run"
+  [ -f "$root/build/run/phonebook.ini" ] || cp "$root/resources/demo-phonebook.ini" "$root/build/run/phonebook.ini"
+  export VELMORA_PHONEBOOK="$root/build/run/phonebook.ini"
+  echo "Simulated dial-up service, phonebook: $VELMORA_PHONEBOOK"
+fi
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec wine "$exe" "$@"
+fi
+velmora_display
+trap 'wineserver -k 2>/dev/null; velmora_display_stop' EXIT
+wine explorer /desktop=Velmora,1024x768 "$exe" "$@" >/dev/null 2>&1 &
+app=$!
+sleep 6
+import -window root "$root/build/screenshot.png" 2>/dev/null && echo "Screenshot: build/screenshot.png"
+echo "Running on virtual display $DISPLAY. Stop it with Ctrl+C (or: WINEPREFIX=$WINEPREFIX wineserver -k)."
+wait $app || true

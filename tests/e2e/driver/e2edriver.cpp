@@ -1,0 +1,209 @@
+// The end-to-end driver: run under the same Wine prefix as the program, it finds the
+// program's windows and works them as a user would, and prints what it sees.
+//
+//   e2edriver wait CAPTION [SECONDS]        wait for a visible top-level window, print its handle
+//   e2edriver waitgone CAPTION [SECONDS]    wait until no visible top-level window has the caption
+//   e2edriver exists CAPTION                exit 0 if a top-level window (visible or not) has it
+//   e2edriver visible CAPTION               exit 0 if such a window is visible
+//   e2edriver list CAPTION                  print each child window: class|text|visible|enabled|x,y,w,h
+//   e2edriver text CAPTION CONTROL_TEXT...  exit 0 if a child with this exact text exists
+//   e2edriver click CAPTION CONTROL_TEXT    click the child control with this exact text
+//   e2edriver menu CAPTION ITEM_CAPTION     choose the main-menu item with this caption ("&" kept)
+//   e2edriver syscmd CAPTION minimize|restore|close
+//   e2edriver statusbar CAPTION             print the status bar's panel texts, one a line
+//   e2edriver listbox CAPTION               print the lines of the first list box
+//   e2edriver count CAPTION                 print how many top-level windows have the caption
+// Exit codes: 0 done, 1 not found or timed out, 2 usage.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string TextOf(HWND h) {
+    char buf[2048] = {};
+    GetWindowTextA(h, buf, sizeof(buf));
+    return buf;
+}
+
+std::string ClassOf(HWND h) {
+    char buf[256] = {};
+    GetClassNameA(h, buf, sizeof(buf));
+    return buf;
+}
+
+struct Find {
+    std::string caption;
+    bool visibleOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK TopProc(HWND h, LPARAM l) {
+    auto* f = reinterpret_cast<Find*>(l);
+    if (TextOf(h) == f->caption && (!f->visibleOnly || IsWindowVisible(h))) f->found.push_back(h);
+    return TRUE;
+}
+
+std::vector<HWND> TopWindows(const std::string& caption, bool visibleOnly) {
+    Find f{caption, visibleOnly, {}};
+    EnumWindows(TopProc, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+HWND Top(const std::string& caption) {
+    auto v = TopWindows(caption, true);
+    if (v.empty()) v = TopWindows(caption, false);
+    return v.empty() ? nullptr : v.front();
+}
+
+BOOL CALLBACK ChildProc(HWND h, LPARAM l) {
+    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND top) {
+    std::vector<HWND> v;
+    EnumChildWindows(top, ChildProc, reinterpret_cast<LPARAM>(&v));
+    return v;
+}
+
+HWND ChildByText(HWND top, const std::string& text) {
+    for (HWND c : Children(top))
+        if (TextOf(c) == text) return c;
+    return nullptr;
+}
+
+HMENU FindMenuItem(HMENU m, const std::string& caption, UINT& id) {
+    int n = GetMenuItemCount(m);
+    for (int i = 0; i < n; ++i) {
+        char buf[256] = {};
+        GetMenuStringA(m, i, buf, sizeof(buf), MF_BYPOSITION);
+        if (HMENU sub = GetSubMenu(m, i)) {
+            if (HMENU f = FindMenuItem(sub, caption, id)) return f;
+        } else if (caption == buf) {
+            id = GetMenuItemID(m, i);
+            return m;
+        }
+    }
+    return nullptr;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: e2edriver wait|waitgone|exists|visible|list|text|click|menu|syscmd|statusbar|listbox|count CAPTION ...\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return Usage();
+    std::string cmd = argv[1], caption = argv[2];
+    if (cmd == "wait" || cmd == "waitgone") {
+        double secs = argc > 3 ? std::atof(argv[3]) : 20;
+        DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
+        for (;;) {
+            bool present = !TopWindows(caption, true).empty();
+            if (cmd == "wait" && present) {
+                std::printf("%p\n", static_cast<void*>(TopWindows(caption, true).front()));
+                return 0;
+            }
+            if (cmd == "waitgone" && !present) return 0;
+            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+            Sleep(100);
+        }
+    }
+    if (cmd == "count") {
+        std::printf("%u\n", static_cast<unsigned>(TopWindows(caption, true).size()));
+        return 0;
+    }
+    if (cmd == "exists") return TopWindows(caption, false).empty() ? 1 : 0;
+    if (cmd == "visible") return TopWindows(caption, true).empty() ? 1 : 0;
+    HWND top = Top(caption);
+    if (!top) {
+        std::fprintf(stderr, "no window \"%s\"\n", caption.c_str());
+        return 1;
+    }
+    if (cmd == "list") {
+        for (HWND c : Children(top)) {
+            RECT r;
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&r), 2);
+            std::printf("%s|%s|%d|%d|%ld,%ld,%ld,%ld\n", ClassOf(c).c_str(), TextOf(c).c_str(), IsWindowVisible(c) ? 1 : 0,
+                        IsWindowEnabled(c) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        }
+        RECT cr;
+        GetClientRect(top, &cr);
+        std::printf("client|%ld,%ld\n", cr.right, cr.bottom);
+        return 0;
+    }
+    if (cmd == "text") {
+        for (int i = 3; i < argc; ++i)
+            if (!ChildByText(top, argv[i])) {
+                std::fprintf(stderr, "no control \"%s\"\n", argv[i]);
+                return 1;
+            }
+        return 0;
+    }
+    if (cmd == "click" && argc > 3) {
+        HWND c = ChildByText(top, argv[3]);
+        if (!c) return 1;
+        std::string cls = ClassOf(c);
+        if (_stricmp(cls.c_str(), "Button") == 0) {
+            PostMessageA(c, BM_CLICK, 0, 0);
+        } else {
+            // A static control with SS_NOTIFY tells its parent of a click.
+            PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), STN_CLICKED), reinterpret_cast<LPARAM>(c));
+        }
+        return 0;
+    }
+    if (cmd == "menu" && argc > 3) {
+        UINT id = 0;
+        HMENU m = GetMenu(top);
+        if (!m || !FindMenuItem(m, argv[3], id)) {
+            std::fprintf(stderr, "no menu item \"%s\"\n", argv[3]);
+            return 1;
+        }
+        PostMessageA(top, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        return 0;
+    }
+    if (cmd == "syscmd" && argc > 3) {
+        std::string what = argv[3];
+        WPARAM sc = what == "minimize" ? SC_MINIMIZE : what == "restore" ? SC_RESTORE : what == "close" ? SC_CLOSE : 0;
+        if (!sc) return Usage();
+        PostMessageA(top, WM_SYSCOMMAND, sc, 0);
+        return 0;
+    }
+    if (cmd == "statusbar") {
+        for (HWND c : Children(top)) {
+            if (_stricmp(ClassOf(c).c_str(), STATUSCLASSNAMEA) != 0) continue;
+            int n = static_cast<int>(SendMessageA(c, SB_GETPARTS, 0, 0));
+            for (int i = 0; i < n; ++i) {
+                char buf[512] = {};
+                SendMessageA(c, SB_GETTEXTA, i, reinterpret_cast<LPARAM>(buf));
+                std::printf("%s\n", buf);
+            }
+            return 0;
+        }
+        return 1;
+    }
+    if (cmd == "listbox") {
+        for (HWND c : Children(top)) {
+            if (_stricmp(ClassOf(c).c_str(), "ListBox") != 0) continue;
+            int n = static_cast<int>(SendMessageA(c, LB_GETCOUNT, 0, 0));
+            for (int i = 0; i < n; ++i) {
+                char buf[2048] = {};
+                if (SendMessageA(c, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof(buf)))
+                    SendMessageA(c, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+                std::printf("%s\n", buf);
+            }
+            return 0;
+        }
+        return 1;
+    }
+    return Usage();
+}

@@ -1,0 +1,42 @@
+# Shared by the end-to-end tests: start velmora.exe in a scratch copy under Wine, drive it
+# with the project's driver, and stop everything that was started, whatever happens.
+set -u
+E2E_WIN32_DIR=${1:?usage: $0 WIN32_BUILD_DIR}
+. "$(dirname "${BASH_SOURCE[0]}")/../wine-env.sh"
+velmora_prefix
+velmora_display || exit 1
+
+E2E_WORK=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
+cp "$E2E_WIN32_DIR/velmora.exe" "$E2E_WORK/"
+DRIVER="$E2E_WIN32_DIR/e2edriver.exe"
+E2E_PIDS=()
+
+e2e_cleanup() {
+  local p
+  for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  wineserver -k 2>/dev/null
+  velmora_display_stop
+  rm -rf "$E2E_WORK"
+}
+trap e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Starts the program in the background with the given arguments; its pid is in APP_PID.
+start_app() {
+  ( cd "$E2E_WORK" && exec wine ./velmora.exe "$@" ) >"$E2E_WORK/app.log" 2>&1 &
+  APP_PID=$!
+  E2E_PIDS+=("$APP_PID")
+}
+
+drive() { wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+# Waits (bounded) for a background process to end and puts its exit code in APP_RC.
+wait_exit() {
+  local pid=$1 secs=${2:-20} i
+  for i in $(seq 1 $((secs * 10))); do
+    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; APP_RC=$?; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}

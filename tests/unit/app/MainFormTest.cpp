@@ -1,0 +1,74 @@
+// The main window as created: layout, texts and the minimise/restore rules.
+#include "app/Main_F.h"
+#include "tests/unit/HeadlessFixture.h"
+
+class MainFormTest : public HeadlessTest {
+protected:
+    MainFormTest() : form(&Application()) {
+        Application().MainForm = &form;
+        form.FormCreate();
+    }
+    TMainForm form;
+};
+
+TEST_F(MainFormTest, StartsOffLineWithTheStoredLayout) {
+    EXPECT_EQ(form.Caption(), "Velmora ");
+    EXPECT_EQ(form.ClientWidth(), 529);
+    EXPECT_EQ(form.ClientHeight(), 302);
+    EXPECT_EQ(form.Status2.Caption(), "Off-line");
+    EXPECT_EQ(form.Label1.Caption(), "Status: ");
+    EXPECT_EQ(form.SpeedButton1.Caption(), "Dial");
+    EXPECT_FALSE(form.SpeedButton2.Enabled());
+    // FormCreate moves the tool panel and enlarges the message list.
+    EXPECT_EQ(form.Panel1.Left(), 89);
+    EXPECT_EQ(form.HListBox2.Top(), 85);
+    EXPECT_EQ(form.HListBox2.Height(), 141);
+    EXPECT_EQ(form.Hint(), "Velmora 1.2d");
+    EXPECT_EQ(form.PopupMenu1.BannerText, "Velmora 1.2d");
+}
+
+TEST_F(MainFormTest, PopupMenuPositionsAreFixed) {
+    const char* expected[] = {"&Dial", "&Stay Online", "&Hang-up", "-", "Execute &Web Browser",
+                              "Execute &Email Application", "-", "&Check For New Email", "&Adjust Computer Clock",
+                              "&Favorites Internet", "-", "&Settings", "-", "&Close"};
+    ASSERT_EQ(form.PopupMenu1.Count(), 14);
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(form.PopupMenu1.Items(i)->Caption(), expected[i]) << i;
+    EXPECT_TRUE(form.PopupMenu1.Items(0)->Enabled());
+    EXPECT_TRUE(form.PopupMenu1.Items(1)->Checked());
+    for (int i : {2, 7, 8}) EXPECT_FALSE(form.PopupMenu1.Items(i)->Enabled()) << i;
+}
+
+TEST_F(MainFormTest, MinimiseHidesToTheNotificationAreaAndRestoreBringsItBack) {
+    auto* app = headless::PeerOf(Application());
+    form.Show();
+    TMessage m{WM_SYSCOMMAND_, SC_MINIMIZE_, 0, 0, false};
+    form.Dispatch(m);
+    EXPECT_TRUE(m.Handled);
+    EXPECT_EQ(m.Result, 1);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(app->showCalls.back(), SW_HIDE_);
+
+    TMessage r{WM_SYSCOMMAND_, SC_RESTORE_, 0, 0, false};
+    EXPECT_TRUE(Application().RunHooks(r));  // the taskbar button's / second instance's restore
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(app->showCalls.back(), SW_SHOW_);
+
+    TMessage other{WM_SYSCOMMAND_, 0xF030 /* maximise */, 0, 0, false};
+    form.Dispatch(other);
+    EXPECT_FALSE(other.Handled);
+    EXPECT_FALSE(Application().RunHooks(other));
+}
+
+TEST_F(MainFormTest, PostedMessagesRunFromTheLoop) {
+    struct Probe : TForm {
+        using TForm::TForm;
+        std::vector<uint32_t> seen;
+        void WndProc(TMessage& m) override { seen.push_back(m.Msg); }
+    } probe(nullptr, "Probe");
+    probe.CreateHandle();
+    probe.PostMessage(UM_RECONNECT);
+    EXPECT_EQ(probe.SendMessage(UM_CHECKMAIL), 0);
+    EXPECT_EQ(probe.seen, (std::vector<uint32_t>{UM_CHECKMAIL}));
+    Application().ProcessMessages();
+    EXPECT_EQ(probe.seen, (std::vector<uint32_t>{UM_CHECKMAIL, UM_RECONNECT}));
+}

@@ -1,0 +1,109 @@
+// The Win32 backends under Wine: message windows, window timers, and real child windows
+// whose window text is their caption.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "app/Main_F.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32Platform.h"
+#include "widgets/win32/Win32Widgets.h"
+
+namespace {
+win32::Clock g_clock;
+win32::Ui g_ui;
+win32::WidgetFactory g_factory;
+
+class Win32Backend : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetClock(&g_clock);
+        platform::SetUi(&g_ui);
+        widgets::SetFactory(&g_factory);
+        Application().Initialize();
+    }
+    // Pumps messages until pred() holds or the time is up.
+    template <class P>
+    bool PumpUntil(P pred, DWORD ms = 5000) {
+        DWORD end = GetTickCount() + ms;
+        while (!pred()) {
+            if (static_cast<int>(GetTickCount() - end) > 0) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            g_ui.ProcessMessages();
+        }
+        return true;
+    }
+};
+
+std::string TextOf(uintptr_t h) {
+    char buf[512] = {};
+    GetWindowTextA(reinterpret_cast<HWND>(h), buf, sizeof(buf));
+    return buf;
+}
+}  // namespace
+
+TEST_F(Win32Backend, PostsFromAnotherThreadArriveInOrderOnTheUiThread) {
+    DWORD uiThread = GetCurrentThreadId();
+    std::vector<uintptr_t> got;
+    bool wrongThread = false;
+    auto win = g_ui.CreateMessageWindow([&](uint32_t msg, uintptr_t w, intptr_t) -> intptr_t {
+        if (msg != WM_USER + 7) return 0;
+        if (GetCurrentThreadId() != uiThread) wrongThread = true;
+        got.push_back(w);
+        return 0;
+    });
+    std::thread t([&] {
+        for (uintptr_t i = 0; i < 50; ++i) win->Post(WM_USER + 7, i, 0);
+    });
+    t.join();
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 50; }));
+    EXPECT_FALSE(wrongThread);
+    for (uintptr_t i = 0; i < 50; ++i) EXPECT_EQ(got[i], i);
+}
+
+TEST_F(Win32Backend, WindowTimerTicksInTheLoopAndStops) {
+    TTimer t(nullptr, 30, true);
+    int n = 0;
+    t.OnTimer = [&](TObject*) {
+        if (++n == 3) t.SetEnabled(false);
+    };
+    ASSERT_TRUE(PumpUntil([&] { return n >= 3; }));
+    PumpUntil([] { return false; }, 150);
+    EXPECT_EQ(n, 3);
+}
+
+TEST_F(Win32Backend, MainWindowControlsAreRealWindowsWithTheirCaptions) {
+    {
+        TMainForm form(&Application());
+        Application().MainForm = &form;
+        form.FormCreate();
+        HWND h = reinterpret_cast<HWND>(form.Handle());
+        ASSERT_TRUE(IsWindow(h));
+        EXPECT_EQ(TextOf(form.Handle()), "Velmora ");
+        RECT r;
+        GetClientRect(h, &r);
+        EXPECT_EQ(r.right, 529);
+        EXPECT_EQ(r.bottom, 302);
+        EXPECT_EQ(TextOf(form.Status2.Handle()), "Off-line");
+        EXPECT_EQ(TextOf(form.SpeedButton1.Handle()), "Dial");
+        EXPECT_EQ(GetParent(reinterpret_cast<HWND>(form.SpeedButton1.Handle())),
+                  reinterpret_cast<HWND>(form.Panel1.Handle()));
+        form.Status2.SetCaption("Connected.");
+        EXPECT_EQ(TextOf(form.Status2.Handle()), "Connected.");
+        EXPECT_FALSE(IsWindowEnabled(reinterpret_cast<HWND>(form.SpeedButton2.Handle())));
+
+        // A click on the real button reaches the control's handler.
+        int clicks = 0;
+        form.SpeedButton3.OnClick = [&](TObject*) { ++clicks; };
+        SendMessageA(reinterpret_cast<HWND>(form.SpeedButton3.Handle()), BM_CLICK, 0, 0);
+        EXPECT_EQ(clicks, 1);
+
+        form.HListBox2.Add("Opening Port");
+        HWND lb = reinterpret_cast<HWND>(form.HListBox2.Handle());
+        EXPECT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), 2);
+        Application().MainForm = nullptr;
+    }
+}

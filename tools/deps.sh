@@ -1,0 +1,29 @@
+# Sourced by run.sh and test.sh: installs the Debian packages the build, the program and
+# the tests need, and does nothing (quickly) when they are all there.
+velmora_deps() {
+  local need=(cmake ninja-build g++ googletest libgtest-dev mingw-w64 g++-mingw-w64-i686-posix
+              wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick dovecot-pop3d xinetd)
+  local missing=() p
+  for p in "${need[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo dpkg --add-architecture i386
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Configures (once) and builds both configurations.
+velmora_build() {
+  local root=$1 what=${2:-all}
+  if [ "$what" = all ]; then
+    [ -f "$root/build/native/build.ninja" ] || cmake -S "$root" -B "$root/build/native" -G Ninja >/dev/null
+    cmake --build "$root/build/native" -j2
+  fi
+  [ -f "$root/build/win32/build.ninja" ] ||
+    cmake -S "$root" -B "$root/build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32.cmake" >/dev/null
+  cmake --build "$root/build/win32" -j2
+}

@@ -1,0 +1,108 @@
+// Forms and the application object. A form is a top-level window with its controls; the
+// application owns the hidden application window (the one that carries the taskbar button
+// and receives its system commands) and the message loop.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "widgets/Controls.h"
+
+enum class TBorderStyle { Single, Dialog, None, Sizeable };
+enum class TCloseAction { None, Hide, Free, Minimize };
+
+class TForm : public TWinControl {
+public:
+    TForm(TComponent* owner, const std::string& name);
+    ~TForm() override;
+
+    // Window definition, set before Realize().
+    TBorderStyle BorderStyle = TBorderStyle::Single;
+    bool SystemMenu = true, MinimizeBox = true, MaximizeBox = false;
+    bool StayOnTop = false;
+    bool CenterOnScreen = true;
+    bool ShowHint = true;
+    std::string IconRes;  // icon resource, empty: the program icon
+    TMenu* Menu = nullptr;
+    void SetClientSize(int w, int h) { SetBounds(Left(), Top(), w, h); }
+    int ClientWidth() const { return Width(); }
+    int ClientHeight() const { return Height(); }
+
+    // Creates the windows: the menu, the form, then every control in creation order.
+    void CreateHandle();
+    void Show();
+    void Hide();
+    // Runs the close sequence: OnCloseQuery may refuse; OnClose then chooses the action.
+    void Close();
+    int ShowModal();
+    void SetModalResult(int r);
+    bool Closed() const { return closed_; }
+
+    // The form's own messages (WM_USER + n): posted ones run later from the loop, sent ones
+    // before the sender goes on. Both arrive at WndProc.
+    bool PostMessage(uint32_t msg, uintptr_t w = 0, intptr_t l = 0);
+    intptr_t SendMessage(uint32_t msg, uintptr_t w = 0, intptr_t l = 0);
+    // Every message the backend does not handle itself passes through here first; a form
+    // that sets Handled keeps it from the default handling.
+    virtual void WndProc(TMessage& m) {}
+    void Dispatch(TMessage& m) { WndProc(m); }
+
+    std::function<void(TObject* Sender, bool& CanClose)> OnCloseQuery;
+    std::function<void(TObject* Sender, TCloseAction& Action)> OnClose;
+    TNotifyEvent OnDestroy;
+
+private:
+    bool closed_ = false;
+    int modalResult_ = 0;
+};
+
+class IAppPeer {
+public:
+    virtual ~IAppPeer() = default;
+    virtual uintptr_t Handle() const = 0;
+    virtual void ShowWindow(int cmd) = 0;
+    virtual void TitleChanged() = 0;
+    virtual void Run() = 0;
+    virtual void Terminate() = 0;
+    virtual bool HelpCommand(const std::string& file, unsigned cmd, uintptr_t data) = 0;
+};
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+    void Initialize();
+    uintptr_t Handle() const { return peer_ ? peer_->Handle() : 0; }
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& t);
+    std::string HelpFile;
+    bool ShowMainForm = true;
+    TForm* MainForm = nullptr;
+    bool Terminated() const { return terminated_; }
+
+    // ShowWindow on the application window (SW_HIDE takes the taskbar button away).
+    void ShowWindow(int cmd);
+    void ProcessMessages();
+    void Run();
+    void Terminate();
+    bool HelpCommand(unsigned cmd, uintptr_t data);
+
+    // Hooks on the application window's messages; a hook returns true when it handled one.
+    using THook = std::function<bool(TMessage& m)>;
+    int HookMainWindow(THook hook);
+    void UnhookMainWindow(int id);
+    bool RunHooks(TMessage& m);
+    IAppPeer* Peer() const { return peer_.get(); }
+    void SetPeer(std::unique_ptr<IAppPeer> p) { peer_ = std::move(p); }
+
+private:
+    std::string title_;
+    bool terminated_ = false;
+    std::unique_ptr<IAppPeer> peer_;
+    std::vector<std::pair<int, THook>> hooks_;
+    int nextHook_ = 1;
+};
+
+// The one application object of the program.
+TApplication& Application();

@@ -1,0 +1,626 @@
+// Real windows for the portable forms and controls. Messages from a child control
+// (WM_COMMAND, WM_DRAWITEM) are routed back to the TControl that owns that child, so no
+// form needs a switch over control ids.
+#include "widgets/win32/Win32Widgets.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+
+#include "platform/Platform.h"
+
+namespace win32 {
+namespace {
+
+const char kFormClass[] = "TVelmoraForm";
+const char kPanelClass[] = "TVelmoraPanel";
+const char kAppClass[] = "TApplication";
+
+HINSTANCE Inst() { return GetModuleHandleA(nullptr); }
+
+HFONT FontFor(const TFontStyle& f) {
+    static std::map<std::pair<std::string, int>, HFONT> cache;
+    int key = f.Size * 2 + (f.Bold ? 1 : 0);
+    auto& slot = cache[{f.Name, key}];
+    if (!slot) {
+        HDC dc = GetDC(nullptr);
+        int h = -MulDiv(f.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+        ReleaseDC(nullptr, dc);
+        slot = CreateFontA(h, 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.Name.c_str());
+    }
+    return slot;
+}
+
+TControl* ControlOf(HWND h) { return reinterpret_cast<TControl*>(GetWindowLongPtrA(h, GWLP_USERDATA)); }
+
+TMessage ToMessage(UINT msg, WPARAM w, LPARAM l) { return TMessage{msg, w, l, 0, false}; }
+
+// Draws a flat tool button: glyph above the caption, raised frame while hot or pressed.
+void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
+    HDC dc = di.hDC;
+    RECT r = di.rcItem;
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    bool pressed = di.itemState & ODS_SELECTED;
+    bool disabled = di.itemState & ODS_DISABLED;
+    if (pressed) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    else if (di.itemState & ODS_FOCUS) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+    int off = pressed ? 1 : 0;
+    if (!c.Glyph().empty()) {
+        HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), c.Glyph().c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (bmp) {
+            BITMAP bm;
+            GetObject(bmp, sizeof(bm), &bm);
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, bmp);
+            COLORREF key = GetPixel(mem, 0, bm.bmHeight - 1);  // bottom-left pixel is transparent
+            int x = (r.right - r.left - bm.bmWidth) / 2 + off;
+            int y = 3 + off;
+            if (disabled) {
+                // Grey the glyph: draw it through a monochrome mask in the shadow colour.
+                HDC mono = CreateCompatibleDC(dc);
+                HBITMAP mbmp = CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
+                HGDIOBJ oldm = SelectObject(mono, mbmp);
+                SetBkColor(mem, key);
+                BitBlt(mono, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+                HBRUSH br = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+                HGDIOBJ oldb = SelectObject(dc, br);
+                SetTextColor(dc, RGB(0, 0, 0));
+                SetBkColor(dc, RGB(255, 255, 255));
+                BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mono, 0, 0, 0x00B8074A);  // PSDPxax
+                SelectObject(dc, oldb);
+                DeleteObject(br);
+                SelectObject(mono, oldm);
+                DeleteObject(mbmp);
+                DeleteDC(mono);
+            } else {
+                TransparentBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
+            }
+            SelectObject(mem, old);
+            DeleteDC(mem);
+            DeleteObject(bmp);
+        }
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, FontFor(c.Font()));
+    RECT tr = r;
+    tr.top = r.bottom - 18 + off;
+    tr.left += off;
+    tr.right += off;
+    if (disabled) {
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    } else {
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    }
+    DrawTextA(dc, c.Caption().c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_TOP);
+}
+
+// Handles what a container (form or panel) receives on behalf of its children.
+bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND: {
+            HWND child = reinterpret_cast<HWND>(l);
+            if (!child) return false;
+            TControl* c = ControlOf(child);
+            if (!c) return false;
+            UINT code = HIWORD(w);
+            if (c->Kind() == TControlKind::ListBox) {
+                auto* lb = static_cast<TListBox*>(c);
+                if (code == LBN_SELCHANGE) {
+                    lb->SelectedByUser(static_cast<int>(SendMessageA(child, LB_GETCURSEL, 0, 0)));
+                    c->Click();
+                } else if (code == LBN_DBLCLK) {
+                    c->DblClick();
+                }
+            } else if (code == BN_CLICKED || code == STN_CLICKED) {
+                if (c->Kind() == TControlKind::CheckBox || c->Kind() == TControlKind::RadioButton)
+                    c->SetChecked(SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED);
+                c->Click();
+            } else if (code == STN_DBLCLK || code == BN_DOUBLECLICKED) {
+                c->DblClick();
+            }
+            result = 0;
+            return true;
+        }
+        case WM_DRAWITEM: {
+            auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+            TControl* c = di ? ControlOf(di->hwndItem) : nullptr;
+            if (!c || c->Kind() != TControlKind::SpeedButton) return false;
+            DrawSpeedButton(*di, *c);
+            result = TRUE;
+            return true;
+        }
+        case WM_CTLCOLORSTATIC: {
+            HWND child = reinterpret_cast<HWND>(l);
+            TControl* c = ControlOf(child);
+            if (c && (c->Kind() == TControlKind::Label || c->Kind() == TControlKind::StaticText)) {
+                SetBkMode(reinterpret_cast<HDC>(w), TRANSPARENT);
+                result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+                return true;
+            }
+            return false;
+        }
+        case WM_SETCURSOR: {
+            TControl* c = ControlOf(reinterpret_cast<HWND>(w));
+            if (c && c->HandCursor()) {
+                SetCursor(LoadCursorA(nullptr, IDC_HAND));
+                result = TRUE;
+                return true;
+            }
+            return false;
+        }
+    }
+    return false;
+}
+
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+    LRESULT r = 0;
+    if (RouteChildMessage(hwnd, msg, w, l, r)) return r;
+    return DefWindowProcA(hwnd, msg, w, l);
+}
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+    auto* form = static_cast<TForm*>(ControlOf(hwnd));
+    if (!form) return DefWindowProcA(hwnd, msg, w, l);
+    if (msg == WM_SYSCOMMAND || msg >= WM_USER) {
+        TMessage m = ToMessage(msg, w, l);
+        form->Dispatch(m);
+        if (m.Handled) return m.Result;
+    }
+    LRESULT r = 0;
+    if (RouteChildMessage(hwnd, msg, w, l, r)) return r;
+    switch (msg) {
+        case WM_COMMAND:
+            if (l == 0 && form->Menu) {
+                if (TMenuItem* item = form->Menu->FindCommand(LOWORD(w))) item->Click();
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            form->Close();
+            return 0;
+    }
+    return DefWindowProcA(hwnd, msg, w, l);
+}
+
+LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+    TMessage m = ToMessage(msg, w, l);
+    if (Application().RunHooks(m)) return m.Result;
+    switch (msg) {
+        case WM_CLOSE:
+            if (Application().MainForm) Application().MainForm->Close();
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((w & 0xFFF0) == SC_CLOSE && Application().MainForm) {
+                Application().MainForm->Close();
+                return 0;
+            }
+            break;
+    }
+    return DefWindowProcA(hwnd, msg, w, l);
+}
+
+void RegisterClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_ANIMATE_CLASS | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&icc);
+    WNDCLASSA wc{};
+    wc.hInstance = Inst();
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = LoadIconA(Inst(), "MAINICON");
+    wc.lpfnWndProc = FormProc;
+    wc.lpszClassName = kFormClass;
+    wc.style = CS_DBLCLKS;
+    RegisterClassA(&wc);
+    wc.lpfnWndProc = PanelProc;
+    wc.lpszClassName = kPanelClass;
+    wc.hIcon = nullptr;
+    RegisterClassA(&wc);
+    wc.lpfnWndProc = AppProc;
+    wc.lpszClassName = kAppClass;
+    wc.hIcon = LoadIconA(Inst(), "MAINICON");
+    RegisterClassA(&wc);
+}
+
+HWND g_tooltip = nullptr;
+
+void AddTooltip(HWND owner, HWND child, const std::string& text) {
+    if (!g_tooltip) {
+        g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                    nullptr, nullptr, Inst(), nullptr);
+        SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = owner;
+    ti.uId = reinterpret_cast<UINT_PTR>(child);
+    ti.lpszText = const_cast<char*>(text.c_str());
+    SendMessageA(g_tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    if (!text.empty()) SendMessageA(g_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+class ControlPeer : public IControlPeer {
+public:
+    explicit ControlPeer(TControl& c) : c_(c) {
+        RegisterClasses();
+        Create();
+    }
+    ~ControlPeer() override { Destroying(); }
+
+    void Destroying() override {
+        if (hwnd_) {
+            SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+            DestroyWindow(hwnd_);
+            hwnd_ = nullptr;
+        }
+    }
+
+    uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
+
+    void Update(TProp what) override {
+        if (!hwnd_) return;
+        switch (what) {
+            case TProp::Caption:
+                SetWindowTextA(hwnd_, c_.Caption().c_str());
+                if (c_.Kind() == TControlKind::SpeedButton) InvalidateRect(hwnd_, nullptr, TRUE);
+                else if (c_.Kind() == TControlKind::Label) RedrawLabel();
+                break;
+            case TProp::Enabled: EnableWindow(hwnd_, c_.Enabled()); break;
+            case TProp::Visible:
+                if (c_.Kind() == TControlKind::Form) ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOW : SW_HIDE);
+                else ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE);
+                break;
+            case TProp::Hint:
+                if (c_.Parent()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
+                break;
+            case TProp::Bounds: Place(); break;
+            case TProp::Font: SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), TRUE); break;
+            case TProp::Checked:
+                if (c_.Kind() == TControlKind::CheckBox || c_.Kind() == TControlKind::RadioButton)
+                    SendMessageA(hwnd_, BM_SETCHECK, c_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+                break;
+            case TProp::Glyph: InvalidateRect(hwnd_, nullptr, TRUE); break;
+            case TProp::Items: FillItems(); break;
+            case TProp::ItemIndex: {
+                auto& lb = static_cast<TListBox&>(c_);
+                SendMessageA(hwnd_, c_.Kind() == TControlKind::ComboBox ? CB_SETCURSEL : LB_SETCURSEL,
+                             static_cast<WPARAM>(lb.ItemIndex()), 0);
+                break;
+            }
+            case TProp::Panels: FillPanels(); break;
+            case TProp::Animation: {
+                auto& a = static_cast<TAnimate&>(c_);
+                SendMessageA(hwnd_, ACM_OPENA, 0, 0);
+                if (!a.ResName().empty())
+                    SendMessageA(hwnd_, ACM_OPENA, reinterpret_cast<WPARAM>(Inst()),
+                                 reinterpret_cast<LPARAM>(a.ResName().c_str()));
+                break;
+            }
+            default: break;
+        }
+    }
+
+    void Repaint() override {
+        if (hwnd_) {
+            InvalidateRect(hwnd_, nullptr, TRUE);
+            UpdateWindow(hwnd_);
+        }
+    }
+
+    void BringToFront() override {
+        if (hwnd_ && c_.Kind() == TControlKind::Form) SetForegroundWindow(hwnd_);
+    }
+
+    bool Post(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ && PostMessageA(hwnd_, msg, w, l); }
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ ? SendMessageA(hwnd_, msg, w, l) : 0; }
+
+    int ShowModal() override {
+        HWND owner = Application().MainForm && Application().MainForm->Handle()
+                         ? reinterpret_cast<HWND>(Application().MainForm->Handle())
+                         : nullptr;
+        if (owner) EnableWindow(owner, FALSE);
+        modalResult_ = 0;
+        inModal_ = true;
+        MSG msg;
+        while (inModal_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (!IsDialogMessageA(hwnd_, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        if (owner) {
+            EnableWindow(owner, TRUE);
+            SetForegroundWindow(owner);
+        }
+        return modalResult_;
+    }
+
+    void EndModal(int result) override {
+        modalResult_ = result;
+        inModal_ = false;
+    }
+
+    void Play(bool active) override {
+        if (!hwnd_) return;
+        if (active) SendMessageA(hwnd_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF));
+        else SendMessageA(hwnd_, ACM_STOP, 0, 0);
+    }
+
+private:
+    void Create() {
+        const char* cls = "STATIC";
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+        DWORD ex = 0;
+        HWND parent = c_.Parent() ? reinterpret_cast<HWND>(c_.Parent()->Handle()) : nullptr;
+        switch (c_.Kind()) {
+            case TControlKind::Form: CreateForm(); return;
+            case TControlKind::TitleBar: return;  // drawn by the form, not a window of its own
+            case TControlKind::Panel:
+            case TControlKind::TabSheet: cls = kPanelClass; style |= WS_CLIPCHILDREN; break;
+            case TControlKind::Label: style |= SS_NOTIFY | SS_LEFT | (c_.WordWrap() ? 0 : SS_LEFTNOWORDWRAP); break;
+            case TControlKind::StaticText: style |= SS_NOTIFY | SS_LEFT; break;
+            case TControlKind::Bevel: ex |= WS_EX_STATICEDGE; break;
+            case TControlKind::Image: style |= SS_BITMAP | SS_NOTIFY; break;
+            case TControlKind::Button: cls = "BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
+            case TControlKind::SpeedButton: cls = "BUTTON"; style |= BS_OWNERDRAW; break;
+            case TControlKind::CheckBox: cls = "BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+            case TControlKind::RadioButton: cls = "BUTTON"; style |= BS_AUTORADIOBUTTON | WS_TABSTOP; break;
+            case TControlKind::GroupBox: cls = "BUTTON"; style |= BS_GROUPBOX; break;
+            case TControlKind::Edit: cls = "EDIT"; style |= ES_AUTOHSCROLL | WS_TABSTOP; ex |= WS_EX_CLIENTEDGE; break;
+            case TControlKind::ComboBox: cls = "COMBOBOX"; style |= CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP; break;
+            case TControlKind::ListBox:
+                cls = "LISTBOX";
+                style |= LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT;
+                ex |= WS_EX_CLIENTEDGE;
+                break;
+            case TControlKind::StatusBar: cls = STATUSCLASSNAMEA; style |= CCS_BOTTOM; break;
+            case TControlKind::Animate: cls = ANIMATE_CLASSA; style |= ACS_TRANSPARENT | ACS_CENTER; break;
+            case TControlKind::PageControl: cls = WC_TABCONTROLA; style |= WS_CLIPCHILDREN; break;
+        }
+        if (c_.Visible()) style |= WS_VISIBLE;
+        if (!c_.Enabled()) style |= WS_DISABLED;
+        const TRect& b = c_.Bounds();
+        hwnd_ = CreateWindowExA(ex, cls, c_.Caption().c_str(), style, b.Left, b.Top, b.Width, b.Height, parent, nullptr,
+                                Inst(), nullptr);
+        if (!hwnd_) return;
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
+        if (!c_.Hint().empty()) AddTooltip(parent, hwnd_, c_.Hint());
+        FillItems();
+        FillPanels();
+        if (c_.Kind() == TControlKind::Animate) Update(TProp::Animation);
+        if (c_.Kind() == TControlKind::CheckBox || c_.Kind() == TControlKind::RadioButton) Update(TProp::Checked);
+    }
+
+    void CreateForm() {
+        auto& f = static_cast<TForm&>(c_);
+        DWORD style = WS_CLIPCHILDREN;
+        DWORD ex = 0;
+        switch (f.BorderStyle) {
+            case TBorderStyle::Single: style |= WS_OVERLAPPED | WS_CAPTION; break;
+            case TBorderStyle::Dialog: style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME; ex |= WS_EX_DLGMODALFRAME; break;
+            case TBorderStyle::None: style |= WS_POPUP; break;
+            case TBorderStyle::Sizeable: style |= WS_OVERLAPPEDWINDOW; break;
+        }
+        if (f.BorderStyle != TBorderStyle::None) {
+            if (f.SystemMenu) style |= WS_SYSMENU;
+            if (f.MinimizeBox) style |= WS_MINIMIZEBOX;
+            if (f.MaximizeBox) style |= WS_MAXIMIZEBOX;
+        }
+        if (f.StayOnTop) ex |= WS_EX_TOPMOST;
+        HMENU menu = f.Menu && f.Menu->Peer() ? reinterpret_cast<HMENU>(f.Menu->Peer()->Handle()) : nullptr;
+        RECT r{0, 0, f.ClientWidth(), f.ClientHeight()};
+        AdjustWindowRectEx(&r, style, menu != nullptr, ex);
+        int w = r.right - r.left, h = r.bottom - r.top;
+        int x = f.Left(), y = f.Top();
+        if (f.CenterOnScreen) {
+            x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+            y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+        }
+        HWND owner = reinterpret_cast<HWND>(Application().Handle());
+        hwnd_ = CreateWindowExA(ex, kFormClass, f.Caption().c_str(), style, x, y, w, h, owner, menu, Inst(), nullptr);
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+        HICON big = LoadIconA(Inst(), f.IconRes.empty() ? "MAINICON" : f.IconRes.c_str());
+        if (big) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+        HICON small = static_cast<HICON>(LoadImageA(Inst(), f.IconRes.empty() ? "MAINICON" : f.IconRes.c_str(),
+                                                    IMAGE_ICON, 16, 16, 0));
+        if (small) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    }
+
+    // Moves the window; a form keeps its frame around the given client size.
+    void Place() {
+        const TRect& b = c_.Bounds();
+        if (c_.Kind() == TControlKind::Form) {
+            RECT r{0, 0, b.Width, b.Height};
+            AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), GetMenu(hwnd_) != nullptr,
+                               GetWindowLongA(hwnd_, GWL_EXSTYLE));
+            SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        } else if (c_.Kind() == TControlKind::StatusBar) {
+            SendMessageA(hwnd_, WM_SIZE, 0, 0);
+        } else {
+            MoveWindow(hwnd_, b.Left, b.Top, b.Width, b.Height, TRUE);
+        }
+    }
+
+    // A transparent label must have its background repainted by the parent.
+    void RedrawLabel() {
+        HWND parent = GetParent(hwnd_);
+        RECT r;
+        GetWindowRect(hwnd_, &r);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        InvalidateRect(parent, &r, TRUE);
+        UpdateWindow(parent);
+    }
+
+    void FillItems() {
+        if (c_.Kind() == TControlKind::ListBox) {
+            auto& lb = static_cast<TListBox&>(c_);
+            int have = static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0));
+            int want = static_cast<int>(lb.Items().size());
+            // Appending is the common case: add only the new lines.
+            bool append = have <= want;
+            for (int i = 0; append && i < have; ++i) {
+                char buf[1024];
+                int n = static_cast<int>(SendMessageA(hwnd_, LB_GETTEXTLEN, i, 0));
+                if (n < 0 || n >= static_cast<int>(sizeof(buf))) {
+                    append = false;
+                    break;
+                }
+                SendMessageA(hwnd_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+                if (lb.Items()[i] != buf) append = false;
+            }
+            if (!append) {
+                SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+                have = 0;
+            }
+            HDC dc = GetDC(hwnd_);
+            HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
+            int extent = static_cast<int>(SendMessageA(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0));
+            for (int i = have; i < want; ++i) {
+                const std::string& s = lb.Items()[i];
+                SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+                SIZE sz;
+                if (GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &sz) && sz.cx + 8 > extent)
+                    extent = sz.cx + 8;
+            }
+            SelectObject(dc, old);
+            ReleaseDC(hwnd_, dc);
+            SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, extent, 0);
+            if (lb.ScrollToNew && want > 0) SendMessageA(hwnd_, LB_SETTOPINDEX, want - 1, 0);
+        } else if (c_.Kind() == TControlKind::ComboBox) {
+            auto& lb = static_cast<TListBox&>(c_);
+            SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
+            for (auto& s : lb.Items()) SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+        }
+    }
+
+    void FillPanels() {
+        if (c_.Kind() != TControlKind::StatusBar) return;
+        auto& sb = static_cast<TStatusBar&>(c_);
+        std::vector<int> edges;
+        int x = 0;
+        for (size_t i = 0; i < sb.Panels().size(); ++i) {
+            x += sb.Panels()[i].Width;
+            edges.push_back(i + 1 == sb.Panels().size() ? -1 : x);
+        }
+        if (edges.empty()) return;
+        SendMessageA(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+        for (size_t i = 0; i < sb.Panels().size(); ++i)
+            SendMessageA(hwnd_, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(sb.Panels()[i].Text.c_str()));
+    }
+
+    TControl& c_;
+    HWND hwnd_ = nullptr;
+    bool inModal_ = false;
+    int modalResult_ = 0;
+};
+
+std::string MenuText(const TMenuItem& i) { return i.Caption(); }
+
+class MenuPeer : public IMenuPeer {
+public:
+    explicit MenuPeer(TMenu& m) : m_(m) { Rebuild(); }
+    ~MenuPeer() override {
+        if (menu_ && m_.IsPopup()) DestroyMenu(menu_);
+    }
+    void Rebuild() override {
+        if (menu_ && m_.IsPopup()) DestroyMenu(menu_);
+        menu_ = m_.IsPopup() ? CreatePopupMenu() : CreateMenu();
+        Fill(menu_, m_.ItemsRoot());
+    }
+    void ItemChanged(TMenuItem& item) override {
+        HMENU h = FindOwner(menu_, item.Command());
+        if (!h) return;
+        MENUITEMINFOA mi{};
+        mi.cbSize = sizeof(mi);
+        mi.fMask = MIIM_STATE | MIIM_STRING;
+        std::string text = MenuText(item);
+        mi.dwTypeData = const_cast<char*>(text.c_str());
+        mi.fState = (item.Enabled() ? MFS_ENABLED : MFS_GRAYED) | (item.Checked() ? MFS_CHECKED : MFS_UNCHECKED);
+        SetMenuItemInfoA(h, item.Command(), FALSE, &mi);
+    }
+    uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(menu_); }
+    void Popup(int x, int y) override {
+        HWND owner = reinterpret_cast<HWND>(Application().Handle());
+        UINT cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+        PostMessageA(owner, WM_NULL, 0, 0);
+        if (cmd)
+            if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
+    }
+
+private:
+    void Fill(HMENU h, TMenuItem& parent) {
+        for (int i = 0; i < parent.Count(); ++i) {
+            TMenuItem* it = parent.Items(i);
+            if (it->IsSeparator()) {
+                AppendMenuA(h, MF_SEPARATOR, it->Command(), nullptr);
+            } else if (it->Count() > 0) {
+                HMENU sub = CreatePopupMenu();
+                Fill(sub, *it);
+                AppendMenuA(h, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), MenuText(*it).c_str());
+            } else {
+                UINT flags = MF_STRING | (it->Enabled() ? MF_ENABLED : MF_GRAYED) | (it->Checked() ? MF_CHECKED : 0);
+                AppendMenuA(h, flags, it->Command(), MenuText(*it).c_str());
+            }
+        }
+    }
+    static HMENU FindOwner(HMENU h, UINT cmd) {
+        int n = GetMenuItemCount(h);
+        for (int i = 0; i < n; ++i) {
+            if (GetMenuItemID(h, i) == cmd) return h;
+            if (HMENU sub = GetSubMenu(h, i))
+                if (HMENU f = FindOwner(sub, cmd)) return f;
+        }
+        return nullptr;
+    }
+    TMenu& m_;
+    HMENU menu_ = nullptr;
+};
+
+// The hidden application window: it owns the taskbar button and the program's forms, and
+// receives the taskbar button's system commands (and a second instance's restore).
+class AppPeer : public IAppPeer {
+public:
+    explicit AppPeer(TApplication& app) : app_(app) {
+        RegisterClasses();
+        int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+        hwnd_ = CreateWindowExA(0, kAppClass, app.Title().c_str(), WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                                nullptr, nullptr, Inst(), nullptr);
+    }
+    ~AppPeer() override {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+    uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
+    void ShowWindow(int cmd) override { ::ShowWindow(hwnd_, cmd == SW_SHOW ? SW_SHOWNA : cmd); }
+    void TitleChanged() override { SetWindowTextA(hwnd_, app_.Title().c_str()); }
+    void Run() override {
+        if (app_.MainForm && app_.ShowMainForm) ::ShowWindow(hwnd_, SW_SHOWNA);
+        MSG msg;
+        while (!app_.Terminated() && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    void Terminate() override { PostQuitMessage(0); }
+    bool HelpCommand(const std::string& file, unsigned cmd, uintptr_t data) override {
+        HWND owner = app_.MainForm ? reinterpret_cast<HWND>(app_.MainForm->Handle()) : hwnd_;
+        return WinHelpA(owner, file.c_str(), cmd, data) != 0;
+    }
+
+private:
+    TApplication& app_;
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<IControlPeer> WidgetFactory::CreatePeer(TControl& c) { return std::make_unique<ControlPeer>(c); }
+std::unique_ptr<IMenuPeer> WidgetFactory::CreateMenuPeer(TMenu& m) { return std::make_unique<MenuPeer>(m); }
+std::unique_ptr<IAppPeer> WidgetFactory::CreateAppPeer(TApplication& app) { return std::make_unique<AppPeer>(app); }
+
+}  // namespace win32
