@@ -6,9 +6,12 @@
 #include <functional>
 #include <memory>
 
+// What a handler returns for a message it leaves to the system's default handling.
+constexpr intptr_t kMsgDefault = INTPTR_MIN;
+
 class IMessageWindow {
 public:
-    // Returns the message result. Runs on the user-interface thread.
+    // Returns the message result (or kMsgDefault). Runs on the user-interface thread.
     using Handler = std::function<intptr_t(uint32_t msg, uintptr_t wParam, intptr_t lParam)>;
     virtual ~IMessageWindow() = default;
     // The window's handle (an HWND on Windows, a unique token headless). Stable for its life.

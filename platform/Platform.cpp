@@ -9,6 +9,7 @@ namespace {
 IClock* g_clock = nullptr;
 IProfile* g_profile = nullptr;
 IUi* g_ui = nullptr;
+IShell* g_shell = nullptr;
 std::string g_exePath;
 
 template <class T>
@@ -21,9 +22,11 @@ T& Need(T* p, const char* what) {
 IClock& Clock() { return Need(g_clock, "clock"); }
 IProfile& Profile() { return Need(g_profile, "profile"); }
 IUi& Ui() { return Need(g_ui, "ui"); }
+IShell& Shell() { return Need(g_shell, "shell"); }
 void SetClock(IClock* c) { g_clock = c; }
 void SetProfile(IProfile* p) { g_profile = p; }
 void SetUi(IUi* u) { g_ui = u; }
+void SetShell(IShell* s) { g_shell = s; }
 std::string ExePath() { return g_exePath; }
 void SetExePath(const std::string& path) { g_exePath = path; }
 }  // namespace platform

@@ -3,15 +3,18 @@
 #pragma once
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "platform/Shell.h"
 #include "platform/Ui.h"
 
 namespace platform {
 IClock& Clock();
 IProfile& Profile();
 IUi& Ui();
+IShell& Shell();
 void SetClock(IClock* c);
 void SetProfile(IProfile* p);
 void SetUi(IUi* u);
+void SetShell(IShell* s);
 // The full path of the running program (where the settings file lives beside it).
 std::string ExePath();
 void SetExePath(const std::string& path);

@@ -20,9 +20,11 @@ std::string ModulePath() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     static win32::Clock clock;
     static win32::Ui ui;
+    static win32::Shell shell;
     static win32::WidgetFactory factory;
     platform::SetClock(&clock);
     platform::SetUi(&ui);
+    platform::SetShell(&shell);
     platform::SetExePath(ModulePath());
     widgets::SetFactory(&factory);
 

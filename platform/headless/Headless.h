@@ -106,3 +106,47 @@ private:
 };
 
 }  // namespace headless
+
+#include "platform/Shell.h"
+
+namespace headless {
+// A shell that records what it is asked.
+class HeadlessShell : public IShell {
+public:
+    bool NotifyIcon(uint32_t action, const TNotifyIconData& data) override {
+        notifications.push_back({action, data});
+        return true;
+    }
+    void SetForegroundWindow(uintptr_t w) override { foreground.push_back(w); }
+    void GetCursorPos(int& x, int& y) override {
+        x = cursorX;
+        y = cursorY;
+    }
+    uintptr_t LoadIconResource(const std::string& name) override { return name.empty() ? 0 : 0x1C00 + name.size(); }
+    intptr_t ShellExecute(const std::string& op, const std::string& file, const std::string& params,
+                          const std::string& dir, int show) override {
+        executed.push_back({op, file, params, dir, show});
+        return executeResult;
+    }
+    bool PlaySound(const std::string& file) override {
+        sounds.push_back(file);
+        return true;
+    }
+    std::string SystemDirectory() override { return "C:\\windows\\system32"; }
+
+    struct Call {
+        uint32_t action;
+        TNotifyIconData data;
+    };
+    struct Exec {
+        std::string op, file, params, dir;
+        int show;
+    };
+    std::vector<Call> notifications;
+    std::vector<uintptr_t> foreground;
+    std::vector<Exec> executed;
+    std::vector<std::string> sounds;
+    intptr_t executeResult = 42;
+    int cursorX = 0, cursorY = 0;
+};
+}  // namespace headless

@@ -57,7 +57,10 @@ const char kMsgClass[] = "VelmoraMessageWindow";
 
 LRESULT CALLBACK MsgWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     auto* handler = reinterpret_cast<IMessageWindow::Handler*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (handler && *handler) return (*handler)(msg, w, l);
+    if (handler && *handler) {
+        intptr_t r = (*handler)(msg, w, l);
+        if (r != kMsgDefault) return r;
+    }
     return DefWindowProcA(hwnd, msg, w, l);
 }
 

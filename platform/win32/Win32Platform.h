@@ -25,3 +25,19 @@ public:
 // The module's instance handle, for resources and window classes.
 void* Instance();
 }  // namespace win32
+
+#include "platform/Shell.h"
+
+namespace win32 {
+class Shell : public IShell {
+public:
+    bool NotifyIcon(uint32_t action, const TNotifyIconData& data) override;
+    void SetForegroundWindow(uintptr_t window) override;
+    void GetCursorPos(int& x, int& y) override;
+    uintptr_t LoadIconResource(const std::string& name) override;
+    intptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
+                          const std::string& dir, int show) override;
+    bool PlaySound(const std::string& file) override;
+    std::string SystemDirectory() override;
+};
+}  // namespace win32

@@ -12,6 +12,7 @@ protected:
     HeadlessTest() : ui(clock) {
         platform::SetClock(&clock);
         platform::SetUi(&ui);
+        platform::SetShell(&shell);
         widgets::SetFactory(&factory);
         Application().Initialize();
     }
@@ -22,5 +23,6 @@ protected:
     }
     headless::VirtualClock clock;
     headless::HeadlessUi ui;
+    headless::HeadlessShell shell;
     headless::WidgetFactory factory;
 };

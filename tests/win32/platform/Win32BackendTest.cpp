@@ -15,6 +15,7 @@
 namespace {
 win32::Clock g_clock;
 win32::Ui g_ui;
+win32::Shell g_shell;
 win32::WidgetFactory g_factory;
 
 class Win32Backend : public ::testing::Test {
@@ -22,6 +23,7 @@ protected:
     void SetUp() override {
         platform::SetClock(&g_clock);
         platform::SetUi(&g_ui);
+        platform::SetShell(&g_shell);
         widgets::SetFactory(&g_factory);
         Application().Initialize();
     }

@@ -1,0 +1,37 @@
+// The shell seam: the notification area, starting programs and documents, sounds, and the
+// few window-manager calls the components make on their own windows.
+#pragma once
+#include <cstdint>
+#include <string>
+
+enum : uint32_t { NIM_ADD_ = 0, NIM_MODIFY_ = 1, NIM_DELETE_ = 2 };
+enum : uint32_t { NIF_MESSAGE_ = 1, NIF_ICON_ = 2, NIF_TIP_ = 4 };
+
+// The notification-area record in its first (ANSI) form: 88 bytes on 32-bit Windows.
+struct TNotifyIconData {
+    uint32_t cbSize = 88;
+    uintptr_t hWnd = 0;
+    uint32_t uID = 0;
+    uint32_t uFlags = 0;
+    uint32_t uCallbackMessage = 0;
+    uintptr_t hIcon = 0;
+    char szTip[64] = {};
+};
+
+class IShell {
+public:
+    virtual ~IShell() = default;
+    // Shell_NotifyIconA; true when the shell accepted the call.
+    virtual bool NotifyIcon(uint32_t action, const TNotifyIconData& data) = 0;
+    virtual void SetForegroundWindow(uintptr_t window) = 0;
+    virtual void GetCursorPos(int& x, int& y) = 0;
+    // An icon resource of the program (0 when there is none).
+    virtual uintptr_t LoadIconResource(const std::string& name) = 0;
+    // Starts a program or opens a document; returns the shell's code (> 32 = success).
+    virtual intptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
+                                  const std::string& dir, int show) = 0;
+    // Plays a wave file (asynchronously); false when it cannot.
+    virtual bool PlaySound(const std::string& file) = 0;
+    // The Windows system directory, without a trailing separator.
+    virtual std::string SystemDirectory() = 0;
+};

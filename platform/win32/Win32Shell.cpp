@@ -1,0 +1,57 @@
+// The Win32 shell services: notification-area icons, program starts, sounds.
+#include <windows.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "platform/win32/Win32Platform.h"
+
+namespace win32 {
+
+bool Shell::NotifyIcon(uint32_t action, const TNotifyIconData& d) {
+    // The first form of the record: 88 bytes, a 64-character tip.
+    NOTIFYICONDATAA n{};
+    n.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    n.hWnd = reinterpret_cast<HWND>(d.hWnd);
+    n.uID = d.uID;
+    n.uFlags = d.uFlags;
+    n.uCallbackMessage = d.uCallbackMessage;
+    n.hIcon = reinterpret_cast<HICON>(d.hIcon);
+    std::memcpy(n.szTip, d.szTip, sizeof(d.szTip));
+    return Shell_NotifyIconA(action, &n) != 0;
+}
+
+void Shell::SetForegroundWindow(uintptr_t window) { ::SetForegroundWindow(reinterpret_cast<HWND>(window)); }
+
+void Shell::GetCursorPos(int& x, int& y) {
+    POINT p{};
+    ::GetCursorPos(&p);
+    x = p.x;
+    y = p.y;
+}
+
+uintptr_t Shell::LoadIconResource(const std::string& name) {
+    return reinterpret_cast<uintptr_t>(LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+}
+
+intptr_t Shell::ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
+                             const std::string& dir, int show) {
+    HWND owner = GetActiveWindow();
+    return reinterpret_cast<intptr_t>(ShellExecuteA(owner, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
+                                                    params.empty() ? nullptr : params.c_str(),
+                                                    dir.empty() ? nullptr : dir.c_str(), show));
+}
+
+bool Shell::PlaySound(const std::string& file) {
+    return PlaySoundA(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != 0;
+}
+
+std::string Shell::SystemDirectory() {
+    char buf[256] = {};
+    UINT n = GetSystemDirectoryA(buf, 255);
+    return std::string(buf, n < 256 ? n : 0);
+}
+
+}  // namespace win32

@@ -1,0 +1,90 @@
+// The notification-area icon; see TrayIco.h.
+#include "widgets/TrayIco.h"
+
+#include <cstring>
+
+#include "platform/Platform.h"
+
+namespace {
+enum : uint32_t { WM_LBUTTONDOWN_ = 0x201, WM_LBUTTONDBLCLK_ = 0x203, WM_RBUTTONDOWN_ = 0x204 };
+}  // namespace
+
+TSystemTrayIcon::TSystemTrayIcon(TComponent* owner) : TComponent(owner) {
+    window_ = platform::Ui().CreateMessageWindow(
+        [this](uint32_t msg, uintptr_t w, intptr_t l) { return WndProc(msg, w, l); });
+}
+
+TSystemTrayIcon::~TSystemTrayIcon() {
+    // Sent also for an icon that was never shown: a delete of a missing icon is harmless.
+    Notify(NIM_DELETE_);
+    window_.reset();
+}
+
+void TSystemTrayIcon::Loaded() { SetIcon(TIcon(icon_)); }
+
+void TSystemTrayIcon::SetIcon(const TIcon& icon) {
+    icon_.Assign(icon);
+    if (Designing) return;
+    if (icon_.Empty()) {
+        Notify(NIM_DELETE_);
+        shown_ = false;
+    } else {
+        Notify(shown_ ? NIM_MODIFY_ : NIM_ADD_);
+        shown_ = true;
+    }
+}
+
+void TSystemTrayIcon::SetTip(const std::string& tip) {
+    tip_ = tip;
+    if (!Designing && shown_) Notify(NIM_MODIFY_);
+}
+
+void TSystemTrayIcon::SetVisible(bool v) {
+    if (v) {
+        Notify(shown_ ? NIM_MODIFY_ : NIM_ADD_);
+        shown_ = true;
+    } else {
+        Notify(NIM_DELETE_);
+        shown_ = false;
+    }
+}
+
+// Every call carries the window, the message, the icon and the tip; the shell's answer is
+// not looked at (a missing notification area simply shows nothing).
+void TSystemTrayIcon::Notify(uint32_t action) {
+    TNotifyIconData d;
+    d.cbSize = 88;
+    d.hWnd = WindowHandle();
+    d.uID = 1;
+    d.uFlags = NIF_MESSAGE_ | NIF_ICON_ | NIF_TIP_;
+    d.uCallbackMessage = MessageID;
+    d.hIcon = icon_.Handle();
+    size_t n = tip_.size() < 63 ? tip_.size() : 63;
+    std::memcpy(d.szTip, tip_.data(), n);
+    d.szTip[n] = '\0';
+    platform::Shell().NotifyIcon(action, d);
+}
+
+intptr_t TSystemTrayIcon::WndProc(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    if (msg != MessageID) return kMsgDefault;
+    switch (static_cast<uint32_t>(lParam)) {
+        case WM_LBUTTONDOWN_:
+            if (OnLeftClick) OnLeftClick(this);
+            return 0;
+        case WM_LBUTTONDBLCLK_:
+            if (OnDblClick) OnDblClick(this);
+            return 0;
+        case WM_RBUTTONDOWN_: {
+            platform::Shell().SetForegroundWindow(WindowHandle());
+            if (OnRightClick) OnRightClick(this);
+            if (PopupMenu) {
+                int x = 0, y = 0;
+                platform::Shell().GetCursorPos(x, y);
+                PopupMenu->Popup(x, y);
+            }
+            return 0;
+        }
+        default:
+            return kMsgDefault;
+    }
+}
