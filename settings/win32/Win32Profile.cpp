@@ -1,0 +1,52 @@
+// The Windows profile service; see Win32Profile.h.
+#include "settings/win32/Win32Profile.h"
+
+#include <windows.h>
+
+#include <vector>
+
+std::string Win32Profile::ReadString(const std::string& file, const std::string& section, const std::string& key,
+                                     const std::string& def) {
+    char buf[1024];  // a value is read with at most 1023 characters
+    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf, sizeof buf, file.c_str());
+    return std::string(buf, n);
+}
+
+std::vector<std::string> Win32Profile::ReadKeys(const std::string& file, const std::string& section) {
+    // The names come as NUL-separated texts; a result that fills the buffer to its last two
+    // characters may have been cut, so the buffer grows until the list fits.
+    std::vector<char> buf(4096);
+    DWORD n;
+    for (;;) {
+        n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buf.data(), static_cast<DWORD>(buf.size()),
+                                     file.c_str());
+        if (n + 2 < buf.size() || buf.size() >= (1u << 24)) break;
+        buf.resize(buf.size() * 2);
+    }
+    std::vector<std::string> keys;
+    size_t start = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (buf[i] == '\0') {
+            keys.emplace_back(buf.data() + start, i - start);
+            start = i + 1;
+        }
+    }
+    if (start < n) keys.emplace_back(buf.data() + start, n - start);
+    return keys;
+}
+
+bool Win32Profile::WriteString(const std::string& file, const std::string& section, const std::string& key,
+                               const std::string& value) {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
+}
+
+bool Win32Profile::EraseSection(const std::string& file, const std::string& section) {
+    // The platform removes only the first of duplicate sections (a hand-edited file); the
+    // next one would then show through with entries the caller meant to drop. Repeat until
+    // no key of that name is left; each round removes a section, so the file bounds it.
+    for (int round = 0; round < 10000; ++round) {
+        if (!WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, file.c_str())) return false;
+        if (ReadKeys(file, section).empty()) return true;
+    }
+    return true;
+}

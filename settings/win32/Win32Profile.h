@@ -1,0 +1,15 @@
+// The profile service of Windows (GetPrivateProfileStringA and WritePrivateProfileStringA),
+// behind the program's profile seam. The program's entry installs it with
+// platform::SetProfile.
+#pragma once
+#include "platform/Profile.h"
+
+class Win32Profile : public IProfile {
+public:
+    std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
+                           const std::string& def) override;
+    std::vector<std::string> ReadKeys(const std::string& file, const std::string& section) override;
+    bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value) override;
+    bool EraseSection(const std::string& file, const std::string& section) override;
+};
