@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -90,6 +91,10 @@ std::vector<Case> Cases() {
 
 class ProfileConformance : public ::testing::Test {
 protected:
+    ~ProfileConformance() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
     std::string dir = TempDir();
     Win32Profile win;
     headless::IniFileProfile ours;
@@ -106,6 +111,10 @@ TEST_F(ProfileConformance, HandEditedFilesReadAlike) {
                 << c.name << ": [" << q.section << "] " << (q.key ? *q.key : "(keys)");
         }
     }
+    // And the answers are real ones, not two services agreeing on nothing.
+    std::string file = dir + "read0.ini";
+    EXPECT_EQ(win.ReadString(file, " sec ", "KEY", "d"), "value");
+    EXPECT_EQ(win.ReadKeys(file, "Sec"), (std::vector<std::string>{"key", "other"}));
 }
 
 TEST_F(ProfileConformance, MissingFileReadsAsDefaults) {
