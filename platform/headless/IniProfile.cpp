@@ -175,6 +175,18 @@ std::vector<std::string> IniFileProfile::ReadKeys(const std::string& file, const
     return keys;
 }
 
+std::vector<std::string> IniFileProfile::ReadSections(const std::string& file) {
+    std::vector<std::string> names;
+    Document doc = Parse(Load(file));
+    for (const auto& s : doc.sections) {
+        if (!s.hasHeader) continue;
+        bool seen = false;
+        for (const auto& n : names) seen = seen || SameName(n, s.name);
+        if (!seen) names.push_back(s.name);
+    }
+    return names;
+}
+
 bool IniFileProfile::WriteString(const std::string& file, const std::string& section, const std::string& key,
                                  const std::string& value) {
     if (refuseWrites) return false;

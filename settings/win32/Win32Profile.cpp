@@ -35,6 +35,29 @@ std::vector<std::string> Win32Profile::ReadKeys(const std::string& file, const s
     return keys;
 }
 
+std::vector<std::string> Win32Profile::ReadSections(const std::string& file) {
+    // NUL-separated names as for the keys; a list that reaches the buffer's end may be cut.
+    std::vector<char> buf(4096);
+    DWORD n;
+    for (;;) {
+        n = GetPrivateProfileSectionNamesA(buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+        if (n + 2 < buf.size() || buf.size() >= (1u << 24)) break;
+        buf.resize(buf.size() * 2);
+    }
+    std::vector<std::string> names;
+    size_t start = 0;
+    for (size_t i = 0; i <= n && i < buf.size(); ++i) {
+        if (i == n || buf[i] == '\0') {
+            std::string name(buf.data() + start, i - start);
+            bool seen = name.empty();
+            for (const auto& m : names) seen = seen || lstrcmpiA(m.c_str(), name.c_str()) == 0;
+            if (!seen) names.push_back(name);
+            start = i + 1;
+        }
+    }
+    return names;
+}
+
 bool Win32Profile::WriteString(const std::string& file, const std::string& section, const std::string& key,
                                const std::string& value) {
     return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;

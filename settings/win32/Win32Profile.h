@@ -9,6 +9,7 @@ public:
     std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                            const std::string& def) override;
     std::vector<std::string> ReadKeys(const std::string& file, const std::string& section) override;
+    std::vector<std::string> ReadSections(const std::string& file) override;
     bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value) override;
     bool EraseSection(const std::string& file, const std::string& section) override;
