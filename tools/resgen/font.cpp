@@ -110,8 +110,6 @@ int drawPixelText(Canvas& c, int x, int y, std::string_view text, Rgba colour, i
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 struct Stroke {
   bool isArc;
   float a, b, c, d, e;  // segment: x0 y0 x1 y1; arc: cx cy r a0 a1

@@ -14,7 +14,6 @@ namespace resgen {
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 float rad(float deg) { return deg * kPi / 180; }
 
 // Palette.

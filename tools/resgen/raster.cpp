@@ -7,7 +7,7 @@
 namespace resgen {
 
 namespace {
-constexpr float kTwoPi = 6.28318530718f;
+constexpr float kTwoPi = 2 * kPi;
 
 float clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 float len(float x, float y) { return std::sqrt(x * x + y * y); }

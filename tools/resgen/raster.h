@@ -9,6 +9,8 @@
 
 namespace resgen {
 
+inline constexpr float kPi = 3.14159265f;
+
 // Premultiplied colour, components 0..1.
 struct Rgba {
   float r = 0, g = 0, b = 0, a = 0;
