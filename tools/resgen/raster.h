@@ -36,7 +36,7 @@ Sdf roundRect(float x0, float y0, float x1, float y1, float radius);
 // A line of half-width hw with round caps.
 Sdf capsule(float x0, float y0, float x1, float y1, float hw);
 Sdf ring(float cx, float cy, float r, float hw);
-// Part of a ring between two angles (radians, y down, so positive turns clockwise on
+// A stretch of a ring between two angles (radians, y down, so positive turns clockwise on
 // screen), with round ends.
 Sdf arc(float cx, float cy, float r, float hw, float a0, float a1);
 Sdf polygon(std::vector<Vec> pts);
