@@ -2,7 +2,11 @@
 // and restore rules, and its life from creation to destruction.
 #include "app/Main_F.h"
 
+#include "app/Comabout.h"
+#include "core/SysUtils.h"
 #include "platform/Platform.h"
+#include "settings/Ini.h"
+#include "settings/IniLang.h"
 
 bool Connected = false;
 bool DialCancelled = false;
@@ -39,12 +43,31 @@ TMainForm::TMainForm(TComponent* owner)
       TimerHangUp(this, 0, false),
       TimerCheckEmail(this, 0, false),
       MainMenu1(this, "MainMenu1", false),
-      PopupMenu1(this, "PopupMenu1", true) {
+      PopupMenu1(this, "PopupMenu1", true),
+      MainTrayIcon(this),
+      SystemTrayIcon1(this) {
     MainForm = this;
     BuildControls();
     BuildMenus();
     PopupMenu1.Realize();
     CreateHandle();
+    TitleBar = &MSOfficeCaption1;
+    MSOfficeCaption1.Realize();
+
+    // The permanent icon, with the program icon and the popup menu; the new-mail icon
+    // starts without an icon, so it stays hidden until the mail check shows it.
+    MainTrayIcon.MessageID = 1025;
+    MainTrayIcon.SetTip("Velmora v ");
+    MainTrayIcon.PopupMenu = &PopupMenu1;
+    TIcon programIcon;
+    programIcon.SetHandle(platform::Shell().LoadIconResource("MAINICON"));
+    MainTrayIcon.SetIcon(programIcon);
+    MainTrayIcon.OnDblClick = [this](TObject* s) { MainTrayIconLeftClick(s); };
+    MainTrayIcon.Loaded();
+    SystemTrayIcon1.MessageID = 1025;
+    SystemTrayIcon1.SetTip("You have new emails !");
+    SystemTrayIcon1.OnDblClick = [this](TObject* s) { SystemTrayIcon1DblClick(s); };
+    SystemTrayIcon1.Loaded();
     OnCloseQuery = [this](TObject* s, bool& c) { FormCloseQuery(s, c); };
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
     OnDestroy = [this](TObject* s) { FormDestroy(s); };
@@ -171,21 +194,47 @@ void TMainForm::BuildMenus() {
     Exit2 = PopupMenu1.Add("Exit2", "&Close");
     PopupMenu1.BannerText = "Velmora";
 
-    Quit2->OnClick = [this](TObject*) {
-        Disconnect();
-        Close();
-    };
-    Exit2->OnClick = Quit2->OnClick;
+    Quit2->OnClick = [this](TObject* s) { Quit2Click(s); };
+    Exit2->OnClick = [this](TObject* s) { Exit2Click(s); };
     SpeedButton1.OnClick = [this](TObject* s) { SpeedButton1Click(s); };
-    Dial1->OnClick = [this](TObject*) {
-        Show();
-        ConnectToInternet();
-    };
-    HangUp1->OnClick = [this](TObject*) {
-        Show();
-        Disconnect();
-    };
-    About1->OnClick = [](TObject*) { Application().HelpCommand(HELP_FINDER_, 0); };
+    Dial1->OnClick = [this](TObject* s) { Dial1Click(s); };
+    HangUp1->OnClick = [this](TObject* s) { HangUp1Click(s); };
+    About1->OnClick = [this](TObject* s) { About1Click(s); };
+    About->OnClick = [this](TObject* s) { AboutClick(s); };
+}
+
+void TMainForm::Quit2Click(TObject*) {
+    Disconnect();
+    Close();
+}
+
+void TMainForm::Exit2Click(TObject*) {
+    Disconnect();
+    Close();
+}
+
+void TMainForm::Dial1Click(TObject*) {
+    Show();
+    ConnectToInternet();
+}
+
+void TMainForm::HangUp1Click(TObject*) {
+    Show();
+    Disconnect();
+}
+
+void TMainForm::About1Click(TObject*) { Application().HelpCommand(HELP_FINDER_, 0); }
+
+void TMainForm::AboutClick(TObject*) { ShowAboutBox(); }
+
+void TMainForm::MainTrayIconLeftClick(TObject*) {
+    Show();
+    Application().ShowWindow(SW_SHOW_);
+}
+
+void TMainForm::SystemTrayIcon1DblClick(TObject*) {
+    Show();
+    Application().ShowWindow(SW_SHOW_);
 }
 
 // Runs once the window and its controls exist.
@@ -199,12 +248,38 @@ void TMainForm::FormCreate() {
     Connected = false;
     DialCancelled = false;
     ScheduledRun = false;
+    ProgramDir = ExtractFilePath(platform::ExePath());
+    Application().HelpFile = ProgramDir + "velmora.hlp";
+    ReadIniFile();
+    OpenLangFile();
     ReactToIniOptions();
+    MailIcon.Clear();
     PopupMenu1.BannerText += kVersionText;
     SetHint(Hint() + kVersionText);
+    MainTrayIcon.SetTip(MainTrayIcon.Tip() + kVersionText);
 }
 
+// Cumulative time as hours (unpadded), minutes and seconds (two digits).
+static std::string TimeText(int32_t h, int32_t m, int32_t s) { return IntToStr(h) + ":" + Pad2(m) + ":" + Pad2(s); }
+
 void TMainForm::ReactToIniOptions() {
+    Label3.SetCaption(TimeText(IniOptions.TimeOnLineHours, IniOptions.TimeOnLineMins, IniOptions.TimeOnLineSecs));
+    StayOnline1->SetChecked(IniOptions.StayOnline);
+    TimerCheckEmail.SetInterval(IniOptions.TimerEnabled && IniOptions.TimerDelay > 0
+                                    ? static_cast<uint32_t>(IniOptions.TimerDelay) * 60000u
+                                    : 0);
+    if (IniOptions.AutoHangUp) {
+        MSOfficeCaption1.SetCaption("Velmora");
+        MSOfficeCaption1.SetHint("/ Scheduled to hang-up at (" + IntToStr(IniOptions.HangUpHour) + ":" +
+                                 Pad2(IniOptions.HangUpMinutes) + ")");
+        MSOfficeCaption1.SetVisible(true);
+        TimerHangUp.SetInterval(20000);
+    } else {
+        Application().SetTitle("Velmora");
+        MSOfficeCaption1.SetCaption("Velmora");
+        MSOfficeCaption1.SetHint("");
+        TimerHangUp.SetInterval(0);
+    }
     TimerCheckEmail.SetEnabled(Connected);
     TimerHangUp.SetEnabled(Connected);
 }
@@ -263,4 +338,11 @@ void TMainForm::SpeedButton1Click(TObject*) {
 
 void TMainForm::ConnectToInternet() { Show(); }
 
-void TMainForm::Disconnect() {}
+void TMainForm::Disconnect() {
+    // The cumulative time is written at every exit, connected or not.
+    try {
+        WriteTimeOnLine();
+    } catch (const Exception& e) {
+        platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+    }
+}

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "widgets/Forms.h"
+#include "widgets/TrayIco.h"
 
 // The main window's own messages: work handed to its queue (posted) or run before the
 // sender goes on (sent).
@@ -50,6 +51,7 @@ public:
     TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
 
     TMenu MainMenu1, PopupMenu1;
+    TSystemTrayIcon MainTrayIcon, SystemTrayIcon1;
     TMenuItem *RunEmailapplication1, *RunWebBrowser1, *Quit1, *Quit2;
     TMenuItem *Configuration1, *Scheduledownload1, *About1, *N1, *About;
     TMenuItem *Dial1, *StayOnline1, *HangUp1, *N3, *RunWebBrowser2, *RunEmailapp1, *N5, *CheckEmail1,
@@ -59,6 +61,15 @@ public:
     void ReactToIniOptions();
     void WndProc(TMessage& m) override;
     bool AppWindowHook(TMessage& m);
+
+    void MainTrayIconLeftClick(TObject* Sender);
+    void SystemTrayIcon1DblClick(TObject* Sender);
+    void About1Click(TObject* Sender);
+    void AboutClick(TObject* Sender);
+    void Quit2Click(TObject* Sender);
+    void Exit2Click(TObject* Sender);
+    void Dial1Click(TObject* Sender);
+    void HangUp1Click(TObject* Sender);
 
     void FormCloseQuery(TObject* Sender, bool& CanClose);
     void FormClose(TObject* Sender, TCloseAction& Action);
@@ -70,6 +81,8 @@ public:
     void SpeedButton1Click(TObject* Sender);
 
     int32_t AlternateIndex = 0;
+    // The new-mail icon object: created empty, owned here, used by the mail check.
+    TIcon MailIcon;
 
 private:
     void BuildControls();

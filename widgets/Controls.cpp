@@ -281,9 +281,9 @@ void TForm::SetModalResult(int r) {
     }
 }
 
-bool TForm::PostMessage(uint32_t msg, uintptr_t w, intptr_t l) { return peer_ ? peer_->Post(msg, w, l) : false; }
+bool TForm::PostMsg(uint32_t msg, uintptr_t w, intptr_t l) { return peer_ ? peer_->Post(msg, w, l) : false; }
 
-intptr_t TForm::SendMessage(uint32_t msg, uintptr_t w, intptr_t l) {
+intptr_t TForm::Perform(uint32_t msg, uintptr_t w, intptr_t l) {
     TMessage m{msg, w, l, 0, false};
     Dispatch(m);
     return m.Result;

@@ -24,7 +24,11 @@ public:
     bool CenterOnScreen = true;
     bool ShowHint = true;
     std::string IconRes;  // icon resource, empty: the program icon
+    std::string BackgroundTile;  // bitmap resource tiled over the client area, if any
     TMenu* Menu = nullptr;
+    // The drawn title bar, if any: its Caption() is the application name shown in it, its
+    // Hint() the second text (a notice) after it.
+    TControl* TitleBar = nullptr;
     void SetClientSize(int w, int h) { SetBounds(Left(), Top(), w, h); }
     int ClientWidth() const { return Width(); }
     int ClientHeight() const { return Height(); }
@@ -41,8 +45,8 @@ public:
 
     // The form's own messages (WM_USER + n): posted ones run later from the loop, sent ones
     // before the sender goes on. Both arrive at WndProc.
-    bool PostMessage(uint32_t msg, uintptr_t w = 0, intptr_t l = 0);
-    intptr_t SendMessage(uint32_t msg, uintptr_t w = 0, intptr_t l = 0);
+    bool PostMsg(uint32_t msg, uintptr_t w = 0, intptr_t l = 0);
+    intptr_t Perform(uint32_t msg, uintptr_t w = 0, intptr_t l = 0);
     // Every message the backend does not handle itself passes through here first; a form
     // that sets Handled keeps it from the default handling.
     virtual void WndProc(TMessage& m) {}

@@ -1,12 +1,18 @@
-// The program entry: installs the Win32 backends, creates the windows, and runs the
-// message loop until the main window closes.
+// The program entry: refuses a second instance, shows the splash picture, creates the
+// windows, and runs the message loop until the main window closes.
 #include <windows.h>
 
 #include <string>
 
+#include "app/Comabout.h"
 #include "app/Main_F.h"
+#include "app/Splash.h"
+#include "app/Unit4.h"
+#include "app/win32/SingleInstance.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "settings/Ini.h"
+#include "settings/win32/Win32Profile.h"
 #include "widgets/win32/Win32Widgets.h"
 
 namespace {
@@ -15,6 +21,11 @@ std::string ModulePath() {
     DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
     return std::string(buf, n);
 }
+
+// An exception that escapes an event handler is shown in an error box; the program goes on.
+void ShowError(const std::exception& e) {
+    MessageBoxA(nullptr, e.what(), "Velmora", MB_OK | MB_ICONERROR);
+}
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -22,24 +33,58 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     static win32::Ui ui;
     static win32::Shell shell;
     static win32::WidgetFactory factory;
+    static Win32Profile profile;
     platform::SetClock(&clock);
     platform::SetUi(&ui);
     platform::SetShell(&shell);
     platform::SetExePath(ModulePath());
+    platform::SetProfile(&profile);
     widgets::SetFactory(&factory);
+    Application().Initialize();  // the application window, whose handle the section holds
 
-    Application().Initialize();
+    try {
+        if (CheckAppAlreadyRunning("MyApplicationSign", true, false)) return 0;
+    } catch (const std::exception& e) {
+        ShowError(e);
+        return 0;
+    }
+
+    auto* splash = new TForm6(&Application());
+    splash->Show();
+    splash->Repaint();
+
     Application().SetTitle("Velmora");
-    auto* main = new TMainForm(&Application());
-    Application().MainForm = main;
-    main->FormCreate();
+    TMainForm* main = nullptr;
+    try {
+        main = new TMainForm(&Application());
+        Application().MainForm = main;
+        main->FormCreate();
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+    if (!main) return 0;
+    auto* progress = new TForm4(&Application());
+
+    Application().ProcessMessages();
+    delete splash;
 
     // "/minimize" as the exact first parameter starts hidden in the notification area.
     bool minimized = __argc > 1 && std::string(__argv[1]) == "/minimize";
     Application().ShowMainForm = !minimized;
     if (minimized) main->SetVisible(false);
 
-    Application().Run();
+    if (IniOptions.AutoDial) main->PostMsg(UM_DIAL);
+
+    for (;;) {
+        try {
+            Application().Run();
+            break;
+        } catch (const std::exception& e) {
+            ShowError(e);
+            if (Application().Terminated()) break;
+        }
+    }
+    delete progress;
     delete main;
     return 0;
 }

@@ -5,6 +5,10 @@
 
 #include <cstring>
 
+// The seam's method names, not the API's A/W macros.
+#undef ShellExecute
+#undef PlaySound
+
 #include "platform/win32/Win32Platform.h"
 
 namespace win32 {
@@ -39,13 +43,13 @@ uintptr_t Shell::LoadIconResource(const std::string& name) {
 intptr_t Shell::ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
                              const std::string& dir, int show) {
     HWND owner = GetActiveWindow();
-    return reinterpret_cast<intptr_t>(ShellExecuteA(owner, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
+    return reinterpret_cast<intptr_t>(::ShellExecuteA(owner, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
                                                     params.empty() ? nullptr : params.c_str(),
                                                     dir.empty() ? nullptr : dir.c_str(), show));
 }
 
 bool Shell::PlaySound(const std::string& file) {
-    return PlaySoundA(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != 0;
+    return ::PlaySoundA(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != 0;
 }
 
 std::string Shell::SystemDirectory() {

@@ -4,8 +4,10 @@
 
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
-drive text "Velmora " "Off-line" "Status: " "Dial" || fail "status texts missing"
-drive list "Velmora " | grep -q '^client|529,302$' || fail "client area is not 529 x 302"
+controls=$(drive list "Velmora ")
+for t in 'Static|Off-line|1' 'Static|Status: |1' 'Button|Dial|1|1' 'Button|E-mail|1|0' 'client|529,302'; do
+  grep -qF "$t" <<<"$controls" || fail "no \"$t\" in: $controls"
+done
 drive syscmd "Velmora " close || fail "could not close"
 wait_exit "$APP_PID" 30 || fail "program did not end within 30 s"
 [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC"

@@ -2,9 +2,14 @@
 // recording widgets. Tests derive from it and drive time with clock.Advance(ms).
 #pragma once
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
 
 #include "platform/Platform.h"
 #include "platform/headless/Headless.h"
+#include "platform/headless/IniProfile.h"
 #include "widgets/HeadlessWidgets.h"
 
 class HeadlessTest : public ::testing::Test {
@@ -13,6 +18,11 @@ protected:
         platform::SetClock(&clock);
         platform::SetUi(&ui);
         platform::SetShell(&shell);
+        platform::SetProfile(&profile);
+        // The program "runs" from a scratch folder of its own: its settings file lives there.
+        char tmpl[] = "/tmp/velmora-test-XXXXXX";
+        dir = mkdtemp(tmpl);
+        platform::SetExePath(dir + "/velmora.exe");
         widgets::SetFactory(&factory);
         Application().Initialize();
     }
@@ -20,7 +30,10 @@ protected:
         Application().MainForm = nullptr;
         platform::SetUi(nullptr);
         platform::SetClock(nullptr);
+        std::filesystem::remove_all(dir);
     }
+    std::string dir;
+    headless::IniFileProfile profile;
     headless::VirtualClock clock;
     headless::HeadlessUi ui;
     headless::HeadlessShell shell;

@@ -136,7 +136,9 @@ bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
             TControl* c = ControlOf(child);
             if (c && (c->Kind() == TControlKind::Label || c->Kind() == TControlKind::StaticText)) {
                 SetBkMode(reinterpret_cast<HDC>(w), TRANSPARENT);
-                result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+                auto* top = static_cast<TForm*>(ControlOf(GetAncestor(hwnd, GA_ROOT)));
+                bool tiled = top && top->Kind() == TControlKind::Form && !top->BackgroundTile.empty();
+                result = reinterpret_cast<LRESULT>(tiled ? GetStockObject(NULL_BRUSH) : GetSysColorBrush(COLOR_BTNFACE));
                 return true;
             }
             return false;
@@ -160,9 +162,85 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     return DefWindowProcA(hwnd, msg, w, l);
 }
 
+// Draws the picture four by four over the client area.
+bool TileBackground(HWND hwnd, HDC dc, const std::string& res) {
+    HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0));
+    if (!bmp) return false;
+    BITMAP bm;
+    GetObject(bmp, sizeof(bm), &bm);
+    RECT cr;
+    GetClientRect(hwnd, &cr);
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    int tw = (cr.right + 3) / 4, th = (cr.bottom + 3) / 4;
+    SetStretchBltMode(dc, HALFTONE);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) StretchBlt(dc, x * tw, y * th, tw, th, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(bmp);
+    return true;
+}
+
+// Paints the drawn title bar: a gradient from deep blue to teal (greys when inactive),
+// the small icon, the application name in bold and the second text after it.
+void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
+    const TControl* tb = form.TitleBar;
+    if (!tb || !tb->Visible() || !(GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION) || IsIconic(hwnd)) return;
+    RECT wr;
+    GetWindowRect(hwnd, &wr);
+    int fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
+    int ch = GetSystemMetrics(SM_CYCAPTION) - 1;
+    int buttons = 3 * GetSystemMetrics(SM_CXSIZE) + 4;
+    RECT r{fx, fy, (wr.right - wr.left) - fx - buttons, fy + ch};
+    if (r.right <= r.left) return;
+    HDC dc = GetWindowDC(hwnd);
+    COLORREF from = active ? RGB(10, 36, 106) : RGB(128, 128, 128);
+    COLORREF to = active ? RGB(24, 140, 160) : RGB(192, 192, 192);
+    int width = r.right - r.left;
+    for (int x = 0; x < width; ++x) {
+        int rr = GetRValue(from) + (GetRValue(to) - GetRValue(from)) * x / width;
+        int gg = GetGValue(from) + (GetGValue(to) - GetGValue(from)) * x / width;
+        int bb = GetBValue(from) + (GetBValue(to) - GetBValue(from)) * x / width;
+        HBRUSH br = CreateSolidBrush(RGB(rr, gg, bb));
+        RECT col{r.left + x, r.top, r.left + x + 1, r.bottom};
+        FillRect(dc, &col, br);
+        DeleteObject(br);
+    }
+    int x = r.left + 2;
+    HICON icon = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
+    if (icon) {
+        DrawIconEx(dc, x, r.top + (ch - 16) / 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        x += 20;
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, active ? RGB(255, 255, 255) : RGB(224, 224, 224));
+    TFontStyle f;
+    f.Bold = true;
+    HGDIOBJ old = SelectObject(dc, FontFor(f));
+    RECT tr{x, r.top, r.right, r.bottom};
+    DrawTextA(dc, tb->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_CALCRECT);
+    tr.bottom = r.bottom;
+    tr.top = r.top;
+    DrawTextA(dc, tb->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    if (!tb->Hint().empty()) {
+        SelectObject(dc, FontFor(TFontStyle{}));
+        RECT nr{tr.right + 6, r.top, r.right, r.bottom};
+        DrawTextA(dc, tb->Hint().c_str(), -1, &nr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     auto* form = static_cast<TForm*>(ControlOf(hwnd));
     if (!form) return DefWindowProcA(hwnd, msg, w, l);
+    if (form->TitleBar && (msg == WM_NCPAINT || msg == WM_NCACTIVATE || msg == WM_SETTEXT)) {
+        LRESULT r = DefWindowProcA(hwnd, msg, w, l);
+        bool active = msg == WM_NCACTIVATE ? w != 0 : GetActiveWindow() == hwnd;
+        PaintTitleBar(hwnd, *form, active);
+        return r;
+    }
     if (msg == WM_SYSCOMMAND || msg >= WM_USER) {
         TMessage m = ToMessage(msg, w, l);
         form->Dispatch(m);
@@ -180,6 +258,10 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         case WM_CLOSE:
             form->Close();
             return 0;
+        case WM_ERASEBKGND:
+            if (!form->BackgroundTile.empty() && TileBackground(hwnd, reinterpret_cast<HDC>(w), form->BackgroundTile))
+                return 1;
+            break;
     }
     return DefWindowProcA(hwnd, msg, w, l);
 }
@@ -263,6 +345,12 @@ public:
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
 
     void Update(TProp what) override {
+        if (c_.Kind() == TControlKind::TitleBar) {
+            // The texts are drawn in the owning form's frame: repaint it.
+            if (auto* f = dynamic_cast<TForm*>(c_.Owner()); f && f->Handle())
+                RedrawWindow(reinterpret_cast<HWND>(f->Handle()), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+            return;
+        }
         if (!hwnd_) return;
         switch (what) {
             case TProp::Caption:
@@ -284,7 +372,10 @@ public:
                 if (c_.Kind() == TControlKind::CheckBox || c_.Kind() == TControlKind::RadioButton)
                     SendMessageA(hwnd_, BM_SETCHECK, c_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
                 break;
-            case TProp::Glyph: InvalidateRect(hwnd_, nullptr, TRUE); break;
+            case TProp::Glyph:
+                if (c_.Kind() == TControlKind::Image) ShowPicture();
+                InvalidateRect(hwnd_, nullptr, TRUE);
+                break;
             case TProp::Items: FillItems(); break;
             case TProp::ItemIndex: {
                 auto& lb = static_cast<TListBox&>(c_);
@@ -389,11 +480,15 @@ private:
                                 Inst(), nullptr);
         if (!hwnd_) return;
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+        // A bevel is a frame behind the labels that stand on it.
+        if (c_.Kind() == TControlKind::Bevel || c_.Kind() == TControlKind::GroupBox)
+            SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
         if (!c_.Hint().empty()) AddTooltip(parent, hwnd_, c_.Hint());
         FillItems();
         FillPanels();
         if (c_.Kind() == TControlKind::Animate) Update(TProp::Animation);
+        if (c_.Kind() == TControlKind::Image) ShowPicture();
         if (c_.Kind() == TControlKind::CheckBox || c_.Kind() == TControlKind::RadioButton) Update(TProp::Checked);
     }
 
@@ -430,6 +525,12 @@ private:
         HICON small = static_cast<HICON>(LoadImageA(Inst(), f.IconRes.empty() ? "MAINICON" : f.IconRes.c_str(),
                                                     IMAGE_ICON, 16, 16, 0));
         if (small) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    }
+
+    void ShowPicture() {
+        if (c_.Glyph().empty()) return;
+        HANDLE bmp = LoadImageA(Inst(), c_.Glyph().c_str(), IMAGE_BITMAP, 0, 0, 0);
+        if (bmp) SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
     }
 
     // Moves the window; a form keeps its frame around the given client size.

@@ -66,8 +66,8 @@ TEST_F(MainFormTest, PostedMessagesRunFromTheLoop) {
         void WndProc(TMessage& m) override { seen.push_back(m.Msg); }
     } probe(nullptr, "Probe");
     probe.CreateHandle();
-    probe.PostMessage(UM_RECONNECT);
-    EXPECT_EQ(probe.SendMessage(UM_CHECKMAIL), 0);
+    probe.PostMsg(UM_RECONNECT);
+    EXPECT_EQ(probe.Perform(UM_CHECKMAIL), 0);
     EXPECT_EQ(probe.seen, (std::vector<uint32_t>{UM_CHECKMAIL}));
     Application().ProcessMessages();
     EXPECT_EQ(probe.seen, (std::vector<uint32_t>{UM_CHECKMAIL, UM_RECONNECT}));

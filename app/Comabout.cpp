@@ -1,0 +1,45 @@
+// The About box.
+#include "app/Comabout.h"
+
+#include "platform/Platform.h"
+
+TAboutComponent::TAboutComponent(TComponent* owner)
+    : TForm(owner, "AboutComponent"),
+      Logo(this, this, TControlKind::Image, "Logo"),
+      ProductName(this, this, TControlKind::Label, "ProductName"),
+      Copyright(this, this, TControlKind::Label, "Copyright"),
+      LinkLabel(this, this, TControlKind::Label, "LinkLabel"),
+      OKButton(this, this, TControlKind::Button, "OKButton") {
+    BorderStyle = TBorderStyle::Dialog;
+    MinimizeBox = false;
+    CenterOnScreen = true;
+    BackgroundTile = "ABOUTBG";
+    SetClientSize(389, 380);
+    Logo.SetBounds(146, 40, 96, 96);
+    Logo.SetGlyph("ABOUTLOGO");
+    ProductName.SetBounds(20, 160, 349, 30);
+    Copyright.SetBounds(20, 200, 349, 40);
+    Copyright.SetWordWrap(true);
+    Copyright.SetCaption("A companion for dial-up Internet access.");
+    LinkLabel.SetBounds(20, 260, 349, 16);
+    LinkLabel.SetCaption(kWebPage);
+    LinkLabel.SetHandCursor(true);
+    TFontStyle link;
+    link.Bold = true;
+    LinkLabel.SetFont(link);
+    OKButton.SetBounds(157, 330, 75, 25);
+    OKButton.SetCaption("OK");
+    OKButton.OnClick = [this](TObject*) { SetModalResult(IDOK_); };
+    LinkLabel.OnClick = [](TObject*) { platform::Shell().ShellExecute("open", kWebPage, "", "", SW_SHOWNORMAL_); };
+}
+
+void ShowAboutBox() {
+    TAboutComponent box(&Application());
+    TFontStyle big;
+    big.Size = 16;
+    box.ProductName.SetFont(big);
+    box.ProductName.SetCaption("Velmora version 1.2d");
+    box.SetCaption("About Velmora");
+    box.CreateHandle();
+    box.ShowModal();
+}

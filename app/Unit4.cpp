@@ -1,0 +1,35 @@
+// The progress dialog's window definition; its uses live with the operations that show it.
+#include "app/Unit4.h"
+
+TForm4* Form4 = nullptr;
+
+TForm4::TForm4(TComponent* owner)
+    : TForm(owner, "Form4"),
+      Animate1(this, this, "Animate1"),
+      Status(this, this, TControlKind::Label, "Status"),
+      Button1(this, this, TControlKind::Button, "Button1"),
+      MSOfficeCaption1(this, nullptr, TControlKind::TitleBar, "MSOfficeCaption1") {
+    Form4 = this;
+    BorderStyle = TBorderStyle::Dialog;
+    SystemMenu = true;
+    MinimizeBox = false;
+    StayOnTop = true;
+    CenterOnScreen = true;
+    SetClientSize(262, 112);
+    Animate1.SetBounds(8, 8, 72, 65);
+    Animate1.StopFrame = 4;
+    Status.SetBounds(80, 8, 185, 65);
+    Status.SetWordWrap(true);
+    Status.SetCaption("Status");
+    Button1.SetBounds(102, 81, 75, 25);
+    Button1.SetCaption("Cancel");
+    Button1.SetHint("Cancel the connection");
+    CreateHandle();
+}
+
+void TForm4::PlayAnimation(const std::string& resName) {
+    Animate1.SetActive(false);
+    Animate1.SetResName("");
+    Animate1.SetResName(resName);
+    Animate1.SetActive(true);
+}

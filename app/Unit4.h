@@ -1,0 +1,17 @@
+// The progress dialog shared by dialing, the mail check and the clock adjustment: an
+// animation, a status text and a Cancel button.
+#pragma once
+#include "widgets/Forms.h"
+
+class TForm4 : public TForm {
+public:
+    explicit TForm4(TComponent* owner);
+    TAnimate Animate1;
+    TControl Status;
+    TControl Button1;
+    TControl MSOfficeCaption1;
+    // Plays one of the program's clips ("PHONE_ANI", "CHECKEMAIL_ANI", "TIME_ANI").
+    void PlayAnimation(const std::string& resName);
+};
+
+extern TForm4* Form4;
