@@ -70,6 +70,7 @@ enum : uint32_t {
     ERROR_INSUFFICIENT_BUFFER_ = 122, // the error text does not fit the buffer
     ERROR_MOD_NOT_FOUND_ = 126,       // the service's library is not installed
     ERROR_PROC_NOT_FOUND_ = 127,      // the library lacks the entry point
+    ERROR_ALREADY_EXISTS_ = 183,      // a new entry's name is taken
     ERROR_BUFFER_TOO_SMALL = 603,     // more entries or connections than the array holds
     ERROR_CANNOT_WRITE_PHONEBOOK = 622,
     ERROR_CANNOT_FIND_PHONEBOOK_ENTRY = 623,
@@ -132,6 +133,9 @@ std::string TextOf(const char (&src)[N]) {
     while (n < N && src[n] != '\0') ++n;
     return std::string(src, n);
 }
+
+// Our own plain wording for the codes above, "" for any other code.
+std::string OwnErrorText(uint32_t code);
 
 class IRasApi {
 public:

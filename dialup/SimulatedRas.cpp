@@ -85,7 +85,6 @@ void ThreadScheduler::Wait(uint32_t ms) { std::this_thread::sleep_for(std::chron
 
 namespace {
 
-constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kDefaultStepDelay = 200;
 constexpr uint32_t kMaxStepDelay = 60000;
 constexpr int32_t kMaxDropAfter = 7 * 24 * 3600;  // a week: keeps the milliseconds in range
@@ -380,23 +379,7 @@ uint32_t SimulatedRas::SetEntryDialParams(const RasDialParams& params, bool remo
     return 0;
 }
 
-std::string SimulatedRas::ErrorText(uint32_t code) {
-    switch (code) {
-    case ERROR_INVALID_HANDLE_: return "The connection does not exist.";
-    case ERROR_INVALID_PARAMETER_: return "The dial-up service was given an invalid value.";
-    case ERROR_INSUFFICIENT_BUFFER_: return "The text does not fit the space given for it.";
-    case kErrorAlreadyExists: return "A phonebook entry of that name already exists.";
-    case ERROR_BUFFER_TOO_SMALL: return "There are more entries than the list can hold.";
-    case ERROR_CANNOT_WRITE_PHONEBOOK: return "The phonebook file cannot be written.";
-    case ERROR_CANNOT_FIND_PHONEBOOK_ENTRY: return "The phonebook entry does not exist.";
-    case ERROR_INVALID_SIZE: return "The dial-up service was given a record of the wrong size.";
-    case ERROR_LINE_BUSY: return "The line is busy.";
-    case ERROR_NO_ANSWER: return "The number you dialled does not answer.";
-    case ERROR_NO_DIALTONE: return "There is no dial tone.";
-    case ERROR_AUTHENTICATION_FAILURE: return "The provider did not accept the user name or password.";
-    default: return "";
-    }
-}
+std::string SimulatedRas::ErrorText(uint32_t code) { return OwnErrorText(code); }
 
 uint32_t SimulatedRas::GetErrorString(uint32_t code, char* buffer, uint32_t size) {
     if (!buffer || size == 0) return ERROR_INVALID_PARAMETER_;
@@ -413,8 +396,8 @@ uint32_t SimulatedRas::SaveEntry(const std::string& oldName, const SimEntryField
     if (!ValidEntryName(name) || number.size() > MaxPhoneNumber) return ERROR_INVALID_PARAMETER_;
     auto& profile = platform::Profile();
     std::string existing = FindEntry(name);
-    if (!oldName.empty() && !existing.empty() && !SameText(existing, oldName)) return kErrorAlreadyExists;
-    if (oldName.empty() && !existing.empty()) return kErrorAlreadyExists;
+    if (!oldName.empty() && !existing.empty() && !SameText(existing, oldName)) return ERROR_ALREADY_EXISTS_;
+    if (oldName.empty() && !existing.empty()) return ERROR_ALREADY_EXISTS_;
     std::string target = name;
     if (!oldName.empty() && SameText(oldName, name)) {
         target = oldName;  // same entry; the file keeps its spelling

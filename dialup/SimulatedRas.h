@@ -93,7 +93,7 @@ public:
     // The numbers dialled so far, oldest first (what the modem was asked to dial).
     std::vector<std::string> DialledNumbers() const;
 
-    // Our own wording for an error code, "" when the simulation has none of its own.
+    // Our own wording for an error code (OwnErrorText), "" when there is none.
     static std::string ErrorText(uint32_t code);
 
 private:
