@@ -103,7 +103,7 @@ void AlignMailboxLists() {
 
 void ReadIniFile() {
     const std::string dir = ExtractFilePath(platform::ExePath());
-    const TIniFile ini(dir + "velmora.ini");
+    const TIniFile ini(IniFileName());
 
     IniInfo.Pop3Server = ini.ReadString("POP3", "Server", "");
     IniInfo.Pop3Port = ini.ReadInteger("POP3", "Port", 110);
