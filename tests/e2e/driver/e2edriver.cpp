@@ -8,11 +8,13 @@
 //   e2edriver list CAPTION                  print each child window: class|text|visible|enabled|x,y,w,h
 //   e2edriver text CAPTION CONTROL_TEXT...  exit 0 if a child with this exact text exists
 //   e2edriver click CAPTION CONTROL_TEXT    click the child control with this exact text
-//   e2edriver menu CAPTION ITEM_CAPTION     choose the main-menu item with this caption ("&" kept)
+//   e2edriver menu CAPTION [MENU...] ITEM   choose a main-menu item by caption ("&" kept); with the
+//                                          path of captions, by their mnemonics when the menu is not readable
 //   e2edriver syscmd CAPTION minimize|restore|close
 //   e2edriver statusbar CAPTION             print the status bar's panel texts, one a line
 //   e2edriver listbox CAPTION               print the lines of the first list box
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
+//   e2edriver tops -                        print every top-level window: class|text|visible|handle
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <windows.h>
 #include <commctrl.h>
@@ -117,6 +119,14 @@ int main(int argc, char** argv) {
             Sleep(100);
         }
     }
+    if (cmd == "tops") {  // every top-level window: class|text|visible (CAPTION unused)
+        std::vector<HWND> all;
+        EnumWindows(ChildProc, reinterpret_cast<LPARAM>(&all));
+        for (HWND h : all)
+            std::printf("%s|%s|%d|%p\n", ClassOf(h).c_str(), TextOf(h).c_str(), IsWindowVisible(h) ? 1 : 0,
+                        static_cast<void*>(h));
+        return 0;
+    }
     if (cmd == "count") {
         std::printf("%u\n", static_cast<unsigned>(TopWindows(caption, true).size()));
         return 0;
@@ -164,11 +174,29 @@ int main(int argc, char** argv) {
     if (cmd == "menu" && argc > 3) {
         UINT id = 0;
         HMENU m = GetMenu(top);
-        if (!m || !FindMenuItem(m, argv[3], id)) {
-            std::fprintf(stderr, "no menu item \"%s\"\n", argv[3]);
+        if (m && FindMenuItem(m, argv[argc - 1], id)) {
+            PostMessageA(top, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+            return 0;
+        }
+        // Menus of another process cannot be read here (Wine keeps them in their process):
+        // walk them with the keyboard instead, by the mnemonics of the captions given
+        // ("menu CAPTION &File &Quit").
+        if (argc < 5) {
+            std::fprintf(stderr, "no menu item \"%s\"; give the path of mnemonics\n", argv[3]);
             return 1;
         }
-        PostMessageA(top, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        for (int i = 3; i < argc; ++i) {
+            const char* amp = std::strchr(argv[i], '&');
+            if (!amp || !amp[1]) return Usage();
+            char key = static_cast<char>(tolower(static_cast<unsigned char>(amp[1])));
+            if (i == 3) {
+                PostMessageA(top, WM_SYSCOMMAND, SC_KEYMENU, key);
+            } else {
+                Sleep(400);
+                HWND focus = GetForegroundWindow();
+                PostMessageA(focus ? focus : top, WM_CHAR, key, 0);
+            }
+        }
         return 0;
     }
     if (cmd == "syscmd" && argc > 3) {

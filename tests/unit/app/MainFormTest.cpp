@@ -72,3 +72,75 @@ TEST_F(MainFormTest, PostedMessagesRunFromTheLoop) {
     Application().ProcessMessages();
     EXPECT_EQ(probe.seen, (std::vector<uint32_t>{UM_CHECKMAIL, UM_RECONNECT}));
 }
+
+#include "settings/Ini.h"
+
+TEST_F(MainFormTest, ReactToIniOptionsShowsTimeNoticeAndTimerSettings) {
+    struct Case {
+        int32_t h, m, s;
+        const char* label;
+    } cases[] = {{0, 5, 9, "0:05:09"}, {123, 0, 0, "123:00:00"}, {7, 59, 59, "7:59:59"}};
+    for (auto& c : cases) {
+        IniOptions.TimeOnLineHours = c.h;
+        IniOptions.TimeOnLineMins = c.m;
+        IniOptions.TimeOnLineSecs = c.s;
+        form.ReactToIniOptions();
+        EXPECT_EQ(form.Label3.Caption(), c.label);
+    }
+
+    IniOptions.AutoHangUp = true;
+    IniOptions.HangUpHour = 7;
+    IniOptions.HangUpMinutes = 5;
+    form.ReactToIniOptions();
+    EXPECT_EQ(form.MSOfficeCaption1.Hint(), "/ Scheduled to hang-up at (7:05)");
+    EXPECT_EQ(form.TimerHangUp.Interval(), 20000u);
+    IniOptions.HangUpHour = 0;
+    IniOptions.HangUpMinutes = 0;
+    form.ReactToIniOptions();
+    EXPECT_EQ(form.MSOfficeCaption1.Hint(), "/ Scheduled to hang-up at (0:00)");
+    IniOptions.AutoHangUp = false;
+    form.ReactToIniOptions();
+    EXPECT_EQ(form.MSOfficeCaption1.Hint(), "");
+    EXPECT_EQ(form.TimerHangUp.Interval(), 0u);
+
+    IniOptions.TimerDelay = 15;
+    IniOptions.TimerEnabled = true;
+    form.ReactToIniOptions();
+    EXPECT_EQ(form.TimerCheckEmail.Interval(), 900000u);
+    EXPECT_FALSE(form.TimerCheckEmail.Running());  // off-line: disabled
+    Connected = true;
+    form.ReactToIniOptions();
+    EXPECT_TRUE(form.TimerCheckEmail.Running());
+    IniOptions.TimerEnabled = false;
+    form.ReactToIniOptions();
+    EXPECT_EQ(form.TimerCheckEmail.Interval(), 0u);
+    EXPECT_FALSE(form.TimerCheckEmail.Running());  // enabled, but an interval of 0 never fires
+    Connected = false;
+
+    IniOptions.StayOnline = false;
+    form.ReactToIniOptions();
+    EXPECT_FALSE(form.StayOnline1->Checked());
+}
+
+TEST_F(MainFormTest, TrayIconsAreSetUpAndDoubleClickRestores) {
+    EXPECT_TRUE(form.MainTrayIcon.Visible());
+    EXPECT_FALSE(form.SystemTrayIcon1.Visible());
+    EXPECT_EQ(form.MainTrayIcon.Tip(), "Velmora v  1.2d");
+    EXPECT_EQ(form.MainTrayIcon.MessageID, 1025u);
+    EXPECT_EQ(form.SystemTrayIcon1.Tip(), "You have new emails !");
+    form.Hide();
+    form.MainTrayIcon.WndProc(1025, 1, 0x203);
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(headless::PeerOf(Application())->showCalls.back(), SW_SHOW_);
+}
+
+TEST_F(MainFormTest, ClosingWritesTheCumulativeTimeUnchangedWhileOffLine) {
+    IniOptions.TimeOnLineHours = 3;
+    IniOptions.TimeOnLineMins = 10;
+    IniOptions.TimeOnLineSecs = 0;
+    form.Quit2->Click();
+    EXPECT_TRUE(form.Closed());
+    EXPECT_EQ(profile.ReadString(IniFileName(), "Other", "TimeOnLineHours", ""), "3");
+    EXPECT_EQ(profile.ReadString(IniFileName(), "Other", "TimeOnLineMins", ""), "10");
+    EXPECT_EQ(profile.ReadString(IniFileName(), "Other", "TimeOnLineSecs", ""), "0");
+}
