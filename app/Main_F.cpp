@@ -42,11 +42,15 @@ TMainForm::TMainForm(TComponent* owner)
       TimerStillOnline(this, 1000, false),
       TimerHangUp(this, 0, false),
       TimerCheckEmail(this, 0, false),
+      DialUp(this),
       MainMenu1(this, "MainMenu1", false),
       PopupMenu1(this, "PopupMenu1", true),
       MainTrayIcon(this),
       SystemTrayIcon1(this) {
     MainForm = this;
+    DialUp.SetName("DialUp");
+    DialUp.SetDialMode(dmAsync);
+    DialUp.SetLanguage(English);
     BuildControls();
     BuildMenus();
     PopupMenu1.Realize();

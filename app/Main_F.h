@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "dialup/DialUp.h"
 #include "widgets/Forms.h"
 #include "widgets/TrayIco.h"
 
@@ -49,6 +50,7 @@ public:
     TControl MSOfficeCaption1;  // title bar texts: Caption() = application name, Hint() = notice
 
     TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
+    TDialUp DialUp;
 
     TMenu MainMenu1, PopupMenu1;
     TSystemTrayIcon MainTrayIcon, SystemTrayIcon1;

@@ -9,6 +9,7 @@
 #include "app/Splash.h"
 #include "app/Unit4.h"
 #include "app/win32/SingleInstance.h"
+#include "dialup/win32/DefaultRas.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/Ini.h"
@@ -54,6 +55,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     splash->Repaint();
 
     Application().SetTitle("Velmora");
+    // The dial-up service: the system's, or a simulated line when VELMORA_PHONEBOOK names one.
+    static std::unique_ptr<ras::IRasApi> rasApi = ras::MakeDefaultRasApi();
+    dialup::SetDefaultRasApi(rasApi.get());
+    dialup::SetOwnerWindowResolver([](TComponent* owner) -> uintptr_t {
+        auto* form = dynamic_cast<TForm*>(owner);
+        return form ? form->Handle() : 0;
+    });
     TMainForm* main = nullptr;
     try {
         main = new TMainForm(&Application());

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The program starts, shows its main window off-line, and ends with exit code 0 when closed.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/lib.bash"
 
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One start converts a settings file of the older mailbox layout and shows the settings it
 # read; closing the program writes the cumulative time online back.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/lib.bash"
 
 INI="$E2E_WORK/velmora.ini"
 printf '%s\r\n' '[POP3]' 'Server=pop.example' '[Mailboxes]' 'm0=alice' 'm1=bob' \

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One instance per desktop; "/minimize" starts hidden; minimise and restore; quitting while
 # off-line leaves the cumulative time as it was.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/lib.bash"
 
 printf '[Other]\r\nTimeOnLineHours=3\r\nTimeOnLineMins=10\r\nTimeOnLineSecs=0\r\n' >"$E2E_WORK/velmora.ini"
 
