@@ -480,9 +480,10 @@ private:
                                 Inst(), nullptr);
         if (!hwnd_) return;
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
-        // A bevel is a frame behind the labels that stand on it.
-        if (c_.Kind() == TControlKind::Bevel || c_.Kind() == TControlKind::GroupBox)
-            SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Later siblings go below earlier ones; a label must stand above the bevel it is on.
+        if (c_.Kind() == TControlKind::Label || c_.Kind() == TControlKind::StaticText ||
+            c_.Kind() == TControlKind::Image)
+            SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
         if (!c_.Hint().empty()) AddTooltip(parent, hwnd_, c_.Hint());
         FillItems();
