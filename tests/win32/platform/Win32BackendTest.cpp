@@ -10,6 +10,7 @@
 #include "app/Main_F.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "settings/win32/Win32Profile.h"
 #include "widgets/win32/Win32Widgets.h"
 
 namespace {
@@ -17,6 +18,7 @@ win32::Clock g_clock;
 win32::Ui g_ui;
 win32::Shell g_shell;
 win32::WidgetFactory g_factory;
+Win32Profile g_profile;
 
 class Win32Backend : public ::testing::Test {
 protected:
@@ -25,6 +27,14 @@ protected:
         platform::SetUi(&g_ui);
         platform::SetShell(&g_shell);
         widgets::SetFactory(&g_factory);
+        platform::SetProfile(&g_profile);
+        // The main window reads its settings beside the "program": a scratch folder.
+        char tmp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, tmp);
+        std::string dir = std::string(tmp) + "velmora-backend-test";
+        CreateDirectoryA(dir.c_str(), nullptr);
+        DeleteFileA((dir + "\\velmora.ini").c_str());
+        platform::SetExePath(dir + "\\velmora.exe");
         Application().Initialize();
     }
     // Pumps messages until pred() holds or the time is up.
