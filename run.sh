@@ -26,7 +26,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec wine "$exe" "$@"
 fi
 velmora_display
-trap 'wineserver -k 2>/dev/null; velmora_display_stop' EXIT
+trap 'wineserver -k 2>/dev/null || true; velmora_display_stop || true' EXIT
 wine explorer /desktop=Velmora,1024x768 "$exe" "$@" >/dev/null 2>&1 &
 app=$!
 sleep 6

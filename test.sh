@@ -11,5 +11,11 @@ velmora_build "$root" all
 . tests/wine-env.sh
 velmora_prefix
 velmora_display
-trap 'wineserver -k 2>/dev/null; velmora_display_stop' EXIT
+stop_all() { wineserver -k 2>/dev/null || true; velmora_display_stop || true; }
+trap stop_all EXIT
+set +e
 ctest --test-dir build/native --output-on-failure -j2 "$@"
+rc=$?
+stop_all
+trap - EXIT
+exit $rc

@@ -39,8 +39,8 @@ velmora_display() {
 
 velmora_display_stop() {
   if [ -n "${VELMORA_XVFB_PID:-}" ]; then
-    kill "$VELMORA_XVFB_PID" 2>/dev/null
-    wait "$VELMORA_XVFB_PID" 2>/dev/null
+    kill "$VELMORA_XVFB_PID" 2>/dev/null || true
+    wait "$VELMORA_XVFB_PID" 2>/dev/null || true
     unset VELMORA_XVFB_PID
   fi
 }
