@@ -51,6 +51,16 @@ TMainForm::TMainForm(TComponent* owner)
     DialUp.SetName("DialUp");
     DialUp.SetDialMode(dmAsync);
     DialUp.SetLanguage(English);
+    DialUp.OnEntryGet = [this](TObject* s, const char* name) { DialUpEntryGet(s, name); };
+    DialUp.OnDialing = [this](TObject* s) { DialUpDialing(s); };
+    DialUp.OnNotConnected = [this](TObject* s, int c, const std::string& m) { DialUpNotConnected(s, c, m); };
+    DialUp.OnAsyncEvent = [this](TObject* s, int st, int e, const std::string& m) { DialUpAsyncEvent(s, st, e, m); };
+    DialUp.OnError = [this](TObject* s, int c, const std::string& m) { DialUpError(s, c, m); };
+    DialUp.OnActiveConnection = [this](TObject* s, int, const ras::RasConnStatus*, const std::string&, const char*,
+                                       const char*, const char*) { DialUpActiveConnection(s); };
+    TimerTimeOnline.OnTimer = [this](TObject* s) { TimerTimeOnlineTimer(s); };
+    TimerStillOnline.OnTimer = [this](TObject* s) { TimerStillOnlineTimer(s); };
+    TimerHangUp.OnTimer = [this](TObject* s) { TimerHangUpTimer(s); };
     BuildControls();
     BuildMenus();
     PopupMenu1.Realize();
@@ -205,6 +215,22 @@ void TMainForm::BuildMenus() {
     HangUp1->OnClick = [this](TObject* s) { HangUp1Click(s); };
     About1->OnClick = [this](TObject* s) { About1Click(s); };
     About->OnClick = [this](TObject* s) { AboutClick(s); };
+    StayOnline1->OnClick = [this](TObject* s) { StayOnline1Click(s); };
+    // A double-click resets as well: its first click already does.
+    Label3.OnClick = [this](TObject* s) { Label3Click(s); };
+    RunWebBrowser1->OnClick = [this](TObject* s) { RunWebBrowser1Click(s); };
+    RunWebBrowser2->OnClick = RunWebBrowser1->OnClick;
+    SpeedButton4.OnClick = RunWebBrowser1->OnClick;
+    RunEmailapplication1->OnClick = [this](TObject* s) { RunEmailapplication1Click(s); };
+    RunEmailapp1->OnClick = RunEmailapplication1->OnClick;
+    HListBox2.OnClick = RunEmailapplication1->OnClick;
+    HListBox2.OnDblClick = RunEmailapplication1->OnClick;
+    Options2->OnClick = [this](TObject*) {
+        Show();
+        ShowSettingsDialog();
+    };
+    Configuration1->OnClick = [this](TObject*) { ShowSettingsDialog(); };
+    SpeedButton3.OnClick = Configuration1->OnClick;
 }
 
 void TMainForm::Quit2Click(TObject*) {
@@ -264,7 +290,7 @@ void TMainForm::FormCreate() {
 }
 
 // Cumulative time as hours (unpadded), minutes and seconds (two digits).
-static std::string TimeText(int32_t h, int32_t m, int32_t s) { return IntToStr(h) + ":" + Pad2(m) + ":" + Pad2(s); }
+std::string TimeText(int32_t h, int32_t m, int32_t s) { return IntToStr(h) + ":" + Pad2(m) + ":" + Pad2(s); }
 
 void TMainForm::ReactToIniOptions() {
     Label3.SetCaption(TimeText(IniOptions.TimeOnLineHours, IniOptions.TimeOnLineMins, IniOptions.TimeOnLineSecs));
@@ -289,7 +315,18 @@ void TMainForm::ReactToIniOptions() {
 }
 
 // Minimising leaves only the notification-area icon; a restore brings the window back.
+// The window's own messages run the work handed to the queue.
 void TMainForm::WndProc(TMessage& m) {
+    switch (m.Msg) {
+        case UM_DIAL: ConnectToInternet(); m.Handled = true; return;
+        case UM_RECONNECT: Reconnect(); m.Handled = true; return;
+        case UM_CONNECTED: ConnectedActions(); m.Handled = true; return;
+        case UM_RUNBROWSER: RunProgram(IniInfo.WebBrowser, ""); m.Handled = true; return;
+        case UM_RUNEMAIL: RunProgram(IniInfo.EmailApp, ""); m.Handled = true; return;
+        case UM_CANCELDIAL: CancelDial(); m.Handled = true; return;
+        case UM_DIALERROR: ExplainDialError(); m.Handled = true; return;
+        default: break;
+    }
     if (m.Msg == WM_SYSCOMMAND_ && m.WParam == SC_MINIMIZE_) {
         Application().ShowWindow(SW_HIDE_);
         Hide();
@@ -325,28 +362,13 @@ void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
 
 void TMainForm::FormClose(TObject*, TCloseAction&) { Disconnect(); }
 
+void TMainForm::ShowSettingsDialog() {
+    if (SettingsDialog) SettingsDialog->Show();
+}
+
 void TMainForm::FormDestroy(TObject*) {
     Application().HelpCommand(HELP_QUIT_, 0);
     if (appHook_) Application().UnhookMainWindow(appHook_);
     appHook_ = 0;
 }
 
-void TMainForm::SpeedButton1Click(TObject*) {
-    if (Connected) {
-        SpeedButton1.SetCaption("Dial");
-        Disconnect();
-    } else {
-        ConnectToInternet();
-    }
-}
-
-void TMainForm::ConnectToInternet() { Show(); }
-
-void TMainForm::Disconnect() {
-    // The cumulative time is written at every exit, connected or not.
-    try {
-        WriteTimeOnLine();
-    } catch (const Exception& e) {
-        platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
-    }
-}

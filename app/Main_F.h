@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "dialup/DialUp.h"
 #include "widgets/Forms.h"
@@ -30,6 +32,12 @@ extern bool ScheduledRun;
 extern bool LineSeen;
 extern uint32_t ConnectStartTick;
 extern int32_t RunningHours, RunningMins, RunningSecs;
+
+// Splits a configured command line into the program and its parameters.
+void SplitCommandLine(const std::string& commandLine, std::string& program, std::string& params);
+
+// A time online as hours (unpadded), minutes and seconds (two digits each): 0:05:09.
+std::string TimeText(int32_t h, int32_t m, int32_t s);
 
 // The version text appended to the banner, the hint and the tip.
 extern const char* const kVersionText;
@@ -77,16 +85,55 @@ public:
     void FormClose(TObject* Sender, TCloseAction& Action);
     void FormDestroy(TObject* Sender);
 
-    // Connection operations (filled by the connection controller).
+    // The connection controller.
     void ConnectToInternet();
     void Disconnect();
+    void ShowIpAddress();
+    void RunRasMonitor();
+    void RunScheduledPrograms();
     void SpeedButton1Click(TObject* Sender);
+    void DialUpEntryGet(TObject* Sender, const char* EntryName);
+    void DialUpDialing(TObject* Sender);
+    void DialUpAsyncEvent(TObject* Sender, int State, int Error, const std::string& MessageText);
+    void DialUpError(TObject* Sender, int ErrorCode, const std::string& ErrorMessage);
+    void DialUpNotConnected(TObject* Sender, int ErrorCode, const std::string& ErrorMessage);
+    void DialUpActiveConnection(TObject* Sender);
+    // The progress dialog's Cancel (also the handling of UM_CANCELDIAL).
+    void CancelDial();
+    void ConnectedActions();  // UM_CONNECTED
+    void Reconnect();         // UM_RECONNECT
+    void ExplainDialError();  // UM_DIALERROR
+
+    // The online timers.
+    void TimerTimeOnlineTimer(TObject* Sender);
+    void TimerStillOnlineTimer(TObject* Sender);
+    void TimerHangUpTimer(TObject* Sender);
+    void StayOnline1Click(TObject* Sender);
+    void Label3Click(TObject* Sender);
+    void ResetTimeOnline();
+
+    // Starting other programs.
+    void RunProgram(const std::string& commandLine, const std::string& directory);
+    void RunWebBrowser1Click(TObject* Sender);
+    void RunEmailapplication1Click(TObject* Sender);
+
+    // Windows that other units provide, when they exist: the settings dialog (shown when the
+    // dial cannot start), its list of phonebook entries, and the schedule dialog's program
+    // list and hang-up timer.
+    TForm* SettingsDialog = nullptr;
+    TListBox* PhonebookEntryList = nullptr;
+    std::function<std::vector<std::pair<std::string, std::string>>()> ScheduledProgramList;
+    TTimer* ScheduledHangUpTimer = nullptr;
+    void ShowSettingsDialog();
 
     int32_t AlternateIndex = 0;
     // The new-mail icon object: created empty, owned here, used by the mail check.
     TIcon MailIcon;
 
 private:
+    void UpdateRunningTime();
+    void SetOnlineLook(bool online);
+    void WriteTime();
     void BuildControls();
     void BuildMenus();
     int appHook_ = 0;

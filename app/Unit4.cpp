@@ -1,6 +1,8 @@
 // The progress dialog's window definition; its uses live with the operations that show it.
 #include "app/Unit4.h"
 
+#include "app/Main_F.h"
+
 TForm4* Form4 = nullptr;
 
 TForm4::TForm4(TComponent* owner)
@@ -24,6 +26,9 @@ TForm4::TForm4(TComponent* owner)
     Button1.SetBounds(102, 81, 75, 25);
     Button1.SetCaption("Cancel");
     Button1.SetHint("Cancel the connection");
+    Button1.OnClick = [](TObject*) {
+        if (MainForm) MainForm->CancelDial();
+    };
     CreateHandle();
 }
 

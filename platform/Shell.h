@@ -34,4 +34,10 @@ public:
     virtual bool PlaySound(const std::string& file) = 0;
     // The Windows system directory, without a trailing separator.
     virtual std::string SystemDirectory() = 0;
+    // This computer's host name resolved to its host entry: the official name and the first
+    // address in dotted decimal (empty when none can be formatted). False when the name
+    // cannot be had or resolved.
+    virtual bool LocalHostEntry(std::string& officialName, std::string& firstAddress) = 0;
+    // The default message beep.
+    virtual void Beep() = 0;
 };

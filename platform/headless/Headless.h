@@ -35,6 +35,8 @@ public:
     // Elapsed virtual milliseconds since construction (does not wrap).
     uint64_t Elapsed() const { return now_; }
     void SetLocalTime(TDateTime t) { localBase_ = t; localAt_ = now_; }
+    // Makes the tick count read `tick` now (it goes on from there, wrapping at 2^32).
+    void SetTickCount(uint32_t tick) { startTick_ = static_cast<uint32_t>(tick - static_cast<uint32_t>(now_)); }
     // What SetSystemTimeUtc was last given, and what it answers.
     std::vector<TSystemTime> clockSets;
     uint32_t setTimeResult = 0;
@@ -133,6 +135,16 @@ public:
         return true;
     }
     std::string SystemDirectory() override { return "C:\\windows\\system32"; }
+    bool LocalHostEntry(std::string& name, std::string& address) override {
+        if (!hostKnown) return false;
+        name = hostName;
+        address = hostAddress;
+        return true;
+    }
+    void Beep() override { ++beeps; }
+    bool hostKnown = true;
+    std::string hostName = "pc1.example", hostAddress = "10.0.0.7";
+    int beeps = 0;
 
     struct Call {
         uint32_t action;

@@ -39,5 +39,7 @@ public:
                           const std::string& dir, int show) override;
     bool PlaySound(const std::string& file) override;
     std::string SystemDirectory() override;
+    bool LocalHostEntry(std::string& officialName, std::string& firstAddress) override;
+    void Beep() override;
 };
 }  // namespace win32

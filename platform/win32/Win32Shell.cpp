@@ -1,4 +1,5 @@
 // The Win32 shell services: notification-area icons, program starts, sounds.
+#include <winsock.h>
 #include <windows.h>
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -57,5 +58,23 @@ std::string Shell::SystemDirectory() {
     UINT n = GetSystemDirectoryA(buf, 255);
     return std::string(buf, n < 256 ? n : 0);
 }
+
+bool Shell::LocalHostEntry(std::string& officialName, std::string& firstAddress) {
+    char name[128] = {};
+    if (gethostname(name, sizeof(name)) != 0) return false;
+    name[sizeof(name) - 1] = '\0';
+    hostent* h = gethostbyname(name);
+    if (!h || !h->h_name) return false;
+    officialName = h->h_name;
+    firstAddress.clear();
+    if (h->h_addrtype == AF_INET && h->h_length == 4 && h->h_addr_list && h->h_addr_list[0]) {
+        in_addr a;
+        std::memcpy(&a, h->h_addr_list[0], 4);
+        if (const char* text = inet_ntoa(a)) firstAddress = text;
+    }
+    return true;
+}
+
+void Shell::Beep() { MessageBeep(MB_OK); }
 
 }  // namespace win32

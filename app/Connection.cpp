@@ -1,0 +1,268 @@
+// The connection controller: starting a dial, following its states, redialing through
+// the alternate numbers, cancelling, explaining the errors redialing cannot cure, the
+// connected actions, and hanging up.
+#include "app/Main_F.h"
+#include "app/Unit4.h"
+#include "core/SysUtils.h"
+#include "platform/Platform.h"
+#include "settings/Ini.h"
+#include "settings/IniLang.h"
+
+namespace {
+constexpr int kStateConnected = 0x2000;
+constexpr int kStateDisconnected = 0x2001;
+constexpr uint32_t kEntryNotFound = 623, kNoDialTone = 680, kAuthFailed = 691;
+const char* const CRLF = "\r\n";
+
+void ProcessMessages() { Application().ProcessMessages(); }
+}  // namespace
+
+void TMainForm::SpeedButton1Click(TObject*) {
+    if (Connected) {
+        SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+        Disconnect();
+    } else if (!IniInfo.UsernameDUN.empty() && !IniInfo.PasswordDUN.empty()) {
+        SpeedButton1.SetCaption(GetLangText("Hang-Up", "const_hangup"));
+        ConnectToInternet();
+    } else {
+        ShowSettingsDialog();
+    }
+}
+
+// Starts a dial and returns; the outcome arrives through the dial-up component's events.
+void TMainForm::ConnectToInternet() {
+    Show();
+    platform::Ui().SetBusyCursor(true);
+    DialUp.SetDialMode(dmAsync);
+    DialUp.SetUsername(IniInfo.UsernameDUN);
+    DialUp.SetPassword(IniInfo.PasswordDUN);
+    if (Form4) {
+        Form4->SetCaption(GetLangText("Dialing......", "const_dialing") + IniInfo.DialUpConnection);
+        Form4->PlayAnimation("PHONE_ANI");
+        Form4->Button1.SetEnabled(true);
+        Form4->Button1.SetVisible(true);
+        Form4->Repaint();
+        Form4->Show();
+    }
+    DialUp.SetEntry(IniInfo.DialUpConnection);
+    DialUp.SetEntryUsername(IniInfo.UsernameDUN);
+    DialUp.SetEntryPassword(IniInfo.PasswordDUN);
+    DialCancelled = false;
+    ProcessMessages();
+    DialUp.Dial();
+    platform::Ui().SetBusyCursor(false);
+}
+
+void TMainForm::DialUpDialing(TObject*) {
+    Status2.SetCaption(GetLangText("Dialing...", "const_dialing"));
+    ProcessMessages();
+}
+
+void TMainForm::DialUpAsyncEvent(TObject*, int State, int Error, const std::string& MessageText) {
+    if (Form4) Form4->Status.SetCaption(MessageText);
+    HListBox2.Add(MessageText);
+    if (Error != 0 && !DialCancelled) {
+        Status2.SetCaption("Error, see help file");
+        HListBox2.Add(IntToStr(Error));
+        HListBox2.Add("In state no:" + IntToStr(State));
+    }
+    if (State == kStateConnected) {
+        ConnectStartTick = platform::Clock().TickCount();
+        TimerTimeOnline.SetEnabled(true);
+        Connected = true;
+        if (Form4) Form4->Hide();
+        if (!ScheduledRun) {
+            PostMsg(UM_CONNECTED);
+        } else {
+            // An unattended run: its programs start, and its own hang-up is armed.
+            if (Form4) Form4->Hide();
+            RunScheduledPrograms();
+            if (ScheduledHangUpTimer) ScheduledHangUpTimer->SetEnabled(true);
+            ProcessMessages();
+        }
+    } else if (State == kStateDisconnected) {
+        uint32_t err = DialUp.LastError();
+        if (err == kNoDialTone || err == kAuthFailed) {
+            DialCancelled = true;
+            PostMsg(UM_CANCELDIAL);
+            PostMsg(UM_DIALERROR);
+        }
+        if (err != 0) HListBox2.Add(IntToStr(err));
+        platform::Clock().Sleep(1000);
+        ProcessMessages();
+        if (!DialCancelled) PostMsg(UM_RECONNECT);
+    }
+}
+
+// The connected actions, in order; the mail check, the clock and the browser are sent so
+// each completes before the next starts.
+void TMainForm::ConnectedActions() {
+    if (Form4) Form4->Hide();
+    RunRasMonitor();
+    TimerTimeOnline.SetEnabled(true);
+    TimerStillOnline.SetEnabled(true);
+    if (Connected) {
+        if (IniOptions.TimerEnabled) TimerCheckEmail.SetEnabled(true);
+        if (IniOptions.AutoHangUp) TimerHangUp.SetEnabled(true);
+    }
+    SpeedButton1.SetCaption(GetLangText("Hang-Up", "const_hangup"));
+    Status2.SetCaption(GetLangText("Connected.", "const_connected"));
+    SpeedButton2.SetEnabled(true);
+    ProcessMessages();
+    SetOnlineLook(true);
+    ShowIpAddress();
+    ProcessMessages();
+    if (IniOptions.TimerEnabled) Perform(UM_CHECKMAIL);
+    if (IniOptions.AutoAdjustClock) Perform(UM_ADJUSTCLOCK);
+    if (!IniInfo.WebBrowser.empty()) Perform(UM_RUNBROWSER);
+    const std::vector<std::string> programs = ApplicationList;  // a program may change the list
+    for (const std::string& p : programs) RunProgram(p, "");
+}
+
+// Popup items 2 (hang up), 7 (mail) and 8 (clock) belong to the online look, 0 (dial) to
+// the off-line one.
+void TMainForm::SetOnlineLook(bool online) {
+    PopupMenu1.Items(2)->SetEnabled(online);
+    PopupMenu1.Items(7)->SetEnabled(online);
+    PopupMenu1.Items(8)->SetEnabled(online);
+    PopupMenu1.Items(0)->SetEnabled(!online);
+}
+
+// Hangs up and dials again, with the next alternate number when there are any. Every
+// check of DialCancelled lets a Cancel pressed meanwhile stop the series.
+void TMainForm::Reconnect() {
+    ProcessMessages();
+    if (DialCancelled) return;
+    TimerTimeOnline.SetEnabled(false);
+    if (Connected && ConnectStartTick != 0) {
+        // The line dropped while online: its time joins the total now, or it would never
+        // be counted, since no Disconnect comes between this connection and the next.
+        UpdateRunningTime();
+        IniOptions.TimeOnLineHours = RunningHours;
+        IniOptions.TimeOnLineMins = RunningMins;
+        IniOptions.TimeOnLineSecs = RunningSecs;
+        ConnectStartTick = 0;
+        WriteTime();
+    }
+    DialUp.HangUp();
+    platform::Clock().Sleep(2000);
+    if (DialCancelled) return;
+    DialUp.HangUp();
+    ProcessMessages();
+    if (DialCancelled) return;
+    if (!PhoneNumberList.empty()) {
+        // The list may have been shortened in the settings since the last redial.
+        int32_t count = static_cast<int32_t>(PhoneNumberList.size());
+        if (AlternateIndex < 0 || AlternateIndex >= count) AlternateIndex = 0;
+        const std::string number = PhoneNumberList[static_cast<size_t>(AlternateIndex)];
+        DialUp.SetPhoneNumber(number);
+        AlternateIndex = (AlternateIndex + 1) % count;
+        const std::string line = "Dialing alternate number : " + number;
+        HListBox2.Add(GetLangText(line, line));
+    }
+    HListBox2.Add(GetLangText("Reconnecting automatically", "const_reconnecting"));
+    ConnectToInternet();
+}
+
+void TMainForm::CancelDial() {
+    DialCancelled = true;
+    DialUp.HangUp();
+    platform::Clock().Sleep(1000);
+    DialUp.HangUp();
+    SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+    Status2.SetCaption(GetLangText("Connect Cancelled", "const_connectCancel"));
+    if (Form4) Form4->Close();
+}
+
+void TMainForm::ExplainDialError() {
+    uint32_t err = DialUp.LastError();
+    if (err == kNoDialTone) {
+        std::string text = GetLangText("Error, there is NO dial tone !", "const_error1") + CRLF + CRLF +
+                           GetLangText("Check your phone line it may be disconnected or already in use by someone else.",
+                                       "const_error2");
+        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, 500);
+    } else if (err == kAuthFailed) {
+        std::string text =
+            GetLangText("Your username and or password for accessing the internet is wrong.", "const_error4") + CRLF +
+            CRLF + GetLangText("Go in the Settings and then verify that your account is configured properly ", "const_error5") +
+            CRLF + GetLangText("check for typo in your username and password.", "const_error5a") + CRLF + CRLF +
+            GetLangText("If the problem persist, please contact your ISP (Internet Service Provider) ", "const_error5b") +
+            CRLF + GetLangText("for assistance.", "const_error5c");
+        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONERROR_, 501);
+    }
+}
+
+// The service refused to start the dial: no redial follows.
+void TMainForm::DialUpError(TObject*, int ErrorCode, const std::string& ErrorMessage) {
+    Status2.SetCaption(GetLangText("Error # ", "const_error") + IntToStr(ErrorCode) + "-->" + ErrorMessage);
+    Repaint();
+    ProcessMessages();
+    if (static_cast<uint32_t>(ErrorCode) == kEntryNotFound) {
+        SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+        Status2.SetCaption("Error, this DialUp networking entry does not exist");
+        DialCancelled = true;
+        if (Form4) Form4->Close();
+        platform::Ui().MsgBox(
+            "Error, this DialUp networking entry does'nt exist !!\rPlease configure it and select an existing entry",
+            Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+        ShowSettingsDialog();
+        Status2.SetCaption("");
+        Repaint();
+    }
+}
+
+void TMainForm::DialUpNotConnected(TObject*, int, const std::string&) {
+    Status2.SetCaption(GetLangText("Not Connected", "const_notconnected"));
+}
+
+void TMainForm::DialUpEntryGet(TObject*, const char* EntryName) {
+    if (PhonebookEntryList) PhonebookEntryList->Add(EntryName ? EntryName : "");
+}
+
+void TMainForm::DialUpActiveConnection(TObject*) { LineSeen = true; }
+
+void TMainForm::Disconnect() {
+    if (Connected) {
+        Connected = false;
+        TimerStillOnline.SetEnabled(false);
+        TimerCheckEmail.SetEnabled(false);
+        TimerHangUp.SetEnabled(false);
+        TimerTimeOnline.SetEnabled(false);
+        UpdateRunningTime();
+        IniOptions.TimeOnLineHours = RunningHours;
+        IniOptions.TimeOnLineMins = RunningMins;
+        IniOptions.TimeOnLineSecs = RunningSecs;
+        DialUp.HangUp();
+        SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+        Status2.SetCaption(GetLangText("Disconnected", "const_disc"));
+        SpeedButton2.SetEnabled(false);
+        SetOnlineLook(false);
+    }
+    WriteTime();
+}
+
+// Writes the cumulative time; a refused write is shown and the program goes on.
+void TMainForm::WriteTime() {
+    try {
+        WriteTimeOnLine();
+    } catch (const Exception& e) {
+        platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+    }
+}
+
+void TMainForm::ShowIpAddress() {
+    std::string host, address;
+    if (!platform::Shell().LocalHostEntry(host, address)) return;
+    StatusBar1.SetPanelText(0, "Host: " + host);
+    if (!address.empty()) StatusBar1.SetPanelText(1, "IP: " + address);
+    else StatusBar1.SetPanelText(1, "IP:" + GetLangText("address unknown", "const_addressUnk"));
+}
+
+void TMainForm::RunRasMonitor() {
+    platform::Shell().ShellExecute("open", platform::Shell().SystemDirectory() + "\\rasmon.exe", "", "", SW_SHOW_);
+}
+
+void TMainForm::RunScheduledPrograms() {
+    if (!ScheduledProgramList) return;
+    for (const auto& [program, directory] : ScheduledProgramList()) RunProgram(program, directory);
+}
