@@ -1,5 +1,6 @@
 // The program entry: refuses a second instance, shows the splash picture, creates the
 // windows, and runs the message loop until the main window closes.
+#include <winsock.h>
 #include <windows.h>
 
 #include <string>
@@ -55,6 +56,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     splash->Repaint();
 
     Application().SetTitle("Velmora");
+    // The sockets library (1.1) serves the whole run: the address display, mail and clock.
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(1, 1), &wsa);
     // The dial-up service: the system's, or a simulated line when VELMORA_PHONEBOOK names one.
     static std::unique_ptr<ras::IRasApi> rasApi = ras::MakeDefaultRasApi();
     dialup::SetDefaultRasApi(rasApi.get());
@@ -94,5 +98,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     delete progress;
     delete main;
+    WSACleanup();
     return 0;
 }

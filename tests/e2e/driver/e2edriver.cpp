@@ -13,6 +13,9 @@
 //   e2edriver syscmd CAPTION minimize|restore|close
 //   e2edriver statusbar CAPTION             print the status bar's panel texts, one a line
 //   e2edriver listbox CAPTION               print the lines of the first list box
+//   e2edriver waittext CAPTION TEXT [SECONDS]  wait until a child control shows TEXT
+//   e2edriver dialog SECONDS                wait for a message box; print its caption and controls
+//   e2edriver dialogbutton - TEXT           press the message box's button with this text
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
@@ -95,6 +98,29 @@ HMENU FindMenuItem(HMENU m, const std::string& caption, UINT& id) {
     return nullptr;
 }
 
+// Sends a message whose lParam points at a text buffer to a control of another process:
+// the buffer is made in that process, since common-control messages are not marshalled.
+std::string RemoteText(HWND ctl, UINT msg, WPARAM w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(ctl, &pid);
+    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!proc) return "";
+    const SIZE_T size = 2048;
+    void* remote = VirtualAllocEx(proc, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    std::string text;
+    if (remote) {
+        char zero[size] = {};
+        WriteProcessMemory(proc, remote, zero, size, nullptr);
+        SendMessageA(ctl, msg, w, reinterpret_cast<LPARAM>(remote));
+        char buf[size] = {};
+        SIZE_T got = 0;
+        if (ReadProcessMemory(proc, remote, buf, size - 1, &got)) text = buf;
+        VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(proc);
+    return text;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: e2edriver wait|waitgone|exists|visible|list|text|click|menu|syscmd|statusbar|listbox|count CAPTION ...\n");
     return 2;
@@ -127,6 +153,28 @@ int main(int argc, char** argv) {
                         static_cast<void*>(h));
         return 0;
     }
+    if (cmd == "dialog") {  // dialog SECONDS: wait for a message box, print caption and texts
+        double secs = std::atof(argv[2]);
+        DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
+        for (;;) {
+            HWND box = FindWindowA("#32770", nullptr);
+            if (box && IsWindowVisible(box)) {
+                std::printf("caption|%s\n", TextOf(box).c_str());
+                for (HWND c : Children(box)) std::printf("%s|%s\n", ClassOf(c).c_str(), TextOf(c).c_str());
+                return 0;
+            }
+            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+            Sleep(100);
+        }
+    }
+    if (cmd == "dialogbutton" && argc > 3) {  // dialogbutton - TEXT: press a button of the message box
+        HWND box = FindWindowA("#32770", nullptr);
+        if (!box) return 1;
+        HWND b = ChildByText(box, argv[3]);
+        if (!b) return 1;
+        PostMessageA(b, BM_CLICK, 0, 0);
+        return 0;
+    }
     if (cmd == "count") {
         std::printf("%u\n", static_cast<unsigned>(TopWindows(caption, true).size()));
         return 0;
@@ -149,6 +197,15 @@ int main(int argc, char** argv) {
         RECT cr;
         GetClientRect(top, &cr);
         std::printf("client|%ld,%ld\n", cr.right, cr.bottom);
+        return 0;
+    }
+    if (cmd == "waittext" && argc > 3) {  // waittext CAPTION TEXT [SECONDS]: a child shows TEXT
+        double secs = argc > 4 ? std::atof(argv[4]) : 20;
+        DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
+        while (!ChildByText(top, argv[3])) {
+            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+            Sleep(100);
+        }
         return 0;
     }
     if (cmd == "text") {
@@ -210,11 +267,7 @@ int main(int argc, char** argv) {
         for (HWND c : Children(top)) {
             if (_stricmp(ClassOf(c).c_str(), STATUSCLASSNAMEA) != 0) continue;
             int n = static_cast<int>(SendMessageA(c, SB_GETPARTS, 0, 0));
-            for (int i = 0; i < n; ++i) {
-                char buf[512] = {};
-                SendMessageA(c, SB_GETTEXTA, i, reinterpret_cast<LPARAM>(buf));
-                std::printf("%s\n", buf);
-            }
+            for (int i = 0; i < n; ++i) std::printf("%s\n", RemoteText(c, SB_GETTEXTA, i).c_str());
             return 0;
         }
         return 1;
@@ -223,10 +276,12 @@ int main(int argc, char** argv) {
         for (HWND c : Children(top)) {
             if (_stricmp(ClassOf(c).c_str(), "ListBox") != 0) continue;
             int n = static_cast<int>(SendMessageA(c, LB_GETCOUNT, 0, 0));
+            // List-box text crosses processes marshalled as wide characters.
             for (int i = 0; i < n; ++i) {
-                char buf[2048] = {};
-                if (SendMessageA(c, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof(buf)))
-                    SendMessageA(c, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+                wchar_t wbuf[2048] = {};
+                char buf[4096] = {};
+                if (SendMessageW(c, LB_GETTEXTLEN, i, 0) < 2000) SendMessageW(c, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wbuf));
+                WideCharToMultiByte(CP_ACP, 0, wbuf, -1, buf, sizeof(buf), nullptr, nullptr);
                 std::printf("%s\n", buf);
             }
             return 0;
