@@ -415,3 +415,25 @@ TEST_F(ConnectionTest, FailedProgramStartBeepsAndExplains) {
     form->RunProgram("", "");
     EXPECT_EQ(ui.boxes.size(), 2u);
 }
+
+TEST_F(ConnectionTest, ScheduledDialStartsItsProgramsAndArmsItsHangUpOnly) {
+    TTimer scheduledHangUp(nullptr, 60000, false);
+    form->ScheduledHangUpTimer = &scheduledHangUp;
+    form->ScheduledProgramList = [] {
+        return std::vector<std::pair<std::string, std::string>>{{"C:\\nightly.exe /fetch", "C:\\work"}};
+    };
+    ScheduledRun = true;
+    form->ConnectToInternet();
+    ASSERT_TRUE(AdvanceUntil([&] { return Connected; }));
+    clock.Advance(3000);
+    ScheduledRun = false;
+    EXPECT_EQ(form->SpeedButton1.Caption(), "Dial");
+    EXPECT_NE(form->Status2.Caption(), "Connected.");
+    EXPECT_TRUE(form->PopupMenu1.Items(0)->Enabled());
+    EXPECT_FALSE(form->TimerStillOnline.Enabled());
+    EXPECT_TRUE(scheduledHangUp.Enabled());
+    ASSERT_EQ(shell.executed.size(), 1u);  // the program, and no dial-up monitor
+    EXPECT_EQ(shell.executed[0].file, "C:\\nightly.exe");
+    EXPECT_EQ(shell.executed[0].params, "/fetch");
+    EXPECT_EQ(shell.executed[0].dir, "C:\\work");
+}
