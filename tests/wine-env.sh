@@ -15,6 +15,11 @@ velmora_prefix() {
       wineboot -i >/dev/null 2>&1
       wineserver -w
     fi
+    # A copy that nothing runs in, for tests that want a prefix of their own.
+    if [ ! -f "$WINEPREFIX.template/system.reg" ]; then
+      rm -rf "$WINEPREFIX.template"
+      cp -a "$WINEPREFIX" "$WINEPREFIX.template"
+    fi
   ) 9>"$WINEPREFIX.lock"
 }
 

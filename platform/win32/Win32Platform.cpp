@@ -9,6 +9,10 @@ namespace win32 {
 
 void* Instance() { return GetModuleHandleA(nullptr); }
 
+void ShowException(const char* what) {
+    MessageBoxA(GetActiveWindow(), what, "Velmora", MB_OK | MB_ICONERROR);
+}
+
 uint32_t Clock::TickCount() { return GetTickCount(); }
 void Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 
@@ -58,7 +62,7 @@ const char kMsgClass[] = "VelmoraMessageWindow";
 LRESULT CALLBACK MsgWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     auto* handler = reinterpret_cast<IMessageWindow::Handler*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (handler && *handler) {
-        intptr_t r = (*handler)(msg, w, l);
+        intptr_t r = Guarded([&] { return (*handler)(msg, w, l); }, intptr_t{0});
         if (r != kMsgDefault) return r;
     }
     return DefWindowProcA(hwnd, msg, w, l);
@@ -104,7 +108,7 @@ VOID CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     auto it = Timers().find(id);
     if (it == Timers().end()) return;
     auto fn = it->second;  // the tick may stop its own timer
-    fn();
+    Guarded([&] { fn(); return 0; }, 0);
 }
 }  // namespace
 

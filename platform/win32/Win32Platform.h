@@ -3,6 +3,8 @@
 #include "platform/Clock.h"
 #include "platform/Ui.h"
 
+#include <exception>
+
 namespace win32 {
 class Clock : public IClock {
 public:
@@ -24,6 +26,22 @@ public:
 
 // The module's instance handle, for resources and window classes.
 void* Instance();
+
+// An exception that escapes an event handler is shown in an error box and the program goes
+// on: window procedures and timer callbacks run their handlers through this, so no
+// exception unwinds through the system's own frames.
+void ShowException(const char* what);
+template <class F, class R>
+R Guarded(F&& f, R onError) {
+    try {
+        return f();
+    } catch (const std::exception& e) {
+        ShowException(e.what());
+    } catch (...) {
+        ShowException("Unexpected error");
+    }
+    return onError;
+}
 }  // namespace win32
 
 #include "platform/Shell.h"

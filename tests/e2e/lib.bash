@@ -8,6 +8,10 @@ velmora_display || exit 1
 
 E2E_WORK=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
 cp "$E2E_WIN32_DIR/velmora.exe" "$E2E_WORK/"
+# A Wine prefix of this test's own: tests run side by side without meeting each other's
+# program (the single-instance rule holds per prefix) or ending each other's Wine.
+cp -a "$WINEPREFIX.template" "$E2E_WORK/prefix"
+export WINEPREFIX="$E2E_WORK/prefix"
 DRIVER="$E2E_WIN32_DIR/e2edriver.exe"
 E2E_PIDS=()
 

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace win32 {
 namespace {
@@ -156,7 +157,7 @@ bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
     return false;
 }
 
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+LRESULT PanelProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     LRESULT r = 0;
     if (RouteChildMessage(hwnd, msg, w, l, r)) return r;
     return DefWindowProcA(hwnd, msg, w, l);
@@ -232,7 +233,7 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
     ReleaseDC(hwnd, dc);
 }
 
-LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     auto* form = static_cast<TForm*>(ControlOf(hwnd));
     if (!form) return DefWindowProcA(hwnd, msg, w, l);
     if (form->TitleBar && (msg == WM_NCPAINT || msg == WM_NCACTIVATE || msg == WM_SETTEXT)) {
@@ -266,7 +267,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     return DefWindowProcA(hwnd, msg, w, l);
 }
 
-LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+LRESULT AppProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     TMessage m = ToMessage(msg, w, l);
     if (Application().RunHooks(m)) return m.Result;
     switch (msg) {
@@ -281,6 +282,16 @@ LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
             break;
     }
     return DefWindowProcA(hwnd, msg, w, l);
+}
+
+LRESULT CALLBACK PanelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return Guarded([&] { return PanelProcInner(h, m, w, l); }, LRESULT{0});
+}
+LRESULT CALLBACK FormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return Guarded([&] { return FormProcInner(h, m, w, l); }, LRESULT{0});
+}
+LRESULT CALLBACK AppProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return Guarded([&] { return AppProcInner(h, m, w, l); }, LRESULT{0});
 }
 
 void RegisterClasses() {
