@@ -1,6 +1,7 @@
 // The About box.
 #include "app/Comabout.h"
 
+#include "app/Main_F.h"
 #include "platform/Platform.h"
 
 TAboutComponent::TAboutComponent(TComponent* owner)
@@ -27,10 +28,11 @@ TAboutComponent::TAboutComponent(TComponent* owner)
     TFontStyle link;
     link.Bold = true;
     LinkLabel.SetFont(link);
+    ProductName.CenterText = Copyright.CenterText = LinkLabel.CenterText = true;
     OKButton.SetBounds(157, 330, 75, 25);
     OKButton.SetCaption("OK");
     OKButton.OnClick = [this](TObject*) { SetModalResult(IDOK_); };
-    LinkLabel.OnClick = [](TObject*) { platform::Shell().ShellExecute("open", kWebPage, "", "", SW_SHOWNORMAL_); };
+    LinkLabel.OnClick = [](TObject*) { OpenWebTarget(kWebPage); };
 }
 
 void ShowAboutBox() {

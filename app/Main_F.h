@@ -36,6 +36,10 @@ extern int32_t RunningHours, RunningMins, RunningSecs;
 // Splits a configured command line into the program and its parameters.
 void SplitCommandLine(const std::string& commandLine, std::string& program, std::string& params);
 
+// Opens a web address: as a document, else in either of two well-known browsers; says so
+// when none of the three starts.
+void OpenWebTarget(const std::string& target);
+
 // A time online as hours (unpadded), minutes and seconds (two digits each): 0:05:09.
 std::string TimeText(int32_t h, int32_t m, int32_t s);
 

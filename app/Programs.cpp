@@ -66,4 +66,13 @@ void TMainForm::RunWebBrowser1Click(TObject*) {
                           Application().Title(), MB_OK_, 0);
 }
 
+void OpenWebTarget(const std::string& target) {
+    auto& shell = platform::Shell();
+    if (shell.ShellExecute("open", target, "", "", SW_SHOWNORMAL_) > 32) return;
+    for (const char* browser : {"netscape.exe", "iexplore.exe"})
+        if (shell.ShellExecute("open", browser, target, "", SW_SHOWNORMAL_) > 32) return;
+    platform::Ui().MsgBox("Sorry your Web browser could not be found, please specify it in the Settings menu",
+                          Application().Title(), MB_OK_, 0);
+}
+
 void TMainForm::RunEmailapplication1Click(TObject*) { RunProgram(IniInfo.EmailApp, ""); }

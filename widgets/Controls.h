@@ -136,6 +136,8 @@ public:
     void SetHelpContext(int v) { helpContext_ = v; }
     bool HandCursor() const { return handCursor_; }
     void SetHandCursor(bool v);
+    // Labels: text centred in the control's width (set before the control is realized).
+    bool CenterText = false;
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool v) { wordWrap_ = v; }
     // Glyph or picture: the name of a bitmap resource of the program.

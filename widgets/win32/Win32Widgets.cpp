@@ -97,6 +97,26 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     DrawTextA(dc, c.Caption().c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_TOP);
 }
 
+// Draws the picture four by four over the client area.
+bool TileBackground(HWND hwnd, HDC dc, const std::string& res) {
+    HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0));
+    if (!bmp) return false;
+    BITMAP bm;
+    GetObject(bmp, sizeof(bm), &bm);
+    RECT cr;
+    GetClientRect(hwnd, &cr);
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    int tw = (cr.right + 3) / 4, th = (cr.bottom + 3) / 4;
+    SetStretchBltMode(dc, HALFTONE);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) StretchBlt(dc, x * tw, y * th, tw, th, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(bmp);
+    return true;
+}
+
 // Handles what a container (form or panel) receives on behalf of its children.
 bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
     switch (msg) {
@@ -137,8 +157,19 @@ bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
             TControl* c = ControlOf(child);
             if (c && (c->Kind() == TControlKind::Label || c->Kind() == TControlKind::StaticText)) {
                 SetBkMode(reinterpret_cast<HDC>(w), TRANSPARENT);
-                auto* top = static_cast<TForm*>(ControlOf(GetAncestor(hwnd, GA_ROOT)));
+                HWND root = GetAncestor(hwnd, GA_ROOT);
+                auto* top = static_cast<TForm*>(ControlOf(root));
                 bool tiled = top && top->Kind() == TControlKind::Form && !top->BackgroundTile.empty();
+                if (tiled) {
+                    // Paint the form's picture behind the text, as the label's own background.
+                    HDC dc = reinterpret_cast<HDC>(w);
+                    POINT at{0, 0};
+                    MapWindowPoints(child, root, &at, 1);
+                    POINT old;
+                    SetViewportOrgEx(dc, -at.x, -at.y, &old);
+                    TileBackground(root, dc, top->BackgroundTile);
+                    SetViewportOrgEx(dc, old.x, old.y, nullptr);
+                }
                 result = reinterpret_cast<LRESULT>(tiled ? GetStockObject(NULL_BRUSH) : GetSysColorBrush(COLOR_BTNFACE));
                 return true;
             }
@@ -163,25 +194,6 @@ LRESULT PanelProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     return DefWindowProcA(hwnd, msg, w, l);
 }
 
-// Draws the picture four by four over the client area.
-bool TileBackground(HWND hwnd, HDC dc, const std::string& res) {
-    HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0));
-    if (!bmp) return false;
-    BITMAP bm;
-    GetObject(bmp, sizeof(bm), &bm);
-    RECT cr;
-    GetClientRect(hwnd, &cr);
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    int tw = (cr.right + 3) / 4, th = (cr.bottom + 3) / 4;
-    SetStretchBltMode(dc, HALFTONE);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) StretchBlt(dc, x * tw, y * th, tw, th, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(bmp);
-    return true;
-}
 
 // Paints the drawn title bar: a gradient from deep blue to teal (greys when inactive),
 // the small icon, the application name in bold and the second text after it.
@@ -366,6 +378,7 @@ public:
         switch (what) {
             case TProp::Caption:
                 SetWindowTextA(hwnd_, c_.Caption().c_str());
+                AutoSize();
                 if (c_.Kind() == TControlKind::SpeedButton) InvalidateRect(hwnd_, nullptr, TRUE);
                 else if (c_.Kind() == TControlKind::Label) RedrawLabel();
                 break;
@@ -464,7 +477,9 @@ private:
             case TControlKind::TitleBar: return;  // drawn by the form, not a window of its own
             case TControlKind::Panel:
             case TControlKind::TabSheet: cls = kPanelClass; style |= WS_CLIPCHILDREN; break;
-            case TControlKind::Label: style |= SS_NOTIFY | SS_LEFT | (c_.WordWrap() ? 0 : SS_LEFTNOWORDWRAP); break;
+            case TControlKind::Label:
+                style |= SS_NOTIFY | (c_.CenterText ? SS_CENTER : c_.WordWrap() ? SS_LEFT : SS_LEFTNOWORDWRAP);
+                break;
             case TControlKind::StaticText: style |= SS_NOTIFY | SS_LEFT; break;
             case TControlKind::Bevel: ex |= WS_EX_STATICEDGE; break;
             case TControlKind::Image: style |= SS_BITMAP | SS_NOTIFY; break;
@@ -501,6 +516,7 @@ private:
         FillPanels();
         if (c_.Kind() == TControlKind::Animate) Update(TProp::Animation);
         if (c_.Kind() == TControlKind::Image) ShowPicture();
+        AutoSize();
         if (c_.Kind() == TControlKind::CheckBox || c_.Kind() == TControlKind::RadioButton) Update(TProp::Checked);
     }
 
@@ -537,6 +553,20 @@ private:
         HICON small = static_cast<HICON>(LoadImageA(Inst(), f.IconRes.empty() ? "MAINICON" : f.IconRes.c_str(),
                                                     IMAGE_ICON, 16, 16, 0));
         if (small) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    }
+
+    // A one-line label is as wide as its text, so no text is cut off whatever the font.
+    void AutoSize() {
+        if (c_.Kind() != TControlKind::Label || c_.WordWrap() || c_.CenterText) return;
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
+        SIZE sz{};
+        GetTextExtentPoint32A(dc, c_.Caption().c_str(), static_cast<int>(c_.Caption().size()), &sz);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        const TRect& b = c_.Bounds();
+        int w = sz.cx + 1 > b.Width ? sz.cx + 1 : b.Width;
+        SetWindowPos(hwnd_, nullptr, 0, 0, w, b.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     void ShowPicture() {

@@ -437,3 +437,19 @@ TEST_F(ConnectionTest, ScheduledDialStartsItsProgramsAndArmsItsHangUpOnly) {
     EXPECT_EQ(shell.executed[0].params, "/fetch");
     EXPECT_EQ(shell.executed[0].dir, "C:\\work");
 }
+
+TEST_F(ConnectionTest, WebTargetFallsBackThroughTwoBrowsersThenSaysSo) {
+    shell.executeResult = 31;  // nothing starts
+    OpenWebTarget("http://x.example/");
+    ASSERT_EQ(shell.executed.size(), 3u);
+    EXPECT_EQ(shell.executed[0].file, "http://x.example/");
+    EXPECT_EQ(shell.executed[1].file, "netscape.exe");
+    EXPECT_EQ(shell.executed[1].params, "http://x.example/");
+    EXPECT_EQ(shell.executed[2].file, "iexplore.exe");
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Sorry your Web browser could not be found, please specify it in the Settings menu");
+    shell.executed.clear();
+    shell.executeResult = 33;  // the first attempt works
+    OpenWebTarget("http://x.example/");
+    EXPECT_EQ(shell.executed.size(), 1u);
+}
