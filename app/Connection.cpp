@@ -241,14 +241,18 @@ void TMainForm::Disconnect() {
     WriteTime();
 }
 
-// Writes the cumulative time; a refused write is shown and the program goes on.
-void TMainForm::WriteTime() {
+// Writing the settings file: a refused write is shown and the program goes on.
+static void ShowingErrors(void (*write)()) {
     try {
-        WriteTimeOnLine();
+        write();
     } catch (const Exception& e) {
         platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
     }
 }
+
+void TMainForm::WriteTime() { ShowingErrors(WriteTimeOnLine); }
+
+void TMainForm::SaveSettings() { ShowingErrors(WriteIniFile); }
 
 void TMainForm::ShowIpAddress() {
     std::string host, address;

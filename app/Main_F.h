@@ -138,6 +138,7 @@ private:
     void UpdateRunningTime();
     void SetOnlineLook(bool online);
     void WriteTime();
+    void SaveSettings();
     void BuildControls();
     void BuildMenus();
     int appHook_ = 0;

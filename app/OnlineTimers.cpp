@@ -51,11 +51,7 @@ void TMainForm::TimerStillOnlineTimer(TObject*) {
     if (answer == IDYES_) {
         IniOptions.StayOnline = true;
         StayOnline1->SetChecked(true);
-        try {
-            WriteIniFile();
-        } catch (const Exception& e) {
-            platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
-        }
+        SaveSettings();
         PostMsg(UM_RECONNECT);
     }
 }
@@ -69,11 +65,7 @@ void TMainForm::TimerHangUpTimer(TObject*) {
 void TMainForm::StayOnline1Click(TObject*) {
     StayOnline1->SetChecked(!StayOnline1->Checked());
     IniOptions.StayOnline = StayOnline1->Checked();
-    try {
-        WriteIniFile();
-    } catch (const Exception& e) {
-        platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
-    }
+    SaveSettings();
 }
 
 void TMainForm::Label3Click(TObject*) { ResetTimeOnline(); }

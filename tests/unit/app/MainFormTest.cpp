@@ -144,3 +144,11 @@ TEST_F(MainFormTest, ClosingWritesTheCumulativeTimeUnchangedWhileOffLine) {
     EXPECT_EQ(profile.ReadString(IniFileName(), "Other", "TimeOnLineMins", ""), "10");
     EXPECT_EQ(profile.ReadString(IniFileName(), "Other", "TimeOnLineSecs", ""), "0");
 }
+
+TEST_F(MainFormTest, ARefusedWriteIsShownAndClosingGoesOn) {
+    profile.refuseWrites = true;
+    form.Quit2->Click();
+    ASSERT_EQ(ui.boxes.size(), 3u);  // "&Quit", the close query and the close each write the time
+    EXPECT_EQ(ui.boxes[0].text, "Unable to write to " + IniFileName());
+    EXPECT_TRUE(form.Closed());
+}
