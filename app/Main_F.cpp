@@ -43,6 +43,7 @@ TMainForm::TMainForm(TComponent* owner)
       TimerHangUp(this, 0, false),
       TimerCheckEmail(this, 0, false),
       DialUp(this),
+      Autostart1(this),
       MainMenu1(this, "MainMenu1", false),
       PopupMenu1(this, "PopupMenu1", true),
       MainTrayIcon(this),
@@ -61,6 +62,13 @@ TMainForm::TMainForm(TComponent* owner)
     TimerTimeOnline.OnTimer = [this](TObject* s) { TimerTimeOnlineTimer(s); };
     TimerStillOnline.OnTimer = [this](TObject* s) { TimerStillOnlineTimer(s); };
     TimerHangUp.OnTimer = [this](TObject* s) { TimerHangUpTimer(s); };
+    // Start with Windows, hidden in the notification area; the setting decides in
+    // ReactToIniOptions whether the entry stays.
+    Autostart1.SetAppName("Velmora");
+    Autostart1.SetAutostart(true);
+    Autostart1.SetStartNextLogon(false);
+    Autostart1.SetGlobal(true);
+    Autostart1.Parameters = "/minimize";
     BuildControls();
     BuildMenus();
     PopupMenu1.Realize();
@@ -312,6 +320,7 @@ void TMainForm::ReactToIniOptions() {
     }
     TimerCheckEmail.SetEnabled(Connected);
     TimerHangUp.SetEnabled(Connected);
+    Autostart1.SetAutostart(IniOptions.AutoStartUp);
 }
 
 // Minimising leaves only the notification-area icon; a restore brings the window back.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialup/DialUp.h"
+#include "settings/Autostart.h"
 #include "widgets/Forms.h"
 #include "widgets/TrayIco.h"
 
@@ -63,6 +64,7 @@ public:
 
     TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
     TDialUp DialUp;
+    TAutostart Autostart1;
 
     TMenu MainMenu1, PopupMenu1;
     TSystemTrayIcon MainTrayIcon, SystemTrayIcon1;

@@ -10,6 +10,7 @@ IClock* g_clock = nullptr;
 IProfile* g_profile = nullptr;
 IUi* g_ui = nullptr;
 IShell* g_shell = nullptr;
+IRegistry* g_registry = nullptr;
 std::string g_exePath;
 
 template <class T>
@@ -23,10 +24,12 @@ IClock& Clock() { return Need(g_clock, "clock"); }
 IProfile& Profile() { return Need(g_profile, "profile"); }
 IUi& Ui() { return Need(g_ui, "ui"); }
 IShell& Shell() { return Need(g_shell, "shell"); }
+IRegistry& Registry() { return Need(g_registry, "registry"); }
 void SetClock(IClock* c) { g_clock = c; }
 void SetProfile(IProfile* p) { g_profile = p; }
 void SetUi(IUi* u) { g_ui = u; }
 void SetShell(IShell* s) { g_shell = s; }
+void SetRegistry(IRegistry* r) { g_registry = r; }
 std::string ExePath() { return g_exePath; }
 void SetExePath(const std::string& path) { g_exePath = path; }
 }  // namespace platform

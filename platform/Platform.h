@@ -3,6 +3,7 @@
 #pragma once
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/Ui.h"
 
@@ -11,10 +12,12 @@ IClock& Clock();
 IProfile& Profile();
 IUi& Ui();
 IShell& Shell();
+IRegistry& Registry();
 void SetClock(IClock* c);
 void SetProfile(IProfile* p);
 void SetUi(IUi* u);
 void SetShell(IShell* s);
+void SetRegistry(IRegistry* r);
 // The full path of the running program (where the settings file lives beside it).
 std::string ExePath();
 void SetExePath(const std::string& path);

@@ -36,11 +36,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     static win32::Shell shell;
     static win32::WidgetFactory factory;
     static Win32Profile profile;
+    static win32::Registry registry;
     platform::SetClock(&clock);
     platform::SetUi(&ui);
     platform::SetShell(&shell);
     platform::SetExePath(ModulePath());
     platform::SetProfile(&profile);
+    platform::SetRegistry(&registry);
     widgets::SetFactory(&factory);
     Application().Initialize();  // the application window, whose handle the section holds
 

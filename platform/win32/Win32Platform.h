@@ -61,3 +61,16 @@ public:
     void Beep() override;
 };
 }  // namespace win32
+
+#include "platform/Registry.h"
+
+namespace win32 {
+class Registry : public IRegistry {
+public:
+    bool OpenKey(TRootKey root, const std::string& path, bool create) override;
+    bool ReadString(TRootKey root, const std::string& path, const std::string& name, std::string& value) override;
+    bool WriteString(TRootKey root, const std::string& path, const std::string& name, const std::string& value) override;
+    bool DeleteValue(TRootKey root, const std::string& path, const std::string& name) override;
+    bool DeleteKey(TRootKey root, const std::string& path) override;
+};
+}  // namespace win32

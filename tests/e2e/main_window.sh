@@ -11,4 +11,7 @@ done
 drive syscmd "Velmora " close || fail "could not close"
 wait_exit "$APP_PID" 30 || fail "program did not end within 30 s"
 [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC"
+# It registered itself to start with Windows, hidden, for the machine (writable under Wine).
+run=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Velmora 2>/dev/null | tr -d '\r')
+grep -q 'velmora.exe" /minimize' <<<"$run" || fail "no start-with-Windows entry: $run"
 echo "main_window: ok"

@@ -10,6 +10,8 @@
 #include "platform/Platform.h"
 #include "platform/headless/Headless.h"
 #include "platform/headless/IniProfile.h"
+#include "platform/headless/MemoryRegistry.h"
+#include "settings/Autostart.h"
 #include "widgets/HeadlessWidgets.h"
 
 class HeadlessTest : public ::testing::Test {
@@ -19,6 +21,8 @@ protected:
         platform::SetUi(&ui);
         platform::SetShell(&shell);
         platform::SetProfile(&profile);
+        platform::SetRegistry(&registry);
+        ResetAutostartFirstWrite();
         // The program "runs" from a scratch folder of its own: its settings file lives there.
         char tmpl[] = "/tmp/velmora-test-XXXXXX";
         dir = mkdtemp(tmpl);
@@ -34,6 +38,7 @@ protected:
     }
     std::string dir;
     headless::IniFileProfile profile;
+    headless::MemoryRegistry registry;
     headless::VirtualClock clock;
     headless::HeadlessUi ui;
     headless::HeadlessShell shell;

@@ -19,6 +19,7 @@ win32::Ui g_ui;
 win32::Shell g_shell;
 win32::WidgetFactory g_factory;
 Win32Profile g_profile;
+win32::Registry g_registry;
 
 class Win32Backend : public ::testing::Test {
 protected:
@@ -28,6 +29,7 @@ protected:
         platform::SetShell(&g_shell);
         widgets::SetFactory(&g_factory);
         platform::SetProfile(&g_profile);
+        platform::SetRegistry(&g_registry);
         // The main window reads its settings beside the "program": a scratch folder.
         char tmp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, tmp);
