@@ -25,7 +25,7 @@ TMainForm::TMainForm(TComponent* owner)
       SpeedButton3(this, &Panel1, TControlKind::SpeedButton, "SpeedButton3"),
       SpeedButton4(this, &Panel1, TControlKind::SpeedButton, "SpeedButton4"),
       SpeedButton5(this, &Panel1, TControlKind::SpeedButton, "SpeedButton5"),
-      FavoritesBtn(this, &Panel1, TControlKind::SpeedButton, "FavoritesBtn"),
+      FavoritesBtn(this, &Panel1, "FavoritesBtn"),
       HListBox2(this, this, "HListBox2"),
       Bevel1(this, this, TControlKind::Bevel, "Bevel1"),
       Label2(this, this, TControlKind::Label, "Label2"),
@@ -239,6 +239,8 @@ void TMainForm::BuildMenus() {
     };
     Configuration1->OnClick = [this](TObject*) { ShowSettingsDialog(); };
     SpeedButton3.OnClick = Configuration1->OnClick;
+    FavoritesBtn.OnSelectURL = [this](TObject* s) { FavoritesBtnSelectURL(s); };
+    FavoritesInternet1->OnClick = [this](TObject* s) { FavoritesInternet1Click(s); };
 }
 
 void TMainForm::Quit2Click(TObject*) {

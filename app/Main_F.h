@@ -11,6 +11,7 @@
 #include "settings/Autostart.h"
 #include "widgets/Forms.h"
 #include "widgets/TrayIco.h"
+#include "widgets/wwwbtn97.h"
 
 // The main window's own messages: work handed to its queue (posted) or run before the
 // sender goes on (sent).
@@ -54,7 +55,8 @@ public:
 
     // Controls, in creation order.
     TWinControl Panel1;
-    TControl SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, FavoritesBtn;
+    TControl SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5;
+    TWWWBtn97 FavoritesBtn;
     TListBox HListBox2;
     TControl Bevel1, Label2, nbr_emails;
     TControl Bevel2, Label1, Status2;
@@ -122,6 +124,8 @@ public:
     void RunProgram(const std::string& commandLine, const std::string& directory);
     void RunWebBrowser1Click(TObject* Sender);
     void RunEmailapplication1Click(TObject* Sender);
+    void FavoritesBtnSelectURL(TObject* Sender);
+    void FavoritesInternet1Click(TObject* Sender);
 
     // Windows that other units provide, when they exist: the settings dialog (shown when the
     // dial cannot start), its list of phonebook entries, and the schedule dialog's program

@@ -76,3 +76,11 @@ void OpenWebTarget(const std::string& target) {
 }
 
 void TMainForm::RunEmailapplication1Click(TObject*) { RunProgram(IniInfo.EmailApp, ""); }
+
+void TMainForm::FavoritesBtnSelectURL(TObject*) { OpenWebTarget(FavoritesBtn.URLPath); }
+
+void TMainForm::FavoritesInternet1Click(TObject*) {
+    int x = 0, y = 0;
+    platform::Shell().GetCursorPos(x, y);
+    FavoritesBtn.PopupAt(x, y);
+}

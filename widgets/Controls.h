@@ -35,7 +35,7 @@ struct TMessage {
 
 enum class TControlKind {
     Form, Panel, Label, StaticText, Button, SpeedButton, ListBox, StatusBar, Bevel, Animate,
-    Edit, ComboBox, CheckBox, RadioButton, GroupBox, PageControl, TabSheet, Image, TitleBar,
+    Edit, ComboBox, CheckBox, RadioButton, GroupBox, PageControl, TabSheet, Image, TitleBar, FavoritesButton,
 };
 
 // What changed, so a peer updates only that.
@@ -65,6 +65,8 @@ public:
     virtual void Destroying() {}
     // Animation controls.
     virtual void Play(bool active) {}
+    // A point of the control's client area on the screen; false when not known.
+    virtual bool ClientToScreen(int& x, int& y) { return false; }
 };
 
 class IMenuPeer {
@@ -150,6 +152,8 @@ public:
     TNotifyEvent OnDblClick;
     void Click();
     void DblClick();
+    // A click at a point of the control (client coordinates); most controls ignore where.
+    virtual void ClickAt(int x, int y) { Click(); }
 
 protected:
     void Changed(TProp p);

@@ -37,12 +37,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     static win32::WidgetFactory factory;
     static Win32Profile profile;
     static win32::Registry registry;
+    static win32::FileSystem files;
     platform::SetClock(&clock);
     platform::SetUi(&ui);
     platform::SetShell(&shell);
     platform::SetExePath(ModulePath());
     platform::SetProfile(&profile);
     platform::SetRegistry(&registry);
+    platform::SetFiles(&files);
     widgets::SetFactory(&factory);
     Application().Initialize();  // the application window, whose handle the section holds
 

@@ -74,3 +74,13 @@ public:
     bool DeleteKey(TRootKey root, const std::string& path) override;
 };
 }  // namespace win32
+
+#include "platform/FileSystem.h"
+
+namespace win32 {
+class FileSystem : public IFileSystem {
+public:
+    bool List(const std::string& folder, std::vector<TDirEntry>& entries) override;
+    char Separator() const override { return '\\'; }
+};
+}  // namespace win32

@@ -11,6 +11,7 @@
 #include "platform/headless/Headless.h"
 #include "platform/headless/IniProfile.h"
 #include "platform/headless/MemoryRegistry.h"
+#include "platform/headless/DiskFileSystem.h"
 #include "settings/Autostart.h"
 #include "widgets/HeadlessWidgets.h"
 
@@ -22,6 +23,7 @@ protected:
         platform::SetShell(&shell);
         platform::SetProfile(&profile);
         platform::SetRegistry(&registry);
+        platform::SetFiles(&files);
         ResetAutostartFirstWrite();
         // The program "runs" from a scratch folder of its own: its settings file lives there.
         char tmpl[] = "/tmp/velmora-test-XXXXXX";
@@ -39,6 +41,7 @@ protected:
     std::string dir;
     headless::IniFileProfile profile;
     headless::MemoryRegistry registry;
+    headless::DiskFileSystem files;
     headless::VirtualClock clock;
     headless::HeadlessUi ui;
     headless::HeadlessShell shell;

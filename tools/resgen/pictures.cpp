@@ -233,6 +233,23 @@ void drawWrench(Canvas& c, float x0, float y0, float x1, float y1, float w) {
              kInk, rimFor(L));
 }
 
+// A folder of favorites: a gold folder with a star on its front.
+void drawFavoritesFolder(Canvas& c, float x0, float y0, float x1, float y1) {
+  float h = y1 - y0, w = x1 - x0;
+  Sdf back = unite(roundRect(x0, y0 + h * 0.12f, x1, y1, 1.5f),
+                   roundRect(x0, y0, x0 + w * 0.42f, y0 + h * 0.3f, 1.5f));
+  c.outlined(back, linear(x0, y0, C(230, 170, 50), x0, y1, C(190, 120, 20)), kInk, 0.9f);
+  Sdf front = polygon({{x0 + w * 0.06f, y0 + h * 0.34f}, {x1, y0 + h * 0.34f}, {x1 - w * 0.04f, y1}, {x0, y1}});
+  c.outlined(front, linear(x0, y0 + h * 0.34f, kGold, x0, y1, kOrange), kInk, 0.9f);
+  float cx = x0 + w * 0.52f, cy = y0 + h * 0.66f, ro = h * 0.27f, ri = ro * 0.45f;
+  std::vector<Vec> star;
+  for (int i = 0; i < 10; ++i) {
+    float a = rad(i * 36.0f - 90), r = i % 2 ? ri : ro;
+    star.push_back({cx + std::cos(a) * r, cy + std::sin(a) * r});
+  }
+  c.outlined(polygon(star), linear(cx, cy - ro, kWhite, cx, cy + ro, kSky), kNavy, 0.7f);
+}
+
 // --- glyphs -------------------------------------------------------------------------
 
 Image finishGlyph(Canvas& c) {
@@ -271,6 +288,9 @@ Image glyph(Glyph which) {
       break;
     case Glyph::Adjust:
       drawClock(c, 16, 16, 13.5f, 300, 60);
+      break;
+    case Glyph::Favorites:
+      drawFavoritesFolder(c, 3.5f, 5.5f, 28.5f, 27.5f);
       break;
   }
   return finishGlyph(c);
@@ -519,6 +539,7 @@ std::vector<OutputFile> allOutputs() {
   out.push_back({"tool.bmp", encodeBmp24(glyph(Glyph::Tool))});
   out.push_back({"web.bmp", encodeBmp24(glyph(Glyph::Web))});
   out.push_back({"adjust.bmp", encodeBmp24(glyph(Glyph::Adjust))});
+  out.push_back({"favorites.bmp", encodeBmp24(glyph(Glyph::Favorites))});
   out.push_back({"about_logo.bmp", encodeBmp24(aboutLogo())});
   out.push_back({"about_bg.bmp", encodeBmp24(aboutTile())});
   out.push_back({"phone_ani.avi", encodeAvi(quantize(dialingClip(), kButtonFace), kClipFps)});

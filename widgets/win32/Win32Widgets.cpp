@@ -48,6 +48,22 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     if (pressed) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
     else if (di.itemState & ODS_FOCUS) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
     int off = pressed ? 1 : 0;
+    if (c.Kind() == TControlKind::FavoritesButton) {
+        // The arrow part: a small triangle in the right-hand 9 pixels, set off by an etched line.
+        int ax = r.right - 9;
+        RECT line{ax, r.top + 4, ax + 2, r.bottom - 4};
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
+        POINT tri[3] = {{ax + 2, (r.top + r.bottom) / 2 - 1}, {ax + 7, (r.top + r.bottom) / 2 - 1},
+                        {ax + 4, (r.top + r.bottom) / 2 + 2}};
+        HBRUSH br = CreateSolidBrush(GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+        HGDIOBJ oldBrush = SelectObject(dc, br);
+        HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        Polygon(dc, tri, 3);
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        DeleteObject(br);
+        r.right = ax;  // the picture and caption share the rest
+    }
     if (!c.Glyph().empty()) {
         HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), c.Glyph().c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         if (bmp) {
@@ -137,7 +153,10 @@ bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
             } else if (code == BN_CLICKED || code == STN_CLICKED) {
                 if (c->Kind() == TControlKind::CheckBox || c->Kind() == TControlKind::RadioButton)
                     c->SetChecked(SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED);
-                c->Click();
+                POINT at{};
+                GetCursorPos(&at);
+                ScreenToClient(child, &at);
+                c->ClickAt(at.x, at.y);
             } else if (code == STN_DBLCLK || code == BN_DOUBLECLICKED) {
                 c->DblClick();
             }
@@ -147,7 +166,7 @@ bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
         case WM_DRAWITEM: {
             auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
             TControl* c = di ? ControlOf(di->hwndItem) : nullptr;
-            if (!c || c->Kind() != TControlKind::SpeedButton) return false;
+            if (!c || (c->Kind() != TControlKind::SpeedButton && c->Kind() != TControlKind::FavoritesButton)) return false;
             DrawSpeedButton(*di, *c);
             result = TRUE;
             return true;
@@ -379,7 +398,8 @@ public:
             case TProp::Caption:
                 SetWindowTextA(hwnd_, c_.Caption().c_str());
                 AutoSize();
-                if (c_.Kind() == TControlKind::SpeedButton) InvalidateRect(hwnd_, nullptr, TRUE);
+                if (c_.Kind() == TControlKind::SpeedButton || c_.Kind() == TControlKind::FavoritesButton)
+                    InvalidateRect(hwnd_, nullptr, TRUE);
                 else if (c_.Kind() == TControlKind::Label) RedrawLabel();
                 break;
             case TProp::Enabled: EnableWindow(hwnd_, c_.Enabled()); break;
@@ -460,6 +480,15 @@ public:
         inModal_ = false;
     }
 
+    bool ClientToScreen(int& x, int& y) override {
+        if (!hwnd_) return false;
+        POINT p{x, y};
+        ::ClientToScreen(hwnd_, &p);
+        x = p.x;
+        y = p.y;
+        return true;
+    }
+
     void Play(bool active) override {
         if (!hwnd_) return;
         if (active) SendMessageA(hwnd_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF));
@@ -484,7 +513,8 @@ private:
             case TControlKind::Bevel: ex |= WS_EX_STATICEDGE; break;
             case TControlKind::Image: style |= SS_BITMAP | SS_NOTIFY; break;
             case TControlKind::Button: cls = "BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-            case TControlKind::SpeedButton: cls = "BUTTON"; style |= BS_OWNERDRAW; break;
+            case TControlKind::SpeedButton:
+            case TControlKind::FavoritesButton: cls = "BUTTON"; style |= BS_OWNERDRAW; break;
             case TControlKind::CheckBox: cls = "BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
             case TControlKind::RadioButton: cls = "BUTTON"; style |= BS_AUTORADIOBUTTON | WS_TABSTOP; break;
             case TControlKind::GroupBox: cls = "BUTTON"; style |= BS_GROUPBOX; break;

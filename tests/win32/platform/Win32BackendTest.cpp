@@ -20,6 +20,7 @@ win32::Shell g_shell;
 win32::WidgetFactory g_factory;
 Win32Profile g_profile;
 win32::Registry g_registry;
+win32::FileSystem g_files;
 
 class Win32Backend : public ::testing::Test {
 protected:
@@ -30,6 +31,7 @@ protected:
         widgets::SetFactory(&g_factory);
         platform::SetProfile(&g_profile);
         platform::SetRegistry(&g_registry);
+        platform::SetFiles(&g_files);
         // The main window reads its settings beside the "program": a scratch folder.
         char tmp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, tmp);

@@ -1,0 +1,69 @@
+// The blocking TCP client socket the mail client talks through: connect to an IPv4
+// address and port, send, receive with a time limit, and close (by destroying the object).
+// Each platform supplies one implementation: the POSIX one (native builds, tests against
+// loopback peers) and the Winsock 1.1 one (the program). The build picks which one links.
+//
+// Error numbers are Winsock's on every platform (10060 timed out, 10061 refused, ...), so
+// the messages and the tests read the same everywhere.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Winsock error numbers the backends report; other system errors map to the nearest one.
+enum : int {
+    sockErrInterrupted = 10004,
+    sockErrInvalid = 10022,
+    sockErrWouldBlock = 10035,
+    sockErrNotConnected = 10057,
+    sockErrNetDown = 10050,
+    sockErrNetUnreachable = 10051,
+    sockErrAborted = 10053,
+    sockErrReset = 10054,
+    sockErrTimedOut = 10060,
+    sockErrRefused = 10061,
+    sockErrHostUnreachable = 10065,
+    sockErrHostNotFound = 11001,
+};
+
+// One connected stream. Destroying it closes the connection.
+class IBlockingSocket {
+public:
+    virtual ~IBlockingSocket() = default;
+    // The system's number of this socket; only used to tell sockets apart in traces.
+    virtual int Id() const = 0;
+    // Sends the whole buffer (repeating partial sends). Returns the bytes sent, or -1 with
+    // LastError() set when the connection failed before all of it went out.
+    virtual int Send(const char* data, int len) = 0;
+    // Waits at most timeoutMs for data, then receives up to len bytes. Returns the count
+    // (> 0), 0 when the peer closed the connection, or -1 with LastError() set (a time limit
+    // that ran out is sockErrTimedOut). Never blocks longer than timeoutMs.
+    virtual int Receive(char* buf, int len, int timeoutMs) = 0;
+    // True while the system still knows a peer for the socket.
+    virtual bool PeerConnected() = 0;
+    // The error of the last failed call (a Winsock number).
+    virtual int LastError() const = 0;
+};
+
+// The socket service: start-up of the network library, name resolution, connecting.
+class IBlockingSockets {
+public:
+    virtual ~IBlockingSockets() = default;
+    // Starts the network library (Winsock version 1.1); returns 0 or the library's error.
+    virtual int Startup() = 0;
+    // Cancels any blocking call and releases the library again.
+    virtual void Cleanup() = 0;
+    // Looks a host name up; on success stores its first IPv4 address in network byte order.
+    virtual bool ResolveHost(const std::string& name, uint32_t& address) = 0;
+    // Connects to address (network byte order) and port, waiting at most timeoutMs.
+    // Returns the connected socket, or nullptr with error set to a Winsock number.
+    virtual std::unique_ptr<IBlockingSocket> Connect(uint32_t address, uint16_t port, int timeoutMs,
+                                                     int& error) = 0;
+};
+
+// The platform's own socket service (defined by the backend the build links).
+IBlockingSockets& SystemBlockingSockets();
+
+}  // namespace platform

@@ -1,0 +1,105 @@
+// The favorites button's menu, built from a real folder of shortcut files.
+#include <filesystem>
+#include <fstream>
+
+#include "tests/unit/HeadlessFixture.h"
+#include "widgets/wwwbtn97.h"
+
+namespace fs = std::filesystem;
+
+class FavoritesTest : public HeadlessTest {
+protected:
+    FavoritesTest() {
+        favorites = dir + "/Favorites";
+        fs::create_directories(favorites);
+        registry.WriteString(TRootKey::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                             "Favorites", favorites);
+    }
+    void Shortcut(const std::string& relPath, const std::string& url) {
+        fs::create_directories(fs::path(favorites + "/" + relPath).parent_path());
+        std::ofstream f(favorites + "/" + relPath);
+        f << "[InternetShortcut]\r\n";
+        if (!url.empty()) f << "URL=" << url << "\r\n";
+    }
+    static std::vector<std::string> Captions(TMenuItem& level) {
+        std::vector<std::string> v;
+        for (int i = 0; i < level.Count(); ++i) v.push_back(level.Items(i)->Caption());
+        return v;
+    }
+    std::string favorites;
+};
+
+TEST_F(FavoritesTest, FoldersFirstThenShortcutsInByteOrderAnyCaseOfExtension) {
+    fs::create_directories(favorites + "/b");
+    fs::create_directories(favorites + "/A");
+    Shortcut("z.url", "http://z/");
+    Shortcut("C.url", "http://c/");
+    Shortcut("news.url", "http://n1/");
+    Shortcut("News.URL", "http://n2/");
+    std::ofstream(favorites + "/notes.txt") << "not a shortcut";
+    TWWWBtn97 b(nullptr, nullptr, "Fav");
+    b.Refresh();
+    EXPECT_EQ(Captions(b.Menu()->ItemsRoot()), (std::vector<std::string>{"A", "b", "C", "News", "news", "z"}));
+    EXPECT_EQ(b.Menu()->Items(0)->Tag(), TWWWBtn97::kFolderTag);
+    EXPECT_EQ(b.Menu()->Items(0)->Count(), 0);  // an empty folder: no submenu
+}
+
+TEST_F(FavoritesTest, LongLevelsSpillIntoDotDotDotAfterTwentyOne) {
+    for (int i = 0; i < 22; ++i) Shortcut("full/" + std::string(1, char('a' + i)) + ".url", "http://x/");
+    for (int i = 0; i < 23; ++i) Shortcut("over/" + std::string(1, char('a' + i)) + ".url", "http://x/");
+    TWWWBtn97 b(nullptr, nullptr, "Fav");
+    b.Refresh();
+    TMenuItem* full = b.Menu()->Items(0);
+    TMenuItem* over = b.Menu()->Items(1);
+    EXPECT_EQ(full->Count(), 22);
+    ASSERT_EQ(over->Count(), 22);
+    EXPECT_EQ(over->Items(21)->Caption(), "...");
+    EXPECT_EQ(Captions(*over->Items(21)), (std::vector<std::string>{"v", "w"}));
+}
+
+TEST_F(FavoritesTest, ChoosingAnItemStoresItsNameAndAddressAndFiresOnce) {
+    Shortcut("News/Daily.url", "http://daily.example/");
+    Shortcut("broken.url", "");
+    fs::create_directories(favorites + "/Empty");
+    TWWWBtn97 b(nullptr, nullptr, "Fav");
+    int fired = 0;
+    b.OnSelectURL = [&](TObject* s) {
+        EXPECT_EQ(s, &b);
+        ++fired;
+    };
+    b.Refresh();
+    ASSERT_EQ(Captions(b.Menu()->ItemsRoot()), (std::vector<std::string>{"Empty", "News", "broken"}));
+    b.Menu()->Items(1)->Items(0)->Click();
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(b.URLName, "Daily");
+    EXPECT_EQ(b.URLPath, "http://daily.example/");
+    b.Menu()->Items(2)->Click();
+    EXPECT_EQ(b.URLPath, "URL not found");
+    b.Menu()->Items(0)->Click();  // an empty folder is an item too
+    EXPECT_EQ(b.URLName, "Empty");
+    EXPECT_EQ(b.URLPath, "");
+}
+
+TEST_F(FavoritesTest, AClickOnThePictureRescansAndTheArrowOpensTheMenu) {
+    Shortcut("one.url", "http://1/");
+    TWWWBtn97 b(nullptr, nullptr, "Fav");
+    b.SetBounds(0, 0, 57, 57);
+    b.PopupAt(10, 20);  // builds on first opening
+    EXPECT_TRUE(b.Built());
+    EXPECT_EQ(Captions(b.Menu()->ItemsRoot()), (std::vector<std::string>{"one"}));
+    Shortcut("two.url", "http://2/");
+    b.ClickAt(50, 10);  // the arrow part: opens, no rescan
+    EXPECT_EQ(b.Menu()->Count(), 1);
+    EXPECT_EQ(headless::PeerOf(*b.Menu())->popups.size(), 2u);
+    b.ClickAt(10, 10);  // the picture part
+    EXPECT_EQ(Captions(b.Menu()->ItemsRoot()), (std::vector<std::string>{"one", "two"}));
+}
+
+TEST_F(FavoritesTest, WithoutAFavoritesFolderTheMenuIsNeverBuilt) {
+    registry.DeleteValue(TRootKey::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                         "Favorites");
+    TWWWBtn97 b(nullptr, nullptr, "Fav");
+    b.PopupAt(0, 0);
+    EXPECT_FALSE(b.Built());
+    EXPECT_EQ(b.Menu()->Count(), 0);
+}
