@@ -133,6 +133,38 @@ bool TileBackground(HWND hwnd, HDC dc, const std::string& res) {
     return true;
 }
 
+// Where the left button last went down on a button: a click is decided by where it began
+// (the favorites button tells its picture part from its arrow part by it).
+const char kPressProp[] = "VelmoraPress";
+const char kOldProcProp[] = "VelmoraOldProc";
+
+LRESULT CALLBACK PressRecordingProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    auto old = reinterpret_cast<WNDPROC>(GetPropA(h, kOldProcProp));
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)
+        SetPropA(h, kPressProp, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(static_cast<uint32_t>(l)) | 0x80000000u));
+    if (msg == WM_NCDESTROY) {
+        RemovePropA(h, kPressProp);
+        RemovePropA(h, kOldProcProp);
+        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    }
+    return CallWindowProcA(old, h, msg, w, l);
+}
+
+// The point of the last press on the control, or the cursor when there was none.
+POINT ClickPoint(HWND child) {
+    POINT at{};
+    auto press = reinterpret_cast<uintptr_t>(GetPropA(child, kPressProp));
+    if (press & 0x80000000u) {
+        at.x = static_cast<short>(LOWORD(press));
+        at.y = static_cast<short>(HIWORD(press) & 0x7FFF);
+        RemovePropA(child, kPressProp);
+        return at;
+    }
+    GetCursorPos(&at);
+    ScreenToClient(child, &at);
+    return at;
+}
+
 // Handles what a container (form or panel) receives on behalf of its children.
 bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
     switch (msg) {
@@ -153,9 +185,7 @@ bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
             } else if (code == BN_CLICKED || code == STN_CLICKED) {
                 if (c->Kind() == TControlKind::CheckBox || c->Kind() == TControlKind::RadioButton)
                     c->SetChecked(SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED);
-                POINT at{};
-                GetCursorPos(&at);
-                ScreenToClient(child, &at);
+                POINT at = ClickPoint(child);
                 c->ClickAt(at.x, at.y);
             } else if (code == STN_DBLCLK || code == BN_DOUBLECLICKED) {
                 c->DblClick();
@@ -546,6 +576,10 @@ private:
         FillPanels();
         if (c_.Kind() == TControlKind::Animate) Update(TProp::Animation);
         if (c_.Kind() == TControlKind::Image) ShowPicture();
+        if (c_.Kind() == TControlKind::FavoritesButton) {
+            SetPropA(hwnd_, kOldProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)));
+            SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PressRecordingProc));
+        }
         AutoSize();
         if (c_.Kind() == TControlKind::CheckBox || c_.Kind() == TControlKind::RadioButton) Update(TProp::Checked);
     }
@@ -719,7 +753,16 @@ public:
     }
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(menu_); }
     void Popup(int x, int y) override {
-        HWND owner = reinterpret_cast<HWND>(Application().Handle());
+        // The menu's owner must be the foreground window, or the menu closes at once: keep
+        // ours when one of our windows is in front (the tray icon's hidden window puts itself
+        // there), else bring the application window forward.
+        HWND owner = GetForegroundWindow();
+        DWORD pid = 0;
+        if (owner) GetWindowThreadProcessId(owner, &pid);
+        if (!owner || pid != GetCurrentProcessId()) {
+            owner = reinterpret_cast<HWND>(Application().Handle());
+            SetForegroundWindow(owner);
+        }
         UINT cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
         PostMessageA(owner, WM_NULL, 0, 0);
         if (cmd)

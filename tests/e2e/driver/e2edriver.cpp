@@ -8,6 +8,7 @@
 //   e2edriver list CAPTION                  print each child window: class|text|visible|enabled|x,y,w,h
 //   e2edriver text CAPTION CONTROL_TEXT...  exit 0 if a child with this exact text exists
 //   e2edriver click CAPTION CONTROL_TEXT    click the child control with this exact text
+//   e2edriver clickat CAPTION TEXT X Y      press and release the left button at a point of a control
 //   e2edriver menu CAPTION [MENU...] ITEM   choose a main-menu item by caption ("&" kept); with the
 //                                          path of captions, by their mnemonics when the menu is not readable
 //   e2edriver syscmd CAPTION minimize|restore|close
@@ -214,6 +215,14 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "no control \"%s\"\n", argv[i]);
                 return 1;
             }
+        return 0;
+    }
+    if (cmd == "clickat" && argc > 5) {  // clickat CAPTION TEXT X Y: a click at a point of the control
+        HWND c = ChildByText(top, argv[3]);
+        if (!c) return 1;
+        LPARAM at = MAKELPARAM(std::atoi(argv[4]), std::atoi(argv[5]));
+        PostMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(c, WM_LBUTTONUP, 0, at);
         return 0;
     }
     if (cmd == "click" && argc > 3) {
