@@ -9,6 +9,7 @@
 //   e2edriver text CAPTION CONTROL_TEXT...  exit 0 if a child with this exact text exists
 //   e2edriver click CAPTION CONTROL_TEXT    click the child control with this exact text
 //   e2edriver clickat CAPTION TEXT X Y      press and release the left button at a point of a control
+//   e2edriver keys CAPTION KEY...           post keys (down, up, right, enter, escape) to a window's thread
 //   e2edriver menu CAPTION [MENU...] ITEM   choose a main-menu item by caption ("&" kept); with the
 //                                          path of captions, by their mnemonics when the menu is not readable
 //   e2edriver syscmd CAPTION minimize|restore|close
@@ -223,6 +224,18 @@ int main(int argc, char** argv) {
         LPARAM at = MAKELPARAM(std::atoi(argv[4]), std::atoi(argv[5]));
         PostMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(c, WM_LBUTTONUP, 0, at);
+        return 0;
+    }
+    if (cmd == "keys" && argc > 3) {  // keys CAPTION down|up|enter|escape...: keys for an open menu
+        for (int i = 3; i < argc; ++i) {
+            std::string k = argv[i];
+            WPARAM vk = k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "enter" ? VK_RETURN : k == "escape" ? VK_ESCAPE
+                      : k == "right" ? VK_RIGHT : 0;
+            if (!vk) return Usage();
+            PostMessageA(top, WM_KEYDOWN, vk, 1);
+            PostMessageA(top, WM_KEYUP, vk, 0xC0000001);
+            Sleep(200);
+        }
         return 0;
     }
     if (cmd == "click" && argc > 3) {
