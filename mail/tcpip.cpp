@@ -1,0 +1,290 @@
+// The blocking TCP client and the POP3 mailbox client built on it. The POP3 side is a
+// plain sequence of exchanges (greeting, USER, PASS, LIST, TOP per message, QUIT), each a
+// command line out and a status line back, some followed by a listing that ends with ".".
+#include "mail/tcpip.h"
+
+#include <exception>
+
+#include "core/SysUtils.h"
+#include "mail/MimeDecode.h"
+#include "mail/ip_misc.h"
+
+namespace {
+
+const char* const kPop3 = "POP3";
+
+bool StartsWithText(const std::string& line, const std::string& prefix) {
+    return line.size() >= prefix.size() && SameText(line.substr(0, prefix.size()), prefix);
+}
+
+// A header value: what follows the field name and its colon, leading blanks left out.
+std::string FieldValue(const std::string& line, size_t nameLength) {
+    size_t i = nameLength;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    return line.substr(i);
+}
+
+// A message number or size of a LIST line: plain decimal digits only.
+bool ParseCount(const std::string& s, int& value) {
+    if (s.empty() || s.size() > 9) return false;
+    int v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+// ---- T_TcpIp ------------------------------------------------------------------------
+
+T_TcpIp::T_TcpIp(TComponent* owner) : T_NetComponent(owner) {}
+
+T_TcpIp::~T_TcpIp() {
+    // No trace here: the receiver of the trace may already be gone.
+    socket_.reset();
+}
+
+int T_TcpIp::SocketId() const { return socket_ ? socket_->Id() : -1; }
+
+void T_TcpIp::Trace(const std::string& s, TTraceLevel level) {
+    if (OnTrace) OnTrace(this, s, level);
+}
+
+void T_TcpIp::CheckNoLineBreak(const std::string& s) const {
+    if (s.find_first_of("\r\n") != std::string::npos)
+        throw ETcpIpError("A command may not hold a line break");
+}
+
+void T_TcpIp::OpenSocket() {
+    CloseSocket();
+    platform::IBlockingSockets& sockets = sockets_ ? *sockets_ : platform::SystemBlockingSockets();
+    int error = 0;
+    socket_ = sockets.Connect(address_, port_, timeout_, error);
+    lastError_ = error;
+    if (!socket_) {
+        Trace("Failed to open output socket " + IntToStr(port_) + " to host " + AddressText(address_),
+              tlSocket);
+        return;
+    }
+    Trace("Opened output socket " + IntToStr(port_) + " to host " + AddressText(address_) +
+              " successfully; ID " + IntToStr(socket_->Id()),
+          tlSocket);
+}
+
+void T_TcpIp::Login() {
+    if (connected_) {
+        // The previous connection is over whatever its goodbye says; a failure there must
+        // not count against the server we are about to reach.
+        try {
+            Logout();
+        } catch (const ETcpIpError& e) {
+            Trace("Previous connection ended with: " + e.Message(), tlSocket);
+        }
+    }
+    std::string host = Trim(hostname_);
+    address_ = 0xFFFFFFFFu;
+    uint32_t address = 0;
+    platform::IBlockingSockets& sockets = sockets_ ? *sockets_ : platform::SystemBlockingSockets();
+    if (host.empty() || !(ParseDottedAddress(host, address) || sockets.ResolveHost(host, address)))
+        throw ETcpIpError("Couldn't resolve hostname " + hostname_);
+    address_ = address;
+    OpenSocket();
+    if (!socket_) throw ESocketError(static_cast<uint16_t>(lastError_));
+    inbox_.clear();
+    inboxPos_ = 0;
+    ended_ = false;
+    connected_ = true;
+}
+
+void T_TcpIp::Logout() {
+    CloseSocket();
+    connected_ = false;
+}
+
+void T_TcpIp::CloseSocket() {
+    inbox_.clear();
+    inboxPos_ = 0;
+    if (!socket_) return;
+    int id = socket_->Id();
+    socket_.reset();
+    Trace("Closed socket ID " + IntToStr(id), tlSocket);
+}
+
+bool T_TcpIp::Eof() { return ended_ || !socket_ || !socket_->PeerConnected(); }
+
+void T_TcpIp::SendText(const std::string& text) {
+    if (!socket_) {
+        ended_ = true;
+        return;
+    }
+    int sent = socket_->Send(text.data(), int(text.size()));
+    Trace("Sent " + IntToStr(sent) + " bytes on socket ID " + IntToStr(socket_->Id()), tlSocket);
+    // A connection that cannot take a command will not answer it either: stop waiting now.
+    if (sent < 0) ended_ = true;
+}
+
+void T_TcpIp::SendCommand(const std::string& s) {
+    CheckNoLineBreak(s);
+    Trace(s, tlCommand);
+    SendText(s + "\r\n");
+}
+
+bool T_TcpIp::Fill() {
+    char buf[4096];
+    int n = socket_->Receive(buf, sizeof(buf), timeout_);
+    if (n > 0) {
+        Trace("Received " + IntToStr(n) + " bytes on socket ID " + IntToStr(socket_->Id()), tlSocket);
+        inbox_.append(buf, size_t(n));
+        return true;
+    }
+    if (n < 0 && socket_->LastError() == platform::sockErrTimedOut)
+        Trace("No answer in time on socket ID " + IntToStr(socket_->Id()), tlSocket);
+    ended_ = true;
+    return false;
+}
+
+bool T_TcpIp::ReadLine(std::string& line) {
+    std::string text;
+    for (;;) {
+        if (inboxPos_ >= inbox_.size()) {
+            inbox_.clear();
+            inboxPos_ = 0;
+            if (Eof() || !Fill()) return false;
+        }
+        char c = inbox_[inboxPos_++];
+        if (c == '\r') continue;
+        if (c == '\n') {
+            line = std::move(text);
+            return true;
+        }
+        if (text.size() < MaxLineLength) text += c;
+    }
+}
+
+// ---- T_Pop3 -------------------------------------------------------------------------
+
+T_Pop3::T_Pop3(TComponent* owner) : T_TcpIp(owner) { port_ = 110; }
+
+void T_Pop3::CheckReply() {
+    std::string line;
+    ReadLine(line);
+    Trace(line, tlReply);
+    if (line.compare(0, 3, "+OK") == 0) return;
+    if (line.compare(0, 4, "-ERR") == 0) throw EProtocolError(kPop3, line, 500);
+    throw EProtocolError(kPop3, line, 999);
+}
+
+void T_Pop3::ReadListing(const std::function<void(const std::string&)>& each) {
+    size_t count = 0;
+    for (;;) {
+        std::string line;
+        // A listing cut off is a failure, never a shorter listing.
+        if (!ReadLine(line)) throw EProtocolError(kPop3, "Connection ended before the end of the answer", 999);
+        if (line == ".") return;
+        if (++count > MaxListingLines) throw ETcpIpError("The server's answer is too long");
+        if (!line.empty() && line[0] == '.') line.erase(0, 1);  // dot-stuffed line
+        each(line);
+    }
+}
+
+void T_Pop3::Login() {
+    // Refused before anything goes out: a line break would start a second command.
+    CheckNoLineBreak(userName_);
+    CheckNoLineBreak(password_);
+    T_TcpIp::Login();
+    CheckReply();
+    SendCommand("USER " + userName_);
+    CheckReply();
+    Trace("PASS *****", tlCommand);
+    SendText("PASS " + password_ + "\r\n");
+    CheckReply();
+    SendCommand("LIST");
+    CheckReply();
+    numberOfMails_ = 0;
+    messageList_.clear();
+    ReadListing([this](const std::string& line) {
+        size_t blank = line.find(' ');
+        std::string number = line.substr(0, blank);
+        std::string size;
+        if (blank != std::string::npos) {
+            size = line.substr(blank + 1);
+            size = size.substr(0, size.find(' '));
+        }
+        auto reply = std::make_unique<t_reply>();
+        if (!ParseCount(number, reply->Index) || !ParseCount(size, reply->Size))
+            throw EProtocolError(kPop3, line, 999);
+        messageList_.push_back(std::move(reply));
+        ++numberOfMails_;
+    });
+}
+
+void T_Pop3::ReadHeader(t_reply& r) {
+    r.From.clear();
+    r.Subject.clear();
+    bool inHeader = true;
+    ReadListing([&](const std::string& line) {
+        // TOP n 1 also brings the first body line; only the header names sender and subject.
+        if (!inHeader) return;
+        if (line.empty()) {
+            inHeader = false;
+        } else if (StartsWithText(line, "From:")) {
+            r.From = FieldValue(line, 5);
+        } else if (StartsWithText(line, "Subject:")) {
+            r.Subject = FieldValue(line, 8);
+        }
+    });
+}
+
+void T_Pop3::GetHeaders() {
+    MailLines.clear();
+    // Backwards, each summary to the front: the list ends up in LIST order.
+    for (size_t i = messageList_.size(); i-- > 0;) {
+        t_reply& r = *messageList_[i];
+        try {
+            SendCommand("TOP " + IntToStr(r.Index) + " 1");
+            CheckReply();
+            ReadHeader(r);
+            r.From = MimeDecode(r.From);
+            r.Subject = MimeDecode(r.Subject);
+            MailLines.insert(MailLines.begin(), r.Subject.empty() ? r.From : r.From + '\a' + r.Subject);
+        } catch (const EProtocolError&) {
+            // A refused header still counts as mail; a lost connection ends the walk, or
+            // every remaining message would be listed as refused.
+            if (Eof()) throw;
+            MailLines.insert(MailLines.begin(), IntToStr(r.Index));
+        }
+    }
+}
+
+void T_Pop3::GetMail(int n) {
+    if (!connected_) Login();
+    SendCommand("RETR " + IntToStr(n));
+    CheckReply();
+    MailLines.clear();
+    ReadListing([this](const std::string& line) { MailLines.push_back(line); });
+}
+
+void T_Pop3::Logout() {
+    std::exception_ptr failure;
+    // A connection that already ended has no one to say goodbye to.
+    if (connected_ && !Eof()) {
+        try {
+            SendCommand("QUIT");
+            CheckReply();
+        } catch (const ETcpIpError&) {
+            failure = std::current_exception();
+        }
+    }
+    T_TcpIp::Logout();
+    messageList_.clear();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void T_Pop3::Action() {
+    Login();
+    if (!messageList_.empty()) GetMail(1);
+    Logout();
+}

@@ -1,0 +1,161 @@
+// Blocking TCP client components: T_TcpIp (connect, send a command, read lines, trace) and
+// T_Pop3 (log in to a POP3 mailbox, list it, fetch each message's sender and subject, log
+// out). Every call blocks the caller until the server answers or the time limit runs out.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Classes.h"
+#include "platform/BlockingSocket.h"
+
+// What a trace line is: a command as sent, a status reply as received, a socket event.
+enum TTraceLevel { tlCommand = 0, tlReply = 1, tlSocket = 2 };
+using TTraceProc = std::function<void(TObject* Sender, const std::string& s, TTraceLevel level)>;
+
+// The family of the mail client's errors; callers catch this around a mailbox exchange.
+class ETcpIpError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The socket could not be created or connected; ErrorCode is the Winsock error.
+class ESocketError : public ETcpIpError {
+public:
+    explicit ESocketError(uint16_t code) : ETcpIpError("Error creating socket"), ErrorCode(code) {}
+    uint16_t ErrorCode;
+};
+
+// The server refused (500, "-ERR") or answered something else (999); the message is the
+// server's reply line.
+class EProtocolError : public ETcpIpError {
+public:
+    EProtocolError(const std::string& protocol, const std::string& line, uint16_t code)
+        : ETcpIpError(line), ErrorCode(code), ProtocolName(protocol) {}
+    uint16_t ErrorCode;
+    std::string ProtocolName;
+};
+
+class T_NetComponent : public TComponent {
+public:
+    using TComponent::TComponent;
+};
+
+class T_TcpIp : public T_NetComponent {
+public:
+    explicit T_TcpIp(TComponent* owner = nullptr);
+    ~T_TcpIp() override;
+
+    const std::string& Hostname() const { return hostname_; }
+    void SetHostname(const std::string& h) { hostname_ = h; }
+    TTraceProc OnTrace;
+
+    // The port to connect to; no published property: the subclass sets it.
+    uint16_t Port() const { return port_; }
+    void SetPort(uint16_t p) { port_ = p; }
+    // The longest wait, in milliseconds, for a connection or for the next data of an answer.
+    // A server that accepts but never answers thus ends the exchange instead of hanging.
+    int Timeout() const { return timeout_; }
+    void SetTimeout(int ms) { timeout_ = ms; }
+    // The socket service to use; the system's unless a test installs another.
+    void SetSockets(platform::IBlockingSockets* s) { sockets_ = s; }
+
+    // The last resolved address (network byte order), 0xFFFFFFFF while unresolved.
+    uint32_t Address() const { return address_; }
+    bool Connected() const { return connected_; }
+    // The socket number, -1 when there is none.
+    int SocketId() const;
+
+    virtual void OpenSocket();
+    virtual void Action() {}
+    // Sends s and CR LF; traces s as a command. Raises ETcpIpError for a text that holds a
+    // line break (it would smuggle a second command to the server).
+    virtual void SendCommand(const std::string& s);
+    // Resolves Hostname and connects to Port (ending a previous connection first).
+    virtual void Login();
+    // Closes the socket and clears the connected flag.
+    virtual void Logout();
+    // True when the connection ended or the socket is not connected.
+    virtual bool Eof();
+
+    // Longest line kept; the rest of a longer line is read and dropped.
+    static constexpr size_t MaxLineLength = 8192;
+
+protected:
+    void Trace(const std::string& s, TTraceLevel level);
+    // Reads one line (CR dropped, LF ends it). Returns false, leaving line alone, when the
+    // connection ended (or the time limit ran out) before a whole line arrived.
+    bool ReadLine(std::string& line);
+    // Sends text as it stands (the caller traces it).
+    void SendText(const std::string& text);
+    void CloseSocket();
+    void CheckNoLineBreak(const std::string& s) const;
+
+    std::string hostname_;
+    uint16_t port_ = 0;
+    uint32_t address_ = 0xFFFFFFFFu;
+    bool ended_ = false;
+    bool connected_ = false;
+    int timeout_ = 60000;
+    int lastError_ = 0;
+
+private:
+    bool Fill();
+
+    platform::IBlockingSockets* sockets_ = nullptr;
+    std::unique_ptr<platform::IBlockingSocket> socket_;
+    std::string inbox_;  // received bytes not yet taken as lines
+    size_t inboxPos_ = 0;
+};
+
+// One message of the latest LIST answer.
+struct t_reply {
+    int Index = 0;
+    int Size = 0;
+    std::string From;
+    std::string Subject;
+};
+
+class T_Pop3 : public T_TcpIp {
+public:
+    explicit T_Pop3(TComponent* owner = nullptr);
+
+    const std::string& UserName() const { return userName_; }
+    void SetUserName(const std::string& u) { userName_ = u; }
+    const std::string& Password() const { return password_; }
+    void SetPassword(const std::string& p) { password_ = p; }
+    int NumberOfMails() const { return numberOfMails_; }
+    const std::vector<std::unique_ptr<t_reply>>& MessageList() const { return messageList_; }
+
+    // One summary per listed message after GetHeaders (sender, BEL, subject; the message
+    // number alone when the server refused its header); the message's lines after GetMail.
+    std::vector<std::string> MailLines;
+
+    // Connects, then greeting, USER, PASS and LIST; fills MessageList and NumberOfMails.
+    void Login() override;
+    // QUIT when connected, close, empty MessageList; reports a failed QUIT exchange.
+    void Logout() override;
+    void Action() override;
+    void GetHeaders();
+    void GetMail(int n);
+
+    // Most lines a multi-line answer may have; a longer one is refused as a runaway.
+    static constexpr size_t MaxListingLines = 200000;
+
+protected:
+    // Reads one status line: "+OK" passes, "-ERR" raises EProtocolError 500, anything else
+    // (also no line at all) raises EProtocolError 999.
+    void CheckReply();
+    // Reads the lines of a multi-line answer up to its "." line, un-stuffing leading dots.
+    void ReadListing(const std::function<void(const std::string&)>& each);
+
+private:
+    void ReadHeader(t_reply& r);
+
+    std::string userName_;
+    std::string password_;
+    int numberOfMails_ = 0;
+    std::vector<std::unique_ptr<t_reply>> messageList_;
+};

@@ -1,0 +1,149 @@
+// The blocking socket service over Winsock 1.1: gethostbyname, connect (with a time limit
+// through a non-blocking connect and select), send, recv after select, closesocket.
+#include "mail/win32/WinsockSocket.h"
+
+#include <winsock.h>
+
+namespace platform {
+namespace {
+
+// Waits at most timeoutMs for the socket to become readable (or, for a connect, writable
+// or failed). 1 ready, 0 timed out, -1 error.
+int WaitFor(SOCKET s, bool forConnect, int timeoutMs) {
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    timeval tv;
+    if (timeoutMs < 0) timeoutMs = 0;
+    tv.tv_sec = timeoutMs / 1000;
+    tv.tv_usec = (timeoutMs % 1000) * 1000;
+    int r = forConnect ? select(0, nullptr, &ready, &failed, &tv) : select(0, &ready, nullptr, nullptr, &tv);
+    if (r == SOCKET_ERROR) return -1;
+    if (r == 0) return 0;
+    if (forConnect && FD_ISSET(s, &failed)) return -2;
+    return 1;
+}
+
+class WinsockSocket : public IBlockingSocket {
+public:
+    explicit WinsockSocket(SOCKET s) : s_(s) {}
+    ~WinsockSocket() override { closesocket(s_); }
+    int Id() const override { return static_cast<int>(s_); }
+
+    int Send(const char* data, int len) override {
+        int done = 0;
+        while (done < len) {
+            int n = send(s_, data + done, len - done, 0);
+            if (n == SOCKET_ERROR) {
+                error_ = WSAGetLastError();
+                return -1;
+            }
+            done += n;
+        }
+        return done;
+    }
+
+    int Receive(char* buf, int len, int timeoutMs) override {
+        int w = WaitFor(s_, false, timeoutMs);
+        if (w == 0) {
+            error_ = WSAETIMEDOUT;
+            return -1;
+        }
+        if (w < 0) {
+            error_ = WSAGetLastError();
+            return -1;
+        }
+        int n = recv(s_, buf, len, 0);
+        if (n == SOCKET_ERROR) {
+            error_ = WSAGetLastError();
+            return -1;
+        }
+        return n;
+    }
+
+    bool PeerConnected() override {
+        sockaddr_in peer{};
+        int size = sizeof(peer);
+        return getpeername(s_, reinterpret_cast<sockaddr*>(&peer), &size) == 0;
+    }
+    int LastError() const override { return error_; }
+
+private:
+    SOCKET s_;
+    int error_ = 0;
+};
+
+class WinsockSockets : public IBlockingSockets {
+public:
+    int Startup() override {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(1, 1), &data);
+    }
+    void Cleanup() override {
+        WSACancelBlockingCall();
+        WSACleanup();
+    }
+
+    bool ResolveHost(const std::string& name, uint32_t& address) override {
+        hostent* h = gethostbyname(name.c_str());
+        if (!h || h->h_addrtype != AF_INET || !h->h_addr_list || !h->h_addr_list[0]) return false;
+        in_addr a;
+        memcpy(&a, h->h_addr_list[0], sizeof(a));
+        address = a.s_addr;
+        return true;
+    }
+
+    std::unique_ptr<IBlockingSocket> Connect(uint32_t address, uint16_t port, int timeoutMs,
+                                             int& error) override {
+        SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+        if (s == INVALID_SOCKET) {
+            error = WSAGetLastError();
+            return nullptr;
+        }
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = address;
+        // Connect without blocking so that the wait has a limit, then back to blocking mode.
+        u_long on = 1, off = 0;
+        ioctlsocket(s, FIONBIO, &on);
+        int failure = 0;
+        if (connect(s, reinterpret_cast<sockaddr*>(&to), sizeof(to)) == SOCKET_ERROR) {
+            failure = WSAGetLastError();
+            if (failure == WSAEWOULDBLOCK) {
+                int w = WaitFor(s, true, timeoutMs);
+                if (w == 1) {
+                    failure = 0;
+                } else if (w == 0) {
+                    failure = WSAETIMEDOUT;
+                } else {
+                    int soError = 0;
+                    int size = sizeof(soError);
+                    getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &size);
+                    failure = soError ? soError : WSAECONNREFUSED;
+                }
+            }
+        }
+        if (failure) {
+            closesocket(s);
+            error = failure;
+            return nullptr;
+        }
+        ioctlsocket(s, FIONBIO, &off);
+        error = 0;
+        return std::make_unique<WinsockSocket>(s);
+    }
+};
+
+}  // namespace
+
+IBlockingSockets& WinsockBlockingSockets() {
+    static WinsockSockets sockets;
+    return sockets;
+}
+
+IBlockingSockets& SystemBlockingSockets() { return WinsockBlockingSockets(); }
+
+}  // namespace platform

@@ -1,0 +1,92 @@
+// Header decoding and address helpers of the mail client.
+#include <gtest/gtest.h>
+
+#include "mail/MimeDecode.h"
+#include "mail/ip_misc.h"
+#include "platform/BlockingSocket.h"
+
+namespace {
+
+TEST(MimeDecode, DecodesTheFirstEncodedWord) {
+    struct Case {
+        std::string in, out;
+    } cases[] = {
+        {"Plain text", "Plain text"},
+        {"=?ISO-8859-1?Q?Caf=E9_ouvert?=", "Caf\xE9 ouvert"},
+        {"Re: =?ISO-8859-1?Q?Caf=E9?=", "Caf\xE9"},
+        {"=?iso-8859-1?q?lower?=", "=?iso-8859-1?q?lower?="},  // only "?Q?" in capitals
+        {"=?ISO-8859-1?Q?a=3db=3D?=\" <x@y>", "a=b= <x@y>"},
+        {"=?ISO-8859-1?Q?x=4", "x\x04"},  // one digit at the end is enough
+        {"=?ISO-8859-1?Q?x=", "x"},       // a lone "=" is dropped
+        {"=?ISO-8859-1?Q?x?", "x"},       // so is a "?" at the very end
+        {"=?ISO-8859-1?Q?a?b", "ab"},
+        {"=?ISO-8859-1?B?SGVsbG8=?= world", "Hello world"},
+        {"=?ISO-8859-1?B? SGk=?=", "Hi"},
+        {"=?ISO-8859-1?B?aQ==?=", "i"},
+        {"=?UTF-8?B?SGVsbG8=?=", "=?UTF-8?B?SGVsbG8=?="},
+        {"=?ISO-8859-1?B?SGVsbG8", "Hello"},  // no closing "?=": decoded to the end
+        {"=?ISO-8859-1?B?SGVsbA", "Hell"},    // a short last group gives its whole bytes
+        {"=?ISO-8859-1?B?SG", "H"},
+        {"=?ISO-8859-1?B?S", ""},
+        {"=?ISO-8859-1?B?SGVs*bG8=?=", "Hel"},  // outside the alphabet: the data ends
+        {"ISO but nothing encoded", "ISO but nothing encoded"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MimeDecode(c.in), c.out) << c.in;
+}
+
+TEST(IpMisc, DottedAddresses) {
+    struct Case {
+        std::string text;
+        bool dotted;
+        std::string back;
+    } cases[] = {
+        {"127.0.0.1", true, "127.0.0.1"},
+        {" 10.0.0.1 ", true, "10.0.0.1"},
+        {"255.255.255.255", true, "255.255.255.255"},
+        {"10.0.0", false, ""},
+        {"10.0.0.256", false, ""},
+        {"10.0.0.1.5", false, ""},
+        {"1.2.3.", false, ""},
+        {".1.2.3", false, ""},
+        {"0001.2.3.4", false, ""},
+        {"pop.example", false, ""},
+        {"", false, ""},
+    };
+    for (const auto& c : cases) {
+        uint32_t a = 0;
+        EXPECT_EQ(ParseDottedAddress(c.text, a), c.dotted) << c.text;
+        if (c.dotted) {
+            EXPECT_EQ(AddressText(a), c.back);
+        }
+    }
+}
+
+class StartupRecorder : public platform::IBlockingSockets {
+public:
+    explicit StartupRecorder(int result) : result_(result) {}
+    int Startup() override { return result_; }
+    void Cleanup() override { ++cleanups; }
+    bool ResolveHost(const std::string&, uint32_t&) override { return false; }
+    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t, uint16_t, int, int& e) override {
+        e = platform::sockErrRefused;
+        return nullptr;
+    }
+    int cleanups = 0;
+
+private:
+    int result_;
+};
+
+TEST(IpMisc, StartIsRememberedUnlessTheLibraryRefusedIt) {
+    for (int result : {0, 10022, 10091, 10092, 10067}) {
+        StartupRecorder s(result);
+        EXPECT_EQ(NetworkStartup(&s), result);
+        bool remembered = result != 10022 && result != 10091 && result != 10092;
+        EXPECT_EQ(NetworkStarted(), remembered) << result;
+        NetworkCleanup();
+        EXPECT_EQ(s.cleanups, remembered ? 1 : 0) << result;
+        EXPECT_FALSE(NetworkStarted());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// A one-connection TCP server on 127.0.0.1 that plays a script from a thread: lines to
+// say (whole, or dribbled in small pieces), lines to hear (recorded for the test to
+// compare), silence, and cutting the connection. Every wait is bounded.
+#pragma once
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace mail_test {
+
+struct Step {
+    enum Kind { Say, Dribble, Hear, Silence, Cut } kind;
+    std::string text;  // Say/Dribble: bytes sent as they stand (CR LF included)
+    int ms = 0;        // Dribble: pause between pieces; Silence: how long to stay quiet
+};
+
+// Sends lines, each ended by CR LF.
+inline Step Say(const std::string& lines) { return {Step::Say, lines + "\r\n"}; }
+// Sends raw bytes as they stand (no line end added).
+inline Step SayRaw(const std::string& bytes) { return {Step::Say, bytes}; }
+// Sends the text and CR LF three bytes at a time, pausing between the pieces.
+inline Step Dribble(const std::string& lines, int ms = 2) { return {Step::Dribble, lines + "\r\n", ms}; }
+inline Step Hear() { return {Step::Hear, ""}; }
+inline Step Silence(int ms) { return {Step::Silence, "", ms}; }
+inline Step Cut() { return {Step::Cut, ""}; }
+
+class ScriptedServer {
+public:
+    explicit ScriptedServer(std::vector<Step> script, int waitMs = 3000)
+        : script_(std::move(script)), waitMs_(waitMs) {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        int yes = 1;
+        setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = 0;
+        bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof(a));
+        listen(listener_, 4);
+        socklen_t size = sizeof(a);
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &size);
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~ScriptedServer() { Finish(); }
+
+    uint16_t Port() const { return port_; }
+
+    // Waits (bounded) for the script to end and returns the lines heard, CR LF removed.
+    std::vector<std::string> Heard() {
+        Finish();
+        return heard_;
+    }
+    // Lines heard so far, without waiting.
+    std::vector<std::string> HeardSoFar() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return heard_;
+    }
+
+private:
+    bool Wait(int fd, short events, int ms) {
+        pollfd p{fd, events, 0};
+        return poll(&p, 1, ms) > 0;
+    }
+
+    void Run() {
+        if (!Wait(listener_, POLLIN, waitMs_)) return;
+        int c = accept(listener_, nullptr, nullptr);
+        if (c < 0) return;
+        for (const Step& s : script_) {
+            if (s.kind == Step::Say) {
+                send(c, s.text.data(), s.text.size(), MSG_NOSIGNAL);
+            } else if (s.kind == Step::Dribble) {
+                for (size_t i = 0; i < s.text.size(); i += 3) {
+                    send(c, s.text.data() + i, std::min<size_t>(3, s.text.size() - i), MSG_NOSIGNAL);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(s.ms));
+                }
+            } else if (s.kind == Step::Hear) {
+                std::string line;
+                char ch;
+                bool got = false;
+                while (Wait(c, POLLIN, waitMs_) && recv(c, &ch, 1, 0) == 1) {
+                    if (ch == '\n') {
+                        got = true;
+                        break;
+                    }
+                    line += ch;
+                }
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                if (!got) break;  // the client went away or fell silent: the script ends
+                std::lock_guard<std::mutex> lock(mutex_);
+                heard_.push_back(line);
+            } else if (s.kind == Step::Silence) {
+                // Quiet until the client closes or the time is up.
+                char ch;
+                auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(s.ms);
+                while (std::chrono::steady_clock::now() < until) {
+                    if (Wait(c, POLLIN, 20) && recv(c, &ch, 1, 0) <= 0) break;
+                }
+            } else {
+                break;  // Cut
+            }
+        }
+        shutdown(c, SHUT_RDWR);
+        close(c);
+    }
+
+    void Finish() {
+        if (thread_.joinable()) thread_.join();
+        if (listener_ >= 0) close(listener_);
+        listener_ = -1;
+    }
+
+    std::vector<Step> script_;
+    int waitMs_;
+    int listener_ = -1;
+    uint16_t port_ = 0;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<std::string> heard_;
+};
+
+}  // namespace mail_test
