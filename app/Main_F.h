@@ -125,6 +125,7 @@ public:
     void RunWebBrowser1Click(TObject* Sender);
     void RunEmailapplication1Click(TObject* Sender);
     void FavoritesBtnSelectURL(TObject* Sender);
+    void PlaySoundFile(const std::string& fileName);
     void FavoritesInternet1Click(TObject* Sender);
 
     // Windows that other units provide, when they exist: the settings dialog (shown when the

@@ -84,3 +84,5 @@ void TMainForm::FavoritesInternet1Click(TObject*) {
     platform::Shell().GetCursorPos(x, y);
     FavoritesBtn.PopupAt(x, y);
 }
+
+void TMainForm::PlaySoundFile(const std::string& fileName) { platform::Shell().PlaySound(fileName); }

@@ -30,7 +30,8 @@ public:
     // Starts a program or opens a document; returns the shell's code (> 32 = success).
     virtual intptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
                                   const std::string& dir, int show) = 0;
-    // Plays a wave file (asynchronously); false when it cannot.
+    // Plays a wave file and returns when it has finished (the system's default sound when
+    // the file cannot be played).
     virtual bool PlaySound(const std::string& file) = 0;
     // The Windows system directory, without a trailing separator.
     virtual std::string SystemDirectory() = 0;

@@ -50,7 +50,7 @@ intptr_t Shell::ShellExecute(const std::string& operation, const std::string& fi
 }
 
 bool Shell::PlaySound(const std::string& file) {
-    return ::PlaySoundA(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != 0;
+    return ::PlaySoundA(file.c_str(), nullptr, SND_FILENAME) != 0;
 }
 
 std::string Shell::SystemDirectory() {
