@@ -184,7 +184,10 @@ void T_Pop3::ReadListing(const std::function<void(const std::string&)>& each) {
         // A listing cut off is a failure, never a shorter listing.
         if (!ReadLine(line)) throw EProtocolError(kPop3, "Connection ended before the end of the answer", 999);
         if (line == ".") return;
-        if (++count > MaxListingLines) throw ETcpIpError("The server's answer is too long");
+        if (++count > MaxListingLines) {
+            ended_ = true;  // the rest of the runaway answer would be taken for replies
+            throw ETcpIpError("The server's answer is too long");
+        }
         if (!line.empty() && line[0] == '.') line.erase(0, 1);  // dot-stuffed line
         each(line);
     }

@@ -134,15 +134,6 @@ TEST_F(WinsockPop3, MailboxSessionWithADribbledAnswer) {
     EXPECT_EQ(socketTrace.back().rfind("Closed socket ID ", 0), 0u);
 }
 
-TEST_F(WinsockPop3, CutOffListingFails) {
-    LoopbackServer server({Say("+OK ready"), Hear(), Say("+OK"), Hear(), Say("+OK"), Hear(),
-                           Say("+OK\r\n1 100"), Cut()});
-    pop.SetPort(server.Port());
-    EXPECT_THROW(pop.Login(), EProtocolError);
-    pop.Logout();
-    EXPECT_FALSE(pop.Connected());
-}
-
 TEST_F(WinsockPop3, SilentServerRunsIntoTheTimeLimit) {
     LoopbackServer server({Hear()});  // accepts and waits for a line that never comes
     pop.SetPort(server.Port());
