@@ -140,6 +140,18 @@ void TMainForm::BuildControls() {
         b.c->SetGlyph(b.glyph);
     }
     SpeedButton2.SetEnabled(false);
+    // The favorites menu: black items on the button face, white on navy when highlighted.
+    TMenuOption& fav = FavoritesBtn.MenuOptions;
+    fav.FontItem = TFontStyle{};
+    fav.FontItemColor = 0x000000;
+    fav.FontColorSelect = 0xFFFFFF;
+    fav.ItemSelectColor = 0x800000;
+    fav.ItemUnselectColor = TMenuLook::kButtonFaceColor;
+    fav.ItemBorderStyle = TMenuLook::Raised;
+    fav.MenuStyle = TMenuOption::Extended;
+    fav.URLBitmapDisplay = TMenuOption::All_icon;
+    fav.ItemBmpFolder = "FAVFOLDER";
+    fav.ItemBmpURL = "FAVURL";
 
     HListBox2.SetBounds(0, 152, 529, 81);
     HListBox2.SetHint("Double click on message to open Email application");

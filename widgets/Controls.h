@@ -282,8 +282,25 @@ private:
     std::vector<std::unique_ptr<TMenuItem>> items_;
 };
 
+// How a menu drawn by the program looks (menus without one are the system's own).
+// Colours are RGB values (0x00BBGGRR); kButtonFaceColor stands for the system's button face.
+struct TMenuLook {
+    static constexpr uint32_t kButtonFaceColor = 0x8000000F;
+    TFontStyle Font;
+    uint32_t FontColor = 0, SelectFontColor = 0;
+    uint32_t SelectColor = kButtonFaceColor, UnselectColor = kButtonFaceColor;
+    enum TFrame { None, Raised, Lowered } SelectFrame = None;
+    // Bitmap resources of 16 x 16 item icons (their top-left pixel is transparent): items
+    // whose Tag is FolderTag show FolderIcon, the others ItemIcon, only while highlighted
+    // unless IconOnEveryItem.
+    std::string FolderIcon, ItemIcon;
+    int FolderTag = 1;
+    bool IconOnEveryItem = false;
+};
+
 class TMenu : public TComponent {
 public:
+    std::shared_ptr<TMenuLook> Look;
     TMenu(TComponent* owner, const std::string& name, bool popup);
     ~TMenu() override;
     TMenuItem& ItemsRoot() { return root_; }

@@ -100,6 +100,22 @@ void TWWWBtn97::Select(TMenuItem* item) {
 
 void TWWWBtn97::PopupAt(int x, int y) {
     if (!built_) Refresh();
+    // The drawn look is taken on at the first opening of each build.
+    if (MenuOptions.MenuStyle == TMenuOption::Extended && !menu_->Look) {
+        auto look = std::make_shared<TMenuLook>();
+        look->Font = MenuOptions.FontItem;
+        look->FontColor = MenuOptions.FontItemColor;
+        look->SelectFontColor = MenuOptions.FontColorSelect;
+        look->SelectColor = MenuOptions.ItemSelectColor;
+        look->UnselectColor = MenuOptions.ItemUnselectColor;
+        look->SelectFrame = MenuOptions.ItemBorderStyle;
+        look->FolderIcon = MenuOptions.ItemBmpFolder;
+        look->ItemIcon = MenuOptions.ItemBmpURL;
+        look->FolderTag = kFolderTag;
+        look->IconOnEveryItem = MenuOptions.URLBitmapDisplay == TMenuOption::All_icon;
+        menu_->Look = look;
+        if (menu_->Peer()) menu_->Peer()->Rebuild();
+    }
     if (!menu_->Peer()) menu_->Realize();
     menu_->Popup(x, y);
 }

@@ -21,12 +21,27 @@ struct TURLrec {
 // name and then display name. A folder that cannot be listed gives no entries.
 std::vector<TURLrec> ScanFavorites(const std::string& favoritesPath, const std::string& folder);
 
+// The look of the favorites menu.
+struct TMenuOption {
+    enum TMenuStyle { Standard, Extended };
+    enum TURLDisplay { Only_one_icon, All_icon };
+    TFontStyle FontItem;
+    uint32_t FontItemColor = 0x800000;  // navy
+    uint32_t FontColorSelect = 0;
+    std::string ItemBmpFolder, ItemBmpURL;  // bitmap resources; empty: none
+    uint32_t ItemSelectColor = TMenuLook::kButtonFaceColor, ItemUnselectColor = TMenuLook::kButtonFaceColor;
+    TMenuLook::TFrame ItemBorderStyle = TMenuLook::None;
+    TMenuStyle MenuStyle = Extended;
+    TURLDisplay URLBitmapDisplay = Only_one_icon;
+};
+
 class TWWWBtn97 : public TControl {
 public:
     TWWWBtn97(TComponent* owner, TWinControl* parent, const std::string& name);
     ~TWWWBtn97() override;
 
     std::string URLName, URLPath;  // the last chosen item
+    TMenuOption MenuOptions;
     TNotifyEvent OnSelectURL;
     static constexpr int kArrowWidth = 9;
     // Items marked with this tag are folders (they show the folder icon).

@@ -296,6 +296,23 @@ Image glyph(Glyph which) {
   return finishGlyph(c);
 }
 
+Image menuFolderIcon() {
+  Canvas c(16, 16);
+  Sdf back = unite(roundRect(1.5f, 3.5f, 14.5f, 13.5f, 1), roundRect(1.5f, 2.5f, 7, 5, 1));
+  c.outlined(back, linear(0, 2, C(230, 170, 50), 0, 14, C(190, 120, 20)), kInk, 0.8f);
+  Sdf front = polygon({{2.5f, 6.5f}, {14.5f, 6.5f}, {13.8f, 13.5f}, {1.5f, 13.5f}});
+  c.outlined(front, linear(0, 6, kGold, 0, 14, kOrange), kInk, 0.8f);
+  return finishGlyph(c);
+}
+
+Image menuUrlIcon() {
+  Canvas c(16, 16);
+  Sdf page = polygon({{3.5f, 1.5f}, {10, 1.5f}, {12.5f, 4}, {12.5f, 14.5f}, {3.5f, 14.5f}});
+  c.outlined(page, linear(0, 1, kWhite, 0, 15, kPaperShade), kInk, 0.8f);
+  drawGlobe(c, 10.5f, 10.5f, 4.6f, false);
+  return finishGlyph(c);
+}
+
 Image splash() {
   const int W = kSplashWidth, H = kSplashHeight;
   Canvas c(W, H);
@@ -540,6 +557,8 @@ std::vector<OutputFile> allOutputs() {
   out.push_back({"web.bmp", encodeBmp24(glyph(Glyph::Web))});
   out.push_back({"adjust.bmp", encodeBmp24(glyph(Glyph::Adjust))});
   out.push_back({"favorites.bmp", encodeBmp24(glyph(Glyph::Favorites))});
+  out.push_back({"favfolder.bmp", encodeBmp24(menuFolderIcon())});
+  out.push_back({"favurl.bmp", encodeBmp24(menuUrlIcon())});
   out.push_back({"about_logo.bmp", encodeBmp24(aboutLogo())});
   out.push_back({"about_bg.bmp", encodeBmp24(aboutTile())});
   out.push_back({"phone_ani.avi", encodeAvi(quantize(dialingClip(), kButtonFace), kClipFps)});

@@ -29,6 +29,9 @@ enum class Glyph { Phone, Mail, Tool, Web, Adjust, Favorites };
 Image splash();
 Image glyph(Glyph which);
 Image aboutLogo();
+// 16 x 16 icons of the favorites menu: a folder, and a page of the web.
+Image menuFolderIcon();
+Image menuUrlIcon();
 Image aboutTile();
 std::vector<IconImage> programIcon();  // 16, 32, 48
 std::vector<IconImage> newMailIcon();  // 16, 32

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 
 #include "platform/Platform.h"
@@ -729,11 +730,99 @@ private:
 
 std::string MenuText(const TMenuItem& i) { return i.Caption(); }
 
+// Drawing of menus that carry their own look (TMenuLook): each item is owner-drawn, with its
+// TMenuItem as item data.
+COLORREF LookColor(uint32_t c) {
+    return c == TMenuLook::kButtonFaceColor ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(c);
+}
+
+SIZE BitmapSize(const std::string& res) {
+    SIZE sz{0, 0};
+    if (res.empty()) return sz;
+    if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
+        BITMAP bm;
+        GetObject(b, sizeof(bm), &bm);
+        sz = {bm.bmWidth, bm.bmHeight};
+        DeleteObject(b);
+    }
+    return sz;
+}
+
+void MeasureLookItem(const TMenuLook& look, MEASUREITEMSTRUCT& mi) {
+    auto* item = reinterpret_cast<TMenuItem*>(mi.itemData);
+    HDC dc = GetDC(nullptr);
+    int fontHeight = -MulDiv(look.Font.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    HGDIOBJ old = SelectObject(dc, FontFor(look.Font));
+    int widest = 0;
+    auto* parent = dynamic_cast<TMenuItem*>(item->Owner());
+    for (int i = 0; parent && i < parent->Count(); ++i) {
+        const std::string& t = parent->Items(i)->Caption();
+        SIZE sz{};
+        GetTextExtentPoint32A(dc, t.c_str(), static_cast<int>(t.size()), &sz);
+        widest = std::max<int>(widest, sz.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    int h = std::max<int>({BitmapSize(look.FolderIcon).cy, BitmapSize(look.ItemIcon).cy, look.Font.Size - fontHeight - 3});
+    mi.itemHeight = h + 2;
+    mi.itemWidth = std::min(widest, 200) + GetSystemMetrics(SM_CXMENUCHECK) + 20;
+}
+
+void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
+    auto* item = reinterpret_cast<TMenuItem*>(di.itemData);
+    HDC dc = di.hDC;
+    RECT r = di.rcItem;
+    bool selected = di.itemState & ODS_SELECTED;
+    HBRUSH br = CreateSolidBrush(LookColor(selected ? look.SelectColor : look.UnselectColor));
+    FillRect(dc, &r, br);
+    DeleteObject(br);
+    if (selected && look.SelectFrame != TMenuLook::None)
+        DrawEdge(dc, &r, look.SelectFrame == TMenuLook::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+    bool folder = item->Tag() == look.FolderTag;
+    const std::string& icon = folder ? look.FolderIcon : look.ItemIcon;
+    if (!icon.empty() && (folder || selected || look.IconOnEveryItem)) {
+        if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), icon.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, b);
+            COLORREF key = GetPixel(mem, 0, 0);  // the top-left pixel is transparent
+            TransparentBlt(dc, r.left + 2, r.top + (r.bottom - r.top - 16) / 2, 16, 16, mem, 0, 0, 16, 16, key);
+            SelectObject(mem, old);
+            DeleteDC(mem);
+            DeleteObject(b);
+        }
+    }
+    int iconWidth = std::max(BitmapSize(look.FolderIcon).cx, BitmapSize(look.ItemIcon).cx);
+    RECT tr = r;
+    tr.left += iconWidth > 0 ? iconWidth + 5 : 20;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, selected ? look.SelectFontColor : look.FontColor);
+    HGDIOBJ old = SelectObject(dc, FontFor(look.Font));
+    DrawTextA(dc, item->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    SelectObject(dc, old);
+}
+
+const char kMenuOwnerClass[] = "VelmoraMenuOwner";
+
+// The owner of a drawn menu while it is tracked: it answers the measure and draw requests.
+LRESULT CALLBACK MenuOwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    auto* look = reinterpret_cast<const TMenuLook*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+    if (look && msg == WM_MEASUREITEM && reinterpret_cast<MEASUREITEMSTRUCT*>(l)->CtlType == ODT_MENU) {
+        MeasureLookItem(*look, *reinterpret_cast<MEASUREITEMSTRUCT*>(l));
+        return TRUE;
+    }
+    if (look && msg == WM_DRAWITEM && reinterpret_cast<DRAWITEMSTRUCT*>(l)->CtlType == ODT_MENU) {
+        DrawLookItem(*look, *reinterpret_cast<DRAWITEMSTRUCT*>(l));
+        return TRUE;
+    }
+    return DefWindowProcA(h, msg, w, l);
+}
+
 class MenuPeer : public IMenuPeer {
 public:
     explicit MenuPeer(TMenu& m) : m_(m) { Rebuild(); }
     ~MenuPeer() override {
         if (menu_ && m_.IsPopup()) DestroyMenu(menu_);
+        if (owner_) DestroyWindow(owner_);
     }
     void Rebuild() override {
         if (menu_ && m_.IsPopup()) DestroyMenu(menu_);
@@ -745,7 +834,7 @@ public:
         if (!h) return;
         MENUITEMINFOA mi{};
         mi.cbSize = sizeof(mi);
-        mi.fMask = MIIM_STATE | MIIM_STRING;
+        mi.fMask = m_.Look ? MIIM_STATE : MIIM_STATE | MIIM_STRING;  // drawn items keep their data
         std::string text = MenuText(item);
         mi.dwTypeData = const_cast<char*>(text.c_str());
         mi.fState = (item.Enabled() ? MFS_ENABLED : MFS_GRAYED) | (item.Checked() ? MFS_CHECKED : MFS_UNCHECKED);
@@ -753,6 +842,10 @@ public:
     }
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(menu_); }
     void Popup(int x, int y) override {
+        if (m_.Look) {
+            PopupDrawn(x, y);
+            return;
+        }
         // The menu's owner must be the foreground window, or the menu closes at once: keep
         // ours when one of our windows is in front (the tray icon's hidden window puts itself
         // there), else bring the application window forward.
@@ -770,18 +863,46 @@ public:
     }
 
 private:
+    // A drawn menu is tracked by a hidden owner of its own that draws its items.
+    void PopupDrawn(int x, int y) {
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = MenuOwnerProc;
+            wc.hInstance = Inst();
+            wc.lpszClassName = kMenuOwnerClass;
+            RegisterClassA(&wc);
+            registered = true;
+        }
+        if (!owner_)
+            owner_ = CreateWindowExA(WS_EX_TOOLWINDOW, kMenuOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Inst(),
+                                     nullptr);
+        SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_.Look.get()));
+        SetForegroundWindow(owner_);
+        UINT cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, 0, owner_, nullptr);
+        PostMessageA(owner_, WM_NULL, 0, 0);
+        if (cmd)
+            if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
+    }
+
     void Fill(HMENU h, TMenuItem& parent) {
+        const bool drawn = m_.Look != nullptr;
         for (int i = 0; i < parent.Count(); ++i) {
             TMenuItem* it = parent.Items(i);
+            // A drawn item's data is its TMenuItem; a plain one's is its caption.
+            UINT kind = drawn ? MF_OWNERDRAW : MF_STRING;
+            LPCSTR data = drawn ? reinterpret_cast<LPCSTR>(it) : nullptr;
+            std::string text = MenuText(*it);
+            if (!drawn) data = text.c_str();
             if (it->IsSeparator()) {
                 AppendMenuA(h, MF_SEPARATOR, it->Command(), nullptr);
             } else if (it->Count() > 0) {
                 HMENU sub = CreatePopupMenu();
                 Fill(sub, *it);
-                AppendMenuA(h, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), MenuText(*it).c_str());
+                AppendMenuA(h, MF_POPUP | kind, reinterpret_cast<UINT_PTR>(sub), data);
             } else {
-                UINT flags = MF_STRING | (it->Enabled() ? MF_ENABLED : MF_GRAYED) | (it->Checked() ? MF_CHECKED : 0);
-                AppendMenuA(h, flags, it->Command(), MenuText(*it).c_str());
+                UINT flags = kind | (it->Enabled() ? MF_ENABLED : MF_GRAYED) | (it->Checked() ? MF_CHECKED : 0);
+                AppendMenuA(h, flags, it->Command(), data);
             }
         }
     }
@@ -796,6 +917,7 @@ private:
     }
     TMenu& m_;
     HMENU menu_ = nullptr;
+    HWND owner_ = nullptr;
 };
 
 // The hidden application window: it owns the taskbar button and the program's forms, and

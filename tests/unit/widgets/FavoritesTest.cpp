@@ -103,3 +103,25 @@ TEST_F(FavoritesTest, WithoutAFavoritesFolderTheMenuIsNeverBuilt) {
     EXPECT_FALSE(b.Built());
     EXPECT_EQ(b.Menu()->Count(), 0);
 }
+
+TEST_F(FavoritesTest, TheExtendedStyleDrawsTheMenuWithTheButtonsLook) {
+    Shortcut("one.url", "http://1/");
+    TWWWBtn97 plain(nullptr, nullptr, "Plain");
+    plain.MenuOptions.MenuStyle = TMenuOption::Standard;
+    plain.PopupAt(0, 0);
+    EXPECT_EQ(plain.Menu()->Look, nullptr);
+
+    TWWWBtn97 drawn(nullptr, nullptr, "Drawn");
+    drawn.MenuOptions.ItemSelectColor = 0x800000;
+    drawn.MenuOptions.URLBitmapDisplay = TMenuOption::All_icon;
+    drawn.MenuOptions.ItemBmpURL = "FAVURL";
+    drawn.PopupAt(0, 0);
+    ASSERT_NE(drawn.Menu()->Look, nullptr);
+    EXPECT_EQ(drawn.Menu()->Look->SelectColor, 0x800000u);
+    EXPECT_TRUE(drawn.Menu()->Look->IconOnEveryItem);
+    EXPECT_EQ(drawn.Menu()->Look->ItemIcon, "FAVURL");
+    drawn.Refresh();  // a new build is drawn again from its first opening
+    EXPECT_EQ(drawn.Menu()->Look, nullptr);
+    drawn.PopupAt(0, 0);
+    EXPECT_NE(drawn.Menu()->Look, nullptr);
+}
