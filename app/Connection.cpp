@@ -37,6 +37,8 @@ void TMainForm::ConnectToInternet() {
     DialUp.SetUsername(IniInfo.UsernameDUN);
     DialUp.SetPassword(IniInfo.PasswordDUN);
     if (Form4) {
+        // A mail check leaves its own title text behind; a dial shows only its caption.
+        Form4->MSOfficeCaption1.SetCaption("");
         Form4->SetCaption(GetLangText("Dialing......", "const_dialing") + IniInfo.DialUpConnection);
         Form4->PlayAnimation("PHONE_ANI");
         Form4->Button1.SetEnabled(true);

@@ -43,6 +43,7 @@ TMainForm::TMainForm(TComponent* owner)
       TimerHangUp(this, 0, false),
       TimerCheckEmail(this, 0, false),
       DialUp(this),
+      pop(this),
       Autostart1(this),
       MainMenu1(this, "MainMenu1", false),
       PopupMenu1(this, "PopupMenu1", true),
@@ -62,6 +63,7 @@ TMainForm::TMainForm(TComponent* owner)
     TimerTimeOnline.OnTimer = [this](TObject* s) { TimerTimeOnlineTimer(s); };
     TimerStillOnline.OnTimer = [this](TObject* s) { TimerStillOnlineTimer(s); };
     TimerHangUp.OnTimer = [this](TObject* s) { TimerHangUpTimer(s); };
+    TimerCheckEmail.OnTimer = [this](TObject* s) { TimerCheckEmailTimer(s); };
     // Start with Windows, hidden in the notification area; the setting decides in
     // ReactToIniOptions whether the entry stays.
     Autostart1.SetAppName("Velmora");
@@ -253,6 +255,11 @@ void TMainForm::BuildMenus() {
     SpeedButton3.OnClick = Configuration1->OnClick;
     FavoritesBtn.OnSelectURL = [this](TObject* s) { FavoritesBtnSelectURL(s); };
     FavoritesInternet1->OnClick = [this](TObject* s) { FavoritesInternet1Click(s); };
+    SpeedButton2.OnClick = [this](TObject*) { CheckEmailWithIcon(); };
+    CheckEmail1->OnClick = [this](TObject*) {
+        Show();
+        CheckEmailWithIcon();
+    };
 }
 
 void TMainForm::Quit2Click(TObject*) {
@@ -342,6 +349,7 @@ void TMainForm::ReactToIniOptions() {
 void TMainForm::WndProc(TMessage& m) {
     switch (m.Msg) {
         case UM_DIAL: ConnectToInternet(); m.Handled = true; return;
+        case UM_CHECKMAIL: CheckEmailWithIcon(); m.Handled = true; return;
         case UM_RECONNECT: Reconnect(); m.Handled = true; return;
         case UM_CONNECTED: ConnectedActions(); m.Handled = true; return;
         case UM_RUNBROWSER: RunProgram(IniInfo.WebBrowser, ""); m.Handled = true; return;
@@ -385,7 +393,8 @@ void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
 
 void TMainForm::FormClose(TObject*, TCloseAction&) { Disconnect(); }
 
-void TMainForm::ShowSettingsDialog() {
+void TMainForm::ShowSettingsDialog(const std::string& page) {
+    SettingsPage = page;
     if (SettingsDialog) SettingsDialog->Show();
 }
 

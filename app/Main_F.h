@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialup/DialUp.h"
+#include "mail/tcpip.h"
 #include "settings/Autostart.h"
 #include "widgets/Forms.h"
 #include "widgets/TrayIco.h"
@@ -66,6 +67,7 @@ public:
 
     TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
     TDialUp DialUp;
+    T_Pop3 pop;
     TAutostart Autostart1;
 
     TMenu MainMenu1, PopupMenu1;
@@ -120,6 +122,13 @@ public:
     void Label3Click(TObject* Sender);
     void ResetTimeOnline();
 
+    // The mail check.
+    void CheckEmailWithIcon();
+    void CheckAllEmailAccount();
+    void CheckEmailForThisAccount(const std::string& account, const std::string& password, const std::string& server);
+    void TimerCheckEmailTimer(TObject* Sender);
+    void ShowNewMailIcon();
+
     // Starting other programs.
     void RunProgram(const std::string& commandLine, const std::string& directory);
     void RunWebBrowser1Click(TObject* Sender);
@@ -132,10 +141,11 @@ public:
     // dial cannot start), its list of phonebook entries, and the schedule dialog's program
     // list and hang-up timer.
     TForm* SettingsDialog = nullptr;
+    std::string SettingsPage;  // the page the settings dialog is asked to bring to the front
     TListBox* PhonebookEntryList = nullptr;
     std::function<std::vector<std::pair<std::string, std::string>>()> ScheduledProgramList;
     TTimer* ScheduledHangUpTimer = nullptr;
-    void ShowSettingsDialog();
+    void ShowSettingsDialog(const std::string& page = "");
 
     int32_t AlternateIndex = 0;
     // The new-mail icon object: created empty, owned here, used by the mail check.
@@ -149,6 +159,7 @@ private:
     void BuildControls();
     void BuildMenus();
     int appHook_ = 0;
+    bool checkingMail_ = false;
 };
 
 extern TMainForm* MainForm;

@@ -30,6 +30,9 @@ TForm4::TForm4(TComponent* owner)
         if (MainForm) MainForm->CancelDial();
     };
     CreateHandle();
+    TitleBar = &MSOfficeCaption1;
+    TitleBarShowsCaption = true;
+    MSOfficeCaption1.Realize();
 }
 
 void TForm4::PlayAnimation(const std::string& resName) {

@@ -30,6 +30,9 @@ public:
     // Starts a program or opens a document; returns the shell's code (> 32 = success).
     virtual intptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
                                   const std::string& dir, int show) = 0;
+    // Starts playing a wave file and returns at once; the player closes itself when the
+    // sound ends. False when the file cannot be opened or played (no default sound then).
+    virtual bool PlayWaveAsync(const std::string& file) = 0;
     // Plays a wave file and returns when it has finished (the system's default sound when
     // the file cannot be played).
     virtual bool PlaySound(const std::string& file) = 0;

@@ -29,6 +29,9 @@ public:
     // The drawn title bar, if any: its Caption() is the application name shown in it, its
     // Hint() the second text (a notice) after it.
     TControl* TitleBar = nullptr;
+    // The drawn title bar shows the window's caption after its own text when it has no
+    // second text of its own.
+    bool TitleBarShowsCaption = false;
     void SetClientSize(int w, int h) { SetBounds(Left(), Top(), w, h); }
     int ClientWidth() const { return Width(); }
     int ClientHeight() const { return Height(); }

@@ -130,6 +130,12 @@ public:
         executed.push_back({op, file, params, dir, show});
         return executeResult;
     }
+    bool PlayWaveAsync(const std::string& file) override {
+        waves.push_back(file);
+        return waveResult;
+    }
+    std::vector<std::string> waves;
+    bool waveResult = true;
     bool PlaySound(const std::string& file) override {
         sounds.push_back(file);
         return true;

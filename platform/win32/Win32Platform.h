@@ -56,6 +56,7 @@ public:
     intptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
                           const std::string& dir, int show) override;
     bool PlaySound(const std::string& file) override;
+    bool PlayWaveAsync(const std::string& file) override;
     std::string SystemDirectory() override;
     bool LocalHostEntry(std::string& officialName, std::string& firstAddress) override;
     void Beep() override;

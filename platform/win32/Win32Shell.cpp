@@ -53,6 +53,10 @@ bool Shell::PlaySound(const std::string& file) {
     return ::PlaySoundA(file.c_str(), nullptr, SND_FILENAME) != 0;
 }
 
+bool Shell::PlayWaveAsync(const std::string& file) {
+    return ::PlaySoundA(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != 0;
+}
+
 std::string Shell::SystemDirectory() {
     char buf[256] = {};
     UINT n = GetSystemDirectoryA(buf, 255);

@@ -286,10 +286,12 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
     tr.bottom = r.bottom;
     tr.top = r.top;
     DrawTextA(dc, tb->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-    if (!tb->Hint().empty()) {
+    std::string second = tb->Hint();
+    if (second.empty() && form.TitleBarShowsCaption) second = form.Caption();
+    if (!second.empty()) {
         SelectObject(dc, FontFor(TFontStyle{}));
-        RECT nr{tr.right + 6, r.top, r.right, r.bottom};
-        DrawTextA(dc, tb->Hint().c_str(), -1, &nr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+        RECT nr{tb->Caption().empty() ? x : tr.right + 6, r.top, r.right, r.bottom};
+        DrawTextA(dc, second.c_str(), -1, &nr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     SelectObject(dc, old);
     ReleaseDC(hwnd, dc);

@@ -1,0 +1,120 @@
+// The mail check: every configured mailbox is read with the POP3 client; what it holds is
+// listed and counted, and announced with the new-mail sound (or the new-mail icon when the
+// sound cannot be played) and, if wished, by starting the e-mail program.
+#include "app/Main_F.h"
+#include "app/Unit4.h"
+#include "core/SysUtils.h"
+#include "platform/Platform.h"
+#include "settings/Ini.h"
+#include "settings/IniLang.h"
+
+namespace {
+const char kNotConfigured[] = "Error, Not able to retrieve your email. Please configure your email account correctly";
+
+void ProcessMessages() { Application().ProcessMessages(); }
+
+// Entry i of a list, or empty where a hand-edited file left the list shorter.
+const std::string& At(const std::vector<std::string>& list, size_t i) {
+    static const std::string empty;
+    return i < list.size() ? list[i] : empty;
+}
+}  // namespace
+
+// A check the user watches: the progress window with its animation, the hourglass.
+void TMainForm::CheckEmailWithIcon() {
+    if (MailList.empty()) {
+        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        ShowSettingsDialog(GetLangText("Mail", "const_tab3"));
+        return;
+    }
+    platform::Ui().SetBusyCursor(true);
+    if (Form4) {
+        Form4->PlayAnimation("CHECKEMAIL_ANI");
+        Form4->Button1.SetVisible(false);
+        Form4->MSOfficeCaption1.SetCaption(GetLangText("Checking for new emails", "const_checkemail"));
+        Form4->Repaint();
+        Form4->Show();
+        Form4->Repaint();
+    }
+    struct Restore {  // also when the check fails
+        ~Restore() {
+            platform::Ui().SetBusyCursor(false);
+            if (Form4) {
+                Form4->SetVisible(true);
+                Form4->SetEnabled(true);
+                Form4->Hide();
+                Form4->Button1.SetVisible(true);
+            }
+        }
+    } restore;
+    CheckAllEmailAccount();
+}
+
+void TMainForm::TimerCheckEmailTimer(TObject*) { CheckAllEmailAccount(); }
+
+void TMainForm::CheckAllEmailAccount() {
+    if (MailList.empty()) return;
+    // The window handles messages between mailboxes, so a timer tick or a click may ask for
+    // a check while one runs; both would share the one POP3 client. The running one goes on.
+    if (checkingMail_) return;
+    checkingMail_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{checkingMail_};
+
+    nbr_emails.SetCaption("0");
+    HListBox2.Clear();
+    for (size_t i = 0; i < MailList.size(); ++i) {
+        if (Form4) {
+            Form4->Status.SetCaption("");
+            Form4->SetCaption("");
+            Form4->MSOfficeCaption1.SetCaption(GetLangText("Checking for account : ", "const_checkingAccount") + " " +
+                                               MailList[i]);
+            Form4->Repaint();
+        }
+        ProcessMessages();
+        CheckEmailForThisAccount(MailList[i], At(PasswordList, i), At(PopServerList, i));
+        ProcessMessages();
+    }
+    if (!HListBox2.Items().empty()) {
+        if (!platform::Shell().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
+        if (IniOptions.AutoExecEmailApp && nbr_emails.Caption() != "0") RunProgram(IniInfo.EmailApp, "");
+    } else {
+        SystemTrayIcon1.SetVisible(false);
+    }
+}
+
+void TMainForm::ShowNewMailIcon() {
+    MailIcon.SetHandle(platform::Shell().LoadIconResource("BMAIL_ICON"));
+    SystemTrayIcon1.SetIcon(MailIcon);
+}
+
+void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::string& password,
+                                         const std::string& server) {
+    if (server.empty() || account.empty() || password.empty()) {
+        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        return;
+    }
+    std::string host = server.substr(0, server.find('\r'));
+    try {
+        pop.SetHostname(host);
+        pop.SetUserName(account);
+        pop.SetPassword(password);
+        pop.Login();
+        pop.GetHeaders();
+        if (!pop.MailLines.empty()) {
+            HListBox2.Add(GetLangText("Mail for : ", "const_MailFor") + account);
+            for (const std::string& line : pop.MailLines) {
+                HListBox2.Add(line);
+                HListBox2.Repaint();
+            }
+        }
+        pop.Logout();
+        nbr_emails.SetCaption(IntToStr(static_cast<long long>(pop.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
+    } catch (const ETcpIpError&) {
+        platform::Ui().MsgBox(
+            GetLangText("The Email server is not responding or the address entered in the Settings is wrong.", "const_EmailDown"),
+            Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+    }
+}

@@ -1,0 +1,195 @@
+// The mail check over an in-memory POP3 service: what is listed, counted and announced.
+#include <deque>
+#include <map>
+
+#include "app/Main_F.h"
+#include "app/Unit4.h"
+#include "settings/Ini.h"
+#include "tests/unit/HeadlessFixture.h"
+
+namespace {
+// A mailbox on a server: its messages as (from, subject); a refused one answers -ERR to PASS.
+struct Box {
+    std::string password;
+    std::vector<std::pair<std::string, std::string>> messages;
+};
+
+// Talks POP3 from memory: each host name maps to a server with mailboxes by user name.
+class FakePopSocket : public platform::IBlockingSocket {
+public:
+    explicit FakePopSocket(std::map<std::string, Box>& boxes) : boxes_(boxes) { Say("+OK ready"); }
+    int Id() const override { return 7; }
+    int Send(const char* data, int len) override {
+        in_.append(data, len);
+        size_t eol;
+        while ((eol = in_.find("\r\n")) != std::string::npos) {
+            Answer(in_.substr(0, eol));
+            in_.erase(0, eol + 2);
+        }
+        return len;
+    }
+    int Receive(char* buf, int len, int) override {
+        if (out_.empty()) return 0;
+        int n = std::min<int>(len, static_cast<int>(out_.size()));
+        out_.copy(buf, n);
+        out_.erase(0, n);
+        return n;
+    }
+    bool PeerConnected() override { return true; }
+    int LastError() const override { return 0; }
+
+private:
+    void Say(const std::string& line) { out_ += line + "\r\n"; }
+    void Answer(const std::string& cmd) {
+        if (cmd.rfind("USER ", 0) == 0) {
+            user_ = cmd.substr(5);
+            Say("+OK");
+        } else if (cmd.rfind("PASS ", 0) == 0) {
+            auto b = boxes_.find(user_);
+            Say(b != boxes_.end() && b->second.password == cmd.substr(5) ? "+OK" : "-ERR refused");
+        } else if (cmd == "LIST") {
+            Say("+OK");
+            auto& m = boxes_[user_].messages;
+            for (size_t i = 0; i < m.size(); ++i) Say(std::to_string(i + 1) + " 100");
+            Say(".");
+        } else if (cmd.rfind("TOP ", 0) == 0) {
+            size_t n = std::stoul(cmd.substr(4));
+            auto& m = boxes_[user_].messages[n - 1];
+            Say("+OK");
+            Say("From: " + m.first);
+            Say("Subject: " + m.second);
+            Say("");
+            Say(".");
+        } else {
+            Say("+OK");
+        }
+    }
+    std::map<std::string, Box>& boxes_;
+    std::string user_, in_, out_;
+};
+
+class FakePopService : public platform::IBlockingSockets {
+public:
+    int Startup() override { return 0; }
+    void Cleanup() override {}
+    bool ResolveHost(const std::string& name, uint32_t& address) override {
+        auto it = hosts.find(name);
+        if (it == hosts.end()) return false;
+        address = it->second;
+        return true;
+    }
+    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t address, uint16_t port, int, int& error) override {
+        ++connects;
+        if (port != 110 || !servers.count(address)) {
+            error = platform::sockErrRefused;
+            return nullptr;
+        }
+        return std::make_unique<FakePopSocket>(servers[address]);
+    }
+    std::map<std::string, uint32_t> hosts;
+    std::map<uint32_t, std::map<std::string, Box>> servers;
+    int connects = 0;
+};
+}  // namespace
+
+class MailCheckTest : public HeadlessTest {
+protected:
+    MailCheckTest() : form(&Application()), progress(&Application()) {
+        Application().MainForm = &form;
+        form.FormCreate();
+        form.pop.SetSockets(&service);
+        form.SettingsDialog = &settings;
+        settings.CreateHandle();
+        service.hosts = {{"pop.a", 1}, {"pop.b", 2}, {"pop.down", 3}};
+        service.servers[1]["alice"] = {"pw1", {{"Bob", "Hello"}, {"Carol", "Lunch"}}};
+        service.servers[2]["dave"] = {"pw2", {}};
+        MailList = {"alice", "dave"};
+        PasswordList = {"pw1", "pw2"};
+        PopServerList = {"pop.a", "pop.b"};
+        IniInfo.SoundFile = "C:\\velmora\\man.wav";
+    }
+    ~MailCheckTest() override { MailList.clear(), PasswordList.clear(), PopServerList.clear(); }
+    FakePopService service;
+    TMainForm form;
+    TForm4 progress;
+    TForm settings{nullptr, "Form2"};
+};
+
+TEST_F(MailCheckTest, ListsCountsAndPlaysTheSound) {
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : alice", "Bob\aHello", "Carol\aLunch"}));
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+    EXPECT_EQ(shell.waves, (std::vector<std::string>{"C:\\velmora\\man.wav"}));
+    EXPECT_FALSE(form.SystemTrayIcon1.Visible());
+    EXPECT_FALSE(progress.Visible());
+    EXPECT_EQ(progress.Animate1.ResName(), "CHECKEMAIL_ANI");
+    EXPECT_FALSE(ui.busyCursor);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(MailCheckTest, AnUnplayableSoundShowsTheNewMailIconUntilACheckFindsNothing) {
+    shell.waveResult = false;
+    form.CheckEmailWithIcon();
+    EXPECT_TRUE(form.SystemTrayIcon1.Visible());
+    EXPECT_NE(form.SystemTrayIcon1.Icon().Handle(), 0u);
+    service.servers[1]["alice"].messages.clear();
+    form.CheckEmailWithIcon();
+    EXPECT_TRUE(form.HListBox2.Items().empty());
+    EXPECT_EQ(form.nbr_emails.Caption(), "0");
+    EXPECT_FALSE(form.SystemTrayIcon1.Visible());
+}
+
+TEST_F(MailCheckTest, AFailingMailboxWarnsAndTheOthersStillCount) {
+    MailList = {"alice", "erin", "alice"};
+    PasswordList = {"pw1", "x", "pw1"};
+    PopServerList = {"pop.a", "pop.down", "pop.a\r\nextra"};  // a line break after the host is cut
+    form.CheckEmailWithIcon();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "The Email server is not responding or the address entered in the Settings is wrong.");
+    EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
+    EXPECT_EQ(form.nbr_emails.Caption(), "4");
+}
+
+TEST_F(MailCheckTest, MissingAccountDetailsAndNoMailboxAtAll) {
+    PasswordList = {"pw1"};  // the second mailbox has no password
+    form.CheckEmailWithIcon();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Error, Not able to retrieve your email. Please configure your email account correctly");
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+
+    MailList.clear();
+    form.TimerCheckEmailTimer(nullptr);  // a timer check says nothing
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    form.CheckEmailWithIcon();  // a visible one explains and opens the mail page of the settings
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_TRUE(settings.Visible());
+    EXPECT_EQ(form.SettingsPage, "Mail");
+}
+
+TEST_F(MailCheckTest, TheEmailProgramStartsOnlyWhenMailWasFound) {
+    IniOptions.AutoExecEmailApp = true;
+    IniInfo.EmailApp = "C:\\mail\\mail.exe /check";
+    form.CheckEmailWithIcon();
+    ASSERT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(shell.executed[0].file, "C:\\mail\\mail.exe");
+    service.servers[1]["alice"].messages.clear();
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(shell.executed.size(), 1u);
+    IniOptions.AutoExecEmailApp = false;
+}
+
+TEST_F(MailCheckTest, ConnectingChecksAtOnceAndThenAtTheInterval) {
+    IniOptions.TimerEnabled = true;
+    IniOptions.TimerDelay = 15;
+    IniOptions.AutoAdjustClock = false;
+    form.ReactToIniOptions();
+    Connected = true;
+    form.ConnectedActions();
+    EXPECT_EQ(service.connects, 2);  // the visible check, both mailboxes
+    clock.Advance(15 * 60000);
+    EXPECT_EQ(service.connects, 4);
+    form.Disconnect();
+    clock.Advance(30 * 60000);
+    EXPECT_EQ(service.connects, 4);
+    IniOptions.TimerEnabled = false;
+}
