@@ -14,6 +14,10 @@ velmora_deps() {
   $sudo dpkg --add-architecture i386
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # The tests run their own POP3 and TIME peers from private configurations; a system-wide
+  # server that the install may have started would hold their ports.
+  $sudo doveadm stop >/dev/null 2>&1 || true
+  $sudo pkill -x xinetd >/dev/null 2>&1 || true
 }
 
 # Configures (once) and builds both configurations.

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# After connecting, the mailboxes are read from a real POP3 server on loopback: messages
+# listed and counted, and a refused mailbox explained.
+. "$(dirname "$0")/lib.bash"
+. "$(dirname "$0")/pop3_peer.bash"
+trap 'pop3_stop; e2e_cleanup' EXIT
+
+pop3_start "$E2E_WORK/pop" "alice:secret:Bob <bob@example.com>|Hello there;Carol <carol@example.com>|Lunch at noon" \
+  "dave:secret" || fail "no POP3 server"
+
+export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
+printf '[ISP]\nPhoneNumber=555-0100\nStepDelay=20\n' >"$VELMORA_PHONEBOOK"
+# 5118547184477095129547184 is how the settings file stores the password "secret".
+secret=5118547184477095129547184
+{
+  printf '[DUN]\r\nDialUpConnection=ISP\r\nUsernameDUN=joe\r\nPasswordDUN=%s\r\n' "$secret"
+  printf '[Other]\r\nAutoAdjustClock=0\r\nTimerEnabled=1\r\nTimerDelay=15\r\n'
+  printf '[Mail]\r\nm0=alice\r\nm1=dave\r\nm2=erin\r\n'
+  printf '[POPS]\r\nm0=127.0.0.1\r\nm1=127.0.0.1\r\nm2=127.0.0.1\r\n'
+  printf '[Password]\r\nm0=%s\r\nm1=%s\r\nm2=%s\r\n' "$secret" "$secret" "$secret"
+} >"$E2E_WORK/velmora.ini"
+
+start_app
+drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
+drive click "Velmora " "Dial"
+# erin has no mailbox on the server: the check warns about it.
+box=$(drive dialog 40) || fail "no warning about the refused mailbox: $(drive listbox "Velmora ")"
+grep -q "The Email server is not responding or the address entered in the Settings is wrong." <<<"$box" ||
+  fail "wrong box: $box"
+drive dialogbutton - OK
+drive waittext "Velmora " "2" 20 || fail "the count is not 2: $(drive list "Velmora ")"
+lines=$(drive listbox "Velmora ")
+grep -qx "Mail for : alice" <<<"$lines" || fail "no line for alice: $lines"
+grep -q "Bob <bob@example.com>.Hello there" <<<"$lines" || fail "first message not listed: $lines"
+grep -q "Carol <carol@example.com>.Lunch at noon" <<<"$lines" || fail "second message not listed: $lines"
+grep -q "Mail for : dave" <<<"$lines" && fail "an empty mailbox was listed: $lines"
+drive text "Velmora " "Connected." || fail "not connected"
+drive syscmd "Velmora " close
+wait_exit "$APP_PID" 30 || fail "program did not end"
+echo "mail_check: ok"
