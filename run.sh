@@ -21,6 +21,11 @@ if [ -z "${VELMORA_PHONEBOOK:-}" ] && [ -f "$root/resources/demo-phonebook.ini" 
   [ -f "$root/build/run/phonebook.ini" ] || cp "$root/resources/demo-phonebook.ini" "$root/build/run/phonebook.ini"
   export VELMORA_PHONEBOOK="$root/build/run/phonebook.ini"
   echo "Simulated dial-up service, phonebook: $VELMORA_PHONEBOOK"
+  # First run on the simulated line: settings that dial its demonstration entry.
+  if [ ! -f "$root/build/win32/velmora.ini" ]; then
+    cp "$root/resources/demo-settings.ini" "$root/build/win32/velmora.ini"
+    echo "Demonstration settings: build/win32/velmora.ini"
+  fi
 fi
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec wine "$exe" "$@"

@@ -49,6 +49,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     if (pressed) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
     else if (di.itemState & ODS_FOCUS) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
     int off = pressed ? 1 : 0;
+    const RECT full = r;  // the caption may use the whole width, under the arrow too
     if (c.Kind() == TControlKind::FavoritesButton) {
         // The arrow part: a small triangle in the right-hand 9 pixels, set off by an etched line.
         int ax = r.right - 9;
@@ -102,7 +103,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     }
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, FontFor(c.Font()));
-    RECT tr = r;
+    RECT tr = full;
     tr.top = r.bottom - 18 + off;
     tr.left += off;
     tr.right += off;
