@@ -118,6 +118,16 @@ public:
     virtual bool GetServByName(const std::string& name, const std::string& proto, uint16_t& port) = 0;
     // getprotobyname. False: no such protocol.
     virtual bool GetProtoByName(const std::string& name, int& number) = 0;
+
+    // Asynchronous lookups (WSAAsyncGetHostByName / ByAddr): the answer arrives as `msg` at
+    // `window` with wParam = the request handle and the error in the high word of lParam.
+    // The result stays with the library until TakeLookupResult or CancelAsyncRequest.
+    // A zero handle: the request could not be started (code in LastError).
+    virtual uintptr_t AsyncGetHostByName(IMessageWindow& window, uint32_t msg, const std::string& name) = 0;
+    virtual uintptr_t AsyncGetHostByAddr(IMessageWindow& window, uint32_t msg, uint32_t netAddr) = 0;
+    virtual int CancelAsyncRequest(uintptr_t request) = 0;
+    // The finished request's host entry: its IPv4 addresses (network order) and its name.
+    virtual void TakeLookupResult(uintptr_t request, std::vector<uint32_t>& addrs, std::string& name) = 0;
 };
 
 // The library in force. Raises ESocketException "Unable to load wsock32.dll Error #0" when

@@ -77,6 +77,9 @@ public:
     virtual void ReceiveText(std::string& s);
     virtual int32_t ReceiveFrom(void* buffer, int size, net::SockAddrIn& from, int& fromLen);
     virtual int32_t GetRcvdCount();
+    virtual void DnsLookup(const std::string& host);
+    virtual void ReverseDnsLookup(const std::string& addr);
+    virtual void CancelDnsLookup();
     virtual void Pause();
     virtual void Resume();
     virtual void ResetDefaults();
@@ -151,6 +154,8 @@ private:
     void ApplyLinger();
     std::string BindSocket();  // empty, or the failure's text
     void HandleBackgroundException(const Exception& e);
+    void HandleLookupDone(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+    void StartLookup(const std::string& text, bool reverse);
     void ClearQueue() { queue_.clear(); }
 
     std::unique_ptr<SocketWindow> window_;
@@ -175,6 +180,7 @@ private:
     int sendFlags_ = wsSendNormal;
     TSocketLingerOnOff lingerOnOff_ = wsLingerOn;
     int32_t lingerTimeout_ = 0;
+    uintptr_t dnsRequest_ = 0;
     std::string dnsResult_;
     std::vector<std::string> dnsResultList_;
 };

@@ -44,6 +44,10 @@ intptr_t SocketWindow::Dispatch(uint32_t msg, uintptr_t wParam, intptr_t lParam)
                 if (it != stale_.end()) stale_.erase(it);
                 return 0;
             }
+            case WM_ASYNCGETHOSTBYNAME:
+            case WM_ASYNCGETHOSTBYADDR:
+                s.HandleLookupDone(msg, wParam, lParam);
+                return 0;
             case WM_CLOSE_DELAYED:
                 s.Close();
                 return 0;

@@ -7,6 +7,8 @@
 #include <winsock.h>
 
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "core/SysUtils.h"
@@ -22,7 +24,8 @@ const char kLibName[] = "wsock32.dll";
     X(WSAStartup) X(WSACleanup) X(WSASetLastError) X(WSAGetLastError) X(WSAAsyncSelect) X(socket) \
     X(bind) X(getsockname) X(getpeername) X(connect) X(setsockopt) X(send) X(sendto) X(recv)       \
     X(recvfrom) X(ioctlsocket) X(shutdown) X(closesocket) X(inet_addr) X(gethostbyname)          \
-    X(getservbyname) X(getprotobyname)
+    X(getservbyname) X(getprotobyname) X(WSAAsyncGetHostByName) X(WSAAsyncGetHostByAddr)         \
+    X(WSACancelAsyncRequest)
 
 class Binding : public ISocketApi {
 public:
@@ -167,7 +170,48 @@ public:
         return true;
     }
 
+    uintptr_t AsyncGetHostByName(IMessageWindow& window, uint32_t msg, const std::string& name) override {
+        auto buf = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
+        HANDLE h = Fn(fWSAAsyncGetHostByName, "WSAAsyncGetHostByName")(
+            reinterpret_cast<HWND>(window.Handle()), msg, name.c_str(), buf.get(), MAXGETHOSTSTRUCT);
+        if (!h) return 0;
+        auto r = reinterpret_cast<uintptr_t>(h);
+        results_[r] = std::move(buf);
+        return r;
+    }
+    uintptr_t AsyncGetHostByAddr(IMessageWindow& window, uint32_t msg, uint32_t netAddr) override {
+        auto buf = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
+        HANDLE h = Fn(fWSAAsyncGetHostByAddr, "WSAAsyncGetHostByAddr")(
+            reinterpret_cast<HWND>(window.Handle()), msg, reinterpret_cast<const char*>(&netAddr), 4, AF_INET,
+            buf.get(), MAXGETHOSTSTRUCT);
+        if (!h) return 0;
+        auto r = reinterpret_cast<uintptr_t>(h);
+        results_[r] = std::move(buf);
+        return r;
+    }
+    int CancelAsyncRequest(uintptr_t request) override {
+        int rc = Fn(fWSACancelAsyncRequest, "WSACancelAsyncRequest")(reinterpret_cast<HANDLE>(request));
+        // Cancelled or already finished: either way the library no longer writes the buffer.
+        results_.erase(request);
+        return rc;
+    }
+    void TakeLookupResult(uintptr_t request, std::vector<uint32_t>& addrs, std::string& name) override {
+        auto it = results_.find(request);
+        if (it == results_.end()) return;
+        const auto* h = reinterpret_cast<const hostent*>(it->second.get());
+        if (h->h_name) name = h->h_name;
+        if (h->h_addrtype == AF_INET && h->h_length == 4 && h->h_addr_list) {
+            for (char** p = h->h_addr_list; *p; ++p) {
+                uint32_t a;
+                std::memcpy(&a, *p, 4);
+                addrs.push_back(a);
+            }
+        }
+        results_.erase(it);
+    }
+
 private:
+    std::map<uintptr_t, std::unique_ptr<char[]>> results_;
     static SOCKET S(TSocketHandle s) { return static_cast<SOCKET>(s); }
     static sockaddr_in To(const SockAddrIn& a) {
         sockaddr_in sa{};

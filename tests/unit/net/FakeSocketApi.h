@@ -201,6 +201,49 @@ public:
         return true;
     }
 
+    // Asynchronous lookups: started ones wait here until the test answers them.
+    struct Lookup {
+        IMessageWindow* window;
+        uint32_t msg;
+        std::string name;
+        uint32_t addr;
+    };
+    std::map<uintptr_t, Lookup> lookups;
+    std::vector<uintptr_t> cancelled;
+    int lookupStartError = 0;
+    uintptr_t AsyncGetHostByName(IMessageWindow& w, uint32_t msg, const std::string& name) override {
+        if (lookupStartError) return Fail(lookupStartError), 0;
+        lookups[nextRequest] = Lookup{&w, msg, name, 0};
+        return nextRequest++;
+    }
+    uintptr_t AsyncGetHostByAddr(IMessageWindow& w, uint32_t msg, uint32_t addr) override {
+        lookups[nextRequest] = Lookup{&w, msg, "", addr};
+        return nextRequest++;
+    }
+    int CancelAsyncRequest(uintptr_t r) override {
+        cancelled.push_back(r);
+        lookups.erase(r);
+        return 0;
+    }
+    void TakeLookupResult(uintptr_t r, std::vector<uint32_t>& addrs, std::string& name) override {
+        auto it = lookups.find(r);
+        if (it == lookups.end()) return;
+        if (it->second.name.empty()) {
+            name = reverseName;
+        } else {
+            auto h = hosts.find(it->second.name);
+            if (h != hosts.end()) addrs = h->second;
+        }
+        lookups.erase(it);
+    }
+    // Answers request r (error 0: found) as the library would.
+    void AnswerLookup(uintptr_t r, int error = 0) {
+        Lookup& l = lookups.at(r);
+        l.window->Post(l.msg, r, net::MakeSelectLParam(0, error));
+    }
+    std::string reverseName = "loopback.test";
+    uintptr_t nextRequest = 7000;
+
     int sendCalls = 0, recvCalls = 0;
 
 private:

@@ -445,3 +445,110 @@ TEST_F(CloseTest, ProxyServerIsRefusedNotBypassed) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- name lookups
+
+using LookupTest = SocketTest;
+
+TEST_F(LookupTest, DottedAddressAnswersAtOnce) {
+    TWSocket s;
+    std::vector<int> done;
+    s.OnDnsLookupDone = [&](TObject*, uint16_t e) { done.push_back(e); };
+    s.DnsLookup("127.0.0.7");
+    EXPECT_EQ(done, (std::vector<int>{0}));
+    EXPECT_EQ(s.DnsResult(), "127.0.0.7");
+    EXPECT_TRUE(api.lookups.empty());
+}
+
+TEST_F(LookupTest, NameLookupFillsTheListFromTheLoop) {
+    TWSocket s;
+    std::vector<int> done;
+    s.OnDnsLookupDone = [&](TObject*, uint16_t e) { done.push_back(e); };
+    api.hosts["multi.test"] = {api.InetAddr("127.0.0.2"), api.InetAddr("127.0.0.3")};
+    s.DnsLookup("multi.test");
+    EXPECT_TRUE(done.empty());
+    api.AnswerLookup(7000);
+    ui.ProcessMessages();
+    EXPECT_EQ(done, (std::vector<int>{0}));
+    EXPECT_EQ(s.DnsResult(), "127.0.0.2");
+    EXPECT_EQ(s.DnsResultList(), (std::vector<std::string>{"127.0.0.2", "127.0.0.3"}));
+}
+
+TEST_F(LookupTest, FailedAndReverseLookups) {
+    TWSocket s;
+    std::vector<int> done;
+    s.OnDnsLookupDone = [&](TObject*, uint16_t e) { done.push_back(e); };
+    s.DnsLookup("nohost.test");
+    api.AnswerLookup(7000, net::WSAHOST_NOT_FOUND_);
+    ui.ProcessMessages();
+    EXPECT_EQ(done, (std::vector<int>{11001}));
+    EXPECT_EQ(s.DnsResult(), "");
+    s.ReverseDnsLookup("127.0.0.1");
+    api.AnswerLookup(7001);
+    ui.ProcessMessages();
+    EXPECT_EQ(s.DnsResult(), "loopback.test");
+    EXPECT_EQ(s.DnsResultList().size(), 1u);
+}
+
+TEST_F(LookupTest, CancelledOrSupersededAnswersAreIgnored) {
+    TWSocket s;
+    std::vector<int> done;
+    s.OnDnsLookupDone = [&](TObject*, uint16_t e) { done.push_back(e); };
+    api.hosts["a.test"] = {api.InetAddr("127.0.0.2")};
+    api.hosts["b.test"] = {api.InetAddr("127.0.0.3")};
+    s.DnsLookup("a.test");
+    IMessageWindow* w = api.lookups.at(7000).window;
+    s.DnsLookup("b.test");  // the first request is cancelled without an event
+    EXPECT_EQ(api.cancelled, (std::vector<uintptr_t>{7000}));
+    w->Post(WM_ASYNCGETHOSTBYNAME, 7000, 0);  // its answer was already on its way
+    api.AnswerLookup(7001);
+    ui.ProcessMessages();
+    EXPECT_EQ(done, (std::vector<int>{0}));
+    EXPECT_EQ(s.DnsResult(), "127.0.0.3");
+    s.DnsLookup("a.test");
+    s.CancelDnsLookup();
+    EXPECT_EQ(done, (std::vector<int>{0, 10004}));
+}
+
+TEST_F(LookupTest, EmptyNameAndRequestsThatCannotStart) {
+    TWSocket s;
+    std::vector<int> done;
+    int errors = 0;
+    s.OnDnsLookupDone = [&](TObject*, uint16_t e) { done.push_back(e); };
+    s.OnError = [&](TObject*) { ++errors; };
+    s.DnsLookup("");
+    EXPECT_EQ(done, (std::vector<int>{10022}));
+    EXPECT_EQ(errors, 1);
+    s.OnError = nullptr;
+    api.lookupStartError = 10055;
+    EXPECT_EQ(Raised([&] { s.DnsLookup("x.test"); }), "x.test: can't start DNS lookup, error #10055");
+    EXPECT_EQ(Raised([&] { s.ReverseDnsLookup("not-an-address"); }),
+              "not-an-address: can't start DNS lookup, error #10022");
+}
+
+TEST_F(LookupTest, DestroyingCancelsARunningLookupQuietly) {
+    std::vector<int> done;
+    {
+        TWSocket s;
+        s.OnDnsLookupDone = [&](TObject*, uint16_t e) { done.push_back(e); };
+        s.DnsLookup("slow.test");
+    }
+    EXPECT_EQ(api.cancelled, (std::vector<uintptr_t>{7000}));
+    EXPECT_TRUE(done.empty());
+}
+
+TEST_F(LookupTest, TestHookMessageGoesToBgException) {
+    TWSocket s;
+    std::string seen;
+    s.OnBgException = [&](TObject*, const Exception& e, bool&) { seen = e.Message(); };
+    Connected(s);
+    // Reach the window through a socket event's route: the library posts to it.
+    api.socks[api.Last()].window->Post(WM_TRIGGER_EXCEPTION, 0, 0);
+    ui.ProcessMessages();
+    EXPECT_EQ(seen, "Test exception in WSocket");
+    EXPECT_EQ(s.State(), wsClosed);  // CanClose stayed true: aborted
+}
+
+}  // namespace
