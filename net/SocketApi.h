@@ -140,6 +140,10 @@ void SocketCreated();
 void SocketDestroyed();
 int LiveSockets();
 
+// Strict "a.b.c.d" (decimal parts 0..255, blanks around allowed) to an address in network
+// order, without the library; kInaddrNone for anything else, 255.255.255.255 included.
+uint32_t ParseDottedQuad(const std::string& text);
+
 // Dotted text of an address in network order ("%d.%d.%d.%d" of its four bytes).
 std::string AddrToText(uint32_t netAddr);
 

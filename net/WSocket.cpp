@@ -250,8 +250,10 @@ void TCustomWSocket::SetLocalPort(const std::string& v) {
 
 void TCustomWSocket::SetLocalAddr(const std::string& v) {
     if (state_ != wsClosed) return ReportError("Cannot change LocalAddr if not closed");
+    // Parsed here rather than by the library: a setting given while the program is still
+    // being built must not need Winsock loaded.
     std::string text = v.empty() ? "0.0.0.0" : v;
-    uint32_t a = SocketApi().InetAddr(text);
+    uint32_t a = ParseDottedQuad(text);
     if (a == kInaddrNone) return ReportError("SetLocalAddr(): Invalid IP address");
     localAddrStr_ = AddrToText(a);
 }
@@ -536,6 +538,7 @@ void TCustomWSocket::InternalClose(bool shut, uint16_t error) {
             uint32_t start = clock.TickCount();
             uint32_t limit = static_cast<uint32_t>(std::clamp<int32_t>(lingerTimeout_, 0, 65535)) * 1000u + 1000u;
             bool hard = false;
+            closing_ = true;
             while (true) {
                 MessagePump();
                 if (api.CloseSocket(hSocket_) == 0) break;
@@ -550,6 +553,7 @@ void TCustomWSocket::InternalClose(bool shut, uint16_t error) {
                 }
                 clock.Sleep(10);
             }
+            closing_ = false;
             if (lastError_ == WSAEWOULDBLOCK_) lastError_ = 0;
         }
         if (lastError_ != 0 && lastError_ != WSAEWOULDBLOCK_ && lastError_ != WSANOTINITIALISED_) {

@@ -172,6 +172,7 @@ private:
     bool closeReported_ = false;
     bool paused_ = false;
     bool destroying_ = false;
+    bool closing_ = false;  // inside a close that pumps messages while it waits
     TSocketState state_ = wsClosed;
     int32_t readCount_ = 0;
     int32_t lastError_ = 0;

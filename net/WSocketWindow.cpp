@@ -35,7 +35,9 @@ intptr_t SocketWindow::Dispatch(uint32_t msg, uintptr_t wParam, intptr_t lParam)
             case WM_ASYNCSELECT: {
                 auto h = static_cast<net::TSocketHandle>(wParam);
                 if (std::find(stale_.begin(), stale_.end(), h) != stale_.end()) return 0;
-                if (h == net::kInvalidSocket || h != s.hSocket_ || s.paused_) return 0;
+                // While a close waits for the system, the socket's own events would close it
+                // a second time from inside the first close.
+                if (h == net::kInvalidSocket || h != s.hSocket_ || s.paused_ || s.closing_) return 0;
                 s.HandleSocketEvent(wParam, lParam);
                 return 0;
             }

@@ -107,9 +107,30 @@ TEST_F(ResolveTest, LastSocketGoneUnloadsAndTheNextLoadsAgain) {
     EXPECT_EQ(std::count(api.calls.begin(), api.calls.end(), "WSAStartup"), 2);
 }
 
-TEST(SocketLibraryTest, NoLibraryInstalledIsAnError) {
+TEST(SocketLibraryTest, NoLibraryInstalledIsAnErrorButSettingsNeedNone) {
     net::SetSocketApi(nullptr);
     EXPECT_THROW(net::SocketApi(), ESocketException);
+    headless::VirtualClock clock;
+    headless::HeadlessUi ui(clock);
+    platform::SetUi(&ui);
+    {
+        TWSocket s;
+        s.SetProto("tcp");
+        s.SetLocalAddr("0.0.0.0");
+        s.SetLocalPort("0");
+        s.SetLingerTimeout(15);
+    }
+    platform::SetUi(nullptr);
+}
+
+TEST(ParseDottedQuadTest, StrictFourParts) {
+    EXPECT_EQ(net::AddrToText(net::ParseDottedQuad(" 127.0.0.1 ")), "127.0.0.1");
+    EXPECT_EQ(net::ParseDottedQuad("255.255.255.255"), net::kInaddrNone);
+    EXPECT_EQ(net::ParseDottedQuad("127.1"), net::kInaddrNone);
+    EXPECT_EQ(net::ParseDottedQuad("1.2.3.256"), net::kInaddrNone);
+    EXPECT_EQ(net::ParseDottedQuad("1.2.3.4.5"), net::kInaddrNone);
+    EXPECT_EQ(net::ParseDottedQuad("1.2.3.0004"), net::kInaddrNone);
+    EXPECT_EQ(net::ParseDottedQuad(""), net::kInaddrNone);
 }
 
 }  // namespace

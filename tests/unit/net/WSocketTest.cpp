@@ -552,3 +552,24 @@ TEST_F(LookupTest, TestHookMessageGoesToBgException) {
 }
 
 }  // namespace
+
+namespace {
+
+using CloseReentryTest = SocketTest;
+
+TEST_F(CloseReentryTest, EventsQueuedDuringAWaitingCloseDoNotCloseTwice) {
+    TWSocket s;
+    Record(s);
+    Connected(s);
+    net::TSocketHandle h = api.Last();
+    api.Notify(h, net::FD_CLOSE_);  // the peer's close is already queued
+    api.closeErrors = {net::WSAEWOULDBLOCK_, 0};
+    log.clear();
+    s.Close();
+    EXPECT_EQ(log, (std::vector<std::string>{"state 4->7", "closed 0"}));
+    EXPECT_EQ(std::count(api.calls.begin(), api.calls.end(), "closesocket"), 2);
+    ui.ProcessMessages();
+    EXPECT_EQ(log.size(), 2u);
+}
+
+}  // namespace
