@@ -44,6 +44,7 @@ TMainForm::TMainForm(TComponent* owner)
       TimerCheckEmail(this, 0, false),
       DialUp(this),
       pop(this),
+      WSTimeClient1(this),
       Autostart1(this),
       MainMenu1(this, "MainMenu1", false),
       PopupMenu1(this, "PopupMenu1", true),
@@ -64,6 +65,22 @@ TMainForm::TMainForm(TComponent* owner)
     TimerStillOnline.OnTimer = [this](TObject* s) { TimerStillOnlineTimer(s); };
     TimerHangUp.OnTimer = [this](TObject* s) { TimerHangUpTimer(s); };
     TimerCheckEmail.OnTimer = [this](TObject* s) { TimerCheckEmailTimer(s); };
+    // The time client as its stored definition sets it up.
+    WSTimeClient1.SetProto("tcp");
+    WSTimeClient1.SetPort("0");
+    WSTimeClient1.SetLocalAddr("0.0.0.0");
+    WSTimeClient1.SetLocalPort("0");
+    WSTimeClient1.LineMode = false;
+    WSTimeClient1.SetMultiThreaded(false);
+    WSTimeClient1.SetFlushTimeout(20);
+    WSTimeClient1.SetSendFlags(wsSendNormal);
+    WSTimeClient1.SetLingerOnOff(wsLingerOn);
+    WSTimeClient1.SetLingerTimeout(15);
+    WSTimeClient1.SetSocksLevel("5");
+    WSTimeClient1.SocksAuthentication = socksNoAuthentication;
+    WSTimeClient1.SetPreserveSettings(true);
+    WSTimeClient1.OnTime = [this](TObject* s, TDateTime t) { WSTimeClient1Time(s, t); };
+    WSTimeClient1.Loaded();
     // Start with Windows, hidden in the notification area; the setting decides in
     // ReactToIniOptions whether the entry stays.
     Autostart1.SetAppName("Velmora");
@@ -256,6 +273,8 @@ void TMainForm::BuildMenus() {
     FavoritesBtn.OnSelectURL = [this](TObject* s) { FavoritesBtnSelectURL(s); };
     FavoritesInternet1->OnClick = [this](TObject* s) { FavoritesInternet1Click(s); };
     SpeedButton2.OnClick = [this](TObject*) { CheckEmailWithIcon(); };
+    SpeedButton5.OnClick = [this](TObject*) { AdjustClock(); };
+    Adjustclock1->OnClick = SpeedButton5.OnClick;
     CheckEmail1->OnClick = [this](TObject*) {
         Show();
         CheckEmailWithIcon();
@@ -350,6 +369,7 @@ void TMainForm::WndProc(TMessage& m) {
     switch (m.Msg) {
         case UM_DIAL: ConnectToInternet(); m.Handled = true; return;
         case UM_CHECKMAIL: CheckEmailWithIcon(); m.Handled = true; return;
+        case UM_ADJUSTCLOCK: AdjustClock(); m.Handled = true; return;
         case UM_RECONNECT: Reconnect(); m.Handled = true; return;
         case UM_CONNECTED: ConnectedActions(); m.Handled = true; return;
         case UM_RUNBROWSER: RunProgram(IniInfo.WebBrowser, ""); m.Handled = true; return;

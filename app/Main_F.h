@@ -9,6 +9,7 @@
 
 #include "dialup/DialUp.h"
 #include "mail/tcpip.h"
+#include "net/WSTimeClient.h"
 #include "settings/Autostart.h"
 #include "widgets/Forms.h"
 #include "widgets/TrayIco.h"
@@ -68,6 +69,7 @@ public:
     TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
     TDialUp DialUp;
     T_Pop3 pop;
+    TWSTimeClient WSTimeClient1;
     TAutostart Autostart1;
 
     TMenu MainMenu1, PopupMenu1;
@@ -128,6 +130,10 @@ public:
     void CheckEmailForThisAccount(const std::string& account, const std::string& password, const std::string& server);
     void TimerCheckEmailTimer(TObject* Sender);
     void ShowNewMailIcon();
+
+    // Setting the clock from the time server.
+    void AdjustClock();
+    void WSTimeClient1Time(TObject* Sender, TDateTime DateTime);
 
     // Starting other programs.
     void RunProgram(const std::string& commandLine, const std::string& directory);

@@ -56,4 +56,4 @@ target_link_libraries(win32_tests PRIVATE velmora_lib gtest_win32)
 
 file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp)
 add_executable(e2edriver ${DRIVER_SOURCES})
-target_link_libraries(e2edriver PRIVATE user32 gdi32 comctl32)
+target_link_libraries(e2edriver PRIVATE user32 gdi32 comctl32 ws2_32)

@@ -44,4 +44,6 @@ public:
     virtual bool LocalHostEntry(std::string& officialName, std::string& firstAddress) = 0;
     // The default message beep.
     virtual void Beep() = 0;
+    // Tells every top-level window that the system time changed (WM_TIMECHANGE).
+    virtual void BroadcastTimeChange() = 0;
 };

@@ -11,6 +11,7 @@
 #include "app/Unit4.h"
 #include "app/win32/SingleInstance.h"
 #include "dialup/win32/DefaultRas.h"
+#include "net/win32/WinsockBinding.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/Ini.h"
@@ -45,6 +46,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::SetProfile(&profile);
     platform::SetRegistry(&registry);
     platform::SetFiles(&files);
+    net::win32::InstallWinsock();
     widgets::SetFactory(&factory);
     Application().Initialize();  // the application window, whose handle the section holds
 

@@ -148,6 +148,8 @@ public:
         return true;
     }
     void Beep() override { ++beeps; }
+    void BroadcastTimeChange() override { ++timeChanges; }
+    int timeChanges = 0;
     bool hostKnown = true;
     std::string hostName = "pc1.example", hostAddress = "10.0.0.7";
     int beeps = 0;

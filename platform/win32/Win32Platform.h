@@ -60,6 +60,7 @@ public:
     std::string SystemDirectory() override;
     bool LocalHostEntry(std::string& officialName, std::string& firstAddress) override;
     void Beep() override;
+    void BroadcastTimeChange() override;
 };
 }  // namespace win32
 

@@ -81,4 +81,6 @@ bool Shell::LocalHostEntry(std::string& officialName, std::string& firstAddress)
 
 void Shell::Beep() { MessageBeep(MB_OK); }
 
+void Shell::BroadcastTimeChange() { SendMessageA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0); }
+
 }  // namespace win32

@@ -12,6 +12,7 @@
 #include "platform/headless/IniProfile.h"
 #include "platform/headless/MemoryRegistry.h"
 #include "platform/headless/DiskFileSystem.h"
+#include "tests/unit/net/FakeSocketApi.h"
 #include "settings/Autostart.h"
 #include "widgets/HeadlessWidgets.h"
 
@@ -24,6 +25,7 @@ protected:
         platform::SetProfile(&profile);
         platform::SetRegistry(&registry);
         platform::SetFiles(&files);
+        net::SetSocketApi(&sockets);
         ResetAutostartFirstWrite();
         // The program "runs" from a scratch folder of its own: its settings file lives there.
         char tmpl[] = "/tmp/velmora-test-XXXXXX";
@@ -34,6 +36,7 @@ protected:
     }
     ~HeadlessTest() override {
         Application().MainForm = nullptr;
+        net::SetSocketApi(nullptr);
         platform::SetUi(nullptr);
         platform::SetClock(nullptr);
         std::filesystem::remove_all(dir);
@@ -42,6 +45,7 @@ protected:
     headless::IniFileProfile profile;
     headless::MemoryRegistry registry;
     headless::DiskFileSystem files;
+    FakeSocketApi sockets;  // the socket library, scripted
     headless::VirtualClock clock;
     headless::HeadlessUi ui;
     headless::HeadlessShell shell;

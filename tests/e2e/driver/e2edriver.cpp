@@ -18,9 +18,11 @@
 //   e2edriver waittext CAPTION TEXT [SECONDS]  wait until a child control shows TEXT
 //   e2edriver dialog SECONDS                wait for a message box; print its caption and controls
 //   e2edriver dialogbutton - TEXT           press the message box's button with this text
+//   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -146,6 +148,37 @@ int main(int argc, char** argv) {
             if (static_cast<int>(GetTickCount() - end) > 0) return 1;
             Sleep(100);
         }
+    }
+    if (cmd == "timeserve") {  // timeserve ADDR PORT HEXBYTES SECONDS: a one-answer TIME server
+        if (argc < 6) return Usage();
+        WSADATA wsa;
+        WSAStartup(MAKEWORD(1, 1), &wsa);
+        SOCKET l = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<u_short>(std::atoi(argv[3])));
+        a.sin_addr.s_addr = inet_addr(argv[2]);
+        BOOL yes = TRUE;
+        setsockopt(l, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof(yes));
+        if (bind(l, reinterpret_cast<sockaddr*>(&a), sizeof(a)) != 0 || listen(l, 4) != 0) {
+            std::fprintf(stderr, "cannot listen on %s:%s (%d)\n", argv[2], argv[3], WSAGetLastError());
+            return 1;
+        }
+        std::string hex = argv[4], bytes;
+        for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::strtol(hex.substr(i, 2).c_str(), nullptr, 16));
+        std::printf("listening\n");
+        std::fflush(stdout);
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(l, &set);
+        timeval tv{std::atoi(argv[5]), 0};
+        if (select(0, &set, nullptr, nullptr, &tv) != 1) return 1;
+        SOCKET c = accept(l, nullptr, nullptr);
+        send(c, bytes.data(), static_cast<int>(bytes.size()), 0);
+        closesocket(c);
+        closesocket(l);
+        std::printf("served\n");
+        return 0;
     }
     if (cmd == "tops") {  // every top-level window: class|text|visible (CAPTION unused)
         std::vector<HWND> all;

@@ -10,6 +10,7 @@
 #include "app/Main_F.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "net/win32/WinsockBinding.h"
 #include "settings/win32/Win32Profile.h"
 #include "widgets/win32/Win32Widgets.h"
 
@@ -32,6 +33,7 @@ protected:
         platform::SetProfile(&g_profile);
         platform::SetRegistry(&g_registry);
         platform::SetFiles(&g_files);
+        net::win32::InstallWinsock();
         // The main window reads its settings beside the "program": a scratch folder.
         char tmp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, tmp);

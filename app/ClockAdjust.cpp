@@ -1,0 +1,54 @@
+// Setting the computer clock from a TIME server: the request starts here and the clock is
+// set when the server's answer arrives.
+#include "app/Main_F.h"
+#include "app/Unit4.h"
+#include "platform/Platform.h"
+#include "settings/Ini.h"
+#include "settings/IniLang.h"
+
+void TMainForm::AdjustClock() {
+    if (Form4) {
+        Form4->Status.SetCaption("");
+        Form4->PlayAnimation("TIME_ANI");
+        Form4->SetCaption("");
+        Form4->MSOfficeCaption1.SetCaption(GetLangText("Adjusting the computer clock", "const_adjustclock"));
+        Form4->Button1.SetVisible(false);
+        Form4->Repaint();
+        Form4->Show();
+        Form4->Repaint();
+    }
+    platform::Ui().SetBusyCursor(true);
+    // Changing the server while a request runs is refused; that error is shown by the
+    // caller's error box, and the dialog and cursor are put back all the same.
+    struct Restore {
+        ~Restore() {
+            platform::Ui().SetBusyCursor(false);
+            if (Form4) {
+                Form4->Hide();
+                Form4->Button1.SetVisible(true);
+            }
+        }
+    } restore;
+    WSTimeClient1.SetAddr(IniOptions.TimeServer);
+    try {
+        WSTimeClient1.GetTime();
+    } catch (const ESocketException&) {
+        platform::Ui().MsgBox(GetLangText("The Time server is not responding or is possibly down, you could select another "
+                                          "one in the Settings,",
+                                          "const_ServerDown"),
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+    }
+}
+
+// The answer: the clock is set in UTC, as the server gives it, and every window is told.
+void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
+    TSystemTime st = DateTimeToSystemTime(DateTime);
+    platform::Clock().SetSystemTimeUtc(st);
+    platform::Shell().BroadcastTimeChange();
+    if (Form4) {
+        Form4->SetVisible(true);
+        Form4->SetEnabled(true);
+        Form4->Show();
+        Form4->Hide();
+    }
+}

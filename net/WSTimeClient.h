@@ -1,0 +1,34 @@
+// The TIME client: asks a server of the TIME protocol (TCP port 37) for its count of
+// seconds since 1900-01-01 00:00 UTC and hands it on as a date-time; a DAYTIME answer
+// (port 13) is handed on as the text received.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/DateTime.h"
+#include "net/WSocketExt.h"
+
+using TTimeEvent = std::function<void(TObject* Sender, TDateTime DateTime)>;
+using TDayTimeEvent = std::function<void(TObject* Sender, const std::string& DateTime)>;
+
+constexpr uint16_t TimePort = 37;
+constexpr uint16_t DayTimePort = 13;
+
+// The date-time of a TIME answer: t seconds after 1900-01-01 00:00, which is day 2.
+TDateTime TimeProtocolToDateTime(uint32_t t);
+
+class TWSTimeClient : public TWSocketExt {
+public:
+    explicit TWSTimeClient(TComponent* owner = nullptr);
+    // After the stored properties are read: the settings always survive a close.
+    void Loaded();
+    // Asks for the time: connects to port 37 when no request is running ("tcp"), or sends
+    // an empty request ("udp"). Raises ESocketException when the connection cannot start.
+    void GetTime();
+    TTimeEvent OnTime;
+    TDayTimeEvent OnDayTime;
+
+protected:
+    void NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) override;
+};

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# "Adjust" asks the TIME server and sets the clock from its answer. The server here answers
+# with a day in 2022, which Wine refuses to set (it moves the clock by half a second at most),
+# so the machine's clock never changes; Wine's log shows the attempt and its distance.
+. "$(dirname "$0")/lib.bash"
+
+printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nTimeServer=127.0.0.2\r\n' >"$E2E_WORK/velmora.ini"
+wine "$DRIVER" timeserve 127.0.0.2 37 E66E4E00 60 >"$E2E_WORK/timeserve.log" 2>&1 &
+E2E_PIDS+=($!)
+for i in $(seq 1 50); do grep -q listening "$E2E_WORK/timeserve.log" 2>/dev/null && break; sleep 0.2; done
+grep -q listening "$E2E_WORK/timeserve.log" || fail "TIME server did not start: $(cat "$E2E_WORK/timeserve.log")"
+
+WINEDEBUG=err+all start_app
+drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
+drive click "Velmora " "Adjust" || fail "no Adjust button"
+for i in $(seq 1 50); do grep -q served "$E2E_WORK/timeserve.log" && break; sleep 0.2; done
+grep -q served "$E2E_WORK/timeserve.log" || fail "the program did not ask the TIME server"
+for i in $(seq 1 50); do grep -q "NtSetSystemTime not allowed" "$E2E_WORK/app.log" && break; sleep 0.2; done
+diff=$(grep -o "NtSetSystemTime not allowed: difference -\?[0-9]*" "$E2E_WORK/app.log" | grep -o -- "-\?[0-9]*$" | head -1)
+[ -n "$diff" ] || fail "the clock was not set: $(tail -5 "$E2E_WORK/app.log")"
+# Wine logs the distance between now and 2022-07-05 05:43:28 UTC (1656999808000 ms after
+# 1970) in a 32-bit number; the same wrapped distance from here must match within a minute.
+now=$(date +%s%3N)
+want=$(( (now - 1656999808000) % 4294967296 ))
+[ "$want" -ge 2147483648 ] && want=$(( want - 4294967296 ))
+off=$(( ${diff#-} - ${want#-} ))
+[ "${off#-}" -lt 60000 ] || fail "the clock was set to the wrong time (difference $diff ms, expected about $want)"
+drive visible "Velmora " || fail "main window went away"
+drive syscmd "Velmora " close
+wait_exit "$APP_PID" 30 || fail "program did not end"
+echo "clock_adjust: ok"

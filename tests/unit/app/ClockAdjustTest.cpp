@@ -1,0 +1,77 @@
+// Setting the clock from a TIME server, over the scripted socket library: what is asked,
+// what the clock is set to, and what the user sees when the server cannot be had.
+#include "app/Main_F.h"
+#include "app/Unit4.h"
+#include "settings/Ini.h"
+#include "tests/unit/HeadlessFixture.h"
+
+class ClockAdjustTest : public HeadlessTest {
+protected:
+    ClockAdjustTest() : form(&Application()), progress(&Application()) {
+        Application().MainForm = &form;
+        form.FormCreate();
+        IniOptions.TimeServer = "time.example";
+        sockets.hosts["time.example"] = {0x0200007Fu};  // 127.0.0.2
+    }
+    // Starts an adjustment and lets the server connect and answer.
+    void Answer(const std::string& bytes) {
+        form.AdjustClock();
+        sockets.Notify(sockets.Last(), net::FD_CONNECT_);
+        ui.ProcessMessages();
+        sockets.Arrive(sockets.Last(), bytes);
+        ui.ProcessMessages();
+    }
+    TMainForm form;
+    TForm4 progress;
+};
+
+TEST_F(ClockAdjustTest, TheServersSecondsSetTheClockInUtc) {
+    Answer(std::string("\xE6\x6E\x4E\x00", 4));
+    ASSERT_EQ(clock.clockSets.size(), 1u);
+    const TSystemTime& t = clock.clockSets[0];
+    EXPECT_EQ(t.Year, 2022);
+    EXPECT_EQ(t.Month, 7);
+    EXPECT_EQ(t.Day, 5);
+    EXPECT_EQ(t.Hour, 5);
+    EXPECT_EQ(t.Minute, 43);
+    EXPECT_EQ(t.Second, 28);
+    EXPECT_EQ(shell.timeChanges, 1);
+    EXPECT_FALSE(progress.Visible());
+    EXPECT_FALSE(ui.busyCursor);
+    EXPECT_EQ(progress.Animate1.ResName(), "TIME_ANI");
+    EXPECT_EQ(form.WSTimeClient1.Port(), "37");
+}
+
+TEST_F(ClockAdjustTest, ExtraBytesAreIgnoredAndAShortAnswerSetsNothing) {
+    Answer(std::string("\xE6\x6E\x4E\x00\x01\x02", 6));
+    EXPECT_EQ(clock.clockSets.size(), 1u);
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    Answer(std::string("\xE6\x6E\x4E", 3));
+    EXPECT_EQ(clock.clockSets.size(), 1u);
+}
+
+TEST_F(ClockAdjustTest, ARequestStillRunningIsNotStartedAgain) {
+    form.AdjustClock();
+    form.AdjustClock();
+    int connects = 0;
+    for (auto& c : sockets.calls) connects += c.rfind("connect", 0) == 0;
+    EXPECT_EQ(connects, 1);
+}
+
+TEST_F(ClockAdjustTest, AnUnknownServerIsExplained) {
+    IniOptions.TimeServer = "nowhere.example";
+    form.AdjustClock();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              "The Time server is not responding or is possibly down, you could select another one in the Settings,");
+    EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
+    EXPECT_FALSE(progress.Visible());
+    EXPECT_FALSE(ui.busyCursor);
+    EXPECT_TRUE(clock.clockSets.empty());
+}
+
+TEST(TimeProtocol, SecondsSince1900AreDaysFromDayTwo) {
+    EXPECT_DOUBLE_EQ(TimeProtocolToDateTime(0), 2.0);  // 1900-01-01 00:00
+    EXPECT_NEAR(TimeProtocolToDateTime(3865988608u), 44747.2385, 1e-4);
+}
