@@ -14,10 +14,10 @@ pop3_start() {
   uid=$(id -u nobody) gid=$(id -g nobody)
   mkdir -p "$POP3_DIR/run" "$POP3_DIR/state" "$POP3_DIR/home"
   : >"$POP3_DIR/passwd"
-  local spec user pass msgs home i=0 m from subject
-  for spec in "$@"; do
-    user=${spec%%:*}
-    pass=${spec#*:}
+  local entry user pass msgs home i=0 m from subject
+  for entry in "$@"; do
+    user=${entry%%:*}
+    pass=${entry#*:}
     msgs=""
     case "$pass" in *:*) msgs=${pass#*:}; pass=${pass%%:*} ;; esac
     home="$POP3_DIR/home/$user"
