@@ -9,6 +9,7 @@
 
 #include "tools/resgen/font.h"
 #include "tools/resgen/raster.h"
+#include "tools/resgen/sound.h"
 
 namespace resgen {
 
@@ -564,6 +565,7 @@ std::vector<OutputFile> allOutputs() {
   out.push_back({"phone_ani.avi", encodeAvi(quantize(dialingClip(), kButtonFace), kClipFps)});
   out.push_back({"checkemail_ani.avi", encodeAvi(quantize(mailCheckClip(), kButtonFace), kClipFps)});
   out.push_back({"time_ani.avi", encodeAvi(quantize(clockClip(), kButtonFace), kClipFps)});
+  out.push_back({"man.wav", encodeWav(chime(), kChimeRate)});  // shipped beside the program
   return out;
 }
 

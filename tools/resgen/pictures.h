@@ -45,7 +45,8 @@ struct OutputFile {
   std::vector<uint8_t> bytes;
 };
 
-// Every file the resource script includes.
+// Every file the resource script includes, and the new-mail sound that ships beside the
+// program.
 std::vector<OutputFile> allOutputs();
 // Each animation frame as a 24-bit BMP (name_NN.bmp), for looking at the clips.
 std::vector<OutputFile> clipFramesForInspection();

@@ -345,3 +345,34 @@ TEST_P(ClipTest, MovesOnAFlatButtonFaceBackground) {
 
 INSTANTIATE_TEST_SUITE_P(GeneratedFiles, ClipTest,
                          ::testing::Values("phone_ani.avi", "checkemail_ani.avi", "time_ani.avi"));
+
+// The new-mail sound: a PCM wave the media player and PlaySound open, audible, short, and
+// without clicks at its ends or clipping.
+TEST(GeneratedFiles, NewMailSoundIsAShortUnclippedPcmWave) {
+  const Bytes& b = file("man.wav");
+  std::vector<Chunk> top, inner;
+  ASSERT_TRUE(riffChildren(b, 0, b.size(), top));
+  const Chunk* riff = findChunk(top, "RIFF", "WAVE");
+  ASSERT_NE(riff, nullptr);
+  ASSERT_TRUE(riffChildren(b, riff->data + 4, riff->data + riff->size, inner));
+  const Chunk* fmt = findChunk(inner, "fmt ");
+  const Chunk* data = findChunk(inner, "data");
+  ASSERT_TRUE(fmt && data);
+  EXPECT_EQ(le16(b, fmt->data), 1u) << "PCM";
+  EXPECT_EQ(le16(b, fmt->data + 2), 1u) << "mono";
+  uint32_t rate = le32(b, fmt->data + 4);
+  EXPECT_EQ(le32(b, fmt->data + 8), rate * 2);
+  EXPECT_EQ(le16(b, fmt->data + 12), 2u);
+  EXPECT_EQ(le16(b, fmt->data + 14), 16u);
+  size_t n = data->size / 2;
+  double seconds = double(n) / rate;
+  EXPECT_GT(seconds, 0.5);
+  EXPECT_LT(seconds, 2.0);
+  auto sample = [&](size_t i) { return int16_t(le16(b, data->data + 2 * i)); };
+  int peak = 0;
+  for (size_t i = 0; i < n; ++i) peak = std::max(peak, std::abs(int(sample(i))));
+  EXPECT_GT(peak, 8000) << "audible";
+  EXPECT_LT(peak, 32000) << "not clipped";
+  EXPECT_LT(std::abs(int(sample(0))), 500);
+  EXPECT_LT(std::abs(int(sample(n - 1))), 50);
+}

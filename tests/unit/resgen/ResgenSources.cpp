@@ -4,3 +4,4 @@
 #include "tools/resgen/formats.cpp"
 #include "tools/resgen/pictures.cpp"
 #include "tools/resgen/raster.cpp"
+#include "tools/resgen/sound.cpp"
