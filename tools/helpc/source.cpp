@@ -22,30 +22,34 @@ std::string trim(const std::string& s) {
   return b == std::string::npos ? "" : s.substr(b, e - b + 1);
 }
 
-// Splits running text into plain spans and [words](ID) links.
+// Splits running text into plain spans and [words](ID) links; a bracket that does not
+// open such a link is text ("the [Other] section").
 bool spansOf(const std::string& text, std::vector<Span>& out, std::string& error) {
+  std::string plain;
   size_t at = 0;
   while (at < text.size()) {
     size_t open = text.find('[', at);
-    if (open == std::string::npos) {
-      out.push_back({text.substr(at), ""});
-      break;
+    size_t close = open == std::string::npos ? open : text.find(']', open);
+    if (close == std::string::npos || text.compare(close, 2, "](") != 0) {
+      size_t upto = open == std::string::npos ? text.size() : open + 1;
+      plain += text.substr(at, upto - at);
+      at = upto;
+      continue;
     }
-    size_t close = text.find("](", open);
-    size_t end = close == std::string::npos ? close : text.find(')', close);
-    if (end == std::string::npos) {
-      error = "unfinished link";
-      return false;
-    }
-    if (open > at) out.push_back({text.substr(at, open - at), ""});
-    std::string words = text.substr(open + 1, close - open - 1), id = text.substr(close + 2, end - close - 2);
+    size_t end = text.find(')', close);
+    std::string words = text.substr(open + 1, close - open - 1);
+    std::string id = end == std::string::npos ? "" : text.substr(close + 2, end - close - 2);
     if (words.empty() || !validId(id)) {
-      error = "bad link \"" + text.substr(open, end - open + 1) + "\"";
+      error = "bad link \"" + text.substr(open, end == std::string::npos ? end : end - open + 1) + "\"";
       return false;
     }
+    plain += text.substr(at, open - at);
+    if (!plain.empty()) out.push_back({plain, ""});
+    plain.clear();
     out.push_back({words, id});
     at = end + 1;
   }
+  if (!plain.empty()) out.push_back({plain, ""});
   return true;
 }
 
