@@ -324,6 +324,9 @@ LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         case WM_CLOSE:
             form->Close();
             return 0;
+        case WM_HELP:  // F1 in the form or one of its controls: the form's help topic
+            if (form->HelpContext()) Application().HelpCommand(HELP_CONTEXT, static_cast<uintptr_t>(form->HelpContext()));
+            return TRUE;
         case WM_ERASEBKGND:
             if (!form->BackgroundTile.empty() && TileBackground(hwnd, reinterpret_cast<HDC>(w), form->BackgroundTile))
                 return 1;
