@@ -98,6 +98,26 @@ Record paragraph(const Paragraph& p) {
   return r;
 }
 
+// The definition of the viewer's main window, so that its caption is the help title:
+// flags (type, name and caption given), type, name and caption in fixed-size fields, then
+// position, size, state and colours, which are left to the viewer.
+std::vector<uint8_t> mainWindow(const std::string& caption) {
+  Sink w;
+  w.u16(0x0007);
+  auto field = [&](const std::string& text, size_t size) {
+    std::string f = text.substr(0, size - 1);
+    f.resize(size, '\0');
+    for (char c : f) w.u8(uint8_t(c));
+  };
+  field("primary", 10);
+  field("main", 9);
+  field(caption, 51);
+  for (int i = 0; i < 5; ++i) w.u16(0);
+  w.u32(0);
+  w.u32(0);
+  return w.b;
+}
+
 std::vector<uint8_t> systemFile(const HelpSource& src, uint32_t contentsOffset, uint32_t generatedAt) {
   Sink s;
   s.u16(0x036C);
@@ -117,6 +137,7 @@ std::vector<uint8_t> systemFile(const HelpSource& src, uint32_t contentsOffset, 
   record(1, title.b);
   record(2, copyright.b);
   record(3, contents.b);
+  record(6, mainWindow(src.title));
   return s.b;
 }
 

@@ -21,6 +21,8 @@
 //   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
+//   e2edriver press CAPTION f1              bring the window to the front and type the key
+//   e2edriver richtext CAPTION              print the text of the window's first rich-edit control
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
 #include <windows.h>
@@ -317,6 +319,26 @@ int main(int argc, char** argv) {
         if (!sc) return Usage();
         PostMessageA(top, WM_SYSCOMMAND, sc, 0);
         return 0;
+    }
+    if (cmd == "press" && argc > 3) {  // press CAPTION f1: typed as a user would (F1 becomes WM_HELP)
+        if (std::string(argv[3]) != "f1") return Usage();
+        SetForegroundWindow(top);
+        Sleep(300);
+        keybd_event(VK_F1, 0x3B, 0, 0);
+        keybd_event(VK_F1, 0x3B, KEYEVENTF_KEYUP, 0);
+        Sleep(300);
+        return 0;
+    }
+    if (cmd == "richtext") {  // GetWindowText of another process's control gives no contents
+        for (HWND c : Children(top)) {
+            if (_strnicmp(ClassOf(c).c_str(), "RichEdit", 8) != 0) continue;
+            static char buf[65536];
+            buf[0] = 0;
+            SendMessageA(c, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf));
+            std::printf("%s\n", buf);
+            return 0;
+        }
+        return 1;
     }
     if (cmd == "statusbar") {
         for (HWND c : Children(top)) {

@@ -45,6 +45,7 @@ std::string TitleFor(uint32_t offset) {
 TEST(HelpFile, EveryTopicHasTextAndEveryJumpLandsOnATopic) {
   const HelpFile& h = Shipped();
   EXPECT_EQ(h.title, "Velmora Help");
+  EXPECT_EQ(h.mainCaption, "Velmora Help");
   EXPECT_GE(h.fonts, 3);
   ASSERT_GE(h.topics.size(), 30u);
   std::set<uint32_t> offsets;

@@ -52,7 +52,7 @@ struct Topic {
 
 struct HelpFile {
   std::map<std::string, Bytes> files;  // internal files by name, without their headers
-  std::string title;
+  std::string title, mainCaption;  // the help title, the main window's caption
   uint32_t contents = 0;
   uint16_t fonts = 0;
   std::vector<Topic> topics;
@@ -134,6 +134,10 @@ inline HelpFile readHelpFile(const Bytes& b) {
     size_t p = at + 4;
     if (type == 1) h.title = cstr(sys, p);
     if (type == 3) h.contents = u32(sys, p);
+    if (type == 6 && size == 90 && (u16(sys, p) & 0x06) == 0x06) {
+      size_t name = p + 12, caption = p + 21;
+      if (cstr(sys, name) == "main") h.mainCaption = cstr(sys, caption);
+    }
     at += 4 + size;
   }
   h.fonts = uint16_t(u16(h.files["|FONT"], 2));

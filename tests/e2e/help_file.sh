@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The help file beside the program opens in the system's help viewer: "Help Topics" shows
+# the contents, F1 in the main window shows the main window's page.
+. "$(dirname "$0")/lib.bash"
+
+cp "$E2E_WIN32_DIR/velmora.hlp" "$E2E_WORK/"
+printf '[Other]\r\nAutoStartUp=0\r\n' >"$E2E_WORK/velmora.ini"
+
+# Waits (bounded) until the viewer shows a page whose text has $1; prints the page.
+viewer_shows() {
+  local i page=""
+  for i in $(seq 1 40); do
+    page=$(drive richtext "Velmora Help" 2>/dev/null)
+    grep -qF "$1" <<<"$page" && break
+    sleep 0.5
+  done
+  echo "$page"
+  grep -qF "$1" <<<"$page"
+}
+
+start_app
+drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
+drive menu "Velmora " "&Help" "Help &Topics" || fail "no Help Topics"
+drive wait "Velmora Help" 60 >/dev/null || fail "no help viewer: $(drive tops -)"
+page=$(viewer_shows "Velmora Help Contents") || fail "viewer does not show the contents: $page"
+grep -qF "Error messages" <<<"$page" || fail "contents lack their links: $page"
+
+drive press "Velmora " f1 || fail "could not press F1"
+page=$(viewer_shows "The main window shows the state") || fail "F1 did not open the main window's page: $page"
+
+drive syscmd "Velmora " close
+wait_exit "$APP_PID" 30 || fail "program did not end"
+# The program closes the help window when it ends.
+drive waitgone "Velmora Help" 20 || fail "help viewer still open after the program ended"
+echo "help_file: ok"

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The installer, silently: the program starts from the installed folder and finds its help
+# file and sound there; the uninstaller, silently, leaves nothing but the settings file.
+. "$(dirname "$0")/lib.bash"
+
+wine "$E2E_WIN32_DIR/velmora-setup.exe" /S >/dev/null 2>&1 || fail "installer failed"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
+regval() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
+loc=$(regval "$key" InstallLocation)
+[ -n "$loc" ] || fail "no uninstall entry"
+grep -q 'uninstall.exe"' <<<"$(regval "$key" UninstallString)" || fail "no uninstall command"
+dir=$(winepath -u "$loc" 2>/dev/null)
+[ -d "$dir" ] || fail "install folder missing: $loc"
+grep -qi 'AppData.Local.Programs.Velmora$' <<<"$loc" || fail "not a per-user folder: $loc"
+for f in velmora.exe velmora.hlp man.wav French.ini uninstall.exe; do
+  [ -f "$dir/$f" ] || fail "$f not installed"
+done
+cmp -s "$dir/man.wav" "$E2E_WIN32_DIR/man.wav" || fail "installed sound differs"
+menu=$(winepath -u 'C:\users' 2>/dev/null)
+lnk=$(find "$menu" -path '*Start Menu/Programs/Velmora/Velmora.lnk' 2>/dev/null)
+[ -n "$lnk" ] || fail "no Start-menu shortcut"
+
+# From the installed folder: the help file is found (Help Topics opens it) and the default
+# new-mail sound is the installed man.wav.
+( cd "$dir" && exec wine ./velmora.exe ) >"$E2E_WORK/app.log" 2>&1 &
+APP_PID=$!
+E2E_PIDS+=("$APP_PID")
+drive wait "Velmora " 60 >/dev/null || fail "installed program did not start"
+drive menu "Velmora " "&Help" "Help &Topics" || fail "no Help Topics"
+drive wait "Velmora Help" 60 >/dev/null || fail "installed program did not find its help file"
+drive syscmd "Velmora " close
+wait_exit "$APP_PID" 30 || fail "program did not end"
+[ -f "$dir/velmora.ini" ] || fail "program wrote no settings beside itself"
+grep -q 'Velmora' <<<"$(regval 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' Velmora)$(regval 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Velmora)" ||
+  fail "program did not register its start with Windows (nothing for the uninstaller to remove)"
+
+# The uninstaller copies itself away and returns at once: wait for it to finish.
+wine "$dir/uninstall.exe" /S >/dev/null 2>&1 || fail "uninstaller failed"
+for i in $(seq 1 60); do
+  [ -e "$dir/uninstall.exe" ] || [ -e "$dir/velmora.exe" ] || [ -n "$(regval "$key" InstallLocation)" ] || break
+  sleep 0.5
+done
+sleep 1
+left=$(cd "$dir" && ls -A)
+[ "$left" = "velmora.ini" ] || fail "left in the install folder: $left"
+[ -z "$(find "$menu" -path '*Start Menu/Programs/Velmora*' 2>/dev/null)" ] || fail "Start-menu folder left"
+[ -z "$(regval "$key" InstallLocation)" ] || fail "uninstall entry left"
+for root in HKLM HKCU; do
+  [ -z "$(regval "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" Velmora)" ] || fail "start-with-Windows entry left in $root"
+done
+echo "installer: ok"
