@@ -29,14 +29,22 @@ foreach(l ${LANG_SOURCES})
 endforeach()
 
 set(SHIPPED ${SHIP_DIR}/velmora.hlp ${SHIP_DIR}/man.wav ${SHIPPED_LANG})
+
+# The installer and the zip carry a copy of the program without its debugging information.
+set(DIST_DIR ${SHIP_DIR}/dist)
+add_custom_command(OUTPUT ${DIST_DIR}/velmora.exe
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${DIST_DIR}
+  COMMAND i686-w64-mingw32-strip -o ${DIST_DIR}/velmora.exe $<TARGET_FILE:velmora>
+  COMMAND ${CMAKE_COMMAND} -E copy ${SHIPPED} ${DIST_DIR}
+  DEPENDS velmora ${SHIPPED} VERBATIM)
 set(INSTALLER ${SHIP_DIR}/velmora-setup.exe)
 set(NSI ${CMAKE_SOURCE_DIR}/installer/velmora.nsi)
 add_custom_command(OUTPUT ${INSTALLER}
-  COMMAND makensis -V2 -DFILES=${SHIP_DIR} -DOUTFILE=${INSTALLER} ${NSI}
-  DEPENDS velmora ${SHIPPED} ${NSI} VERBATIM)
+  COMMAND makensis -V2 -DFILES=${DIST_DIR} -DOUTFILE=${INSTALLER} ${NSI}
+  DEPENDS ${DIST_DIR}/velmora.exe ${NSI} VERBATIM)
 set(ZIP ${SHIP_DIR}/velmora.zip)
 add_custom_command(OUTPUT ${ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${ZIP}
-  COMMAND zip -q -j -X ${ZIP} $<TARGET_FILE:velmora> ${SHIPPED}
-  DEPENDS velmora ${SHIPPED} VERBATIM)
+  COMMAND sh -c "cd \"$0\" && zip -q -X \"$1\" velmora.exe velmora.hlp man.wav *.ini" ${DIST_DIR} ${ZIP}
+  DEPENDS ${DIST_DIR}/velmora.exe VERBATIM)
 add_custom_target(shipping ALL DEPENDS ${SHIPPED} ${INSTALLER} ${ZIP})

@@ -50,7 +50,7 @@ std::vector<uint8_t> encodeWav(const std::vector<int16_t>& samples, int rate) {
   std::vector<uint8_t> b;
   auto u16 = [&](uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); };
   auto u32 = [&](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
-  auto tag = [&](const char* s) { b.insert(b.end(), s, s + 4); };
+  auto tag = [&](const char* s) { for (int i = 0; i < 4; ++i) b.push_back(uint8_t(s[i])); };
   uint32_t dataBytes = uint32_t(samples.size() * 2);
   tag("RIFF");
   u32(4 + 8 + 16 + 8 + dataBytes);

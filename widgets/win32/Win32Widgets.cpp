@@ -324,9 +324,15 @@ LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         case WM_CLOSE:
             form->Close();
             return 0;
-        case WM_HELP:  // F1 in the form or one of its controls: the form's help topic
-            if (form->HelpContext()) Application().HelpCommand(HELP_CONTEXT, static_cast<uintptr_t>(form->HelpContext()));
+        case WM_HELP: {  // F1: the help topic of the highlighted menu item, else of the form
+            const auto* hi = reinterpret_cast<const HELPINFO*>(l);
+            int context = form->HelpContext();
+            if (hi && hi->iContextType == HELPINFO_MENUITEM && form->Menu)
+                if (TMenuItem* item = form->Menu->FindCommand(static_cast<unsigned>(hi->iCtrlId)))
+                    if (item->HelpContext) context = item->HelpContext;
+            if (context) Application().HelpCommand(HELP_CONTEXT, static_cast<uintptr_t>(context));
             return TRUE;
+        }
         case WM_ERASEBKGND:
             if (!form->BackgroundTile.empty() && TileBackground(hwnd, reinterpret_cast<HDC>(w), form->BackgroundTile))
                 return 1;
