@@ -139,6 +139,12 @@ LRESULT CALLBACK GroupProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         case WM_CTLCOLORLISTBOX:
             if (l) return SendMessageA(GetParent(h), msg, w, l);
             break;
+        case WM_ERASEBKGND: {  // the frame's class paints no background of its own
+            RECT r;
+            GetClientRect(h, &r);
+            FillRect(reinterpret_cast<HDC>(w), &r, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
         case WM_NCDESTROY:
             RemovePropA(h, kOldProcProp);
             SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
