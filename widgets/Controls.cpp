@@ -2,6 +2,7 @@
 #include "widgets/Controls.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "platform/Platform.h"
@@ -86,28 +87,184 @@ void TControl::DblClick() {
     if (OnDblClick) OnDblClick(this);
 }
 
+void TControl::TextChangedByUser(const std::string& text) {
+    caption_ = text;
+    if (OnChange) OnChange(this);
+}
+void TControl::FocusEntered() {
+    if (OnEnter) OnEnter(this);
+}
+void TControl::FocusLeft() {
+    if (OnExit) OnExit(this);
+}
+void TControl::KeyReleased(uint16_t key) {
+    if (OnKeyUp) OnKeyUp(this, key);
+}
+void TControl::SetFocus() {
+    if (peer_) peer_->Focus();
+}
+
+bool TControl::Showing() const {
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!c->Visible()) return false;
+    return true;
+}
+
+bool TControl::CanTabTo() const {
+    switch (kind_) {
+        case TControlKind::Button:
+        case TControlKind::CheckBox:
+        case TControlKind::RadioButton:
+        case TControlKind::Edit:
+        case TControlKind::ComboBox:
+        case TControlKind::ListBox:
+        case TControlKind::ListView:
+        case TControlKind::PageControl: break;
+        default: return false;
+    }
+    if (!TabStop) return false;
+    // Whether the form itself is shown does not matter: the order is the same.
+    for (const TControl* c = this; c && c->Kind() != TControlKind::Form; c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    return true;
+}
+
 void TWinControl::RemoveChild(TControl* c) { children_.erase(std::remove(children_.begin(), children_.end(), c), children_.end()); }
 
-// ---- TListBox, TStatusBar, TAnimate ----
+// ---- TListBox, TListView, TPageControl, TOpenDialog ----
+
+namespace {
+// Orders texts as the system's sorted lists do: letter case aside.
+bool LessNoCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+}
+bool SameNoCase(const std::string& a, const std::string& b) { return !LessNoCase(a, b) && !LessNoCase(b, a); }
+}  // namespace
 
 void TListBox::Add(const std::string& line) {
-    items_.push_back(line);
+    if (Sorted) {
+        auto at = std::upper_bound(items_.begin(), items_.end(), line, LessNoCase);
+        int pos = static_cast<int>(at - items_.begin());
+        items_.insert(at, line);
+        if (itemIndex_ >= pos) ++itemIndex_;
+    } else {
+        items_.push_back(line);
+    }
     Changed(TProp::Items);
 }
 void TListBox::Clear() {
     items_.clear();
     itemIndex_ = -1;
+    if (IsCombo()) SetCaption("");
     Changed(TProp::Items);
 }
 void TListBox::SetItems(const std::vector<std::string>& items) {
     items_ = items;
+    if (Sorted) std::stable_sort(items_.begin(), items_.end(), LessNoCase);
     itemIndex_ = -1;
+    if (IsCombo() && ComboStyle == TComboStyle::DropDownList) SetCaption("");
     Changed(TProp::Items);
+}
+void TListBox::Delete(int i) {
+    if (i < 0 || i >= static_cast<int>(items_.size())) return;
+    items_.erase(items_.begin() + i);
+    if (itemIndex_ == i) itemIndex_ = -1;
+    else if (itemIndex_ > i) --itemIndex_;
+    if (IsCombo() && ComboStyle == TComboStyle::DropDownList && itemIndex_ < 0) SetCaption("");
+    Changed(TProp::Items);
+    Changed(TProp::ItemIndex);
+}
+int TListBox::IndexOf(const std::string& s) const {
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (SameNoCase(items_[i], s)) return static_cast<int>(i);
+    return -1;
 }
 void TListBox::SetItemIndex(int i) {
     itemIndex_ = (i >= 0 && i < static_cast<int>(items_.size())) ? i : -1;
     Changed(TProp::ItemIndex);
+    if (IsCombo()) SetCaption(itemIndex_ >= 0 ? items_[static_cast<size_t>(itemIndex_)] : "");
 }
+void TListBox::SelectedByUser(int i) {
+    itemIndex_ = (i >= 0 && i < static_cast<int>(items_.size())) ? i : -1;
+    if (!IsCombo()) return;
+    SetCaptionQuiet(itemIndex_ >= 0 ? items_[static_cast<size_t>(itemIndex_)] : "");
+    if (OnChange) OnChange(this);
+}
+
+int TListView::AddRow(const std::vector<std::string>& cells) {
+    std::vector<std::string> row = cells;
+    if (row.empty()) row.emplace_back();
+    size_t pos = rows_.size();
+    if (SortByFirstColumn) {
+        auto at = std::upper_bound(rows_.begin(), rows_.end(), row,
+                                   [](const auto& a, const auto& b) { return LessNoCase(a[0], b[0]); });
+        pos = static_cast<size_t>(at - rows_.begin());
+    }
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(row));
+    if (itemIndex_ >= static_cast<int>(pos)) ++itemIndex_;
+    Changed(TProp::Rows);
+    return static_cast<int>(pos);
+}
+void TListView::DeleteRow(int i) {
+    if (i < 0 || i >= RowCount()) return;
+    rows_.erase(rows_.begin() + i);
+    if (itemIndex_ == i) itemIndex_ = -1;
+    else if (itemIndex_ > i) --itemIndex_;
+    Changed(TProp::Rows);
+}
+void TListView::ClearRows() {
+    rows_.clear();
+    itemIndex_ = -1;
+    Changed(TProp::Rows);
+}
+void TListView::SetItemIndex(int i) {
+    itemIndex_ = (i >= 0 && i < RowCount()) ? i : -1;
+    Changed(TProp::ItemIndex);
+}
+void TListView::SelectedByUser(int i) { itemIndex_ = (i >= 0 && i < RowCount()) ? i : -1; }
+
+int TPageControl::PageCount() const {
+    int n = 0;
+    for (TControl* c : Controls())
+        if (c->Kind() == TControlKind::TabSheet) ++n;
+    return n;
+}
+TWinControl* TPageControl::Page(int i) const {
+    for (TControl* c : Controls())
+        if (c->Kind() == TControlKind::TabSheet && i-- == 0) return static_cast<TWinControl*>(c);
+    return nullptr;
+}
+int TPageControl::IndexOfPage(const std::string& caption) const {
+    for (int i = 0; i < PageCount(); ++i)
+        if (Page(i)->Caption() == caption) return i;
+    return -1;
+}
+void TPageControl::AddChild(TControl* c) {
+    TWinControl::AddChild(c);
+    if (c->Kind() == TControlKind::TabSheet && PageCount() - 1 != active_) c->SetVisible(false);
+}
+void TPageControl::SetActivePageIndex(int i) {
+    if (i < 0 || i >= PageCount()) return;
+    active_ = i;
+    ShowActivePage();
+}
+void TPageControl::PageSelectedByUser(int i) {
+    if (i < 0 || i >= PageCount()) return;
+    active_ = i;
+    ShowActivePage();
+    if (OnChange) OnChange(this);
+}
+// The page in front is shown before the others are hidden, so the control never stands empty.
+void TPageControl::ShowActivePage() {
+    Changed(TProp::ActivePage);
+    if (TWinControl* p = Page(active_)) p->SetVisible(true);
+    for (int i = 0; i < PageCount(); ++i)
+        if (i != active_) Page(i)->SetVisible(false);
+}
+
+bool TOpenDialog::Execute(uintptr_t ownerWindow) { return widgets::Factory().RunOpenDialog(*this, ownerWindow); }
 
 void TStatusBar::SetPanelText(size_t i, const std::string& text) {
     if (i >= panels_.size()) return;
@@ -221,11 +378,16 @@ void TMenu::Popup(int x, int y) {
 
 // ---- TForm ----
 
+namespace {
+TForm* g_activeForm = nullptr;
+}
+
 TForm::TForm(TComponent* owner, const std::string& name) : TWinControl(owner, nullptr, TControlKind::Form, name) {
     SetVisible(false);
 }
 
 TForm::~TForm() {
+    if (g_activeForm == this) g_activeForm = nullptr;
     if (OnDestroy) OnDestroy(this);
 }
 
@@ -247,7 +409,94 @@ void TForm::Show() {
     if (peer_) peer_->BringToFront();
 }
 
-void TForm::Hide() { SetVisible(false); }
+void TForm::Hide() {
+    SetVisible(false);
+    if (g_activeForm == this) g_activeForm = nullptr;
+}
+
+void TForm::Activated() {
+    if (g_activeForm == this) return;
+    g_activeForm = this;
+    if (OnActivate) OnActivate(this);
+}
+
+TForm* TForm::ActiveForm() { return g_activeForm; }
+
+namespace {
+void CollectControls(const TWinControl& w, std::vector<TControl*>& out) {
+    for (TControl* c : w.Controls()) {
+        out.push_back(c);
+        if (auto* wc = dynamic_cast<TWinControl*>(c)) CollectControls(*wc, out);
+    }
+}
+bool ShowingInForm(const TControl* c) {
+    for (; c && c->Kind() != TControlKind::Form; c = c->Parent())
+        if (!c->Visible()) return false;
+    return true;
+}
+// The letter a caption marks with "&" ("&&" stands for "&" itself); 0 when none.
+char MnemonicOf(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(caption[i + 1])));
+    }
+    return 0;
+}
+}  // namespace
+
+TControl* TForm::NextTabStop(TControl* from, bool backwards) const {
+    std::vector<TControl*> all;
+    CollectControls(*this, all);
+    if (backwards) std::reverse(all.begin(), all.end());
+    auto start = std::find(all.begin(), all.end(), from);
+    size_t n = all.size(), first = start == all.end() ? 0 : static_cast<size_t>(start - all.begin()) + 1;
+    for (size_t k = 0; k < n; ++k) {
+        TControl* c = all[(first + k) % n];
+        if (c != from && c->CanTabTo()) return c;
+    }
+    return nullptr;
+}
+
+TControl* TForm::MnemonicTarget(char key) const {
+    key = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
+    if (!key) return nullptr;
+    std::vector<TControl*> all;
+    CollectControls(*this, all);
+    for (TControl* c : all) {
+        if (MnemonicOf(c->Caption()) != key || !c->Enabled()) continue;
+        switch (c->Kind()) {
+            case TControlKind::Button:
+            case TControlKind::CheckBox:
+            case TControlKind::RadioButton:
+                if (c->CanTabTo()) return c;
+                break;
+            case TControlKind::TabSheet:
+                if (c->Parent() && c->Parent()->CanTabTo()) return c;
+                break;
+            case TControlKind::Label:
+            case TControlKind::StaticText:
+            case TControlKind::GroupBox:
+                if (ShowingInForm(c))
+                    if (TControl* next = NextTabStop(c, false)) return next;
+                break;
+            default: break;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<TPageControl*> TForm::PageControls() const {
+    std::vector<TControl*> all;
+    CollectControls(*this, all);
+    std::vector<TPageControl*> out;
+    for (TControl* c : all)
+        if (c->Kind() == TControlKind::PageControl) out.push_back(static_cast<TPageControl*>(c));
+    return out;
+}
 
 void TForm::Close() {
     bool canClose = true;

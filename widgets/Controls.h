@@ -36,10 +36,15 @@ struct TMessage {
 enum class TControlKind {
     Form, Panel, Label, StaticText, Button, SpeedButton, ListBox, StatusBar, Bevel, Animate,
     Edit, ComboBox, CheckBox, RadioButton, GroupBox, PageControl, TabSheet, Image, TitleBar, FavoritesButton,
+    ListView,
 };
 
 // What changed, so a peer updates only that.
-enum class TProp { Caption, Enabled, Visible, Hint, Bounds, Items, Font, Glyph, Checked, ItemIndex, Panels, Cursor, Animation, Icon };
+enum class TProp {
+    Caption, Enabled, Visible, Hint, Bounds, Items, Font, Glyph, Checked, ItemIndex, Panels, Cursor, Animation, Icon,
+    Rows,        // list views: the rows changed (the peer shows them all again)
+    ActivePage,  // page controls: another page is in front
+};
 
 class TControl;
 class TWinControl;
@@ -48,6 +53,7 @@ class TMenu;
 class TMenuItem;
 class TApplication;
 class IAppPeer;
+class TOpenDialog;
 
 class IControlPeer {
 public:
@@ -67,6 +73,8 @@ public:
     virtual void Play(bool active) {}
     // A point of the control's client area on the screen; false when not known.
     virtual bool ClientToScreen(int& x, int& y) { return false; }
+    // Gives the control the keyboard focus.
+    virtual void Focus() {}
 };
 
 class IMenuPeer {
@@ -85,6 +93,9 @@ public:
     virtual std::unique_ptr<IControlPeer> CreatePeer(TControl& c) = 0;
     virtual std::unique_ptr<IMenuPeer> CreateMenuPeer(TMenu& m) = 0;
     virtual std::unique_ptr<IAppPeer> CreateAppPeer(TApplication& app) = 0;
+    // The file-open dialog, modal over ownerWindow (0: the active window). True when the
+    // user chose a file; its full path is then in dialog.FileName.
+    virtual bool RunOpenDialog(TOpenDialog& dialog, uintptr_t ownerWindow) { return false; }
 };
 
 namespace widgets {
@@ -155,8 +166,38 @@ public:
     // A click at a point of the control (client coordinates); most controls ignore where.
     virtual void ClickAt(int x, int y) { Click(); }
 
+    // Edit boxes and combo boxes: the text is Caption(). OnChange fires when the user
+    // changes the text (typing, choosing an item), never for SetCaption from code.
+    TNotifyEvent OnChange;
+    // Focus gained / lost.
+    TNotifyEvent OnEnter, OnExit;
+    // After each key release while the control has the focus (Key: the virtual-key code).
+    std::function<void(TObject* Sender, uint16_t& Key)> OnKeyUp;
+    // Set before Realize(): an edit box that shows this character for each one typed, and
+    // whose text no other program can read (0: a plain edit box); the most characters the
+    // user may type (0: no limit).
+    char PasswordChar = 0;
+    int MaxLength = 0;
+    // Whether Tab stops at the control (for the kinds that take the focus at all).
+    bool TabStop = true;
+    // Called by the backend (or a test) for what the user did: the text is now `text` (set
+    // without echoing it to the window) and OnChange fires; the focus came or went; a key
+    // was released.
+    void TextChangedByUser(const std::string& text);
+    void FocusEntered();
+    void FocusLeft();
+    void KeyReleased(uint16_t key);
+    // Gives the control the keyboard focus (the backend then reports FocusEntered).
+    void SetFocus();
+    // The control and every control it sits on are visible.
+    bool Showing() const;
+    // A control of a kind that takes the focus, enabled and showing, with TabStop set.
+    bool CanTabTo() const;
+
 protected:
     void Changed(TProp p);
+    // Sets the caption as the window already shows it (nothing is sent to the peer).
+    void SetCaptionQuiet(const std::string& s) { caption_ = s; }
     std::unique_ptr<IControlPeer> peer_;
 
 private:
@@ -173,31 +214,116 @@ class TWinControl : public TControl {
 public:
     using TControl::TControl;
     const std::vector<TControl*>& Controls() const { return children_; }
-    void AddChild(TControl* c) { children_.push_back(c); }
+    virtual void AddChild(TControl* c) { children_.push_back(c); }
     void RemoveChild(TControl* c);
 
 private:
     std::vector<TControl*> children_;
 };
 
-// A list box; the message list scrolls to each new line.
+// How a combo box takes its text: typed or chosen (DropDown), or only chosen from the list
+// (DropDownList, whose Caption() is the chosen item's text, "" when none is chosen).
+enum class TComboStyle { DropDown, DropDownList };
+
+// A list box; the message list scrolls to each new line. Combo boxes (kind ComboBox) are
+// list boxes too: Items() is their list, Caption() their text.
 class TListBox : public TWinControl {
 public:
+    using TComboStyle = ::TComboStyle;
     TListBox(TComponent* owner, TWinControl* parent, const std::string& name, TControlKind kind = TControlKind::ListBox)
         : TWinControl(owner, parent, kind, name) {}
     const std::vector<std::string>& Items() const { return items_; }
+    // Appends the line, or inserts it in its place (letter case aside) when Sorted.
     void Add(const std::string& line);
+    // Empties the list; a combo box's text goes with it, as with the real control.
     void Clear();
     void SetItems(const std::vector<std::string>& items);
+    // Removes line i (nothing when there is none); the selection follows its line.
+    void Delete(int i);
+    // The first line equal to s, letter case aside; -1 when there is none.
+    int IndexOf(const std::string& s) const;
     int ItemIndex() const { return itemIndex_; }
+    // Selects line i (-1 or out of range: none). A combo box shows the line as its text,
+    // or no text when nothing is selected.
     void SetItemIndex(int i);
-    // Called by the backend when the user selects a line.
-    void SelectedByUser(int i) { itemIndex_ = i; }
+    // Called by the backend when the user selects a line. A combo box takes the line as its
+    // text and fires OnChange.
+    void SelectedByUser(int i);
     bool ScrollToNew = false;
+    // Combo boxes, set before Realize().
+    TComboStyle ComboStyle = TComboStyle::DropDown;
+    bool Sorted = false;
 
 private:
+    bool IsCombo() const { return Kind() == TControlKind::ComboBox; }
     std::vector<std::string> items_;
     int itemIndex_ = -1;
+};
+
+// A list of rows in columns (report style), read-only for the user.
+struct TListColumn {
+    std::string Caption;
+    int Width;
+};
+
+class TListView : public TWinControl {
+public:
+    TListView(TComponent* owner, TWinControl* parent, const std::string& name)
+        : TWinControl(owner, parent, TControlKind::ListView, name) {}
+    // Set before Realize().
+    std::vector<TListColumn> Columns;
+    bool SortByFirstColumn = false;
+
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const std::vector<std::string>& Row(int i) const { return rows_.at(static_cast<size_t>(i)); }
+    // Adds a row and returns where it went: at the end, or in the order of the first
+    // cells' texts (letter case aside) when SortByFirstColumn.
+    int AddRow(const std::vector<std::string>& cells);
+    void DeleteRow(int i);
+    void ClearRows();
+    int ItemIndex() const { return itemIndex_; }
+    void SetItemIndex(int i);  // -1 or out of range: no row selected
+    // Called by the backend when the user selects a row (-1: none); a click then fires
+    // OnClick, after the selection is known here.
+    void SelectedByUser(int i);
+
+private:
+    std::vector<std::vector<std::string>> rows_;
+    int itemIndex_ = -1;
+};
+
+// Tabbed pages: the page control's children of kind TabSheet are its pages, in creation
+// order; a page's Caption() is its tab's text. Only the page in front is visible.
+class TPageControl : public TWinControl {
+public:
+    TPageControl(TComponent* owner, TWinControl* parent, const std::string& name)
+        : TWinControl(owner, parent, TControlKind::PageControl, name) {}
+    int PageCount() const;
+    TWinControl* Page(int i) const;
+    // The page whose tab reads `caption` exactly; -1 when there is none.
+    int IndexOfPage(const std::string& caption) const;
+    int ActivePageIndex() const { return active_; }
+    void SetActivePageIndex(int i);
+    // Called by the backend when the user picks a tab (or Ctrl+Tab): fires OnChange.
+    void PageSelectedByUser(int i);
+    void AddChild(TControl* c) override;
+
+private:
+    void ShowActivePage();
+    int active_ = 0;
+};
+
+// The file-open dialog. Filter holds pairs "Name|pattern|Name|pattern".
+class TOpenDialog : public TComponent {
+public:
+    explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
+    std::string Filter;
+    std::string FileName;
+    std::string Title;
+    bool HideReadOnly = true, PathMustExist = true, FileMustExist = true;
+    // Shows the dialog, modal over ownerWindow (0: the active window); true and FileName
+    // set when the user chose a file.
+    bool Execute(uintptr_t ownerWindow = 0);
 };
 
 struct TStatusPanel {

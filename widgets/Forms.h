@@ -26,6 +26,8 @@ public:
     std::string IconRes;  // icon resource, empty: the program icon
     std::string BackgroundTile;  // bitmap resource tiled over the client area, if any
     TMenu* Menu = nullptr;
+    // The window this one stays above and is minimised with (none: the application window).
+    TForm* OwnerForm = nullptr;
     // The drawn title bar, if any: its Caption() is the application name shown in it, its
     // Hint() the second text (a notice) after it.
     TControl* TitleBar = nullptr;
@@ -54,6 +56,28 @@ public:
     // that sets Handled keeps it from the default handling.
     virtual void WndProc(TMessage& m) {}
     void Dispatch(TMessage& m) { WndProc(m); }
+
+    // Dialog keyboard: Enter presses DefaultButton, Escape CancelButton, Tab and Shift+Tab
+    // move through the tab stops of the showing controls in creation order, Alt+letter
+    // reaches the control whose caption marks that letter with "&".
+    TControl* DefaultButton = nullptr;
+    TControl* CancelButton = nullptr;
+    // The next (or previous) control that Tab stops at after `from` (nullptr: from the
+    // start), wrapping around; nullptr when there is none.
+    TControl* NextTabStop(TControl* from, bool backwards) const;
+    // What Alt+key reaches: a button, check box or page whose caption marks the letter, or
+    // the first tab stop after a label or group box that marks it; nullptr when none does.
+    TControl* MnemonicTarget(char key) const;
+    // Every page control of the form, in creation order.
+    std::vector<TPageControl*> PageControls() const;
+
+    // The backend reports that the form became the program's active window. OnActivate
+    // fires when another form (or none) was active before: leaving the program and coming
+    // back, or a message box or file dialog over the form, does not count.
+    void Activated();
+    TNotifyEvent OnActivate;
+    // The form that was last activated, while it is still shown.
+    static TForm* ActiveForm();
 
     std::function<void(TObject* Sender, bool& CanClose)> OnCloseQuery;
     std::function<void(TObject* Sender, TCloseAction& Action)> OnClose;

@@ -5,6 +5,12 @@
 
 namespace headless {
 
+namespace {
+TControl* g_focused = nullptr;
+}
+
+TControl* FocusedControl() { return g_focused; }
+
 ControlPeer::ControlPeer(TControl& c, uintptr_t handle) : control_(c), handle_(handle) {
     captions.push_back(c.Caption());
     if (c.Kind() == TControlKind::Form) {
@@ -30,11 +36,33 @@ void ControlPeer::Update(TProp what) {
     }
 }
 
+ControlPeer::~ControlPeer() {
+    if (g_focused == &control_) g_focused = nullptr;
+}
+
+void ControlPeer::BringToFront() {
+    ++broughtToFront;
+    if (control_.Kind() == TControlKind::Form) static_cast<TForm&>(control_).Activated();
+}
+
+void ControlPeer::Focus() {
+    if (g_focused == &control_) return;
+    TControl* old = g_focused;
+    g_focused = &control_;
+    if (old) old->FocusLeft();
+    control_.FocusEntered();
+}
+
 bool ControlPeer::Post(uint32_t msg, uintptr_t w, intptr_t l) { return queue_ && queue_->Post(msg, w, l); }
 
 int ControlPeer::ShowModal() {
     if (onModal) return onModal(*static_cast<TForm*>(&control_));
     return IDOK_;
+}
+
+bool WidgetFactory::RunOpenDialog(TOpenDialog& d, uintptr_t owner) {
+    openDialogs.push_back({d.Filter, d.Title, d.FileName, d.HideReadOnly, d.PathMustExist, d.FileMustExist, owner});
+    return openDialogAnswer ? openDialogAnswer(d) : false;
 }
 
 std::unique_ptr<IControlPeer> WidgetFactory::CreatePeer(TControl& c) { return std::make_unique<ControlPeer>(c, next_++); }

@@ -13,10 +13,14 @@ namespace headless {
 class ControlPeer : public IControlPeer {
 public:
     explicit ControlPeer(TControl& c, uintptr_t handle);
+    ~ControlPeer() override;
     void Update(TProp what) override;
     uintptr_t Handle() const override { return handle_; }
     void Repaint() override { ++repaints; }
-    void BringToFront() override { ++broughtToFront; }
+    // A form brought to the front becomes the active window.
+    void BringToFront() override;
+    // The focus moves here: the control that had it is told it left, this one that it came.
+    void Focus() override;
     bool Post(uint32_t msg, uintptr_t w, intptr_t l) override;
     int ShowModal() override;
     void Play(bool active) override { plays.push_back(active); }
@@ -65,15 +69,30 @@ public:
     int terminations = 0;
 };
 
+// One file-open dialog the program asked for, as it stood when shown.
+struct OpenDialogCall {
+    std::string Filter, Title, FileName;
+    bool HideReadOnly, PathMustExist, FileMustExist;
+    uintptr_t owner;
+};
+
 class WidgetFactory : public IWidgetFactory {
 public:
     std::unique_ptr<IControlPeer> CreatePeer(TControl& c) override;
     std::unique_ptr<IMenuPeer> CreateMenuPeer(TMenu& m) override;
     std::unique_ptr<IAppPeer> CreateAppPeer(TApplication& app) override;
+    bool RunOpenDialog(TOpenDialog& dialog, uintptr_t ownerWindow) override;
+    // What the user does in a file-open dialog: choose a file (set FileName, return true)
+    // or cancel (false). Unset: every dialog is cancelled.
+    std::function<bool(TOpenDialog&)> openDialogAnswer;
+    std::vector<OpenDialogCall> openDialogs;
 
 private:
     uintptr_t next_ = 0x20000;
 };
+
+// The control that has the focus (nullptr: none has had it yet).
+TControl* FocusedControl();
 
 // The recording peer of a realized control or menu (nullptr if it has none).
 ControlPeer* PeerOf(const TControl& c);
