@@ -155,7 +155,7 @@ TEST_F(Pop3TlsTest, BytesBeforeTheHandshakeOrAFailedHandshakeSendNothingMore) {
 TEST_F(Pop3TlsTest, ImplicitTlsBeforeTheGreetingAndUniqueIdsWhereOffered) {
     ScriptedServer server({Say("+OK ready"), Hear(), Say("+OK"), Hear(), Say("+OK"), Hear(),
                            Say("+OK 2\r\n1 10\r\n2 20\r\n."), Hear(), Say("+OK\r\n1 aaa\r\n2 bbb\r\n."), Hear(),
-                           Say("-ERR no such command"), Hear(), Say("+OK"), Hear(), Say("+OK\r\n1 x y\r\n.")});
+                           Say("-ERR no such command"), Hear(), Say("+OK\r\n1 x y\r\n.")});
     Use(server, "pops://");
     pop.Login();
     EXPECT_EQ(tls.handshakes, 1);
