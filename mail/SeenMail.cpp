@@ -53,7 +53,7 @@ std::vector<bool> TSeenMail::Update(const std::string& mailbox, const std::vecto
             keep.push_back(id);
     if (keep.size() > MaxIds) keep.erase(keep.begin(), keep.end() - MaxIds);
     known = std::move(keep);
-    // A new mailbox over the limit: the oldest-named other record makes room.
+    // A new mailbox over the limit: another record (the first by name) makes room.
     while (boxes_.size() > MaxMailboxes) {
         auto victim = boxes_.begin();
         if (victim->first == mailbox) ++victim;
