@@ -1,6 +1,7 @@
 // The mail check: every configured mailbox is read with the POP3 client; what it holds is
-// listed and counted, and announced with the new-mail sound (or the new-mail icon when the
-// sound cannot be played) and, if wished, by starting the e-mail program.
+// listed and counted, and, when a message was not there at the last check, announced with
+// the new-mail sound (or the new-mail icon when the sound cannot be played), a balloon
+// notice and, if wished, by starting the e-mail program.
 #include "app/Main_F.h"
 #include "app/Unit4.h"
 #include "core/SysUtils.h"
@@ -65,6 +66,7 @@ void TMainForm::CheckAllEmailAccount() {
 
     nbr_emails.SetCaption("0");
     HListBox2.Clear();
+    BeginNewMailTally();
     for (size_t i = 0; i < MailList.size(); ++i) {
         if (Form4) {
             Form4->Status.SetCaption("");
@@ -77,9 +79,14 @@ void TMainForm::CheckAllEmailAccount() {
         CheckEmailForThisAccount(MailList[i], At(PasswordList, i), At(PopServerList, i));
         ProcessMessages();
     }
+    EndNewMailTally();
     if (!HListBox2.Items().empty()) {
-        if (!platform::Shell().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
-        if (IniOptions.AutoExecEmailApp && nbr_emails.Caption() != "0") RunProgram(IniInfo.EmailApp, "");
+        // Mail that was announced before stays listed and counted, and quiet.
+        if (NewMailCount() > 0) {
+            if (!platform::Shell().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
+            ShowNewMailBalloon();
+            if (IniOptions.AutoExecEmailApp && nbr_emails.Caption() != "0") RunProgram(IniInfo.EmailApp, "");
+        }
     } else {
         SystemTrayIcon1.SetVisible(false);
     }
@@ -101,8 +108,12 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         pop.SetHostname(host);
         pop.SetUserName(account);
         pop.SetPassword(password);
+        pop.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
+            return TrustMailServer(account, peer);
+        };
         pop.Login();
         pop.GetHeaders();
+        std::vector<TListedMail> listed = ListedMail();
         if (!pop.MailLines.empty()) {
             HListBox2.Add(GetLangText("Mail for : ", "const_MailFor") + account);
             for (const std::string& line : pop.MailLines) {
@@ -112,6 +123,9 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         }
         pop.Logout();
         nbr_emails.SetCaption(IntToStr(static_cast<long long>(pop.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
+        NoteNewMail(account, host, listed);
+    } catch (const ECertificateError&) {
+        // The user was asked or warned about the certificate already; nothing was sent.
     } catch (const ETcpIpError&) {
         platform::Ui().MsgBox(
             GetLangText("The Email server is not responding or the address entered in the Settings is wrong.", "const_EmailDown"),

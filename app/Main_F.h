@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/NewMail.h"
 #include "dialup/DialUp.h"
 #include "mail/tcpip.h"
 #include "net/WSTimeClient.h"
@@ -130,6 +131,19 @@ public:
     void CheckEmailForThisAccount(const std::string& account, const std::string& password, const std::string& server);
     void TimerCheckEmailTimer(TObject* Sender);
     void ShowNewMailIcon();
+    // Only new mail announced (NewMail.cpp): the tally runs from the start of a check to its
+    // end; ListedMail asks the connected client for the unique ids; NoteNewMail compares a
+    // mailbox's messages with its last check.
+    void BeginNewMailTally();
+    void EndNewMailTally();
+    std::vector<TListedMail> ListedMail();
+    void NoteNewMail(const std::string& account, const std::string& server, const std::vector<TListedMail>& listed);
+    int NewMailCount() const { return newMail_.Count; }
+    void ShowNewMailBalloon();
+    // The POP3 client's certificate question: trusted by the system, or by the fingerprint
+    // the user confirmed for that server; a new certificate is asked about, a changed one
+    // refused with a warning naming the mailbox.
+    bool TrustMailServer(const std::string& account, const platform::TTlsPeer& peer);
 
     // Setting the clock from the time server.
     void AdjustClock();
@@ -163,6 +177,7 @@ private:
     void BuildMenus();
     int appHook_ = 0;
     bool checkingMail_ = false;
+    TNewMailTally newMail_;
 };
 
 extern TMainForm* MainForm;

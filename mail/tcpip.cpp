@@ -62,14 +62,14 @@ void T_TcpIp::OpenSocket() {
     CloseSocket();
     platform::IBlockingSockets& sockets = sockets_ ? *sockets_ : platform::SystemBlockingSockets();
     int error = 0;
-    socket_ = sockets.Connect(address_, port_, timeout_, error);
+    socket_ = sockets.Connect(address_, serverPort_, timeout_, error);
     lastError_ = error;
     if (!socket_) {
-        Trace("Failed to open output socket " + IntToStr(port_) + " to host " + AddressText(address_),
+        Trace("Failed to open output socket " + IntToStr(serverPort_) + " to host " + AddressText(address_),
               tlSocket);
         return;
     }
-    Trace("Opened output socket " + IntToStr(port_) + " to host " + AddressText(address_) +
+    Trace("Opened output socket " + IntToStr(serverPort_) + " to host " + AddressText(address_) +
               " successfully; ID " + IntToStr(socket_->Id()),
           tlSocket);
 }
@@ -84,11 +84,16 @@ void T_TcpIp::Login() {
             Trace("Previous connection ended with: " + e.Message(), tlSocket);
         }
     }
-    std::string host = Trim(hostname_);
+    TMailServer server;
+    bool readable = ParseServerText(hostname_, port_, server);
+    const std::string& host = server.Host;
+    security_ = server.Security;
+    serverHost_ = host;
+    serverPort_ = server.Port;
     address_ = 0xFFFFFFFFu;
     uint32_t address = 0;
     platform::IBlockingSockets& sockets = sockets_ ? *sockets_ : platform::SystemBlockingSockets();
-    if (host.empty() || !(ParseDottedAddress(host, address) || sockets.ResolveHost(host, address)))
+    if (!readable || !(ParseDottedAddress(host, address) || sockets.ResolveHost(host, address)))
         throw ETcpIpError("Couldn't resolve hostname " + hostname_);
     address_ = address;
     OpenSocket();
@@ -97,6 +102,7 @@ void T_TcpIp::Login() {
     inboxPos_ = 0;
     ended_ = false;
     connected_ = true;
+    if (security_ == msImplicitTls) StartTls();
 }
 
 void T_TcpIp::Logout() {
@@ -199,6 +205,11 @@ void T_Pop3::Login() {
     CheckNoLineBreak(password_);
     T_TcpIp::Login();
     CheckReply();
+    if (security_ == msStartTls) {
+        SendCommand("STLS");
+        CheckReply();
+        StartTls();
+    }
     SendCommand("USER " + userName_);
     CheckReply();
     Trace("PASS *****", tlCommand);

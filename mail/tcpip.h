@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Classes.h"
+#include "mail/ServerText.h"
 #include "platform/BlockingSocket.h"
 
 // What a trace line is: a command as sent, a status reply as received, a socket event.
@@ -38,6 +39,16 @@ public:
     std::string ProtocolName;
 };
 
+// The server's certificate was not accepted (see T_TcpIp::OnCertificate); nothing was sent
+// over that connection and it is closed.
+class ECertificateError : public ETcpIpError {
+public:
+    using ETcpIpError::ETcpIpError;
+};
+
+// Asked once per TLS handshake with what the system found; true lets the exchange go on.
+using TCertificateEvent = std::function<bool(TObject* Sender, const platform::TTlsPeer& peer)>;
+
 class T_NetComponent : public TComponent {
 public:
     using TComponent::TComponent;
@@ -51,6 +62,9 @@ public:
     const std::string& Hostname() const { return hostname_; }
     void SetHostname(const std::string& h) { hostname_ = h; }
     TTraceProc OnTrace;
+    // Decides on the server's certificate after each TLS handshake. Unset, only a
+    // certificate that the system trusts is accepted.
+    TCertificateEvent OnCertificate;
 
     // The port to connect to; no published property: the subclass sets it.
     uint16_t Port() const { return port_; }
@@ -73,7 +87,9 @@ public:
     // Sends s and CR LF; traces s as a command. Raises ETcpIpError for a text that holds a
     // line break (it would smuggle a second command to the server).
     virtual void SendCommand(const std::string& s);
-    // Resolves Hostname and connects to Port (ending a previous connection first).
+    // Resolves Hostname and connects to Port (ending a previous connection first). Hostname
+    // may ask for TLS and name a port of its own (ServerText.h); TLS from the first byte is
+    // set up here, before anything is read or sent.
     virtual void Login();
     // Closes the socket and clears the connected flag.
     virtual void Logout();
@@ -92,6 +108,10 @@ protected:
     void SendText(const std::string& text);
     void CloseSocket();
     void CheckNoLineBreak(const std::string& s) const;
+    // Turns the connection into TLS and puts the certificate to OnCertificate; raises
+    // ETcpIpError when no TLS connection came about, ECertificateError when the certificate
+    // was refused (the socket is closed then).
+    void StartTls();
 
     std::string hostname_;
     uint16_t port_ = 0;
@@ -100,6 +120,9 @@ protected:
     bool connected_ = false;
     int timeout_ = 60000;
     int lastError_ = 0;
+    TMailSecurity security_ = msPlain;  // what the server text asked for
+    std::string serverHost_;            // the host part of the server text
+    uint16_t serverPort_ = 0;           // the port connected to
 
 private:
     bool Fill();
@@ -114,6 +137,7 @@ private:
 struct t_reply {
     int Index = 0;
     int Size = 0;
+    std::string UniqueId;  // from UIDL, empty when the server gave none
     std::string From;
     std::string Subject;
 };
@@ -140,9 +164,14 @@ public:
     void Action() override;
     void GetHeaders();
     void GetMail(int n);
+    // Asks the server for the unique id of each listed message (UIDL) and stores them in
+    // MessageList. False, with the ids left empty, when the server refuses the command.
+    bool GetUniqueIds();
 
     // Most lines a multi-line answer may have; a longer one is refused as a runaway.
     static constexpr size_t MaxListingLines = 200000;
+    // Longest unique id taken from UIDL (the protocol allows 70 characters).
+    static constexpr size_t MaxUniqueIdLength = 256;
 
 protected:
     // Reads one status line: "+OK" passes, "-ERR" raises EProtocolError 500, anything else

@@ -47,6 +47,14 @@ public:
     virtual int LastError() const = 0;
 };
 
+// What a TLS handshake learned about the server's certificate.
+struct TTlsPeer {
+    std::string Host;         // the name the certificate was checked against
+    bool Trusted = false;     // the system verified the chain and the host name
+    std::string Problem;      // why not (or why the handshake failed), for traces and boxes
+    std::string Fingerprint;  // SHA-256 of the certificate as "AB:CD:...", 32 pairs
+};
+
 // The socket service: start-up of the network library, name resolution, connecting.
 class IBlockingSockets {
 public:
@@ -61,6 +69,18 @@ public:
     // Returns the connected socket, or nullptr with error set to a Winsock number.
     virtual std::unique_ptr<IBlockingSocket> Connect(uint32_t address, uint16_t port, int timeoutMs,
                                                      int& error) = 0;
+    // Turns a connected socket into a TLS client connection to host (also sent to the
+    // server as the name it should answer for): the handshake, waiting at most timeoutMs
+    // for each piece, then the system's own check of the certificate, whose result (and
+    // fingerprint) is written to peer; a certificate the system does not trust is not a
+    // failure here, the caller decides. Returns the encrypting socket, which owns plain, or
+    // nullptr with peer.Problem set when no TLS connection came about. A service without
+    // TLS (this default) always fails.
+    virtual std::unique_ptr<IBlockingSocket> StartTls(std::unique_ptr<IBlockingSocket> plain,
+                                                      const std::string& host, int timeoutMs, TTlsPeer& peer) {
+        peer.Problem = "TLS is not available on this system";
+        return nullptr;
+    }
 };
 
 // The platform's own socket service (defined by the backend the build links).

@@ -23,6 +23,11 @@ public:
     virtual ~IShell() = default;
     // Shell_NotifyIconA; true when the shell accepted the call.
     virtual bool NotifyIcon(uint32_t action, const TNotifyIconData& data) = 0;
+    // A balloon notice (title up to 63, text up to 255 characters) on the icon that window
+    // and id name, where the system's notification area has balloons; false otherwise.
+    virtual bool NotifyBalloon(uintptr_t window, uint32_t id, const std::string& title, const std::string& text) {
+        return false;
+    }
     virtual void SetForegroundWindow(uintptr_t window) = 0;
     virtual void GetCursorPos(int& x, int& y) = 0;
     // An icon resource of the program (0 when there is none).

@@ -49,6 +49,11 @@ void TSystemTrayIcon::SetVisible(bool v) {
     }
 }
 
+bool TSystemTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!shown_) return false;
+    return platform::Shell().NotifyBalloon(WindowHandle(), 1, title.substr(0, 63), text.substr(0, 255));
+}
+
 // Every call carries the window, the message, the icon and the tip; the shell's answer is
 // not looked at (a missing notification area simply shows nothing).
 void TSystemTrayIcon::Notify(uint32_t action) {

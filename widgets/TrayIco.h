@@ -40,6 +40,9 @@ public:
     void SetTip(const std::string& tip);
     bool Visible() const { return shown_; }
     void SetVisible(bool v);
+    // Shows a balloon notice on the icon while it is shown (nothing where the system has no
+    // balloons); false when nothing was shown.
+    bool ShowBalloon(const std::string& title, const std::string& text);
     TMenu* PopupMenu = nullptr;
     TNotifyEvent OnDblClick, OnLeftClick, OnRightClick;
     // While designing, Icon and Tip do not talk to the shell.

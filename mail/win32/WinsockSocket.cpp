@@ -1,6 +1,8 @@
 // The blocking socket service over Winsock 1.1: gethostbyname, connect (with a time limit
-// through a non-blocking connect and select), send, recv after select, closesocket.
+// through a non-blocking connect and select), send, recv after select, closesocket; TLS
+// over such a socket comes from TlsSocket.cpp.
 #include "mail/win32/WinsockSocket.h"
+#include "mail/win32/TlsSocket.h"
 
 #include <winsock.h>
 
@@ -134,6 +136,11 @@ public:
         ioctlsocket(s, FIONBIO, &off);
         error = 0;
         return std::make_unique<WinsockSocket>(s);
+    }
+
+    std::unique_ptr<IBlockingSocket> StartTls(std::unique_ptr<IBlockingSocket> plain, const std::string& host,
+                                              int timeoutMs, TTlsPeer& peer) override {
+        return StartSystemTls(std::move(plain), host, timeoutMs, peer);
     }
 };
 

@@ -119,6 +119,11 @@ public:
         notifications.push_back({action, data});
         return true;
     }
+    bool NotifyBalloon(uintptr_t window, uint32_t id, const std::string& title, const std::string& text) override {
+        balloons.push_back(title + "|" + text);
+        return true;
+    }
+    std::vector<std::string> balloons;  // "title|text"
     void SetForegroundWindow(uintptr_t w) override { foreground.push_back(w); }
     void GetCursorPos(int& x, int& y) override {
         x = cursorX;

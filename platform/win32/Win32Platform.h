@@ -50,6 +50,7 @@ namespace win32 {
 class Shell : public IShell {
 public:
     bool NotifyIcon(uint32_t action, const TNotifyIconData& data) override;
+    bool NotifyBalloon(uintptr_t window, uint32_t id, const std::string& title, const std::string& text) override;
     void SetForegroundWindow(uintptr_t window) override;
     void GetCursorPos(int& x, int& y) override;
     uintptr_t LoadIconResource(const std::string& name) override;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <cstring>
 
@@ -25,6 +26,39 @@ bool Shell::NotifyIcon(uint32_t action, const TNotifyIconData& d) {
     n.hIcon = reinterpret_cast<HICON>(d.hIcon);
     std::memcpy(n.szTip, d.szTip, sizeof(d.szTip));
     return Shell_NotifyIconA(action, &n) != 0;
+}
+
+namespace {
+// Balloons came with version 5 of the shell library; an older one would take the larger
+// record for a broken first form.
+bool ShellHasBalloons() {
+    static int known = -1;
+    if (known < 0) {
+        known = 0;
+        HMODULE shell = GetModuleHandleA("shell32.dll");
+        auto getVersion = shell ? reinterpret_cast<DLLGETVERSIONPROC>(
+                                      reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")))
+                                : nullptr;
+        DLLVERSIONINFO v{};
+        v.cbSize = sizeof(v);
+        if (getVersion && getVersion(&v) == S_OK && v.dwMajorVersion >= 5) known = 1;
+    }
+    return known == 1;
+}
+}  // namespace
+
+bool Shell::NotifyBalloon(uintptr_t window, uint32_t id, const std::string& title, const std::string& text) {
+    if (!ShellHasBalloons()) return false;
+    NOTIFYICONDATAA n{};
+    n.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    n.hWnd = reinterpret_cast<HWND>(window);
+    n.uID = id;
+    n.uFlags = NIF_INFO;
+    n.dwInfoFlags = NIIF_INFO;
+    n.uTimeout = 15000;
+    lstrcpynA(n.szInfoTitle, title.c_str(), sizeof(n.szInfoTitle));
+    lstrcpynA(n.szInfo, text.c_str(), sizeof(n.szInfo));
+    return Shell_NotifyIconA(NIM_MODIFY, &n) != 0;
 }
 
 void Shell::SetForegroundWindow(uintptr_t window) { ::SetForegroundWindow(reinterpret_cast<HWND>(window)); }

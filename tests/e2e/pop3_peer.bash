@@ -2,10 +2,39 @@
 # listening on 127.0.0.1:110, with passwd-file users and maildirs under the test's folder.
 #   pop3_start DIR USER:PASSWORD[:MESSAGES] ...   MESSAGES: "From|Subject;From|Subject"
 #   pop3_stop
+# With POP3_TLS_CERT and POP3_TLS_KEY set (files from pop3_tls_cert), it also offers STLS on
+# 110 and POP3 over TLS on 127.0.0.1:995.
+#   pop3_tls_cert DIR NAME   makes DIR/NAME.crt and DIR/NAME.key (self-signed, for
+#                            127.0.0.1 and localhost) and prints its SHA-256 fingerprint
 # The mail belongs to an unprivileged user (dovecot refuses uid 0) and every folder above
 # the maildirs is made traversable for it.
 
 POP3_DIR=""
+POP3_TLS_CERT=${POP3_TLS_CERT:-}
+POP3_TLS_KEY=${POP3_TLS_KEY:-}
+
+pop3_tls_cert() {
+  local dir=$1 name=$2
+  mkdir -p "$dir"
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$name" \
+    -addext "subjectAltName=IP:127.0.0.1,DNS:localhost" \
+    -keyout "$dir/$name.key" -out "$dir/$name.crt" >/dev/null 2>&1 || return 1
+  openssl x509 -in "$dir/$name.crt" -noout -fingerprint -sha256 | sed 's/.*=//'
+}
+
+# Waits (bounded) until 127.0.0.1:PORT accepts connections (or, with "closed", refuses them).
+pop3_wait_port() {
+  local port=$1 want=${2:-open} n
+  for n in $(seq 1 50); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+      [ "$want" = open ] && return 0
+    else
+      [ "$want" = closed ] && return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
 
 pop3_start() {
   POP3_DIR=$1
@@ -35,13 +64,24 @@ pop3_start() {
   chown -R "$uid:$gid" "$POP3_DIR/home"
   local d=$POP3_DIR
   while [ "$d" != / ]; do chmod o+x "$d" 2>/dev/null; d=$(dirname "$d"); done
+  local ssl="ssl = no" pop3s=""
+  if [ -n "$POP3_TLS_CERT" ]; then
+    ssl="ssl = yes
+ssl_cert = <$POP3_TLS_CERT
+ssl_key = <$POP3_TLS_KEY"
+    pop3s="  inet_listener pop3s {
+    address = 127.0.0.1
+    port = 995
+    ssl = yes
+  }"
+  fi
   cat >"$POP3_DIR/dovecot.conf" <<CONF
 base_dir = $POP3_DIR/run
 state_dir = $POP3_DIR/state
 log_path = $POP3_DIR/dovecot.log
 protocols = pop3
 listen = 127.0.0.1
-ssl = no
+$ssl
 disable_plaintext_auth = no
 auth_mechanisms = plain
 first_valid_uid = 1
@@ -59,6 +99,7 @@ service pop3-login {
     address = 127.0.0.1
     port = 110
   }
+$pop3s
 }
 service anvil {
   chroot =
@@ -73,12 +114,8 @@ CONF
   # A system-wide server (started by a package install) would hold the port.
   if (exec 3<>/dev/tcp/127.0.0.1/110) 2>/dev/null; then doveadm stop >/dev/null 2>&1 || true; sleep 1; fi
   dovecot -c "$POP3_DIR/dovecot.conf" || { cat "$POP3_DIR/dovecot.log" >&2; return 1; }
-  local n
-  for n in $(seq 1 50); do
-    (exec 3<>/dev/tcp/127.0.0.1/110) 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "dovecot did not listen on 127.0.0.1:110" >&2
+  if pop3_wait_port 110 && { [ -z "$POP3_TLS_CERT" ] || pop3_wait_port 995; }; then return 0; fi
+  echo "dovecot did not listen on 127.0.0.1:110${POP3_TLS_CERT:+ and 995}" >&2
   cat "$POP3_DIR/dovecot.log" >&2
   return 1
 }
@@ -86,10 +123,7 @@ CONF
 pop3_stop() {
   [ -n "$POP3_DIR" ] && [ -f "$POP3_DIR/dovecot.conf" ] || return 0
   doveadm -c "$POP3_DIR/dovecot.conf" stop 2>/dev/null || true
-  local n
-  for n in $(seq 1 30); do
-    (exec 3<>/dev/tcp/127.0.0.1/110) 2>/dev/null || break
-    sleep 0.1
-  done
+  pop3_wait_port 110 closed
+  [ -z "$POP3_TLS_CERT" ] || pop3_wait_port 995 closed
   POP3_DIR=""
 }

@@ -1,9 +1,11 @@
 // The mail check over an in-memory POP3 service: what is listed, counted and announced.
+#include <algorithm>
 #include <deque>
 #include <map>
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "settings/CertificatePins.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
 #include "tests/unit/HeadlessFixture.h"
@@ -13,17 +15,21 @@ namespace {
 struct Box {
     std::string password;
     std::vector<std::pair<std::string, std::string>> messages;
+    bool uidl = true;  // answers UIDL with "From-Subject" as each message's id
 };
 
 // Talks POP3 from memory: each host name maps to a server with mailboxes by user name.
 class FakePopSocket : public platform::IBlockingSocket {
 public:
-    explicit FakePopSocket(std::map<std::string, Box>& boxes) : boxes_(boxes) { Say("+OK ready"); }
+    FakePopSocket(std::map<std::string, Box>& boxes, std::vector<std::string>& heard) : boxes_(boxes), heard_(heard) {
+        Say("+OK ready");
+    }
     int Id() const override { return 7; }
     int Send(const char* data, int len) override {
         in_.append(data, len);
         size_t eol;
         while ((eol = in_.find("\r\n")) != std::string::npos) {
+            heard_.push_back(in_.substr(0, eol));
             Answer(in_.substr(0, eol));
             in_.erase(0, eol + 2);
         }
@@ -53,6 +59,13 @@ private:
             auto& m = boxes_[user_].messages;
             for (size_t i = 0; i < m.size(); ++i) Say(std::to_string(i + 1) + " 100");
             Say(".");
+        } else if (cmd == "UIDL") {
+            auto& b = boxes_[user_];
+            if (!b.uidl) return Say("-ERR unknown command");
+            Say("+OK");
+            for (size_t i = 0; i < b.messages.size(); ++i)
+                Say(std::to_string(i + 1) + " " + b.messages[i].first + "-" + b.messages[i].second);
+            Say(".");
         } else if (cmd.rfind("TOP ", 0) == 0) {
             size_t n = std::stoul(cmd.substr(4));
             auto& m = boxes_[user_].messages[n - 1];
@@ -66,6 +79,7 @@ private:
         }
     }
     std::map<std::string, Box>& boxes_;
+    std::vector<std::string>& heard_;
     std::string user_, in_, out_;
 };
 
@@ -81,12 +95,21 @@ public:
     }
     std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t address, uint16_t port, int, int& error) override {
         ++connects;
-        if (port != 110 || !servers.count(address)) {
+        if ((port != 110 && port != 995) || !servers.count(address)) {
             error = platform::sockErrRefused;
             return nullptr;
         }
-        return std::make_unique<FakePopSocket>(servers[address]);
+        return std::make_unique<FakePopSocket>(servers[address], heard);
     }
+    // TLS that keeps the connection and shows the certificate the test chose.
+    std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
+                                                        const std::string& host, int, platform::TTlsPeer& peer) override {
+        peer = {host, trusted, trusted ? "" : "not issued by a trusted authority", fingerprint};
+        return plain;
+    }
+    bool trusted = false;
+    std::string fingerprint = "AA:01";
+    std::vector<std::string> heard;  // every command of every connection
     std::map<std::string, uint32_t> hosts;
     std::map<uint32_t, std::map<std::string, Box>> servers;
     int connects = 0;
@@ -191,4 +214,71 @@ TEST_F(MailCheckTest, ConnectingChecksAtOnceAndThenAtTheInterval) {
     clock.Advance(30 * 60000);
     EXPECT_EQ(service.connects, 4);
     IniOptions.TimerEnabled = false;
+}
+
+TEST_F(MailCheckTest, OnlyMailNotSeenBeforeIsAnnouncedButAllIsListedAndCounted) {
+    IniOptions.AutoExecEmailApp = true;
+    IniInfo.EmailApp = "C:\\mail\\mail.exe";
+    auto& alice = service.servers[1]["alice"];
+    alice.messages[0].first = "\"Bob B\" <bob@x>";
+    form.CheckEmailWithIcon();  // the first check: everything is new
+    EXPECT_EQ(shell.waves.size(), 1u);
+    EXPECT_EQ(shell.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob B, Carol"}));
+    EXPECT_EQ(shell.executed.size(), 1u);
+
+    form.CheckEmailWithIcon();  // nothing new: listed and counted, quietly
+    EXPECT_EQ(form.HListBox2.Items().size(), 3u);
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+    EXPECT_EQ(shell.waves.size(), 1u);
+    EXPECT_EQ(shell.balloons.size(), 1u);
+    EXPECT_EQ(shell.executed.size(), 1u);
+
+    alice.messages.push_back({"Dan <dan@x>", "News"});
+    form.TimerCheckEmailTimer(nullptr);  // one new message
+    EXPECT_EQ(form.nbr_emails.Caption(), "3");
+    EXPECT_EQ(shell.waves.size(), 2u);
+    EXPECT_EQ(shell.balloons.back(), "New mail|1 new message from Dan");
+    EXPECT_EQ(shell.executed.size(), 2u);
+
+    alice.uidl = false;  // a server without unique ids: every check announces, as it always did
+    form.TimerCheckEmailTimer(nullptr);
+    form.TimerCheckEmailTimer(nullptr);
+    EXPECT_EQ(shell.waves.size(), 4u);
+    EXPECT_EQ(form.nbr_emails.Caption(), "3");
+    IniOptions.AutoExecEmailApp = false;
+}
+
+TEST_F(MailCheckTest, AnUntrustedCertificateIsAskedAboutPinnedAndAChangedOneRefused) {
+    PopServerList = {"pops://pop.a", "pop.b"};
+    auto passwords = [this] { return std::count(service.heard.begin(), service.heard.end(), "PASS pw1"); };
+    ui.answers = {IDNO_};
+    form.CheckEmailWithIcon();
+    ASSERT_EQ(ui.boxes.size(), 1u);  // the question only: no "not responding" box after it
+    EXPECT_EQ(ui.boxes[0].flags, MB_YESNO_ | MB_ICONQUESTION_);
+    EXPECT_NE(ui.boxes[0].text.find("alice (pop.a)"), std::string::npos);
+    EXPECT_NE(ui.boxes[0].text.find("AA:01"), std::string::npos);
+    EXPECT_EQ(passwords(), 0);
+    EXPECT_EQ(form.nbr_emails.Caption(), "0");
+
+    ui.answers = {IDYES_};
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+    EXPECT_EQ(PinnedCertificate("pop.a"), "AA:01");
+    form.CheckEmailWithIcon();  // pinned: not asked again
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(passwords(), 2);
+
+    service.fingerprint = "AA:02";
+    form.CheckEmailWithIcon();
+    ASSERT_EQ(ui.boxes.size(), 3u);
+    EXPECT_EQ(ui.boxes[2].flags, MB_OK_ | MB_ICONWARNING_);
+    EXPECT_NE(ui.boxes[2].text.find("has changed for the mailbox alice"), std::string::npos);
+    EXPECT_EQ(passwords(), 2);
+    EXPECT_EQ(PinnedCertificate("pop.a"), "AA:01");
+
+    service.trusted = true;  // a certificate the system trusts needs no pin
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(ui.boxes.size(), 3u);
+    EXPECT_EQ(passwords(), 3);
 }
