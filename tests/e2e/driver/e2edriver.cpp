@@ -21,6 +21,9 @@
 //   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
+//   e2edriver sendall CAPTION MSG [W [L]]   send MSG to every top-level window of the process that
+//                                          owns CAPTION, hidden ones too; print class|text|answer
+//   e2edriver busy CAPTION [SECONDS]        wait until the window's thread stops answering messages
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
 #include <windows.h>
@@ -220,6 +223,37 @@ int main(int argc, char** argv) {
     if (!top) {
         std::fprintf(stderr, "no window \"%s\"\n", caption.c_str());
         return 1;
+    }
+    if (cmd == "sendall" && argc > 3) {  // sendall CAPTION MSG [W [L]]: what each window answers
+        UINT msg = static_cast<UINT>(std::strtoul(argv[3], nullptr, 0));
+        WPARAM w = argc > 4 ? static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)) : 0;
+        LPARAM l = argc > 5 ? static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)) : 0;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(top, &pid);
+        std::vector<HWND> all;
+        EnumWindows(ChildProc, reinterpret_cast<LPARAM>(&all));
+        for (HWND h : all) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner != pid) continue;
+            std::string cls = ClassOf(h), text = TextOf(h);  // before: the message may destroy it
+            DWORD_PTR answer = 0;
+            if (SendMessageTimeoutA(h, msg, w, l, SMTO_NORMAL, 15000, &answer))
+                std::printf("%s|%s|%lu\n", cls.c_str(), text.c_str(), static_cast<unsigned long>(answer));
+            else if (IsWindow(h))
+                std::printf("%s|%s|timeout\n", cls.c_str(), text.c_str());
+        }
+        return 0;
+    }
+    if (cmd == "busy") {  // busy CAPTION [SECONDS]: the window's thread is blocked (sleeping)
+        double secs = argc > 3 ? std::atof(argv[3]) : 20;
+        DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
+        for (;;) {
+            DWORD_PTR r = 0;
+            if (!SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 300, &r)) return 0;
+            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+            Sleep(50);
+        }
     }
     if (cmd == "list") {
         for (HWND c : Children(top)) {
