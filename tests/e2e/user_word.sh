@@ -35,12 +35,12 @@ drive click "Velmora " "Dial"
 drive waittext "Velmora " "Connected." 30 || fail "did not connect"
 sleep 1.5  # past the connected actions; the line drops 3 s after connecting
 drive busy "Velmora " 15 || fail "the drop was never noticed"
-drive click "Velmora " "Hang-Up" || fail "no Hang-Up button during the redial"
-drive waittext "Velmora " "Dial" 15 || fail "button does not read Dial after Hang-Up"
+drive notify "Velmora " "Hang-Up" || fail "no Hang-Up button during the redial"
+drive waittext "Velmora " "Dial" 15 || fail "button does not read Dial after Hang-Up: $(drive list "Velmora ") $(drive listbox "Velmora ")"
 n=$(dials)
 sleep 6  # a redial would have dialled and connected by now
 [ "$(dials)" = "$n" ] || fail "dialled again after Hang-Up: $(drive listbox "Velmora ")"
-drive text "Velmora " "Connected." 2>/dev/null && fail "connected again after Hang-Up"
+drive text "Velmora " "Connected." 2>/dev/null && fail "connected again after Hang-Up: $(drive list "Velmora ") $(drive listbox "Velmora ")"
 drive text "Velmora " "Dial" || fail "button does not read Dial"
 [ -n "$(key TimeOnLineSecs)" ] || fail "time not written at Hang-Up"
 drive syscmd "Velmora " close

@@ -23,6 +23,8 @@
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
 //   e2edriver sendall CAPTION MSG [W [L]]   send MSG to every top-level window of the process that
 //                                          owns CAPTION, hidden ones too; print class|text|answer
+//   e2edriver notify CAPTION CONTROL_TEXT   post the button's click notification to its parent,
+//                                          whatever the focus (BM_CLICK needs the mouse capture)
 //   e2edriver busy CAPTION [SECONDS]        wait until the window's thread stops answering messages
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
@@ -245,12 +247,18 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (cmd == "notify" && argc > 3) {
+        HWND c = ChildByText(top, argv[3]);
+        if (!c) return 1;
+        PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+        return 0;
+    }
     if (cmd == "busy") {  // busy CAPTION [SECONDS]: the window's thread is blocked (sleeping)
         double secs = argc > 3 ? std::atof(argv[3]) : 20;
         DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
         for (;;) {
             DWORD_PTR r = 0;
-            if (!SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 300, &r)) return 0;
+            if (!SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r)) return 0;
             if (static_cast<int>(GetTickCount() - end) > 0) return 1;
             Sleep(50);
         }

@@ -1,5 +1,6 @@
 // The main window as created: layout, texts and the minimise/restore rules.
 #include "app/Main_F.h"
+#include "app/Unit4.h"
 #include "tests/unit/HeadlessFixture.h"
 
 class MainFormTest : public HeadlessTest {
@@ -154,7 +155,7 @@ TEST_F(MainFormTest, ARefusedWriteIsShownAndClosingGoesOn) {
 }
 
 TEST_F(MainFormTest, MessageListStartsTheEmailProgramOncePerClickOrDoubleClick) {
-    IniInfo.EmailApp = "C:\\Mail\\mail.exe -check";
+    IniInfo.EmailApp = "C:\\Mail\\mail.exe /check";
     auto starts = [&] { return shell.executed.size(); };
     form.HListBox2.Click();  // a double-click whose first click selects a line
     form.HListBox2.DblClick();
@@ -166,7 +167,7 @@ TEST_F(MainFormTest, MessageListStartsTheEmailProgramOncePerClickOrDoubleClick) 
     form.HListBox2.Click();
     EXPECT_EQ(starts(), 3u);
     EXPECT_EQ(shell.executed.back().file, "C:\\Mail\\mail.exe");
-    EXPECT_EQ(shell.executed.back().params, "-check");
+    EXPECT_EQ(shell.executed.back().params, "/check");
     IniInfo.EmailApp = "";
 }
 
@@ -178,6 +179,7 @@ TEST_F(MainFormTest, OwnMessagesStartTheEmailProgramAndTheClockAdjustment) {
     IniInfo.EmailApp = "";
     IniOptions.TimeServer = "time.example";
     sockets.hosts["time.example"] = {0x0200007Fu};
+    TForm4 progress(&Application());  // the clock adjustment shows it
     form.Perform(UM_ADJUSTCLOCK);
     EXPECT_NE(std::find_if(sockets.calls.begin(), sockets.calls.end(),
                            [](const std::string& c) { return c.rfind("connect", 0) == 0; }),
