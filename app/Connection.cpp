@@ -21,7 +21,11 @@ void ProcessMessages() { Application().ProcessMessages(); }
 void TMainForm::SpeedButton1Click(TObject*) {
     if (Connected) {
         SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+        StopDialing();  // a redial after a dropped line may be under way
         Disconnect();
+    } else if (dialing_) {
+        // The button reads "Hang-Up" while a dial is under way: it cancels that dial.
+        CancelDial();
     } else if (!IniInfo.UsernameDUN.empty() && !IniInfo.PasswordDUN.empty()) {
         SpeedButton1.SetCaption(GetLangText("Hang-Up", "const_hangup"));
         ConnectToInternet();
@@ -51,8 +55,10 @@ void TMainForm::ConnectToInternet() {
     DialUp.SetEntryUsername(IniInfo.UsernameDUN);
     DialUp.SetEntryPassword(IniInfo.PasswordDUN);
     DialCancelled = false;
+    dialing_ = true;
     ProcessMessages();
-    DialUp.Dial();
+    // A Cancel or Hang-Up handled just now ends the dial before it starts.
+    if (!DialCancelled) DialUp.Dial();
     platform::Ui().SetBusyCursor(false);
 }
 
@@ -73,6 +79,7 @@ void TMainForm::DialUpAsyncEvent(TObject*, int State, int Error, const std::stri
         ConnectStartTick = platform::Clock().TickCount();
         TimerTimeOnline.SetEnabled(true);
         Connected = true;
+        dialing_ = false;
         if (Form4) Form4->Hide();
         if (!ScheduledRun) {
             PostMsg(UM_CONNECTED);
@@ -169,12 +176,21 @@ void TMainForm::Reconnect() {
 
 void TMainForm::CancelDial() {
     DialCancelled = true;
+    dialing_ = false;
     DialUp.HangUp();
     platform::Clock().Sleep(1000);
     DialUp.HangUp();
+    // A redial after a dropped line ends here too: that line is gone, so the program goes
+    // fully off-line rather than keep an online look, timers and a Hang-Up with no line.
+    if (Connected) Disconnect();
     SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
     Status2.SetCaption(GetLangText("Connect Cancelled", "const_connectCancel"));
     if (Form4) Form4->Close();
+}
+
+void TMainForm::StopDialing() {
+    if (dialing_) CancelDial();
+    DialCancelled = true;
 }
 
 void TMainForm::ExplainDialError() {
@@ -204,6 +220,7 @@ void TMainForm::DialUpError(TObject*, int ErrorCode, const std::string& ErrorMes
         SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
         Status2.SetCaption("Error, this DialUp networking entry does not exist");
         DialCancelled = true;
+        dialing_ = false;
         if (Form4) Form4->Close();
         platform::Ui().MsgBox(
             "Error, this DialUp networking entry does'nt exist !!\rPlease configure it and select an existing entry",

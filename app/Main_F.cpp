@@ -16,6 +16,8 @@ bool LineSeen = false;
 uint32_t ConnectStartTick = 0;
 int32_t RunningHours = 0, RunningMins = 0, RunningSecs = 0;
 const char* const kVersionText = " 1.2d";
+// The system's standard time between the two clicks of a double-click.
+constexpr uint32_t kDoubleClickMs = 500;
 TMainForm* MainForm = nullptr;
 
 TMainForm::TMainForm(TComponent* owner)
@@ -263,8 +265,17 @@ void TMainForm::BuildMenus() {
     SpeedButton4.OnClick = RunWebBrowser1->OnClick;
     RunEmailapplication1->OnClick = [this](TObject* s) { RunEmailapplication1Click(s); };
     RunEmailapp1->OnClick = RunEmailapplication1->OnClick;
-    HListBox2.OnClick = RunEmailapplication1->OnClick;
-    HListBox2.OnDblClick = RunEmailapplication1->OnClick;
+    HListBox2.OnClick = [this](TObject* s) {
+        listClickTick_ = platform::Clock().TickCount();
+        listClicked_ = true;
+        HListBox2DblClick(s);
+    };
+    HListBox2.OnDblClick = [this](TObject* s) {
+        // The click that began this double-click has started the program already.
+        bool started = listClicked_ && platform::Clock().TickCount() - listClickTick_ <= kDoubleClickMs;
+        listClicked_ = false;
+        if (!started) HListBox2DblClick(s);
+    };
     Options2->OnClick = [this](TObject*) {
         Show();
         ShowSettingsDialog();
@@ -299,6 +310,7 @@ void TMainForm::Dial1Click(TObject*) {
 
 void TMainForm::HangUp1Click(TObject*) {
     Show();
+    StopDialing();
     Disconnect();
 }
 
@@ -377,6 +389,19 @@ void TMainForm::WndProc(TMessage& m) {
         case UM_RUNEMAIL: RunProgram(IniInfo.EmailApp, ""); m.Handled = true; return;
         case UM_CANCELDIAL: CancelDial(); m.Handled = true; return;
         case UM_DIALERROR: ExplainDialError(); m.Handled = true; return;
+        case WM_QUERYENDSESSION_: {
+            // Windows is ending the session: the close query runs now (it hangs up and writes
+            // the time, since the process may end without a close), and logging off goes on.
+            bool canClose = true;
+            FormCloseQuery(this, canClose);
+            m.Result = 1;
+            m.Handled = true;
+            return;
+        }
+        case WM_ENDSESSION_:
+            if (m.WParam) Close();
+            m.Handled = true;
+            return;
         default: break;
     }
     if (m.Msg == WM_SYSCOMMAND_ && m.WParam == SC_MINIMIZE_) {
@@ -408,6 +433,8 @@ bool TMainForm::AppWindowHook(TMessage& m) {
 }
 
 void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
+    // A dial still under way would go on, and connect, with no window left to end it.
+    StopDialing();
     Disconnect();
     CanClose = true;
 }

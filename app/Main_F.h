@@ -113,6 +113,9 @@ public:
     void DialUpActiveConnection(TObject* Sender);
     // The progress dialog's Cancel (also the handling of UM_CANCELDIAL).
     void CancelDial();
+    // The user's word on a dial (Hang-Up, quitting): a dial under way is cancelled, and a
+    // redial that is waiting to dial stops.
+    void StopDialing();
     void ConnectedActions();  // UM_CONNECTED
     void Reconnect();         // UM_RECONNECT
     void ExplainDialError();  // UM_DIALERROR
@@ -153,6 +156,8 @@ public:
     void RunProgram(const std::string& commandLine, const std::string& directory);
     void RunWebBrowser1Click(TObject* Sender);
     void RunEmailapplication1Click(TObject* Sender);
+    // A click or a double-click on the message list: the e-mail program, started once.
+    void HListBox2DblClick(TObject* Sender);
     void FavoritesBtnSelectURL(TObject* Sender);
     void PlaySoundFile(const std::string& fileName);
     void FavoritesInternet1Click(TObject* Sender);
@@ -176,6 +181,9 @@ private:
     void BuildControls();
     void BuildMenus();
     int appHook_ = 0;
+    bool dialing_ = false;  // from ConnectToInternet until connected, cancelled or refused
+    uint32_t listClickTick_ = 0;
+    bool listClicked_ = false;
     bool checkingMail_ = false;
     TNewMailTally newMail_;
 };

@@ -77,6 +77,8 @@ void OpenWebTarget(const std::string& target) {
 
 void TMainForm::RunEmailapplication1Click(TObject*) { RunProgram(IniInfo.EmailApp, ""); }
 
+void TMainForm::HListBox2DblClick(TObject*) { RunProgram(IniInfo.EmailApp, ""); }
+
 void TMainForm::FavoritesBtnSelectURL(TObject*) { OpenWebTarget(FavoritesBtn.URLPath); }
 
 void TMainForm::FavoritesInternet1Click(TObject*) {

@@ -88,7 +88,9 @@ const char* FixedStateText(uint32_t state) {
 
 TDialUp::TDialUp(TComponent* owner, ras::IRasApi* service) : TComponent(owner), service_(service) {
     window_ = platform::Ui().CreateMessageWindow([this](uint32_t msg, uintptr_t w, intptr_t l) -> intptr_t {
-        if (msg == kNotifyMsg) Notified(static_cast<uint32_t>(w), static_cast<uint32_t>(l));
+        // Everything else (logging off, for one) gets the system's default answer.
+        if (msg != kNotifyMsg) return kMsgDefault;
+        Notified(static_cast<uint32_t>(w), static_cast<uint32_t>(l));
         return 0;
     });
 }

@@ -16,6 +16,8 @@ enum : uint32_t {
     WM_USER_ = 0x400,
     WM_SYSCOMMAND_ = 0x112,
     WM_CLOSE_ = 0x10,
+    WM_QUERYENDSESSION_ = 0x11,
+    WM_ENDSESSION_ = 0x16,
     SC_MINIMIZE_ = 0xF020,
     SC_RESTORE_ = 0xF120,
     SW_HIDE_ = 0,

@@ -310,7 +310,7 @@ LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         PaintTitleBar(hwnd, *form, active);
         return r;
     }
-    if (msg == WM_SYSCOMMAND || msg >= WM_USER) {
+    if (msg == WM_SYSCOMMAND || msg >= WM_USER || msg == WM_QUERYENDSESSION || msg == WM_ENDSESSION) {
         TMessage m = ToMessage(msg, w, l);
         form->Dispatch(m);
         if (m.Handled) return m.Result;

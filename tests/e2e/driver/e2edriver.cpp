@@ -33,6 +33,11 @@
 //   e2edriver tab CAPTION TABTEXT           click the tab with this text
 //   e2edriver checked CAPTION TEXT          print 1 or 0: the check box with this text is checked
 //   e2edriver state CAPTION NAME            print "visible enabled" (1 or 0 each) of the named control
+//   e2edriver sendall CAPTION MSG [W [L]]   send MSG to every top-level window of the process that
+//                                          owns CAPTION, hidden ones too; print class|text|answer
+//   e2edriver notify CAPTION CONTROL_TEXT   post the button's click notification to its parent,
+//                                          whatever the focus (BM_CLICK needs the mouse capture)
+//   e2edriver busy CAPTION [SECONDS]        wait until the window's thread stops answering messages
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
 #include <windows.h>
@@ -409,6 +414,43 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (int rc = DialogCommand(cmd, top, argc, argv); rc >= 0) return rc;
+    if (cmd == "sendall" && argc > 3) {  // sendall CAPTION MSG [W [L]]: what each window answers
+        UINT msg = static_cast<UINT>(std::strtoul(argv[3], nullptr, 0));
+        WPARAM w = argc > 4 ? static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)) : 0;
+        LPARAM l = argc > 5 ? static_cast<LPARAM>(std::strtol(argv[5], nullptr, 0)) : 0;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(top, &pid);
+        std::vector<HWND> all;
+        EnumWindows(ChildProc, reinterpret_cast<LPARAM>(&all));
+        for (HWND h : all) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner != pid) continue;
+            std::string cls = ClassOf(h), text = TextOf(h);  // before: the message may destroy it
+            DWORD_PTR answer = 0;
+            if (SendMessageTimeoutA(h, msg, w, l, SMTO_NORMAL, 15000, &answer))
+                std::printf("%s|%s|%lu\n", cls.c_str(), text.c_str(), static_cast<unsigned long>(answer));
+            else if (IsWindow(h))
+                std::printf("%s|%s|timeout\n", cls.c_str(), text.c_str());
+        }
+        return 0;
+    }
+    if (cmd == "notify" && argc > 3) {
+        HWND c = ChildByText(top, argv[3]);
+        if (!c) return 1;
+        PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+        return 0;
+    }
+    if (cmd == "busy") {  // busy CAPTION [SECONDS]: the window's thread is blocked (sleeping)
+        double secs = argc > 3 ? std::atof(argv[3]) : 20;
+        DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
+        for (;;) {
+            DWORD_PTR r = 0;
+            if (!SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r)) return 0;
+            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+            Sleep(50);
+        }
+    }
     if (cmd == "list") {
         for (HWND c : Children(top)) {
             RECT r;

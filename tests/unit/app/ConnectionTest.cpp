@@ -371,6 +371,9 @@ TEST_F(ConnectionTest, AnotherActiveConnectionHidesTheLossOfOurs) {
     EXPECT_TRUE(Connected);
     EXPECT_EQ(sim->DialledNumbers().size(), 2u);
     EXPECT_TRUE(ui.boxes.empty());
+    // The line check was looking all along: once the other line goes, our loss shows.
+    other.HangUp();
+    EXPECT_TRUE(AdvanceUntil([&] { return sim->DialledNumbers().size() == 3; }, 5000));
 }
 
 TEST_F(ConnectionTest, StayOnlineItemTogglesAndSaves) {
@@ -411,8 +414,11 @@ TEST_F(ConnectionTest, FailedProgramStartBeepsAndExplains) {
     shell.executeResult = 14;
     form->RunProgram("x.exe", "");
     EXPECT_EQ(ui.boxes[1].text, "ShellExecute failed with error #14\ntrying to execute 'x.exe'");
+    shell.executeResult = 32;  // the last failure code
+    form->RunProgram("x.exe", "");
+    EXPECT_EQ(ui.boxes[2].text, "The specified dynamic-link library was not found.\ntrying to execute 'x.exe'");
     form->RunProgram("", "");
-    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes.size(), 3u);
 }
 
 TEST_F(ConnectionTest, ScheduledDialStartsItsProgramsAndArmsItsHangUpOnly) {
@@ -438,7 +444,7 @@ TEST_F(ConnectionTest, ScheduledDialStartsItsProgramsAndArmsItsHangUpOnly) {
 }
 
 TEST_F(ConnectionTest, WebTargetFallsBackThroughTwoBrowsersThenSaysSo) {
-    shell.executeResult = 31;  // nothing starts
+    shell.executeResult = 32;  // nothing starts
     OpenWebTarget("http://x.example/");
     ASSERT_EQ(shell.executed.size(), 3u);
     EXPECT_EQ(shell.executed[0].file, "http://x.example/");
@@ -451,4 +457,22 @@ TEST_F(ConnectionTest, WebTargetFallsBackThroughTwoBrowsersThenSaysSo) {
     shell.executeResult = 33;  // the first attempt works
     OpenWebTarget("http://x.example/");
     EXPECT_EQ(shell.executed.size(), 1u);
+}
+
+TEST_F(ConnectionTest, BrowserButtonWithoutABrowserTriesTheBlankPageThenTwoBrowsers) {
+    IniInfo.WebBrowser = "";
+    shell.executeResult = 32;  // nothing starts
+    form->SpeedButton4.Click();
+    ASSERT_EQ(shell.executed.size(), 3u);
+    EXPECT_EQ(shell.executed[0].file, "blank.htm");
+    EXPECT_EQ(shell.executed[1].file, "netscape.exe");
+    EXPECT_EQ(shell.executed[2].file, "iexplore.exe");
+    for (auto& e : shell.executed) EXPECT_EQ(e.params, "");
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Sorry your Web browser could not be found, please specify it in the Settings menu");
+    shell.executed.clear();
+    shell.executeResult = 33;  // the blank page opens
+    form->RunWebBrowser1->Click();
+    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(ui.boxes.size(), 1u);
 }

@@ -1,5 +1,6 @@
 // The main window as created: layout, texts and the minimise/restore rules.
 #include "app/Main_F.h"
+#include "app/Unit4.h"
 #include "tests/unit/HeadlessFixture.h"
 
 class MainFormTest : public HeadlessTest {
@@ -151,4 +152,36 @@ TEST_F(MainFormTest, ARefusedWriteIsShownAndClosingGoesOn) {
     ASSERT_EQ(ui.boxes.size(), 3u);  // "&Quit", the close query and the close each write the time
     EXPECT_EQ(ui.boxes[0].text, "Unable to write to " + IniFileName());
     EXPECT_TRUE(form.Closed());
+}
+
+TEST_F(MainFormTest, MessageListStartsTheEmailProgramOncePerClickOrDoubleClick) {
+    IniInfo.EmailApp = "C:\\Mail\\mail.exe /check";
+    auto starts = [&] { return shell.executed.size(); };
+    form.HListBox2.Click();  // a double-click whose first click selects a line
+    form.HListBox2.DblClick();
+    EXPECT_EQ(starts(), 1u);
+    clock.Advance(2000);
+    form.HListBox2.DblClick();  // on the line already selected: no click comes first
+    EXPECT_EQ(starts(), 2u);
+    clock.Advance(2000);
+    form.HListBox2.Click();
+    EXPECT_EQ(starts(), 3u);
+    EXPECT_EQ(shell.executed.back().file, "C:\\Mail\\mail.exe");
+    EXPECT_EQ(shell.executed.back().params, "/check");
+    IniInfo.EmailApp = "";
+}
+
+TEST_F(MainFormTest, OwnMessagesStartTheEmailProgramAndTheClockAdjustment) {
+    IniInfo.EmailApp = "C:\\Mail\\mail.exe";
+    form.Perform(UM_RUNEMAIL);
+    ASSERT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(shell.executed[0].file, "C:\\Mail\\mail.exe");
+    IniInfo.EmailApp = "";
+    IniOptions.TimeServer = "time.example";
+    sockets.hosts["time.example"] = {0x0200007Fu};
+    TForm4 progress(&Application());  // the clock adjustment shows it
+    form.Perform(UM_ADJUSTCLOCK);
+    EXPECT_NE(std::find_if(sockets.calls.begin(), sockets.calls.end(),
+                           [](const std::string& c) { return c.rfind("connect", 0) == 0; }),
+              sockets.calls.end());
 }

@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
 #include "net/win32/WinsockBinding.h"
+#include "settings/Ini.h"
 #include "settings/win32/Win32Profile.h"
 #include "widgets/win32/Win32Widgets.h"
 
@@ -124,4 +125,41 @@ TEST_F(Win32Backend, MainWindowControlsAreRealWindowsWithTheirCaptions) {
         EXPECT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), 2);
         Application().MainForm = nullptr;
     }
+}
+
+namespace {
+BOOL CALLBACK CollectOwnTops(HWND h, LPARAM l) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == GetCurrentProcessId()) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+    return TRUE;
+}
+}  // namespace
+
+TEST_F(Win32Backend, LoggingOffIsAnsweredYesByEveryWindowAndRunsTheClosePath) {
+    TMainForm form(&Application());
+    Application().MainForm = &form;
+    form.FormCreate();
+    IniOptions.TimeOnLineHours = 4;
+    IniOptions.TimeOnLineMins = 3;
+    IniOptions.TimeOnLineSecs = 2;
+    // Every top-level window of the program, the hidden ones included (the dial-up
+    // component's, the application window), is asked, as Windows does.
+    std::vector<HWND> tops;
+    EnumWindows(CollectOwnTops, reinterpret_cast<LPARAM>(&tops));
+    ASSERT_GE(tops.size(), 3u);
+    for (HWND h : tops) {
+        char cls[64] = {};
+        GetClassNameA(h, cls, sizeof cls);
+        EXPECT_NE(SendMessageA(h, WM_QUERYENDSESSION, 0, 0), 0) << cls;
+    }
+    char buf[32] = {};
+    GetPrivateProfileStringA("Other", "TimeOnLineHours", "", buf, sizeof buf, IniFileName().c_str());
+    EXPECT_STREQ(buf, "4");  // the close query wrote the time
+    EXPECT_FALSE(form.Closed());
+    SendMessageA(reinterpret_cast<HWND>(form.Handle()), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(form.Closed());
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the closed main window's
+    Application().MainForm = nullptr;
 }
