@@ -86,7 +86,8 @@ void TMainForm::CheckAllEmailAccount() {
 }
 
 void TMainForm::ShowNewMailIcon() {
-    MailIcon.SetHandle(platform::Shell().LoadIconResource("BMAIL_ICON"));
+    // Loaded once: the icon stays the same for the program's life.
+    if (!MailIcon.Handle()) MailIcon.SetHandle(platform::Shell().LoadIconResource("BMAIL_ICON"));
     SystemTrayIcon1.SetIcon(MailIcon);
 }
 
