@@ -15,6 +15,12 @@
 namespace {
 
 const char* const kPop3 = "POP3";
+// A mailbox of more messages than this asks whether the server takes commands in batches.
+const size_t kPipelineFrom = 8;
+// At most this many TOP commands wait for their answers; more go out when half are read.
+const size_t kPipelineWindow = 64;
+// OnProgress comes after every so many headers.
+const size_t kProgressEvery = 200;
 
 bool StartsWithText(const std::string& line, const std::string& prefix) {
     return line.size() >= prefix.size() && SameText(line.substr(0, prefix.size()), prefix);
@@ -230,6 +236,7 @@ void T_Pop3::Login() {
     CheckNoLineBreak(userName_);
     CheckNoLineBreak(password_);
     T_TcpIp::Login();
+    pipelining_ = -1;
     SetSessionLimit(mailboxBaseMs_);
     CheckReply();
     SendCommand("USER " + userName_);
@@ -285,24 +292,71 @@ void T_Pop3::ReadHeader(t_reply& r) {
     });
 }
 
+bool T_Pop3::ServerPipelines() {
+    if (pipelining_ >= 0) return pipelining_ == 1;
+    pipelining_ = 0;
+    SendCommand("CAPA");
+    try {
+        CheckReply();
+    } catch (const EProtocolError&) {
+        if (Eof()) throw;
+        return false;  // a server without CAPA takes one command at a time
+    }
+    ReadListing([this](const std::string& line) {
+        if (SameText(Trim(line.substr(0, line.find(' '))), "PIPELINING")) pipelining_ = 1;
+    });
+    return pipelining_ == 1;
+}
+
+void T_Pop3::SendTops(size_t from, size_t to) {
+    std::string batch;
+    for (size_t k = from; k < to; ++k) {
+        std::string command = "TOP " + IntToStr(messageList_[messageList_.size() - 1 - k]->Index) + " 1";
+        Trace(command, tlCommand);
+        batch += command + "\r\n";
+    }
+    if (!batch.empty()) SendText(batch);
+}
+
 void T_Pop3::GetHeaders() {
     MailLines.clear();
-    // Backwards, each summary to the front: the list ends up in LIST order.
-    for (size_t i = messageList_.size(); i-- > 0;) {
-        t_reply& r = *messageList_[i];
+    // The walk goes from the last listed message to the first. The summaries are kept in
+    // walk order and turned round at the end (also when the walk fails), so MailLines is in
+    // LIST order.
+    std::vector<std::string> walked;
+    walked.reserve(messageList_.size());
+    struct TurnRound {
+        std::vector<std::string>& walked;
+        std::vector<std::string>& lines;
+        ~TurnRound() { lines.assign(std::make_move_iterator(walked.rbegin()), std::make_move_iterator(walked.rend())); }
+    } turn{walked, MailLines};
+    const size_t count = messageList_.size();
+    // When the server takes commands in batches, the next TOP commands are already on their
+    // way while an answer is read; the answers come in the order of the commands.
+    const bool batches = count > kPipelineFrom && ServerPipelines();
+    size_t sent = 0;  // walk positions whose TOP went out
+    for (size_t k = 0; k < count; ++k) {
+        t_reply& r = *messageList_[count - 1 - k];
         try {
-            SendCommand("TOP " + IntToStr(r.Index) + " 1");
+            if (!batches) {
+                SendCommand("TOP " + IntToStr(r.Index) + " 1");
+            } else if (sent - k <= kPipelineWindow / 2) {
+                size_t to = std::min(count, k + kPipelineWindow);
+                SendTops(sent, to);
+                sent = to;
+            }
             CheckReply();
             ReadHeader(r);
             r.From = MimeDecode(r.From);
             r.Subject = MimeDecode(r.Subject);
-            MailLines.insert(MailLines.begin(), r.Subject.empty() ? r.From : r.From + '\a' + r.Subject);
+            walked.push_back(r.Subject.empty() ? r.From : r.From + '\a' + r.Subject);
         } catch (const EProtocolError&) {
             // A refused header still counts as mail; a lost connection ends the walk, or
             // every remaining message would be listed as refused.
             if (Eof()) throw;
-            MailLines.insert(MailLines.begin(), IntToStr(r.Index));
+            walked.push_back(IntToStr(r.Index));
         }
+        if (OnProgress && (k + 1) % kProgressEvery == 0) OnProgress(this);
     }
 }
 

@@ -146,6 +146,9 @@ public:
     // One summary per listed message after GetHeaders (sender, BEL, subject; the message
     // number alone when the server refused its header); the message's lines after GetMail.
     std::vector<std::string> MailLines;
+    // Called now and then while GetHeaders reads a long mailbox, e.g. to let the window
+    // handle its messages.
+    TNotifyEvent OnProgress;
 
     // Connects, then greeting, USER, PASS and LIST; fills MessageList and NumberOfMails.
     void Login() override;
@@ -181,11 +184,16 @@ protected:
 
 private:
     void ReadHeader(t_reply& r);
+    // Asks once per session (CAPA) whether the server takes commands in batches.
+    bool ServerPipelines();
+    // Sends the TOP commands of walk positions [from, to) in one go.
+    void SendTops(size_t from, size_t to);
 
     std::string userName_;
     std::string password_;
     int numberOfMails_ = 0;
     std::vector<std::unique_ptr<t_reply>> messageList_;
+    int pipelining_ = -1;  // -1 not asked yet this session, else 0 or 1
     int mailboxBaseMs_ = 120000;
     int mailboxPerMessageMs_ = 1000;
 };

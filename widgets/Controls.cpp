@@ -94,14 +94,21 @@ void TListBox::Add(const std::string& line) {
     items_.push_back(line);
     Changed(TProp::Items);
 }
+void TListBox::AddStrings(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    items_.insert(items_.end(), lines.begin(), lines.end());
+    Changed(TProp::Items);
+}
 void TListBox::Clear() {
     items_.clear();
     itemIndex_ = -1;
+    ++resets_;
     Changed(TProp::Items);
 }
 void TListBox::SetItems(const std::vector<std::string>& items) {
     items_ = items;
     itemIndex_ = -1;
+    ++resets_;
     Changed(TProp::Items);
 }
 void TListBox::SetItemIndex(int i) {

@@ -187,8 +187,13 @@ public:
         : TWinControl(owner, parent, kind, name) {}
     const std::vector<std::string>& Items() const { return items_; }
     void Add(const std::string& line);
+    // Appends many lines in one change: the window takes them in one go, drawing held off.
+    void AddStrings(const std::vector<std::string>& lines);
     void Clear();
     void SetItems(const std::vector<std::string>& items);
+    // Counts the changes that were not appends (Clear, SetItems): while it stays the same,
+    // a peer that has shown n lines only has to add the lines from n on.
+    uint32_t Resets() const { return resets_; }
     int ItemIndex() const { return itemIndex_; }
     void SetItemIndex(int i);
     // Called by the backend when the user selects a line.
@@ -198,6 +203,7 @@ public:
 private:
     std::vector<std::string> items_;
     int itemIndex_ = -1;
+    uint32_t resets_ = 0;
 };
 
 struct TStatusPanel {
