@@ -6,6 +6,13 @@
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
 
+void ShowTimeServerDown() {
+    platform::Ui().MsgBox(GetLangText("The Time server is not responding or is possibly down, you could select another "
+                                      "one in the Settings,",
+                                      "const_ServerDown"),
+                          Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+}
+
 void TMainForm::AdjustClock() {
     if (Form4) {
         Form4->Status.SetCaption("");
@@ -33,18 +40,23 @@ void TMainForm::AdjustClock() {
     try {
         WSTimeClient1.GetTime();
     } catch (const ESocketException&) {
-        platform::Ui().MsgBox(GetLangText("The Time server is not responding or is possibly down, you could select another "
-                                          "one in the Settings,",
-                                          "const_ServerDown"),
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+        ShowTimeServerDown();
     }
 }
 
 // The answer: the clock is set in UTC, as the server gives it, and every window is told.
+// A refused change (no privilege, or a step the system will not take) is said as such,
+// with the system's reason, and nothing is announced.
 void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
     TSystemTime st = DateTimeToSystemTime(DateTime);
-    platform::Clock().SetSystemTimeUtc(st);
-    platform::Shell().BroadcastTimeChange();
+    uint32_t error = platform::Clock().SetSystemTimeUtc(st);
+    if (error == 0) {
+        platform::Shell().BroadcastTimeChange();
+    } else {
+        platform::Ui().MsgBox(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +
+                                  platform::Clock().ErrorText(error),
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+    }
     if (Form4) {
         Form4->SetVisible(true);
         Form4->SetEnabled(true);

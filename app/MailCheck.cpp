@@ -93,7 +93,8 @@ void TMainForm::CheckAllEmailAccount() {
 }
 
 void TMainForm::ShowNewMailIcon() {
-    MailIcon.SetHandle(platform::Shell().LoadIconResource("BMAIL_ICON"));
+    // Loaded once: the icon stays the same for the program's life.
+    if (!MailIcon.Handle()) MailIcon.SetHandle(platform::Shell().LoadIconResource("BMAIL_ICON"));
     SystemTrayIcon1.SetIcon(MailIcon);
 }
 
@@ -111,15 +112,19 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         pop.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
             return TrustMailServer(account, peer);
         };
+        // A long mailbox lets the window breathe while its headers come in.
+        pop.OnProgress = [](TObject*) { ProcessMessages(); };
         pop.Login();
         pop.GetHeaders();
         std::vector<TListedMail> listed = ListedMail();
         if (!pop.MailLines.empty()) {
-            HListBox2.Add(GetLangText("Mail for : ", "const_MailFor") + account);
-            for (const std::string& line : pop.MailLines) {
-                HListBox2.Add(line);
-                HListBox2.Repaint();
-            }
+            // The mailbox's lines go into the list in one go.
+            std::vector<std::string> lines;
+            lines.reserve(pop.MailLines.size() + 1);
+            lines.push_back(GetLangText("Mail for : ", "const_MailFor") + account);
+            lines.insert(lines.end(), pop.MailLines.begin(), pop.MailLines.end());
+            HListBox2.AddStrings(lines);
+            HListBox2.Repaint();
         }
         pop.Logout();
         nbr_emails.SetCaption(IntToStr(static_cast<long long>(pop.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));

@@ -83,6 +83,7 @@ TMainForm::TMainForm(TComponent* owner)
     WSTimeClient1.SocksAuthentication = socksNoAuthentication;
     WSTimeClient1.SetPreserveSettings(true);
     WSTimeClient1.OnTime = [this](TObject* s, TDateTime t) { WSTimeClient1Time(s, t); };
+    WSTimeClient1.OnRequestTimedOut = [](TObject*) { ShowTimeServerDown(); };
     WSTimeClient1.Loaded();
     // Start with Windows, hidden in the notification area; the setting decides in
     // ReactToIniOptions whether the entry stays.

@@ -45,6 +45,9 @@ void SplitCommandLine(const std::string& commandLine, std::string& program, std:
 // when none of the three starts.
 void OpenWebTarget(const std::string& target);
 
+// The warning that the TIME server cannot be had.
+void ShowTimeServerDown();
+
 // A time online as hours (unpadded), minutes and seconds (two digits each): 0:05:09.
 std::string TimeText(int32_t h, int32_t m, int32_t s);
 

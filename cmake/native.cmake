@@ -31,6 +31,16 @@ add_test(NAME win32_tests
          COMMAND ${CMAKE_SOURCE_DIR}/tests/wine-run.sh ${VELMORA_WIN32_DIR}/win32_tests.exe --gtest_brief=1)
 set_tests_properties(win32_tests PROPERTIES LABELS win32 TIMEOUT 600 RESOURCE_LOCK wine)
 
+# Each fuzz program (built in build/fuzz) runs briefly over its seeds; tests/fuzz/run.sh
+# runs them long.
+set(VELMORA_FUZZ_DIR ${CMAKE_SOURCE_DIR}/build/fuzz CACHE PATH "fuzz build folder")
+file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
+foreach(f ${FUZZ_TARGETS})
+  get_filename_component(n ${f} NAME_WE)
+  add_test(NAME ${n} COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${VELMORA_FUZZ_DIR} ${n} 3)
+  set_tests_properties(${n} PROPERTIES LABELS fuzz TIMEOUT 120)
+endforeach()
+
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.sh)
 foreach(t ${E2E_TESTS})
   get_filename_component(n ${t} NAME_WE)

@@ -44,6 +44,13 @@ else()
   add_executable(velmora WIN32 ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp)
 endif()
 target_link_libraries(velmora PRIVATE velmora_lib)
+# The shipped program carries no debug information; it is kept beside the build in
+# velmora.debug (linked by name) for crash analysis.
+add_custom_command(TARGET velmora POST_BUILD
+  COMMAND i686-w64-mingw32-objcopy --only-keep-debug $<TARGET_FILE:velmora> ${CMAKE_BINARY_DIR}/velmora.debug
+  COMMAND i686-w64-mingw32-strip --strip-all $<TARGET_FILE:velmora>
+  COMMAND i686-w64-mingw32-objcopy --add-gnu-debuglink=velmora.debug $<TARGET_FILE:velmora>
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
 
 # GoogleTest built from the sources Debian installs.
 add_library(gtest_win32 STATIC ${GTEST_SRC}/googletest/src/gtest-all.cc ${GTEST_SRC}/googletest/src/gtest_main.cc)

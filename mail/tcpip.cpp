@@ -3,6 +3,9 @@
 // command line out and a status line back, some followed by a listing that ends with ".".
 #include "mail/tcpip.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <exception>
 
 #include "core/SysUtils.h"
@@ -12,6 +15,12 @@
 namespace {
 
 const char* const kPop3 = "POP3";
+// A mailbox of more messages than this asks whether the server takes commands in batches.
+const size_t kPipelineFrom = 8;
+// At most this many TOP commands wait for their answers; more go out when half are read.
+const size_t kPipelineWindow = 64;
+// OnProgress comes after every so many headers.
+const size_t kProgressEvery = 200;
 
 bool StartsWithText(const std::string& line, const std::string& prefix) {
     return line.size() >= prefix.size() && SameText(line.substr(0, prefix.size()), prefix);
@@ -34,6 +43,12 @@ bool ParseCount(const std::string& s, int& value) {
     }
     value = v;
     return true;
+}
+
+// Milliseconds of a clock that only moves forward, for the deadlines of an exchange.
+int64_t SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace
@@ -102,7 +117,16 @@ void T_TcpIp::Login() {
     inboxPos_ = 0;
     ended_ = false;
     connected_ = true;
+    connectedAt_ = SteadyMs();
+    exchangeDeadline_ = -1;
+    sessionDeadline_ = -1;
     if (security_ == msImplicitTls) StartTls();
+}
+
+void T_TcpIp::StartExchange() { exchangeDeadline_ = exchangeTimeout_ < 0 ? -1 : SteadyMs() + exchangeTimeout_; }
+
+void T_TcpIp::SetSessionLimit(int64_t msSinceConnect) {
+    sessionDeadline_ = msSinceConnect < 0 ? -1 : connectedAt_ + msSinceConnect;
 }
 
 void T_TcpIp::Logout() {
@@ -139,14 +163,21 @@ void T_TcpIp::SendCommand(const std::string& s) {
 }
 
 bool T_TcpIp::Fill() {
-    char buf[4096];
-    int n = socket_->Receive(buf, sizeof(buf), timeout_);
+    // The wait is the shortest of the time limit for the next data, the rest of the
+    // exchange and the rest of the session; a deadline that has passed ends the reading
+    // even when more data is waiting (a server that streams without end).
+    int64_t wait = timeout_;
+    int64_t now = SteadyMs();
+    for (int64_t deadline : {exchangeDeadline_, sessionDeadline_})
+        if (deadline >= 0) wait = std::min(wait, std::max<int64_t>(0, deadline - now));
+    char buf[32768];
+    int n = wait > 0 ? socket_->Receive(buf, sizeof(buf), int(wait)) : -1;
     if (n > 0) {
         Trace("Received " + IntToStr(n) + " bytes on socket ID " + IntToStr(socket_->Id()), tlSocket);
         inbox_.append(buf, size_t(n));
         return true;
     }
-    if (n < 0 && socket_->LastError() == platform::sockErrTimedOut)
+    if (n < 0 && (wait <= 0 || socket_->LastError() == platform::sockErrTimedOut))
         Trace("No answer in time on socket ID " + IntToStr(socket_->Id()), tlSocket);
     ended_ = true;
     return false;
@@ -158,15 +189,21 @@ bool T_TcpIp::ReadLine(std::string& line) {
         if (inboxPos_ >= inbox_.size()) {
             inbox_.clear();
             inboxPos_ = 0;
-            if (Eof() || !Fill()) return false;
+            // No peer-address query per read: a closed connection shows as a receive of 0.
+            if (ended_ || !socket_ || !Fill()) return false;
         }
-        char c = inbox_[inboxPos_++];
-        if (c == '\r') continue;
-        if (c == '\n') {
+        const char* begin = inbox_.data() + inboxPos_;
+        size_t avail = inbox_.size() - inboxPos_;
+        const char* lf = static_cast<const char*>(std::memchr(begin, '\n', avail));
+        size_t take = lf ? size_t(lf - begin) : avail;
+        for (size_t i = 0; i < take; ++i)
+            if (begin[i] != '\r' && text.size() < MaxLineLength) text.push_back(begin[i]);
+        inboxPos_ += take;
+        if (lf) {
+            ++inboxPos_;
             line = std::move(text);
             return true;
         }
-        if (text.size() < MaxLineLength) text += c;
     }
 }
 
@@ -175,6 +212,7 @@ bool T_TcpIp::ReadLine(std::string& line) {
 T_Pop3::T_Pop3(TComponent* owner) : T_TcpIp(owner) { port_ = 110; }
 
 void T_Pop3::CheckReply() {
+    StartExchange();
     std::string line;
     ReadLine(line);
     Trace(line, tlReply);
@@ -204,6 +242,8 @@ void T_Pop3::Login() {
     CheckNoLineBreak(userName_);
     CheckNoLineBreak(password_);
     T_TcpIp::Login();
+    pipelining_ = -1;
+    SetSessionLimit(mailboxBaseMs_);
     CheckReply();
     if (security_ == msStartTls) {
         SendCommand("STLS");
@@ -230,46 +270,104 @@ void T_Pop3::Login() {
         auto reply = std::make_unique<t_reply>();
         if (!ParseCount(number, reply->Index) || !ParseCount(size, reply->Size))
             throw EProtocolError(kPop3, line, 999);
+        if (numberOfMails_ >= MaxListedMessages) {
+            ended_ = true;  // the rest of the listing is not read
+            throw ETcpIpError("The mailbox lists more messages than are read");
+        }
         messageList_.push_back(std::move(reply));
         ++numberOfMails_;
     });
+    // The headers still to come earn the mailbox more time.
+    SetSessionLimit(mailboxBaseMs_ + int64_t(mailboxPerMessageMs_) * numberOfMails_);
 }
 
 void T_Pop3::ReadHeader(t_reply& r) {
     r.From.clear();
     r.Subject.clear();
     bool inHeader = true;
+    size_t lines = 0;
     ReadListing([&](const std::string& line) {
+        if (++lines > MaxHeaderLines) {
+            ended_ = true;  // the rest of the runaway answer would be taken for replies
+            throw ETcpIpError("The server's answer is too long");
+        }
         // TOP n 1 also brings the first body line; only the header names sender and subject.
         if (!inHeader) return;
         if (line.empty()) {
             inHeader = false;
         } else if (StartsWithText(line, "From:")) {
-            r.From = FieldValue(line, 5);
+            r.From = FieldValue(line, 5).substr(0, MaxSummaryField);
         } else if (StartsWithText(line, "Subject:")) {
-            r.Subject = FieldValue(line, 8);
+            r.Subject = FieldValue(line, 8).substr(0, MaxSummaryField);
         }
     });
 }
 
+bool T_Pop3::ServerPipelines() {
+    if (pipelining_ >= 0) return pipelining_ == 1;
+    pipelining_ = 0;
+    SendCommand("CAPA");
+    try {
+        CheckReply();
+    } catch (const EProtocolError&) {
+        if (Eof()) throw;
+        return false;  // a server without CAPA takes one command at a time
+    }
+    ReadListing([this](const std::string& line) {
+        if (SameText(Trim(line.substr(0, line.find(' '))), "PIPELINING")) pipelining_ = 1;
+    });
+    return pipelining_ == 1;
+}
+
+void T_Pop3::SendTops(size_t from, size_t to) {
+    std::string batch;
+    for (size_t k = from; k < to; ++k) {
+        std::string command = "TOP " + IntToStr(messageList_[messageList_.size() - 1 - k]->Index) + " 1";
+        Trace(command, tlCommand);
+        batch += command + "\r\n";
+    }
+    if (!batch.empty()) SendText(batch);
+}
+
 void T_Pop3::GetHeaders() {
     MailLines.clear();
-    // Backwards, each summary to the front: the list ends up in LIST order.
-    for (size_t i = messageList_.size(); i-- > 0;) {
-        t_reply& r = *messageList_[i];
+    // The walk goes from the last listed message to the first. The summaries are kept in
+    // walk order and turned round at the end (also when the walk fails), so MailLines is in
+    // LIST order.
+    std::vector<std::string> walked;
+    walked.reserve(messageList_.size());
+    struct TurnRound {
+        std::vector<std::string>& walked;
+        std::vector<std::string>& lines;
+        ~TurnRound() { lines.assign(std::make_move_iterator(walked.rbegin()), std::make_move_iterator(walked.rend())); }
+    } turn{walked, MailLines};
+    const size_t count = messageList_.size();
+    // When the server takes commands in batches, the next TOP commands are already on their
+    // way while an answer is read; the answers come in the order of the commands.
+    const bool batches = count > kPipelineFrom && ServerPipelines();
+    size_t sent = 0;  // walk positions whose TOP went out
+    for (size_t k = 0; k < count; ++k) {
+        t_reply& r = *messageList_[count - 1 - k];
         try {
-            SendCommand("TOP " + IntToStr(r.Index) + " 1");
+            if (!batches) {
+                SendCommand("TOP " + IntToStr(r.Index) + " 1");
+            } else if (sent - k <= kPipelineWindow / 2) {
+                size_t to = std::min(count, k + kPipelineWindow);
+                SendTops(sent, to);
+                sent = to;
+            }
             CheckReply();
             ReadHeader(r);
             r.From = MimeDecode(r.From);
             r.Subject = MimeDecode(r.Subject);
-            MailLines.insert(MailLines.begin(), r.Subject.empty() ? r.From : r.From + '\a' + r.Subject);
+            walked.push_back(r.Subject.empty() ? r.From : r.From + '\a' + r.Subject);
         } catch (const EProtocolError&) {
             // A refused header still counts as mail; a lost connection ends the walk, or
             // every remaining message would be listed as refused.
             if (Eof()) throw;
-            MailLines.insert(MailLines.begin(), IntToStr(r.Index));
+            walked.push_back(IntToStr(r.Index));
         }
+        if (OnProgress && (k + 1) % kProgressEvery == 0) OnProgress(this);
     }
 }
 

@@ -73,6 +73,11 @@ public:
     // A server that accepts but never answers thus ends the exchange instead of hanging.
     int Timeout() const { return timeout_; }
     void SetTimeout(int ms) { timeout_ = ms; }
+    // The longest time, in milliseconds, one exchange may take as a whole (a reply and the
+    // listing that follows it), however the server spreads its bytes: a server that
+    // dribbles or streams without end is given up once it runs out.
+    int ExchangeTimeout() const { return exchangeTimeout_; }
+    void SetExchangeTimeout(int ms) { exchangeTimeout_ = ms; }
     // The socket service to use; the system's unless a test installs another.
     void SetSockets(platform::IBlockingSockets* s) { sockets_ = s; }
 
@@ -97,10 +102,14 @@ public:
     virtual bool Eof();
 
     // Longest line kept; the rest of a longer line is read and dropped.
-    static constexpr size_t MaxLineLength = 8192;
+    static constexpr size_t MaxLineLength = 16384;
 
 protected:
     void Trace(const std::string& s, TTraceLevel level);
+    // Starts the time of one exchange (see ExchangeTimeout).
+    void StartExchange();
+    // Ends every wait of this connection once it has lasted ms milliseconds (< 0: no limit).
+    void SetSessionLimit(int64_t ms);
     // Reads one line (CR dropped, LF ends it). Returns false, leaving line alone, when the
     // connection ended (or the time limit ran out) before a whole line arrived.
     bool ReadLine(std::string& line);
@@ -119,6 +128,7 @@ protected:
     bool ended_ = false;
     bool connected_ = false;
     int timeout_ = 60000;
+    int exchangeTimeout_ = 30000;
     int lastError_ = 0;
     TMailSecurity security_ = msPlain;  // what the server text asked for
     std::string serverHost_;            // the host part of the server text
@@ -126,6 +136,10 @@ protected:
 
 private:
     bool Fill();
+
+    int64_t connectedAt_ = 0;        // steady milliseconds
+    int64_t exchangeDeadline_ = -1;  // steady milliseconds; -1: none
+    int64_t sessionDeadline_ = -1;
 
     platform::IBlockingSockets* sockets_ = nullptr;
     std::unique_ptr<platform::IBlockingSocket> socket_;
@@ -156,6 +170,9 @@ public:
     // One summary per listed message after GetHeaders (sender, BEL, subject; the message
     // number alone when the server refused its header); the message's lines after GetMail.
     std::vector<std::string> MailLines;
+    // Called now and then while GetHeaders reads a long mailbox, e.g. to let the window
+    // handle its messages.
+    TNotifyEvent OnProgress;
 
     // Connects, then greeting, USER, PASS and LIST; fills MessageList and NumberOfMails.
     void Login() override;
@@ -168,10 +185,24 @@ public:
     // MessageList. False, with the ids left empty, when the server refuses the command.
     bool GetUniqueIds();
 
+    // The time one mailbox may take from connecting to its last header: a base and a
+    // share per listed message, in milliseconds. Running out gives the mailbox up.
+    void SetMailboxTimeout(int baseMs, int perMessageMs) {
+        mailboxBaseMs_ = baseMs;
+        mailboxPerMessageMs_ = perMessageMs;
+    }
+
     // Most lines a multi-line answer may have; a longer one is refused as a runaway.
     static constexpr size_t MaxListingLines = 200000;
     // Longest unique id taken from UIDL (the protocol allows 70 characters).
     static constexpr size_t MaxUniqueIdLength = 256;
+    // Most messages one LIST may name; a mailbox listing more is given up, having counted
+    // what was listed.
+    static constexpr int MaxListedMessages = 100000;
+    // Most lines one TOP answer may have (the header and its first body line).
+    static constexpr size_t MaxHeaderLines = 2048;
+    // Most characters of a sender or subject kept for the summary.
+    static constexpr size_t MaxSummaryField = 1024;
 
 protected:
     // Reads one status line: "+OK" passes, "-ERR" raises EProtocolError 500, anything else
@@ -182,9 +213,16 @@ protected:
 
 private:
     void ReadHeader(t_reply& r);
+    // Asks once per session (CAPA) whether the server takes commands in batches.
+    bool ServerPipelines();
+    // Sends the TOP commands of walk positions [from, to) in one go.
+    void SendTops(size_t from, size_t to);
 
     std::string userName_;
     std::string password_;
     int numberOfMails_ = 0;
     std::vector<std::unique_ptr<t_reply>> messageList_;
+    int pipelining_ = -1;  // -1 not asked yet this session, else 0 or 1
+    int mailboxBaseMs_ = 120000;
+    int mailboxPerMessageMs_ = 1000;
 };

@@ -4,9 +4,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Platform.h"
+
 TDateTime TimeProtocolToDateTime(uint32_t t) { return 2.0 + static_cast<double>(t) / 86400.0; }
 
 TWSTimeClient::TWSTimeClient(TComponent* owner) : TWSocketExt(owner) { SetPreserveSettings(true); }
+
+TWSTimeClient::~TWSTimeClient() { StopRequestTimer(); }
+
+void TWSTimeClient::StopRequestTimer() {
+    if (requestTimer_) platform::Ui().StopTimer(requestTimer_);
+    requestTimer_ = 0;
+}
 
 void TWSTimeClient::Loaded() { SetPreserveSettings(true); }
 
@@ -16,6 +25,13 @@ void TWSTimeClient::GetTime() {
         if (State() != wsClosed) return;
         SetPortNumber(TimePort);
         Connect();
+        StopRequestTimer();
+        requestTimer_ = platform::Ui().StartTimer(RequestTimeout, [this] {
+            StopRequestTimer();
+            if (State() == wsClosed) return;  // the request ended on its own
+            Abort();
+            if (OnRequestTimedOut) OnRequestTimedOut(this);
+        });
     } else if (Proto() == "udp") {
         if (State() == wsClosed) {
             SetPortNumber(TimePort);
@@ -33,6 +49,10 @@ void TWSTimeClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromP
         std::reverse(b, b + 4);
         uint32_t t;
         std::memcpy(&t, b, 4);
+        // The answer is complete: a server that keeps the connection open must not keep
+        // the request running.
+        StopRequestTimer();
+        if (Proto() == "tcp") Close();
         OnTime(this, TimeProtocolToDateTime(t));
     } else if (PortNumber() == DayTimePort && OnDayTime && count > 0 && buf) {
         OnDayTime(this, std::string(static_cast<const char*>(buf), static_cast<size_t>(count)));

@@ -21,14 +21,24 @@ TDateTime TimeProtocolToDateTime(uint32_t t);
 class TWSTimeClient : public TWSocketExt {
 public:
     explicit TWSTimeClient(TComponent* owner = nullptr);
+    ~TWSTimeClient() override;
     // After the stored properties are read: the settings always survive a close.
     void Loaded();
     // Asks for the time: connects to port 37 when no request is running ("tcp"), or sends
     // an empty request ("udp"). Raises ESocketException when the connection cannot start.
+    // A TCP request that has no answer RequestTimeout milliseconds after it started (a
+    // server that accepts and then says nothing, or never closes) is aborted and reported
+    // through OnRequestTimedOut, so that the next GetTime starts afresh.
     void GetTime();
     TTimeEvent OnTime;
     TDayTimeEvent OnDayTime;
+    TNotifyEvent OnRequestTimedOut;
+    uint32_t RequestTimeout = 30000;
 
 protected:
     void NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) override;
+
+private:
+    void StopRequestTimer();
+    uintptr_t requestTimer_ = 0;
 };

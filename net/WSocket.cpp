@@ -615,19 +615,27 @@ int32_t TCustomWSocket::SendText(const std::string& s) { return Send(s.data(), s
 
 void TCustomWSocket::TryToSend() {
     if (hSocket_ == kInvalidSocket) return;
-    if (queue_.empty()) {
-        allSent_ = true;
-        return;
-    }
+    // An OnSendData handler that sends again lands here while the loop below runs: its
+    // bytes are queued, and the running loop sends them in turn.
+    if (sending_) return;
+    sending_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{sending_};
+    const net::TSocketHandle s = hSocket_;
     ISocketApi& api = Api();
     while (true) {
+        if (queue_.empty()) {
+            allSent_ = true;
+            return;
+        }
         TBuffer& first = *queue_.front();
         int len = 0;
         const uint8_t* p = first.Peek(len);
         if (len > 0) {
             int n = sockType_ == kSockDgram ? api.SendTo(hSocket_, p, len, sendFlags_, sin_)
                                             : api.Send(hSocket_, p, len, sendFlags_);
-            if (n > 0 && OnSendData) OnSendData(this, n);
             if (n == 0) return;
             if (n < 0) {
                 int code = api.LastError();
@@ -643,8 +651,11 @@ void TCustomWSocket::TryToSend() {
                 ReportWinsockError("TryToSend failed");
                 return;
             }
-            if (hSocket_ == kInvalidSocket || queue_.empty()) return;  // an OnSendData handler closed it
+            // Taken off the queue before the handler runs, which may send or close (the
+            // block may be gone afterwards).
             first.Remove(n);
+            if (OnSendData) OnSendData(this, n);
+            if (hSocket_ != s || queue_.empty()) return;  // the handler closed the socket
             if (n < len) return;
             continue;
         }
@@ -666,6 +677,7 @@ int32_t TCustomWSocket::SendTo(const SockAddrIn& dest, const void* data, int len
 }
 
 void TCustomWSocket::Flush() {
+    if (sending_) return;  // called from a handler of the sending loop, which goes on sending
     while (hSocket_ != kInvalidSocket && !allSent_) {
         TryToSend();
         if (hSocket_ == kInvalidSocket || allSent_) break;

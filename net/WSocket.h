@@ -168,6 +168,7 @@ private:
     bool addrResolved_ = false, portResolved_ = false, protoResolved_ = false, localPortResolved_ = false;
     uint16_t localPortNum_ = 0;
     std::deque<std::unique_ptr<TBuffer>> queue_;
+    bool sending_ = false;  // TryToSend is running
     bool allSent_ = true;
     bool closeReported_ = false;
     bool paused_ = false;

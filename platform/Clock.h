@@ -2,6 +2,7 @@
 // Logic that waits asks this seam for "now"; it never reads the real clock itself.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "core/DateTime.h"
 
@@ -17,4 +18,6 @@ public:
     virtual TDateTime Now() = 0;
     // Sets the system clock (UTC). Returns 0 on success, else the system's error code.
     virtual uint32_t SetSystemTimeUtc(const TSystemTime& utc) = 0;
+    // The system's own wording for an error code of SetSystemTimeUtc, on one line.
+    virtual std::string ErrorText(uint32_t code) = 0;
 };

@@ -49,6 +49,7 @@ public:
     virtual bool LocalHostEntry(std::string& officialName, std::string& firstAddress) = 0;
     // The default message beep.
     virtual void Beep() = 0;
-    // Tells every top-level window that the system time changed (WM_TIMECHANGE).
+    // Tells every top-level window that the system time changed (WM_TIMECHANGE), without
+    // waiting for any window of another thread to handle it.
     virtual void BroadcastTimeChange() = 0;
 };

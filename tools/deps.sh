@@ -3,7 +3,7 @@
 velmora_deps() {
   local need=(cmake ninja-build g++ googletest libgtest-dev mingw-w64 g++-mingw-w64-i686-posix
               wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick dovecot-pop3d xinetd
-              nsis zip openssl)
+              nsis zip openssl clang-14 libclang-rt-14-dev)
   local missing=() p
   for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -27,6 +27,11 @@ velmora_build() {
   if [ "$what" = all ]; then
     [ -f "$root/build/native/build.ninja" ] || cmake -S "$root" -B "$root/build/native" -G Ninja >/dev/null
     cmake --build "$root/build/native" -j2
+  fi
+  if [ "$what" = all ]; then
+    [ -f "$root/build/fuzz/build.ninja" ] ||
+      CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DVELMORA_FUZZ=ON >/dev/null
+    cmake --build "$root/build/fuzz" -j2
   fi
   [ -f "$root/build/win32/build.ninja" ] ||
     cmake -S "$root" -B "$root/build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32.cmake" >/dev/null

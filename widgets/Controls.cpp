@@ -149,15 +149,26 @@ void TListBox::Add(const std::string& line) {
         int pos = static_cast<int>(at - items_.begin());
         items_.insert(at, line);
         if (itemIndex_ >= pos) ++itemIndex_;
+        if (pos + 1 != static_cast<int>(items_.size())) ++resets_;  // not at the end: the window refills
     } else {
         items_.push_back(line);
     }
+    Changed(TProp::Items);
+}
+void TListBox::AddStrings(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    if (Sorted) {
+        for (const std::string& l : lines) Add(l);
+        return;
+    }
+    items_.insert(items_.end(), lines.begin(), lines.end());
     Changed(TProp::Items);
 }
 void TListBox::Clear() {
     items_.clear();
     itemIndex_ = -1;
     if (IsCombo()) SetCaption("");
+    ++resets_;
     Changed(TProp::Items);
 }
 void TListBox::SetItems(const std::vector<std::string>& items) {
@@ -165,11 +176,13 @@ void TListBox::SetItems(const std::vector<std::string>& items) {
     if (Sorted) std::stable_sort(items_.begin(), items_.end(), LessNoCase);
     itemIndex_ = -1;
     if (IsCombo() && ComboStyle == TComboStyle::DropDownList) SetCaption("");
+    ++resets_;
     Changed(TProp::Items);
 }
 void TListBox::Delete(int i) {
     if (i < 0 || i >= static_cast<int>(items_.size())) return;
     items_.erase(items_.begin() + i);
+    ++resets_;
     if (itemIndex_ == i) itemIndex_ = -1;
     else if (itemIndex_ > i) --itemIndex_;
     if (IsCombo() && ComboStyle == TComboStyle::DropDownList && itemIndex_ < 0) SetCaption("");

@@ -244,6 +244,11 @@ public:
     void Delete(int i);
     // The first line equal to s, letter case aside; -1 when there is none.
     int IndexOf(const std::string& s) const;
+    // Appends many lines in one change: the window takes them in one go, drawing held off.
+    void AddStrings(const std::vector<std::string>& lines);
+    // Counts the changes that were not appends (Clear, SetItems, Delete, a sorted insert):
+    // while it stays the same, a peer that has shown n lines only has to add the lines from n on.
+    uint32_t Resets() const { return resets_; }
     int ItemIndex() const { return itemIndex_; }
     // Selects line i (-1 or out of range: none). A combo box shows the line as its text,
     // or no text when nothing is selected.
@@ -260,6 +265,7 @@ private:
     bool IsCombo() const { return Kind() == TControlKind::ComboBox; }
     std::vector<std::string> items_;
     int itemIndex_ = -1;
+    uint32_t resets_ = 0;
 };
 
 // A list of rows in columns (report style), read-only for the user.

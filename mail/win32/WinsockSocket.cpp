@@ -1,6 +1,8 @@
 // The blocking socket service over Winsock 1.1: gethostbyname, connect (with a time limit
-// through a non-blocking connect and select), send, recv after select, closesocket; TLS
-// over such a socket comes from TlsSocket.cpp.
+// through a non-blocking connect and select), send, recv, closesocket. The socket stays in
+// non-blocking mode: a receive takes what is there at once and only waits (select) on an
+// empty socket; a send waits for room the same way. TLS over such a socket comes from
+// TlsSocket.cpp.
 #include "mail/win32/WinsockSocket.h"
 #include "mail/win32/TlsSocket.h"
 
@@ -9,8 +11,11 @@
 namespace platform {
 namespace {
 
+// Longest wait for room to send: a peer that takes nothing for this long is given up.
+constexpr int kSendWaitMs = 60000;
+
 // Waits at most timeoutMs for the socket to become readable (or, for a connect, writable
-// or failed). 1 ready, 0 timed out, -1 error.
+// or failed). 1 ready, 0 timed out, -1 error (-2: the connect failed).
 int WaitFor(SOCKET s, bool forConnect, int timeoutMs) {
     fd_set ready, failed;
     FD_ZERO(&ready);
@@ -40,6 +45,11 @@ public:
             int n = send(s_, data + done, len - done, 0);
             if (n == SOCKET_ERROR) {
                 error_ = WSAGetLastError();
+                if (error_ == WSAEWOULDBLOCK) {
+                    int w = WaitFor(s_, true, kSendWaitMs);
+                    if (w == 1) continue;
+                    error_ = w == 0 ? WSAETIMEDOUT : WSAECONNABORTED;
+                }
                 return -1;
             }
             done += n;
@@ -48,6 +58,12 @@ public:
     }
 
     int Receive(char* buf, int len, int timeoutMs) override {
+        int n = recv(s_, buf, len, 0);
+        if (n != SOCKET_ERROR) return n;
+        if (WSAGetLastError() != WSAEWOULDBLOCK) {
+            error_ = WSAGetLastError();
+            return -1;
+        }
         int w = WaitFor(s_, false, timeoutMs);
         if (w == 0) {
             error_ = WSAETIMEDOUT;
@@ -57,7 +73,7 @@ public:
             error_ = WSAGetLastError();
             return -1;
         }
-        int n = recv(s_, buf, len, 0);
+        n = recv(s_, buf, len, 0);
         if (n == SOCKET_ERROR) {
             error_ = WSAGetLastError();
             return -1;
@@ -108,8 +124,8 @@ public:
         to.sin_family = AF_INET;
         to.sin_port = htons(port);
         to.sin_addr.s_addr = address;
-        // Connect without blocking so that the wait has a limit, then back to blocking mode.
-        u_long on = 1, off = 0;
+        // Connect without blocking so that the wait has a limit; the socket stays so.
+        u_long on = 1;
         ioctlsocket(s, FIONBIO, &on);
         int failure = 0;
         if (connect(s, reinterpret_cast<sockaddr*>(&to), sizeof(to)) == SOCKET_ERROR) {
@@ -133,7 +149,6 @@ public:
             error = failure;
             return nullptr;
         }
-        ioctlsocket(s, FIONBIO, &off);
         error = 0;
         return std::make_unique<WinsockSocket>(s);
     }

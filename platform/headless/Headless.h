@@ -27,6 +27,7 @@ public:
     void Sleep(uint32_t ms) override;
     TDateTime Now() override;
     uint32_t SetSystemTimeUtc(const TSystemTime& utc) override;
+    std::string ErrorText(uint32_t code) override { return "System error " + std::to_string(code) + "."; }
 
     // Work of "another thread", run when virtual time reaches delayMs from now.
     void RunBackground(uint32_t delayMs, std::function<void()> fn);
@@ -129,7 +130,11 @@ public:
         x = cursorX;
         y = cursorY;
     }
-    uintptr_t LoadIconResource(const std::string& name) override { return name.empty() ? 0 : 0x1C00 + name.size(); }
+    uintptr_t LoadIconResource(const std::string& name) override {
+        ++iconLoads;
+        return name.empty() ? 0 : 0x1C00 + name.size();
+    }
+    int iconLoads = 0;
     intptr_t ShellExecute(const std::string& op, const std::string& file, const std::string& params,
                           const std::string& dir, int show) override {
         executed.push_back({op, file, params, dir, show});

@@ -66,6 +66,15 @@ public:
     }
 
     int Receive(char* buf, int len, int timeoutMs) override {
+        // Data that is already there is taken at once; only an empty socket is waited on.
+        for (;;) {
+            ssize_t n = recv(fd_, buf, size_t(len), MSG_DONTWAIT);
+            if (n >= 0) return int(n);
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+            error_ = ToWinsockError(errno);
+            return -1;
+        }
         int w = WaitFor(fd_, POLLIN, timeoutMs);
         if (w == 0) {
             error_ = sockErrTimedOut;

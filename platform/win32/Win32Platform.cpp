@@ -43,6 +43,17 @@ uint32_t Clock::SetSystemTimeUtc(const TSystemTime& utc) {
     return ::SetSystemTime(&st) ? 0 : GetLastError();
 }
 
+std::string Clock::ErrorText(uint32_t code) {
+    char text[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+    std::string s(text, n);
+    for (char& c : s)
+        if (c == '\r' || c == '\n') c = ' ';
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s.empty() ? "System error " + std::to_string(code) + "." : s;
+}
+
 void Ui::ProcessMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

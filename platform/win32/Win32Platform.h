@@ -12,6 +12,7 @@ public:
     void Sleep(uint32_t ms) override;
     TDateTime Now() override;
     uint32_t SetSystemTimeUtc(const TSystemTime& utc) override;
+    std::string ErrorText(uint32_t code) override;
 };
 
 class Ui : public IUi {

@@ -115,6 +115,7 @@ bool Shell::LocalHostEntry(std::string& officialName, std::string& firstAddress)
 
 void Shell::Beep() { MessageBeep(MB_OK); }
 
-void Shell::BroadcastTimeChange() { SendMessageA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0); }
+// Windows of other threads are not waited for: a hung one must not hold the caller.
+void Shell::BroadcastTimeChange() { SendNotifyMessageA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0); }
 
 }  // namespace win32

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # "Adjust" asks the TIME server and sets the clock from its answer. The server here answers
 # with a day in 2022, which Wine refuses to set (it moves the clock by half a second at most),
-# so the machine's clock never changes; Wine's log shows the attempt and its distance.
+# so the machine's clock never changes; Wine's log shows the attempt and its distance, and
+# the program says that the clock could not be set.
 . "$(dirname "$0")/lib.bash"
 
 printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nTimeServer=127.0.0.2\r\n' >"$E2E_WORK/velmora.ini"
@@ -25,6 +26,9 @@ want=$(( (now - 1656999808000) % 4294967296 ))
 [ "$want" -ge 2147483648 ] && want=$(( want - 4294967296 ))
 off=$(( ${diff#-} - ${want#-} ))
 [ "${off#-}" -lt 60000 ] || fail "the clock was set to the wrong time (difference $diff ms, expected about $want)"
+box=$(drive dialog 20) || fail "the refused clock change was not reported"
+grep -q "The computer clock could not be set: " <<<"$box" || fail "wrong box: $box"
+drive dialogbutton - OK
 drive visible "Velmora " || fail "main window went away"
 drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end"

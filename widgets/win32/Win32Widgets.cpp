@@ -593,6 +593,7 @@ private:
             SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
         if (!c_.Hint().empty()) AddTooltip(parent, hwnd_, c_.Hint());
+        shownResets_ = UINT32_MAX;  // a new window holds no line yet
         FillItems();
         FillPanels();
         if (c_.Kind() == TControlKind::Animate) Update(TProp::Animation);
@@ -689,23 +690,19 @@ private:
     void FillItems() {
         if (c_.Kind() == TControlKind::ListBox) {
             auto& lb = static_cast<TListBox&>(c_);
-            int have = static_cast<int>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0));
             int want = static_cast<int>(lb.Items().size());
-            // Appending is the common case: add only the new lines.
-            bool append = have <= want;
-            for (int i = 0; append && i < have; ++i) {
-                char buf[1024];
-                int n = static_cast<int>(SendMessageA(hwnd_, LB_GETTEXTLEN, i, 0));
-                if (n < 0 || n >= static_cast<int>(sizeof(buf))) {
-                    append = false;
-                    break;
-                }
-                SendMessageA(hwnd_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-                if (lb.Items()[i] != buf) append = false;
-            }
-            if (!append) {
+            // Appending is the common case: since the last reset the window holds the first
+            // shownItems_ lines, so only the new ones go in; nothing is read back.
+            int have = shownResets_ == lb.Resets() ? shownItems_ : -1;
+            if (have < 0 || have > want) {
                 SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
                 have = 0;
+                shownResets_ = lb.Resets();
+            }
+            const bool many = want - have > 1;
+            if (many) {
+                SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+                SendMessageA(hwnd_, LB_INITSTORAGE, want - have, (want - have) * 64);
             }
             HDC dc = GetDC(hwnd_);
             HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
@@ -719,6 +716,11 @@ private:
             }
             SelectObject(dc, old);
             ReleaseDC(hwnd_, dc);
+            shownItems_ = want;
+            if (many) {
+                SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+                InvalidateRect(hwnd_, nullptr, TRUE);
+            }
             SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, extent, 0);
             if (lb.ScrollToNew && want > 0) SendMessageA(hwnd_, LB_SETTOPINDEX, want - 1, 0);
         } else if (c_.Kind() == TControlKind::ComboBox) {
@@ -745,6 +747,8 @@ private:
 
     TControl& c_;
     HWND hwnd_ = nullptr;
+    uint32_t shownResets_ = UINT32_MAX;  // the list box's Resets() when its lines went in
+    int shownItems_ = 0;
     bool inModal_ = false;
     int modalResult_ = 0;
 };

@@ -71,6 +71,35 @@ TEST_F(ClockAdjustTest, AnUnknownServerIsExplained) {
     EXPECT_TRUE(clock.clockSets.empty());
 }
 
+// A server that accepts and then neither answers nor closes is given up after 30 s, and
+// the next request works; one that answers and stays connected is left at once.
+TEST_F(ClockAdjustTest, AServerThatNeverClosesIsGivenUpAndTheNextRequestWorks) {
+    form.AdjustClock();
+    sockets.Notify(sockets.Last(), net::FD_CONNECT_);
+    ui.ProcessMessages();
+    clock.Advance(29000);
+    EXPECT_TRUE(ui.boxes.empty());
+    clock.Advance(1000);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              "The Time server is not responding or is possibly down, you could select another one in the Settings,");
+    EXPECT_EQ(form.WSTimeClient1.State(), wsClosed);
+    Answer(std::string("\xE6\x6E\x4E\x00", 4));
+    EXPECT_EQ(clock.clockSets.size(), 1u);
+    EXPECT_EQ(form.WSTimeClient1.State(), wsClosed);
+    clock.Advance(60000);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
+    clock.setTimeResult = 1314;
+    Answer(std::string("\xE6\x6E\x4E\x00", 4));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error 1314.");
+    EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
+    EXPECT_EQ(shell.timeChanges, 0);
+}
+
 TEST(TimeProtocol, SecondsSince1900AreDaysFromDayTwo) {
     EXPECT_DOUBLE_EQ(TimeProtocolToDateTime(0), 2.0);  // 1900-01-01 00:00
     EXPECT_NEAR(TimeProtocolToDateTime(3865988608u), 44747.2385, 1e-4);

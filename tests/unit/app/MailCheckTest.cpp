@@ -12,9 +12,12 @@
 
 namespace {
 // A mailbox on a server: its messages as (from, subject); a refused one answers -ERR to PASS.
+// A broken one ("list": a LIST line that is not two numbers, "top": -ERR to TOP 1, "drop":
+// the connection ends inside a TOP answer) shows that fault.
 struct Box {
     std::string password;
     std::vector<std::pair<std::string, std::string>> messages;
+    std::string fault;
     bool uidl = true;  // answers UIDL with "From-Subject" as each message's id
 };
 
@@ -36,7 +39,7 @@ public:
         return len;
     }
     int Receive(char* buf, int len, int) override {
-        if (out_.empty()) return 0;
+        if (out_.empty()) return 0;  // the server closed the connection
         int n = std::min<int>(len, static_cast<int>(out_.size()));
         out_.copy(buf, n);
         out_.erase(0, n);
@@ -58,6 +61,7 @@ private:
             Say("+OK");
             auto& m = boxes_[user_].messages;
             for (size_t i = 0; i < m.size(); ++i) Say(std::to_string(i + 1) + " 100");
+            if (boxes_[user_].fault == "list") Say("3 many");
             Say(".");
         } else if (cmd == "UIDL") {
             auto& b = boxes_[user_];
@@ -69,6 +73,9 @@ private:
         } else if (cmd.rfind("TOP ", 0) == 0) {
             size_t n = std::stoul(cmd.substr(4));
             auto& m = boxes_[user_].messages[n - 1];
+            const std::string& fault = boxes_[user_].fault;
+            if (fault == "top" && n == 1) return Say("-ERR no such message");
+            if (fault == "drop") return Say("+OK\r\nFrom: " + m.first);  // and nothing more
             Say("+OK");
             Say("From: " + m.first);
             Say("Subject: " + m.second);
@@ -123,8 +130,8 @@ protected:
         form.FormCreate();
         form.pop.SetSockets(&service);
         service.hosts = {{"pop.a", 1}, {"pop.b", 2}, {"pop.down", 3}};
-        service.servers[1]["alice"] = {"pw1", {{"Bob", "Hello"}, {"Carol", "Lunch"}}};
-        service.servers[2]["dave"] = {"pw2", {}};
+        service.servers[1]["alice"] = {"pw1", {{"Bob", "Hello"}, {"Carol", "Lunch"}}, ""};
+        service.servers[2]["dave"] = {"pw2", {}, ""};
         MailList = {"alice", "dave"};
         PasswordList = {"pw1", "pw2"};
         PopServerList = {"pop.a", "pop.b"};
@@ -151,9 +158,12 @@ TEST_F(MailCheckTest, ListsCountsAndPlaysTheSound) {
 
 TEST_F(MailCheckTest, AnUnplayableSoundShowsTheNewMailIconUntilACheckFindsNothing) {
     shell.waveResult = false;
+    int loads = shell.iconLoads;
     form.CheckEmailWithIcon();
     EXPECT_TRUE(form.SystemTrayIcon1.Visible());
     EXPECT_NE(form.SystemTrayIcon1.Icon().Handle(), 0u);
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(shell.iconLoads - loads, 1);  // loaded once, not once per check
     service.servers[1]["alice"].messages.clear();
     form.CheckEmailWithIcon();
     EXPECT_TRUE(form.HListBox2.Items().empty());
@@ -281,4 +291,18 @@ TEST_F(MailCheckTest, AnUntrustedCertificateIsAskedAboutPinnedAndAChangedOneRefu
     form.CheckEmailWithIcon();
     EXPECT_EQ(ui.boxes.size(), 3u);
     EXPECT_EQ(passwords(), 3);
+}
+
+TEST_F(MailCheckTest, BrokenAnswersWarnForTheirMailboxAndTheOthersStillCount) {
+    service.servers[1]["list"] = {"p", {{"A", "a"}}, "list"};
+    service.servers[1]["top"] = {"p", {{"A", "a"}, {"B", "b"}}, "top"};
+    service.servers[1]["drop"] = {"p", {{"A", "a"}}, "drop"};
+    MailList = {"list", "alice", "top", "drop"};
+    PasswordList = {"p", "pw1", "p", "p"};
+    PopServerList = {"pop.a", "pop.a", "pop.a", "pop.a"};
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(ui.boxes.size(), 2u);  // the malformed listing and the dropped connection
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : alice", "Bob\aHello", "Carol\aLunch",
+                                                                "Mail for : top", "1", "B\ab"}));
+    EXPECT_EQ(form.nbr_emails.Caption(), "4");
 }

@@ -345,6 +345,38 @@ TEST_F(Pop3Test, OverlongLinesAreCutNotHoarded) {
     EXPECT_EQ(server.Heard().size(), 4u);
 }
 
+// A server that announces PIPELINING gets the TOP commands in batches: this script only
+// answers once it has heard all ten, which a client waiting for each answer never gets to.
+// Summaries, their order and the refused header's number stay as they are without it.
+TEST_F(Pop3Test, TopCommandsGoInBatchesWhenTheServerPipelines) {
+    std::string listing = "+OK";
+    for (int i = 1; i <= 10; ++i) listing += "\r\n" + std::to_string(i) + " 100";
+    for (bool pipelines : {true, false}) {
+        SCOPED_TRACE(pipelines ? "PIPELINING" : "no CAPA");
+        std::vector<Step> script = LoginScript(listing + "\r\n.") + std::vector<Step>{Hear()};
+        script.push_back(Say(pipelines ? "+OK\r\nUSER\r\nPIPELINING\r\n." : "-ERR unknown command"));
+        Lines expected = {"USER ann", "PASS secret", "LIST", "CAPA"};
+        for (int i = 10; i >= 1; --i) {
+            expected.push_back("TOP " + std::to_string(i) + " 1");
+            std::string answer = i == 4 ? "-ERR gone" : "+OK\r\nFrom: n" + std::to_string(i) + "\r\n\r\n.";
+            if (pipelines) {
+                script.insert(script.end() - (10 - i), Hear());
+                script.push_back(Say(answer));
+            } else {
+                script = script + std::vector<Step>{Hear(), Say(answer)};
+            }
+        }
+        ScriptedServer server(script + kQuit);
+        Use(server);
+        pop.Login();
+        pop.GetHeaders();
+        EXPECT_EQ(pop.MailLines, (Lines{"n1", "n2", "n3", "4", "n5", "n6", "n7", "n8", "n9", "n10"}));
+        pop.Logout();
+        expected.push_back("QUIT");
+        EXPECT_EQ(server.Heard(), expected);
+    }
+}
+
 TEST_F(Pop3Test, ActionFetchesTheFirstMessageUnstuffed) {
     ScriptedServer server(LoginScript("+OK\r\n1 50\r\n.") +
                           std::vector<Step>{Hear(), Dribble("+OK 50 octets\r\nFrom: Ann\r\n\r\n..hidden\r\n.x\r\nend\r\n.")} +

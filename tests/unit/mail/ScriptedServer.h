@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -18,9 +19,10 @@
 namespace mail_test {
 
 struct Step {
-    enum Kind { Say, Dribble, Hear, Silence, Cut } kind;
+    enum Kind { Say, Dribble, Hear, Silence, Cut, Flood } kind;
     std::string text;  // Say/Dribble: bytes sent as they stand (CR LF included)
     int ms = 0;        // Dribble: pause between pieces; Silence: how long to stay quiet
+    size_t bytes = 0;  // Flood: how many filler bytes
 };
 
 // Sends lines, each ended by CR LF.
@@ -32,6 +34,9 @@ inline Step Dribble(const std::string& lines, int ms = 2) { return {Step::Dribbl
 inline Step Hear() { return {Step::Hear, ""}; }
 inline Step Silence(int ms) { return {Step::Silence, "", ms}; }
 inline Step Cut() { return {Step::Cut, ""}; }
+// Sends `bytes` bytes of 'x' (without a line end) as fast as the client takes them, but for
+// at most ms milliseconds; then the text, when the client is still there.
+inline Step Flood(size_t bytes, int ms, const std::string& then = "") { return {Step::Flood, then, ms, bytes}; }
 
 class ScriptedServer {
 public:
@@ -81,7 +86,7 @@ private:
                 send(c, s.text.data(), s.text.size(), MSG_NOSIGNAL);
             } else if (s.kind == Step::Dribble) {
                 for (size_t i = 0; i < s.text.size(); i += 3) {
-                    send(c, s.text.data() + i, std::min<size_t>(3, s.text.size() - i), MSG_NOSIGNAL);
+                    if (send(c, s.text.data() + i, std::min<size_t>(3, s.text.size() - i), MSG_NOSIGNAL) < 0) break;
                     std::this_thread::sleep_for(std::chrono::milliseconds(s.ms));
                 }
             } else if (s.kind == Step::Hear) {
@@ -99,6 +104,22 @@ private:
                 if (!got) break;  // the client went away or fell silent: the script ends
                 std::lock_guard<std::mutex> lock(mutex_);
                 heard_.push_back(line);
+            } else if (s.kind == Step::Flood) {
+                static const std::string chunk(65536, 'x');
+                auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(s.ms);
+                size_t left = s.bytes;
+                bool gone = false;
+                while (left > 0 && std::chrono::steady_clock::now() < until) {
+                    if (!Wait(c, POLLOUT, 50)) continue;
+                    ssize_t n = send(c, chunk.data(), std::min(left, chunk.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+                    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                        gone = true;
+                        break;
+                    }
+                    if (n > 0) left -= size_t(n);
+                }
+                if (gone) break;
+                if (!s.text.empty()) send(c, s.text.data(), s.text.size(), MSG_NOSIGNAL);
             } else if (s.kind == Step::Silence) {
                 // Quiet until the client closes or the time is up.
                 char ch;

@@ -378,6 +378,24 @@ TEST_F(SendTest, ResetWhileSendingClosesAndSaysSo) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "sent 0"), 0);
 }
 
+// A data-sent handler that sends again, while two blocks wait: every byte goes out once.
+TEST_F(SendTest, AHandlerThatSendsAgainSendsEachByteOnce) {
+    TWSocket s;
+    Connected(s);
+    std::string first(3000, 'a'), more(2000, 'b');
+    bool again = true;
+    s.OnSendData = [&](TObject*, int32_t) {
+        if (again) s.Send(more.data(), 2000);
+        again = false;
+    };
+    api.sendCapacity = 0;
+    s.Send(first.data(), 3000);
+    api.sendCapacity = -1;
+    api.Notify(api.Last(), net::FD_WRITE_);
+    ui.ProcessMessages();
+    EXPECT_EQ(api.socks[api.Last()].sent, first + more);
+}
+
 TEST_F(SendTest, SendFlagsAreChecked) {
     TWSocket s;
     s.SetSendFlags(wsSendUrgent);

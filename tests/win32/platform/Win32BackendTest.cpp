@@ -163,3 +163,24 @@ TEST_F(Win32Backend, LoggingOffIsAnsweredYesByEveryWindowAndRunsTheClosePath) {
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the closed main window's
     Application().MainForm = nullptr;
 }
+
+// A window whose thread has stopped handling messages must not hold the time-change
+// broadcast; the clock's error text is the system's, on one line.
+TEST_F(Win32Backend, TimeChangeBroadcastDoesNotWaitForAHungWindow) {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread hung([ready] {
+        HWND w = CreateWindowA("STATIC", "hung", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        SetEvent(ready);
+        Sleep(4000);  // no message loop meanwhile
+        DestroyWindow(w);
+    });
+    WaitForSingleObject(ready, 5000);
+    DWORD start = GetTickCount();
+    g_shell.BroadcastTimeChange();
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    hung.join();
+    CloseHandle(ready);
+    std::string text = g_clock.ErrorText(ERROR_PRIVILEGE_NOT_HELD);
+    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
+}

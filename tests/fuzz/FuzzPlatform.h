@@ -1,0 +1,54 @@
+// The headless platform for the fuzz targets, installed once per process: virtual clock,
+// in-memory UI and shell, INI files on disk in a scratch folder of the process's own.
+#pragma once
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/headless/DiskFileSystem.h"
+#include "platform/headless/Headless.h"
+#include "platform/headless/IniProfile.h"
+#include "platform/headless/MemoryRegistry.h"
+
+namespace fuzz {
+
+struct Platform {
+    Platform() : ui(clock) {
+        platform::SetClock(&clock);
+        platform::SetUi(&ui);
+        platform::SetShell(&shell);
+        platform::SetProfile(&profile);
+        platform::SetRegistry(&registry);
+        platform::SetFiles(&files);
+        char tmpl[] = "/tmp/velmora-fuzz-XXXXXX";
+        dir = mkdtemp(tmpl);
+        platform::SetExePath(dir + "/velmora.exe");
+    }
+    // Writes bytes to a file of the scratch folder and returns its full name.
+    std::string Write(const std::string& name, const uint8_t* data, size_t size) {
+        std::string path = dir + "/" + name;
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+        return path;
+    }
+    headless::VirtualClock clock;
+    headless::HeadlessUi ui;
+    headless::HeadlessShell shell;
+    headless::IniFileProfile profile;
+    headless::MemoryRegistry registry;
+    headless::DiskFileSystem files;
+    std::string dir;
+};
+
+// The platform, with what earlier runs recorded forgotten.
+inline Platform& Installed() {
+    static Platform p;
+    p.ui.boxes.clear();
+    p.clock.clockSets.clear();
+    return p;
+}
+
+}  // namespace fuzz

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs fuzz programs over their seeds (tests/fuzz/corpus/<name>), new finds going to a
+# scratch folder so the seeds in the repository stay as they are.
+#   tests/fuzz/run.sh BUILD_DIR NAME SECONDS   one program, briefly (what ./test.sh does)
+#   tests/fuzz/run.sh --long [SECONDS]         every program in turn, SECONDS each (600)
+# FUZZ_RUNS=N ends each program after N runs if that comes first.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+if [ "${1:-}" = "--long" ]; then
+  secs=${2:-600}
+  . "$root/tools/deps.sh"
+  velmora_deps
+  [ -f "$root/build/fuzz/build.ninja" ] ||
+    CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DVELMORA_FUZZ=ON >/dev/null
+  cmake --build "$root/build/fuzz" -j2
+  for f in "$here"/*_fuzz.cpp; do
+    n=$(basename "$f" .cpp)
+    echo "== $n, $secs s"
+    nice -n 19 "$0" "$root/build/fuzz" "$n" "$secs"
+  done
+  exit 0
+fi
+build=$1 name=$2 secs=$3
+seeds="$here/corpus/$name"
+scratch=$(mktemp -d /tmp/velmora-fuzz-run.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/new" "$scratch/crash"
+# A hang or a crash is a failure; each finding is written to the scratch folder and named.
+[ -x "$build/$name" ] || { echo "$name: not built in $build" >&2; exit 1; }
+rc=0
+"$build/$name" -max_total_time="$secs" ${FUZZ_RUNS:+-runs=$FUZZ_RUNS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  -artifact_prefix="$scratch/crash/" "$scratch/new" "$seeds" >"$scratch/log" 2>&1 || rc=$?
+grep -E 'stat::number_of_executed_units|ERROR|SUMMARY|Test unit written|^#[0-9]+.*DONE' "$scratch/log" || true
+found=$(ls "$scratch/crash" | wc -l)
+if [ "$rc" -ne 0 ] || [ "$found" -ne 0 ]; then
+  tail -40 "$scratch/log" >&2
+  mkdir -p "$root/build/fuzz-findings"
+  cp "$scratch/crash/"* "$root/build/fuzz-findings/" 2>/dev/null || true
+  echo "$name: finding kept in build/fuzz-findings/" >&2
+  exit 1
+fi
