@@ -144,13 +144,10 @@ public:
     void FavoritesInternet1Click(TObject* Sender);
 
     // Windows that other units provide, when they exist: the settings dialog (shown when the
-    // dial cannot start), its list of phonebook entries, and the schedule dialog's program
-    // list and hang-up timer.
+    // dial cannot start) and its list of phonebook entries.
     TForm* SettingsDialog = nullptr;
     std::string SettingsPage;  // the page the settings dialog is asked to bring to the front
     TListBox* PhonebookEntryList = nullptr;
-    std::function<std::vector<std::pair<std::string, std::string>>()> ScheduledProgramList;
-    TTimer* ScheduledHangUpTimer = nullptr;
     void ShowSettingsDialog(const std::string& page = "");
 
     int32_t AlternateIndex = 0;

@@ -15,6 +15,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/Ini.h"
+#include "settings/schedule.h"
 #include "settings/win32/Win32Profile.h"
 #include "widgets/win32/Win32Widgets.h"
 
@@ -81,6 +82,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ShowError(e);
     }
     if (!main) return 0;
+    auto* schedule = new TForm3(&Application());
     auto* progress = new TForm4(&Application());
 
     Application().ProcessMessages();
@@ -103,6 +105,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
     delete progress;
+    delete schedule;
     delete main;
     WSACleanup();
     return 0;
