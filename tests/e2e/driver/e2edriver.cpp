@@ -9,7 +9,7 @@
 //   e2edriver text CAPTION CONTROL_TEXT...  exit 0 if a child with this exact text exists
 //   e2edriver click CAPTION CONTROL_TEXT    click the child control with this exact text
 //   e2edriver clickat CAPTION TEXT X Y      press and release the left button at a point of a control
-//   e2edriver keys CAPTION KEY...           post keys (down, up, right, enter, escape) to a window's thread
+//   e2edriver keys CAPTION KEY...           post keys (down, up, right, tab, enter, escape) to a window's thread
 //   e2edriver menu CAPTION [MENU...] ITEM   choose a main-menu item by caption ("&" kept); with the
 //                                          path of captions, by their mnemonics when the menu is not readable
 //   e2edriver syscmd CAPTION minimize|restore|close
@@ -21,6 +21,11 @@
 //   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
+//   e2edriver combo CAPTION N ITEM          choose ITEM in the Nth combo box (from 1) as a user does
+//   e2edriver settext CAPTION N TEXT        put TEXT into the Nth edit box (from 1) as a user does
+//   e2edriver listview CAPTION              print the rows of the first list view, cells joined by "|"
+//   e2edriver lvselect CAPTION ROW          select a row (from 0) of the first list view
+//   e2edriver localtime -                   print the local time as Wine tells it, HH:MM:SS
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
 #include <windows.h>
@@ -125,6 +130,42 @@ std::string RemoteText(HWND ctl, UINT msg, WPARAM w) {
     return text;
 }
 
+// The Nth (from 1) child of a window class, in creation order.
+HWND NthChild(HWND top, const char* cls, int n) {
+    for (HWND c : Children(top))
+        if (_stricmp(ClassOf(c).c_str(), cls) == 0 && --n == 0) return c;
+    return nullptr;
+}
+
+// Sends a list-view message whose lParam is an LVITEMA, with the record and its text
+// buffer made in the program's process; returns the text the control left in the buffer.
+std::string RemoteListViewItem(HWND lv, UINT msg, WPARAM w, const LVITEMA& in) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(lv, &pid);
+    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!proc) return "";
+    const SIZE_T textSize = 1024, size = sizeof(LVITEMA) + textSize;
+    char* remote = static_cast<char*>(VirtualAllocEx(proc, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    std::string text;
+    if (remote) {
+        std::vector<char> block(size, 0);
+        LVITEMA item = in;
+        item.pszText = remote + sizeof(LVITEMA);
+        item.cchTextMax = static_cast<int>(textSize);
+        std::memcpy(block.data(), &item, sizeof(item));
+        WriteProcessMemory(proc, remote, block.data(), size, nullptr);
+        SendMessageA(lv, msg, w, reinterpret_cast<LPARAM>(remote));
+        SIZE_T got = 0;
+        if (ReadProcessMemory(proc, remote + sizeof(LVITEMA), block.data(), textSize - 1, &got)) {
+            block[textSize - 1] = 0;
+            text = block.data();
+        }
+        VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(proc);
+    return text;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: e2edriver wait|waitgone|exists|visible|list|text|click|menu|syscmd|statusbar|listbox|count CAPTION ...\n");
     return 2;
@@ -210,6 +251,12 @@ int main(int argc, char** argv) {
         PostMessageA(b, BM_CLICK, 0, 0);
         return 0;
     }
+    if (cmd == "localtime") {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        std::printf("%02u:%02u:%02u\n", t.wHour, t.wMinute, t.wSecond);
+        return 0;
+    }
     if (cmd == "count") {
         std::printf("%u\n", static_cast<unsigned>(TopWindows(caption, true).size()));
         return 0;
@@ -259,11 +306,11 @@ int main(int argc, char** argv) {
         PostMessageA(c, WM_LBUTTONUP, 0, at);
         return 0;
     }
-    if (cmd == "keys" && argc > 3) {  // keys CAPTION down|up|enter|escape...: keys for an open menu
+    if (cmd == "keys" && argc > 3) {  // keys CAPTION down|up|tab|enter|escape...: keys for a menu or dialog
         for (int i = 3; i < argc; ++i) {
             std::string k = argv[i];
             WPARAM vk = k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "enter" ? VK_RETURN : k == "escape" ? VK_ESCAPE
-                      : k == "right" ? VK_RIGHT : 0;
+                      : k == "right" ? VK_RIGHT : k == "tab" ? VK_TAB : 0;
             if (!vk) return Usage();
             PostMessageA(top, WM_KEYDOWN, vk, 1);
             PostMessageA(top, WM_KEYUP, vk, 0xC0000001);
@@ -316,6 +363,57 @@ int main(int argc, char** argv) {
         WPARAM sc = what == "minimize" ? SC_MINIMIZE : what == "restore" ? SC_RESTORE : what == "close" ? SC_CLOSE : 0;
         if (!sc) return Usage();
         PostMessageA(top, WM_SYSCOMMAND, sc, 0);
+        return 0;
+    }
+    if (cmd == "combo" && argc > 4) {  // combo CAPTION N ITEM: the user picks ITEM from the list
+        HWND c = NthChild(top, "ComboBox", std::atoi(argv[3]));
+        if (!c) return 1;
+        int n = static_cast<int>(SendMessageA(c, CB_GETCOUNT, 0, 0)), found = -1;
+        for (int i = 0; i < n && found < 0; ++i) {
+            // Item texts cross processes as wide text, as list-box texts do.
+            wchar_t wbuf[512] = {};
+            char buf[1024] = {};
+            if (SendMessageW(c, CB_GETLBTEXTLEN, i, 0) < 500) SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wbuf));
+            WideCharToMultiByte(CP_ACP, 0, wbuf, -1, buf, sizeof(buf), nullptr, nullptr);
+            if (argv[4] == std::string(buf)) found = i;
+        }
+        if (found < 0) {
+            std::fprintf(stderr, "no item \"%s\"\n", argv[4]);
+            return 1;
+        }
+        SendMessageA(c, CB_SETCURSEL, found, 0);
+        SendMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+        return 0;
+    }
+    if (cmd == "settext" && argc > 4) {  // settext CAPTION N TEXT: the edit box then tells its parent
+        HWND c = NthChild(top, "Edit", std::atoi(argv[3]));
+        if (!c) return 1;
+        SendMessageA(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+        return 0;
+    }
+    if (cmd == "listview" || (cmd == "lvselect" && argc > 3)) {
+        HWND lv = NthChild(top, WC_LISTVIEWA, 1);
+        if (!lv) return 1;
+        int rows = static_cast<int>(SendMessageA(lv, LVM_GETITEMCOUNT, 0, 0));
+        if (cmd == "lvselect") {
+            int row = std::atoi(argv[3]);
+            if (row < 0 || row >= rows) return 1;
+            LVITEMA item{};
+            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            RemoteListViewItem(lv, LVM_SETITEMSTATE, row, item);
+            return 0;
+        }
+        HWND header = reinterpret_cast<HWND>(SendMessageA(lv, LVM_GETHEADER, 0, 0));
+        int cols = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+        for (int r = 0; r < rows; ++r) {
+            std::string line;
+            for (int col = 0; col < cols; ++col) {
+                LVITEMA item{};
+                item.iSubItem = col;
+                line += (col ? "|" : "") + RemoteListViewItem(lv, LVM_GETITEMTEXTA, r, item);
+            }
+            std::printf("%s\n", line.c_str());
+        }
         return 0;
     }
     if (cmd == "statusbar") {
