@@ -143,11 +143,9 @@ public:
     void PlaySoundFile(const std::string& fileName);
     void FavoritesInternet1Click(TObject* Sender);
 
-    // Windows that other units provide, when they exist: the settings dialog (shown when the
-    // dial cannot start) and its list of phonebook entries.
-    TForm* SettingsDialog = nullptr;
-    std::string SettingsPage;  // the page the settings dialog is asked to bring to the front
-    TListBox* PhonebookEntryList = nullptr;
+    // The settings dialog is Form2 (settings/Config.h), the schedule dialog Form3
+    // (settings/schedule.h).
+    // Shows the settings dialog, with the page of that caption in front when one is given.
     void ShowSettingsDialog(const std::string& page = "");
 
     int32_t AlternateIndex = 0;
