@@ -16,13 +16,13 @@
 //   e2edriver statusbar CAPTION             print the status bar's panel texts, one a line
 //   e2edriver listbox CAPTION               print the lines of the first list box
 //   e2edriver waittext CAPTION TEXT [SECONDS]  wait until a child control shows TEXT
-//   e2edriver dialog SECONDS                wait for a message box; print its caption and controls
+//   e2edriver dialog SECONDS                wait for a message box; print its caption, owner and controls
 //   e2edriver dialogbutton - TEXT           press the message box's button with this text
 //   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
 //   e2edriver combo CAPTION N ITEM          choose ITEM in the Nth combo box (from 1) as a user does
-//   e2edriver settext CAPTION N TEXT        put TEXT into the Nth edit box (from 1) as a user does
+//   e2edriver edittext CAPTION N TEXT       put TEXT into the Nth edit box (from 1) as a user does
 //   e2edriver listview CAPTION              print the rows of the first list view, cells joined by "|"
 //   e2edriver lvselect CAPTION ROW          select a row (from 0) of the first list view
 //   e2edriver localtime -                   print the local time as Wine tells it, HH:MM:SS
@@ -236,6 +236,7 @@ int main(int argc, char** argv) {
             HWND box = FindWindowA("#32770", nullptr);
             if (box && IsWindowVisible(box)) {
                 std::printf("caption|%s\n", TextOf(box).c_str());
+                std::printf("owner|%s\n", TextOf(GetWindow(box, GW_OWNER)).c_str());
                 for (HWND c : Children(box)) std::printf("%s|%s\n", ClassOf(c).c_str(), TextOf(c).c_str());
                 return 0;
             }
@@ -385,7 +386,7 @@ int main(int argc, char** argv) {
         SendMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
         return 0;
     }
-    if (cmd == "settext" && argc > 4) {  // settext CAPTION N TEXT: the edit box then tells its parent
+    if (cmd == "edittext" && argc > 4) {  // edittext CAPTION N TEXT: the edit box then tells its parent
         HWND c = NthChild(top, "Edit", std::atoi(argv[3]));
         if (!c) return 1;
         SendMessageA(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
