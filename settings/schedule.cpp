@@ -81,6 +81,7 @@ void TForm3::BuildControls() {
     MinimizeBox = false;
     CenterOnScreen = true;
     SetClientSize(717, 289);
+    OwnerForm = MainForm;  // stays above the main window it is opened from
     DefaultButton = &Button2;
     CancelButton = &Button3;
 
