@@ -8,6 +8,7 @@
 #include "settings/Config.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
+#include "settings/schedule.h"
 
 namespace {
 constexpr int kStateConnected = 0x2000;
@@ -87,7 +88,7 @@ void TMainForm::DialUpAsyncEvent(TObject*, int State, int Error, const std::stri
             // An unattended run: its programs start, and its own hang-up is armed.
             if (Form4) Form4->Hide();
             RunScheduledPrograms();
-            if (ScheduledHangUpTimer) ScheduledHangUpTimer->SetEnabled(true);
+            if (Form3) Form3->TimerScheduledHangUp.SetEnabled(true);
             ProcessMessages();
         }
     } else if (State == kStateDisconnected) {
@@ -286,7 +287,10 @@ void TMainForm::RunRasMonitor() {
     platform::Shell().ShellExecute("open", platform::Shell().SystemDirectory() + "\\rasmon.exe", "", "", SW_SHOW_);
 }
 
+// The schedule dialog's rows, in list order: command text and working directory.
 void TMainForm::RunScheduledPrograms() {
-    if (!ScheduledProgramList) return;
-    for (const auto& [program, directory] : ScheduledProgramList()) RunProgram(program, directory);
+    if (!Form3) return;
+    std::vector<std::vector<std::string>> rows;  // a failing start's box lets the user edit the list
+    for (int i = 0; i < Form3->ListView1.RowCount(); ++i) rows.push_back(Form3->ListView1.Row(i));
+    for (const auto& row : rows) RunProgram(row.empty() ? "" : row[0], row.size() > 1 ? row[1] : "");
 }

@@ -8,6 +8,7 @@
 #include "settings/Config.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
+#include "settings/schedule.h"
 
 bool Connected = false;
 bool DialCancelled = false;
@@ -282,6 +283,9 @@ void TMainForm::BuildMenus() {
         ShowSettingsDialog();
     };
     Configuration1->OnClick = [this](TObject*) { ShowSettingsDialog(); };
+    Scheduledownload1->OnClick = [](TObject*) {
+        if (Form3) Form3->Show();
+    };
     SpeedButton3.OnClick = Configuration1->OnClick;
     FavoritesBtn.OnSelectURL = [this](TObject* s) { FavoritesBtnSelectURL(s); };
     FavoritesInternet1->OnClick = [this](TObject* s) { FavoritesInternet1Click(s); };

@@ -165,10 +165,8 @@ public:
     void PlaySoundFile(const std::string& fileName);
     void FavoritesInternet1Click(TObject* Sender);
 
-    // Windows that other units provide, when they exist: the schedule dialog's program list
-    // and hang-up timer. The settings dialog is Form2 (settings/Config.h).
-    std::function<std::vector<std::pair<std::string, std::string>>()> ScheduledProgramList;
-    TTimer* ScheduledHangUpTimer = nullptr;
+    // The settings dialog is Form2 (settings/Config.h), the schedule dialog Form3
+    // (settings/schedule.h).
     // Shows the settings dialog, with the page of that caption in front when one is given.
     void ShowSettingsDialog(const std::string& page = "");
 

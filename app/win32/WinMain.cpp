@@ -16,6 +16,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
+#include "settings/schedule.h"
 #include "settings/win32/Win32Profile.h"
 #include "widgets/win32/Win32Widgets.h"
 
@@ -86,6 +87,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     if (!main) return 0;
     auto* settings = new TForm2(&Application());  // hidden until asked for, above the main window
+    auto* schedule = new TForm3(&Application());  // hidden until asked for
     auto* progress = new TForm4(&Application());
 
     Application().ProcessMessages();
@@ -108,6 +110,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
     delete progress;
+    delete schedule;
     delete settings;
     delete main;
     WSACleanup();

@@ -9,14 +9,14 @@
 //   e2edriver text CAPTION CONTROL_TEXT...  exit 0 if a child with this exact text exists
 //   e2edriver click CAPTION CONTROL_TEXT    click the child control with this exact text
 //   e2edriver clickat CAPTION TEXT X Y      press and release the left button at a point of a control
-//   e2edriver keys CAPTION KEY...           post keys (down, up, right, enter, escape) to a window's thread
+//   e2edriver keys CAPTION KEY...           post keys (down, up, right, tab, enter, escape) to a window's thread
 //   e2edriver menu CAPTION [MENU...] ITEM   choose a main-menu item by caption ("&" kept); with the
 //                                          path of captions, by their mnemonics when the menu is not readable
 //   e2edriver syscmd CAPTION minimize|restore|close
 //   e2edriver statusbar CAPTION             print the status bar's panel texts, one a line
 //   e2edriver listbox CAPTION               print the lines of the first list box
 //   e2edriver waittext CAPTION TEXT [SECONDS]  wait until a child control shows TEXT
-//   e2edriver dialog SECONDS                wait for a message box; print its caption and controls
+//   e2edriver dialog SECONDS                wait for a message box; print its caption, owner and controls
 //   e2edriver dialogbutton - TEXT           press the message box's button with this text
 //   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
@@ -38,6 +38,11 @@
 //   e2edriver notify CAPTION CONTROL_TEXT   post the button's click notification to its parent,
 //                                          whatever the focus (BM_CLICK needs the mouse capture)
 //   e2edriver busy CAPTION [SECONDS]        wait until the window's thread stops answering messages
+//   e2edriver combo CAPTION N ITEM          choose ITEM in the Nth combo box (from 1) as a user does
+//   e2edriver edittext CAPTION N TEXT       put TEXT into the Nth edit box (from 1) as a user does
+//   e2edriver listview CAPTION              print the rows of the first list view, cells joined by "|"
+//   e2edriver lvselect CAPTION ROW          select a row (from 0) of the first list view
+//   e2edriver localtime -                   print the local time as Wine tells it, HH:MM:SS
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
 #include <windows.h>
@@ -48,6 +53,9 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+// Combo boxes, edit boxes and list views (ListControls.cpp); -1 when cmd is none of them.
+int ListControlCommand(const std::string& cmd, HWND top, int argc, char** argv);
 
 namespace {
 
@@ -387,6 +395,7 @@ int main(int argc, char** argv) {
             HWND box = FindWindowA("#32770", nullptr);
             if (box && IsWindowVisible(box)) {
                 std::printf("caption|%s\n", TextOf(box).c_str());
+                std::printf("owner|%s\n", TextOf(GetWindow(box, GW_OWNER)).c_str());
                 for (HWND c : Children(box)) std::printf("%s|%s\n", ClassOf(c).c_str(), TextOf(c).c_str());
                 return 0;
             }
@@ -400,6 +409,12 @@ int main(int argc, char** argv) {
         HWND b = ChildByText(box, argv[3]);
         if (!b) return 1;
         PostMessageA(b, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (cmd == "localtime") {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        std::printf("%02u:%02u:%02u\n", t.wHour, t.wMinute, t.wSecond);
         return 0;
     }
     if (cmd == "count") {
@@ -489,11 +504,11 @@ int main(int argc, char** argv) {
         PostMessageA(c, WM_LBUTTONUP, 0, at);
         return 0;
     }
-    if (cmd == "keys" && argc > 3) {  // keys CAPTION down|up|enter|escape...: keys for an open menu
+    if (cmd == "keys" && argc > 3) {  // keys CAPTION down|up|tab|enter|escape...: keys for a menu or dialog
         for (int i = 3; i < argc; ++i) {
             std::string k = argv[i];
             WPARAM vk = k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "enter" ? VK_RETURN : k == "escape" ? VK_ESCAPE
-                      : k == "right" ? VK_RIGHT : 0;
+                      : k == "right" ? VK_RIGHT : k == "tab" ? VK_TAB : 0;
             if (!vk) return Usage();
             PostMessageA(top, WM_KEYDOWN, vk, 1);
             PostMessageA(top, WM_KEYUP, vk, 0xC0000001);
@@ -568,6 +583,7 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
+    if (int r = ListControlCommand(cmd, top, argc, argv); r >= 0) return r;
     if (cmd == "statusbar") {
         for (HWND c : Children(top)) {
             if (_stricmp(ClassOf(c).c_str(), STATUSCLASSNAMEA) != 0) continue;

@@ -7,6 +7,7 @@
 #include "dialup/SimulatedRas.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
+#include "settings/schedule.h"
 #include "tests/unit/HeadlessFixture.h"
 #include "tests/unit/dialup/DialUpTestKit.h"
 
@@ -422,11 +423,8 @@ TEST_F(ConnectionTest, FailedProgramStartBeepsAndExplains) {
 }
 
 TEST_F(ConnectionTest, ScheduledDialStartsItsProgramsAndArmsItsHangUpOnly) {
-    TTimer scheduledHangUp(nullptr, 60000, false);
-    form->ScheduledHangUpTimer = &scheduledHangUp;
-    form->ScheduledProgramList = [] {
-        return std::vector<std::pair<std::string, std::string>>{{"C:\\nightly.exe /fetch", "C:\\work"}};
-    };
+    TForm3 schedule(&Application());
+    schedule.ListView1.AddRow({"C:\\nightly.exe /fetch", "C:\\work"});
     ScheduledRun = true;
     form->ConnectToInternet();
     ASSERT_TRUE(AdvanceUntil([&] { return Connected; }));
@@ -436,7 +434,7 @@ TEST_F(ConnectionTest, ScheduledDialStartsItsProgramsAndArmsItsHangUpOnly) {
     EXPECT_NE(form->Status2.Caption(), "Connected.");
     EXPECT_TRUE(form->PopupMenu1.Items(0)->Enabled());
     EXPECT_FALSE(form->TimerStillOnline.Enabled());
-    EXPECT_TRUE(scheduledHangUp.Enabled());
+    EXPECT_TRUE(schedule.TimerScheduledHangUp.Enabled());
     ASSERT_EQ(shell.executed.size(), 1u);  // the program, and no dial-up monitor
     EXPECT_EQ(shell.executed[0].file, "C:\\nightly.exe");
     EXPECT_EQ(shell.executed[0].params, "/fetch");
