@@ -11,6 +11,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "widgets/win32/ListLines.h"
 
 namespace win32 {
 namespace {
@@ -113,6 +114,11 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     }
     DrawTextA(dc, c.Caption().c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_TOP);
+    if (di.itemState & ODS_FOCUS) {  // reached with Tab: the dotted frame shows where Space goes
+        RECT fr = full;
+        InflateRect(&fr, -3, -3);
+        DrawFocusRect(dc, &fr);
+    }
 }
 
 // Draws the picture four by four over the client area.
@@ -384,12 +390,16 @@ void RegisterClasses() {
     RegisterClassA(&wc);
 }
 
-HWND g_tooltip = nullptr;
+// One tooltip window per top-level window, owned by it: it has no taskbar button of its
+// own and goes away with its window.
+std::map<HWND, HWND> g_tooltips;
 
 void AddTooltip(HWND owner, HWND child, const std::string& text) {
-    if (!g_tooltip) {
+    HWND root = GetAncestor(owner, GA_ROOT);
+    HWND& g_tooltip = g_tooltips[root];
+    if (!g_tooltip || !IsWindow(g_tooltip)) {
         g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                                    nullptr, nullptr, Inst(), nullptr);
+                                    root, nullptr, Inst(), nullptr);
         SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
     }
     TOOLINFOA ti{};
@@ -438,8 +448,12 @@ public:
                 break;
             case TProp::Enabled: EnableWindow(hwnd_, c_.Enabled()); break;
             case TProp::Visible:
-                if (c_.Kind() == TControlKind::Form) ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOW : SW_HIDE);
-                else ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE);
+                if (c_.Kind() == TControlKind::Form) {
+                    bool hadActivation = !c_.Visible() && GetActiveWindow() == hwnd_;
+                    ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOW : SW_HIDE);
+                    // The system would hand it to the hidden application window.
+                    if (hadActivation) ReturnActivation(reinterpret_cast<uintptr_t>(hwnd_));
+                } else ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE);
                 break;
             case TProp::Hint:
                 if (c_.Parent()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
@@ -475,10 +489,9 @@ public:
     }
 
     void Repaint() override {
-        if (hwnd_) {
-            InvalidateRect(hwnd_, nullptr, TRUE);
-            UpdateWindow(hwnd_);
-        }
+        // Now, frame and children too: a progress window is shown while its caller works
+        // and does not return to the message loop.
+        if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 
     void BringToFront() override {
@@ -556,7 +569,7 @@ private:
             case TControlKind::ComboBox: cls = "COMBOBOX"; style |= CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP; break;
             case TControlKind::ListBox:
                 cls = "LISTBOX";
-                style |= LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT;
+                style |= LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS;
                 ex |= WS_EX_CLIENTEDGE;
                 break;
             case TControlKind::StatusBar: cls = STATUSCLASSNAMEA; style |= CCS_BOTTOM; break;
@@ -576,6 +589,7 @@ private:
             SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
         if (!c_.Hint().empty()) AddTooltip(parent, hwnd_, c_.Hint());
+        if (c_.Kind() == TControlKind::ListBox) SetListTabStops(hwnd_);
         FillItems();
         FillPanels();
         if (c_.Kind() == TControlKind::Animate) Update(TProp::Animation);
@@ -693,7 +707,7 @@ private:
             HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
             int extent = static_cast<int>(SendMessageA(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0));
             for (int i = have; i < want; ++i) {
-                const std::string& s = lb.Items()[i];
+                const std::string s = ShownLine(lb.Items()[i]);
                 SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
                 SIZE sz;
                 if (GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &sz) && sz.cx + 8 > extent)
@@ -820,6 +834,16 @@ LRESULT CALLBACK MenuOwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     return DefWindowProcA(h, msg, w, l);
 }
 
+// No tip shows over an open menu (the tip of the button that opened it would cover it).
+struct TooltipsOff {
+    TooltipsOff() { Activate(FALSE); }
+    ~TooltipsOff() { Activate(TRUE); }
+    static void Activate(BOOL on) {
+        for (auto& [root, tip] : g_tooltips)
+            if (IsWindow(tip)) SendMessageA(tip, TTM_ACTIVATE, on, 0);
+    }
+};
+
 class MenuPeer : public IMenuPeer {
 public:
     explicit MenuPeer(TMenu& m) : m_(m) { Rebuild(); }
@@ -859,8 +883,13 @@ public:
             owner = reinterpret_cast<HWND>(Application().Handle());
             SetForegroundWindow(owner);
         }
-        UINT cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+        UINT cmd = 0;
+        {
+            TooltipsOff quiet;
+            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+        }
         PostMessageA(owner, WM_NULL, 0, 0);
+        ReturnActivation(reinterpret_cast<uintptr_t>(owner));
         if (cmd)
             if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
     }
@@ -882,8 +911,13 @@ private:
                                      nullptr);
         SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_.Look.get()));
         SetForegroundWindow(owner_);
-        UINT cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, 0, owner_, nullptr);
+        UINT cmd = 0;
+        {
+            TooltipsOff quiet;
+            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, 0, owner_, nullptr);
+        }
         PostMessageA(owner_, WM_NULL, 0, 0);
+        ReturnActivation(reinterpret_cast<uintptr_t>(owner_));
         if (cmd)
             if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
     }

@@ -18,9 +18,10 @@
 //   e2edriver waittext CAPTION TEXT [SECONDS]  wait until a child control shows TEXT
 //   e2edriver dialog SECONDS                wait for a message box; print its caption and controls
 //   e2edriver dialogbutton - TEXT           press the message box's button with this text
-//   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes
+//   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes ("now": the time)
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
+//   focus, activation, ownership and typed keys: see focus.cpp
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
 #include <windows.h>
@@ -31,6 +32,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "focus.h"
 
 namespace {
 
@@ -125,6 +128,19 @@ std::string RemoteText(HWND ctl, UINT msg, WPARAM w) {
     return text;
 }
 
+// "now" as a TIME answer: the next whole second, sent as it begins, so the answer is
+// within a few milliseconds of this machine's clock.
+std::string TimeNow() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    Sleep(static_cast<DWORD>(1000 - (t / 10000) % 1000));
+    unsigned long long secs = t / 10000000 + 1 - 9435484800ull;  // 1601 to 1900
+    std::string b;
+    for (int shift = 24; shift >= 0; shift -= 8) b += static_cast<char>((secs >> shift) & 0xFF);
+    return b;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: e2edriver wait|waitgone|exists|visible|list|text|click|menu|syscmd|statusbar|listbox|count CAPTION ...\n");
     return 2;
@@ -135,6 +151,7 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     std::string cmd = argv[1], caption = argv[2];
+    if (int rc = FocusCommand(cmd, argc, argv); rc >= 0) return rc;
     if (cmd == "wait" || cmd == "waitgone") {
         double secs = argc > 3 ? std::atof(argv[3]) : 20;
         DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
@@ -174,6 +191,7 @@ int main(int argc, char** argv) {
         timeval tv{std::atoi(argv[5]), 0};
         if (select(0, &set, nullptr, nullptr, &tv) != 1) return 1;
         SOCKET c = accept(l, nullptr, nullptr);
+        if (hex == "now") bytes = TimeNow();
         send(c, bytes.data(), static_cast<int>(bytes.size()), 0);
         closesocket(c);
         closesocket(l);
