@@ -1,10 +1,22 @@
 // Setting the computer clock from a TIME server: the request starts here and the clock is
 // set when the server's answer arrives.
+#include <cmath>
+#include <string>
+
 #include "app/Main_F.h"
 #include "app/Unit4.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
+
+namespace {
+// A distance in days as signed seconds with tenths: "+2.5 s", "-0.3 s".
+std::string SecondsMoved(TDateTime days) {
+    long long ms = std::llround(days * 86400000.0);
+    long long a = ms < 0 ? -ms : ms;
+    return (ms < 0 ? "-" : "+") + std::to_string(a / 1000) + "." + std::to_string(a % 1000 / 100) + " s";
+}
+}  // namespace
 
 void TMainForm::AdjustClock() {
     if (Form4) {
@@ -43,8 +55,12 @@ void TMainForm::AdjustClock() {
 // The answer: the clock is set in UTC, as the server gives it, and every window is told.
 void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
     TSystemTime st = DateTimeToSystemTime(DateTime);
-    platform::Clock().SetSystemTimeUtc(st);
+    const TDateTime before = platform::Clock().NowUtc();
+    const bool set = platform::Clock().SetSystemTimeUtc(st) == 0;
     platform::Shell().BroadcastTimeChange();
+    // A set that worked is shown, with how far the clock moved.
+    if (set)
+        HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + SecondsMoved(DateTime - before));
     if (Form4) {
         Form4->SetVisible(true);
         Form4->SetEnabled(true);
