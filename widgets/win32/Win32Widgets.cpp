@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
@@ -39,6 +40,37 @@ HFONT FontFor(const TFontStyle& f) {
 TControl* ControlOf(HWND h) { return reinterpret_cast<TControl*>(GetWindowLongPtrA(h, GWLP_USERDATA)); }
 
 TMessage ToMessage(UINT msg, WPARAM w, LPARAM l) { return TMessage{msg, w, l, 0, false}; }
+
+// A disabled button's picture: its darker pixels, embossed in the 3-D highlight and shadow
+// colours. Read pixel by pixel, as a colour-to-mono blit from a DIB
+// section does not honour the key colour everywhere.
+// A pixel that shows in the greyed picture: not the transparent colour, and dark enough
+// (light fills such as paper drop out, so the lines inside a shape stay visible).
+bool Ink(DWORD p, DWORD key) {
+    p &= 0xFFFFFF;
+    if (p == key) return false;
+    int lum = (((p >> 16) & 0xFF) * 30 + ((p >> 8) & 0xFF) * 59 + (p & 0xFF) * 11) / 100;
+    return lum < 176;
+}
+
+void DrawGreyedGlyph(HDC dc, HDC mem, HBITMAP bmp, int w, int h, COLORREF key, int x, int y) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> px(static_cast<size_t>(w) * h);
+    if (!GetDIBits(mem, bmp, 0, h, px.data(), &bi, DIB_RGB_COLORS)) return;
+    const DWORD k = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW);
+    for (int pass = 0; pass < 2; ++pass)
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+                if (Ink(px[static_cast<size_t>(j) * w + i], k))
+                    SetPixelV(dc, x + i + (pass ? 0 : 1), y + j + (pass ? 0 : 1), pass ? dark : light);
+}
 
 // Draws a flat tool button: glyph above the caption, raised frame while hot or pressed.
 void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
@@ -78,22 +110,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
             int x = (r.right - r.left - bm.bmWidth) / 2 + off;
             int y = 3 + off;
             if (disabled) {
-                // Grey the glyph: draw it through a monochrome mask in the shadow colour.
-                HDC mono = CreateCompatibleDC(dc);
-                HBITMAP mbmp = CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
-                HGDIOBJ oldm = SelectObject(mono, mbmp);
-                SetBkColor(mem, key);
-                BitBlt(mono, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
-                HBRUSH br = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
-                HGDIOBJ oldb = SelectObject(dc, br);
-                SetTextColor(dc, RGB(0, 0, 0));
-                SetBkColor(dc, RGB(255, 255, 255));
-                BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mono, 0, 0, 0x00B8074A);  // PSDPxax
-                SelectObject(dc, oldb);
-                DeleteObject(br);
-                SelectObject(mono, oldm);
-                DeleteObject(mbmp);
-                DeleteDC(mono);
+                DrawGreyedGlyph(dc, mem, bmp, bm.bmWidth, bm.bmHeight, key, x, y);
             } else {
                 TransparentBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
             }
@@ -104,7 +121,14 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     }
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, FontFor(c.Font()));
+    // The caption sits under the picture; the favorites button's spills over its arrow
+    // part only when the picture part is too narrow for it.
     RECT tr = full;
+    if (c.Kind() == TControlKind::FavoritesButton) {
+        SIZE sz{};
+        GetTextExtentPoint32A(dc, c.Caption().c_str(), static_cast<int>(c.Caption().size()), &sz);
+        if (sz.cx <= r.right - r.left) tr.right = r.right;
+    }
     tr.top = r.bottom - 18 + off;
     tr.left += off;
     tr.right += off;
