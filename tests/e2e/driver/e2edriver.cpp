@@ -151,6 +151,7 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     std::string cmd = argv[1], caption = argv[2];
+    UseDesktopFromEnvironment();
     if (int rc = FocusCommand(cmd, argc, argv); rc >= 0) return rc;
     if (cmd == "wait" || cmd == "waitgone") {
         double secs = argc > 3 ? std::atof(argv[3]) : 20;

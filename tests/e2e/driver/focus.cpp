@@ -10,6 +10,8 @@
 //                                      click on it does
 //   e2edriver pointer X Y              move the mouse pointer to a point of the screen
 //   e2edriver rclick X Y               press and release the right button at a point of the screen
+// With VELMORA_DESKTOP set, every command works in that desktop of Wine's (a program
+// started with "explorer /desktop=NAME,...") rather than the default one.
 //   e2edriver type KEY...              type keys through the system's input queue into the
 //                                      foreground window: tab, shift+tab, space, enter,
 //                                      escape, alt+f4, alt+LETTER, LETTER
@@ -74,6 +76,12 @@ std::vector<WORD> Chord(std::string k) {
 }
 
 }  // namespace
+
+void UseDesktopFromEnvironment() {
+    char name[256] = {};
+    if (!GetEnvironmentVariableA("VELMORA_DESKTOP", name, sizeof(name)) || !name[0]) return;
+    if (HDESK d = OpenDesktopA(name, 0, FALSE, GENERIC_ALL)) SetThreadDesktop(d);
+}
 
 int FocusCommand(const std::string& cmd, int argc, char** argv) {
     if (cmd == "active") {
