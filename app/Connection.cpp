@@ -5,6 +5,7 @@
 #include "app/Unit4.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
+#include "settings/Config.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
 
@@ -218,7 +219,7 @@ void TMainForm::DialUpNotConnected(TObject*, int, const std::string&) {
 }
 
 void TMainForm::DialUpEntryGet(TObject*, const char* EntryName) {
-    if (PhonebookEntryList) PhonebookEntryList->Add(EntryName ? EntryName : "");
+    if (Form2) Form2->ComboBox3.Add(EntryName ? EntryName : "");
 }
 
 void TMainForm::DialUpActiveConnection(TObject*) { LineSeen = true; }

@@ -5,6 +5,7 @@
 #include "app/Comabout.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
+#include "settings/Config.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
 
@@ -414,8 +415,7 @@ void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
 void TMainForm::FormClose(TObject*, TCloseAction&) { Disconnect(); }
 
 void TMainForm::ShowSettingsDialog(const std::string& page) {
-    SettingsPage = page;
-    if (SettingsDialog) SettingsDialog->Show();
+    if (Form2) Form2->ShowSettings(page);
 }
 
 void TMainForm::FormDestroy(TObject*) {

@@ -143,14 +143,11 @@ public:
     void PlaySoundFile(const std::string& fileName);
     void FavoritesInternet1Click(TObject* Sender);
 
-    // Windows that other units provide, when they exist: the settings dialog (shown when the
-    // dial cannot start), its list of phonebook entries, and the schedule dialog's program
-    // list and hang-up timer.
-    TForm* SettingsDialog = nullptr;
-    std::string SettingsPage;  // the page the settings dialog is asked to bring to the front
-    TListBox* PhonebookEntryList = nullptr;
+    // Windows that other units provide, when they exist: the schedule dialog's program list
+    // and hang-up timer. The settings dialog is Form2 (settings/Config.h).
     std::function<std::vector<std::pair<std::string, std::string>>()> ScheduledProgramList;
     TTimer* ScheduledHangUpTimer = nullptr;
+    // Shows the settings dialog, with the page of that caption in front when one is given.
     void ShowSettingsDialog(const std::string& page = "");
 
     int32_t AlternateIndex = 0;

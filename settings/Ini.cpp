@@ -120,6 +120,8 @@ void ReadIniFile() {
     IniOptions.AutoStartUp = ini.ReadBool("Other", "AutoStartUp", true);
     IniOptions.TimerEnabled = ini.ReadBool("Other", "TimerEnabled", false);
     IniOptions.TimerDelay = ini.ReadInteger("Other", "TimerDelay", 15);
+    // A hand-edited interval the settings dialog would refuse: no check every 0 or -5 minutes.
+    if (IniOptions.TimerDelay < 1 || IniOptions.TimerDelay > 99) IniOptions.TimerDelay = 15;
     IniOptions.AutoHangUp = ini.ReadBool("Other", "AutoHangUp", false);
     IniOptions.HangUpHour = ini.ReadInteger("Other", "HangUpHour", 0);
     IniOptions.HangUpMinutes = ini.ReadInteger("Other", "HangUpMinutes", 0);

@@ -26,6 +26,8 @@ public:
     std::string IconRes;  // icon resource, empty: the program icon
     std::string BackgroundTile;  // bitmap resource tiled over the client area, if any
     TMenu* Menu = nullptr;
+    // The window this one stays above and is minimised with (none: the application window).
+    TForm* OwnerForm = nullptr;
     // The drawn title bar, if any: its Caption() is the application name shown in it, its
     // Hint() the second text (a notice) after it.
     TControl* TitleBar = nullptr;

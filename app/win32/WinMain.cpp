@@ -15,6 +15,7 @@
 #include "net/win32/WinsockBinding.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "settings/Config.h"
 #include "settings/Ini.h"
 #include "settings/win32/Win32Profile.h"
 #include "widgets/win32/Win32Widgets.h"
@@ -71,7 +72,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The dial-up service: the system's, or a simulated line when VELMORA_PHONEBOOK names one.
     static std::unique_ptr<ras::IRasApi> rasApi = ras::MakeDefaultRasApi();
     dialup::SetDefaultRasApi(rasApi.get());
+    // The service's entry dialogs stay above the window the user works in (the settings
+    // dialog), else above the component's form.
     dialup::SetOwnerWindowResolver([](TComponent* owner) -> uintptr_t {
+        if (HWND active = GetActiveWindow()) return reinterpret_cast<uintptr_t>(active);
         auto* form = dynamic_cast<TForm*>(owner);
         return form ? form->Handle() : 0;
     });
@@ -84,6 +88,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ShowError(e);
     }
     if (!main) return 0;
+    auto* settings = new TForm2(&Application());  // hidden until asked for, above the main window
     auto* progress = new TForm4(&Application());
 
     Application().ProcessMessages();
@@ -106,6 +111,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
     delete progress;
+    delete settings;
     delete main;
     WSACleanup();
     return 0;

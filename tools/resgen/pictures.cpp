@@ -305,6 +305,17 @@ Image menuFolderIcon() {
   return finishGlyph(c);
 }
 
+// The sound-test button's picture: a loudspeaker sending out two waves.
+Image speakerGlyph() {
+  Canvas c(16, 16);
+  Sdf body = unite(roundRect(1.5f, 5.5f, 5.5f, 10.5f, 0.5f), polygon({{4.5f, 5.5f}, {9.5f, 1.5f}, {9.5f, 14.5f}, {4.5f, 10.5f}}));
+  c.outlined(body, linear(0, 2, kSky, 0, 14, kBlue), kInk, 0.8f);
+  Sdf wedge = polygon({{10.5f, 8}, {16, 1}, {16, 15}});
+  c.fill(intersect(ring(9.5f, 8, 3.2f, 0.6f), wedge), kInk);
+  c.fill(intersect(ring(9.5f, 8, 5.6f, 0.6f), wedge), kInk);
+  return finishGlyph(c);
+}
+
 Image menuUrlIcon() {
   Canvas c(16, 16);
   Sdf page = polygon({{3.5f, 1.5f}, {10, 1.5f}, {12.5f, 4}, {12.5f, 14.5f}, {3.5f, 14.5f}});
@@ -558,6 +569,7 @@ std::vector<OutputFile> allOutputs() {
   out.push_back({"adjust.bmp", encodeBmp24(glyph(Glyph::Adjust))});
   out.push_back({"favorites.bmp", encodeBmp24(glyph(Glyph::Favorites))});
   out.push_back({"favfolder.bmp", encodeBmp24(menuFolderIcon())});
+  out.push_back({"speaker.bmp", encodeBmp24(speakerGlyph())});
   out.push_back({"favurl.bmp", encodeBmp24(menuUrlIcon())});
   out.push_back({"about_logo.bmp", encodeBmp24(aboutLogo())});
   out.push_back({"about_bg.bmp", encodeBmp24(aboutTile())});

@@ -32,6 +32,8 @@ Image aboutLogo();
 // 16 x 16 icons of the favorites menu: a folder, and a page of the web.
 Image menuFolderIcon();
 Image menuUrlIcon();
+// 16 x 16 loudspeaker of the settings dialog's sound-test button.
+Image speakerGlyph();
 Image aboutTile();
 std::vector<IconImage> programIcon();  // 16, 32, 48
 std::vector<IconImage> newMailIcon();  // 16, 32

@@ -12,6 +12,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "widgets/win32/DialogControls.h"
 #include "widgets/win32/ListLines.h"
 
 namespace win32 {
@@ -199,6 +200,7 @@ POINT ClickPoint(HWND child) {
 
 // Handles what a container (form or panel) receives on behalf of its children.
 bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
+    if (RouteDialogControlMessage(hwnd, msg, w, l, result)) return true;
     switch (msg) {
         case WM_COMMAND: {
             HWND child = reinterpret_cast<HWND>(l);
@@ -331,6 +333,7 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
 LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     auto* form = static_cast<TForm*>(ControlOf(hwnd));
     if (!form) return DefWindowProcA(hwnd, msg, w, l);
+    if (LRESULT r = 0; DialogFormMessage(hwnd, *form, msg, w, l, r)) return r;
     if (form->TitleBar && (msg == WM_NCPAINT || msg == WM_NCACTIVATE || msg == WM_SETTEXT)) {
         LRESULT r = DefWindowProcA(hwnd, msg, w, l);
         bool active = msg == WM_NCACTIVATE ? w != 0 : GetActiveWindow() == hwnd;
@@ -534,7 +537,7 @@ public:
         inModal_ = true;
         MSG msg;
         while (inModal_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (!IsDialogMessageA(hwnd_, &msg)) {
+            if (!HandleDialogKey(msg) && !IsDialogMessageA(hwnd_, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
@@ -549,6 +552,10 @@ public:
     void EndModal(int result) override {
         modalResult_ = result;
         inModal_ = false;
+    }
+
+    void Focus() override {
+        if (hwnd_) SetFocus(hwnd_);
     }
 
     bool ClientToScreen(int& x, int& y) override {
@@ -599,6 +606,7 @@ private:
             case TControlKind::StatusBar: cls = STATUSCLASSNAMEA; style |= CCS_BOTTOM; break;
             case TControlKind::Animate: cls = ANIMATE_CLASSA; style |= ACS_TRANSPARENT | ACS_CENTER; break;
             case TControlKind::PageControl: cls = WC_TABCONTROLA; style |= WS_CLIPCHILDREN; break;
+            case TControlKind::ListView: break;  // DialogControls.cpp makes these
         }
         if (c_.Visible()) style |= WS_VISIBLE;
         if (!c_.Enabled()) style |= WS_DISABLED;
@@ -651,7 +659,8 @@ private:
             x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
             y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
         }
-        HWND owner = reinterpret_cast<HWND>(Application().Handle());
+        HWND owner = f.OwnerForm && f.OwnerForm->Handle() ? reinterpret_cast<HWND>(f.OwnerForm->Handle())
+                                                          : reinterpret_cast<HWND>(Application().Handle());
         hwnd_ = CreateWindowExA(ex, kFormClass, f.Caption().c_str(), style, x, y, w, h, owner, menu, Inst(), nullptr);
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
         HICON big = LoadIconA(Inst(), f.IconRes.empty() ? "MAINICON" : f.IconRes.c_str());
@@ -1001,6 +1010,7 @@ public:
         if (app_.MainForm && app_.ShowMainForm) ::ShowWindow(hwnd_, SW_SHOWNA);
         MSG msg;
         while (!app_.Terminated() && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (HandleDialogKey(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -1018,7 +1028,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IControlPeer> WidgetFactory::CreatePeer(TControl& c) { return std::make_unique<ControlPeer>(c); }
+std::unique_ptr<IControlPeer> WidgetFactory::CreatePeer(TControl& c) {
+    if (auto p = CreateDialogControlPeer(c)) return p;
+    return std::make_unique<ControlPeer>(c);
+}
 std::unique_ptr<IMenuPeer> WidgetFactory::CreateMenuPeer(TMenu& m) { return std::make_unique<MenuPeer>(m); }
 std::unique_ptr<IAppPeer> WidgetFactory::CreateAppPeer(TApplication& app) { return std::make_unique<AppPeer>(app); }
 

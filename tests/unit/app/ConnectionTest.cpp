@@ -5,6 +5,7 @@
 #include "app/Main_F.h"
 #include "app/Unit4.h"
 #include "dialup/SimulatedRas.h"
+#include "settings/Config.h"
 #include "settings/Ini.h"
 #include "tests/unit/HeadlessFixture.h"
 #include "tests/unit/dialup/DialUpTestKit.h"
@@ -39,8 +40,6 @@ protected:
         Application().MainForm = form.get();
         form->DialUp.SetRasApi(ras.get());
         form->FormCreate();
-        form->SettingsDialog = &settings;
-        settings.CreateHandle();
         IniInfo.DialUpConnection = "ISP";
         IniInfo.UsernameDUN = "joe";
         IniInfo.PasswordDUN = "pw";
@@ -73,7 +72,7 @@ protected:
     std::unique_ptr<TimedRas> ras;
     std::unique_ptr<TMainForm> form;
     std::unique_ptr<TForm4> progress;
-    TForm settings{nullptr, "Form2"};
+    TForm2 settings{nullptr};
 };
 
 TEST_F(ConnectionTest, DialConnectsAndHangUpReturnsToTheOffLineLook) {

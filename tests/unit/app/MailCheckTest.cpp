@@ -4,6 +4,7 @@
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "settings/Config.h"
 #include "settings/Ini.h"
 #include "tests/unit/HeadlessFixture.h"
 
@@ -98,8 +99,6 @@ protected:
         Application().MainForm = &form;
         form.FormCreate();
         form.pop.SetSockets(&service);
-        form.SettingsDialog = &settings;
-        settings.CreateHandle();
         service.hosts = {{"pop.a", 1}, {"pop.b", 2}, {"pop.down", 3}};
         service.servers[1]["alice"] = {"pw1", {{"Bob", "Hello"}, {"Carol", "Lunch"}}};
         service.servers[2]["dave"] = {"pw2", {}};
@@ -112,7 +111,7 @@ protected:
     FakePopService service;
     TMainForm form;
     TForm4 progress;
-    TForm settings{nullptr, "Form2"};
+    TForm2 settings{nullptr};
 };
 
 TEST_F(MailCheckTest, ListsCountsAndPlaysTheSound) {
@@ -163,7 +162,7 @@ TEST_F(MailCheckTest, MissingAccountDetailsAndNoMailboxAtAll) {
     form.CheckEmailWithIcon();  // a visible one explains and opens the mail page of the settings
     EXPECT_EQ(ui.boxes.size(), 2u);
     EXPECT_TRUE(settings.Visible());
-    EXPECT_EQ(form.SettingsPage, "Mail");
+    EXPECT_EQ(settings.TabbedNotebook1.Page(settings.TabbedNotebook1.ActivePageIndex())->Caption(), "Mail");
 }
 
 TEST_F(MailCheckTest, TheEmailProgramStartsOnlyWhenMailWasFound) {

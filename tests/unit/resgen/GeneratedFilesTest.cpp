@@ -62,7 +62,7 @@ bool isFace(const uint8_t* p) { return p[0] == 192 && p[1] == 192 && p[2] == 192
 TEST(GeneratedFiles, EveryFileTheResourceScriptNamesIsProduced) {
   for (const char* name : {"velmora.ico", "bmail.ico", "splash.bmp", "phone.bmp", "mail.bmp",
                            "tool.bmp", "web.bmp", "adjust.bmp", "about_logo.bmp", "about_bg.bmp",
-                           "phone_ani.avi", "checkemail_ani.avi", "time_ani.avi"}) {
+                           "phone_ani.avi", "checkemail_ani.avi", "time_ani.avi", "speaker.bmp"}) {
     ASSERT_TRUE(outputs().count(name)) << name;
     EXPECT_GT(file(name).size(), 100u) << name;
   }
@@ -71,7 +71,7 @@ TEST(GeneratedFiles, EveryFileTheResourceScriptNamesIsProduced) {
 TEST(GeneratedFiles, BitmapsHaveTheirSizesAndArePictures) {
   struct Want { const char* name; int w, h; };
   for (Want want : {Want{"splash.bmp", 280, 218}, Want{"about_logo.bmp", 96, 96},
-                    Want{"about_bg.bmp", 98, 96}}) {
+                    Want{"about_bg.bmp", 98, 96}, Want{"speaker.bmp", 16, 16}}) {
     SCOPED_TRACE(want.name);
     Bmp bmp = readBmp(file(want.name));
     EXPECT_EQ(bmp.width, want.w);

@@ -40,13 +40,14 @@ TEST_F(IniFileTest, MissingFileGivesEveryDefaultAndCreatesNothing) {
 TEST_F(IniFileTest, NumbersAndSwitchesAreReadLeniently) {
     struct Row {
         const char* text;
-        int32_t asInteger;  // "Other"/"TimerDelay", default 15
+        int32_t asInteger;  // "Other"/"TimerDelay", default 15, also for minutes outside 1 to 99
         bool asBool;        // "Other"/"AutoStartUp", default true; "AutoDial", default false
         bool asBoolDefFalse;
     };
     const Row rows[] = {
-        {"7", 7, true, true},          {"2", 2, true, true},       {"0", 0, false, false},
-        {"-3", -3, true, true},        {" 12", 12, true, true},    {"$10", 16, true, true},
+        {"7", 7, true, true},          {"2", 2, true, true},       {"0", 15, false, false},
+        {"-3", 15, true, true},        {" 12", 12, true, true},    {"$10", 16, true, true},
+        {"100", 15, true, true},
         {"0x1F", 31, true, true},      {"0x", 15, true, false},    {"word", 15, true, false},
         {"12abc", 15, true, false},    {"", 15, true, false},      {"99999999999", 15, true, false},
     };

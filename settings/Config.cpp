@@ -1,0 +1,501 @@
+// The settings dialog: its window as stored, its creation and activation, and what its
+// buttons do. The phonebook entries come through the main window's dial-up component.
+#include "settings/Config.h"
+
+#include <cctype>
+
+#include "app/Main_F.h"
+#include "core/SysUtils.h"
+#include "platform/Platform.h"
+#include "settings/Ini.h"
+#include "settings/IniLang.h"
+
+TForm2* Form2 = nullptr;
+
+const std::vector<std::string> kTimeServers = {
+    "time.nist.gov",          "time-a-g.nist.gov",       "time-b-g.nist.gov",          "time-c-g.nist.gov",
+    "time-d-g.nist.gov",      "time-e-g.nist.gov",       "time-a-wwv.nist.gov",        "time-b-wwv.nist.gov",
+    "time-c-wwv.nist.gov",    "time-d-wwv.nist.gov",     "time-e-wwv.nist.gov",        "time-a-b.nist.gov",
+    "time-b-b.nist.gov",      "time-c-b.nist.gov",       "time-d-b.nist.gov",          "time-e-b.nist.gov",
+    "utcnist.colorado.edu",   "utcnist2.colorado.edu",   "time-a.nist.gov",            "time-b.nist.gov",
+    "nist1-ny.ustiming.org",  "nist1-nj.ustiming.org",   "nist1-pa.ustiming.org",      "nist1-chi.ustiming.org",
+    "nist1-atl.ustiming.org", "nist1-la.ustiming.org",   "nist1-lv.ustiming.org",      "nist1-sj.ustiming.org",
+    "wolfnisttime.com",       "nist-time-server.eoni.com", "nist1.columbiacountyga.gov", "time.nist.gov",
+};
+
+namespace {
+const char* const kProgramFilter = " (*.exe)|*.exe";
+const char* const kSoundFilter = " (*.wav)|*.wav";
+constexpr int kMinDelay = 1, kMaxDelay = 99, kFallbackDelay = 15;
+
+// A value for one line of the settings file: cut at its first line break, which would
+// otherwise start a line of its own there.
+std::string OneLine(const std::string& s) { return s.substr(0, s.find_first_of("\r\n")); }
+std::vector<std::string> OneLine(const std::vector<std::string>& v) {
+    std::vector<std::string> out;
+    for (const std::string& s : v) out.push_back(OneLine(s));
+    return out;
+}
+
+void Warn(const std::string& text) { platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, 0); }
+
+std::vector<std::string> Range(int count, int step) {
+    std::vector<std::string> v;
+    for (int i = 0; i < count; ++i) v.push_back(Pad2(i * step));
+    return v;
+}
+}  // namespace
+
+int ParseIntPosition(const std::string& text, int32_t& value) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = i;
+    bool hex = false;
+    if (i < text.size() && text[i] == '$') {
+        hex = true;
+        digits = ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hex = true;
+        digits = i += 2;
+    }
+    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) ||
+                               (hex && std::isxdigit(static_cast<unsigned char>(text[i])))))
+        ++i;
+    if (i < text.size() || i == digits) return static_cast<int>(i) + 1;
+    return TryStrToInt(text, value) ? 0 : static_cast<int>(i) + 1;
+}
+
+TForm2::TForm2(TComponent* owner)
+    : TForm(owner, "Form2"),
+      Panel1(this, this, TControlKind::Panel, "Panel1"),
+      TabbedNotebook1(this, &Panel1, "TabbedNotebook1"),
+      TabDialUp(this, &TabbedNotebook1, TControlKind::TabSheet, "TabDialUp"),
+      Label1(this, &TabDialUp, TControlKind::Label, "Label1"),
+      ComboBox3(this, &TabDialUp, "ComboBox3", TControlKind::ComboBox),
+      Button12(this, &TabDialUp, TControlKind::Button, "Button12"),
+      Button11(this, &TabDialUp, TControlKind::Button, "Button11"),
+      Label2(this, &TabDialUp, TControlKind::Label, "Label2"),
+      Label3(this, &TabDialUp, TControlKind::Label, "Label3"),
+      edt_usernameDUN(this, &TabDialUp, TControlKind::Edit, "edt_usernameDUN"),
+      edt_passwordDUN(this, &TabDialUp, TControlKind::Edit, "edt_passwordDUN"),
+      chk_StayOnline(this, &TabDialUp, TControlKind::CheckBox, "chk_StayOnline"),
+      GroupBox1(this, &TabDialUp, TControlKind::GroupBox, "GroupBox1"),
+      Label4(this, &GroupBox1, TControlKind::Label, "Label4"),
+      EdtPhoneNumber(this, &GroupBox1, TControlKind::Edit, "EdtPhoneNumber"),
+      ButtonPhoneAdd(this, &GroupBox1, TControlKind::Button, "ButtonPhoneAdd"),
+      ButtonRemovePhone(this, &GroupBox1, TControlKind::Button, "ButtonRemovePhone"),
+      ListBox3(this, &GroupBox1, "ListBox3"),
+      TabAutomate(this, &TabbedNotebook1, TControlKind::TabSheet, "TabAutomate"),
+      CheckBox4(this, &TabAutomate, TControlKind::CheckBox, "CheckBox4"),
+      CheckBox1(this, &TabAutomate, TControlKind::CheckBox, "CheckBox1"),
+      CheckBox3(this, &TabAutomate, TControlKind::CheckBox, "CheckBox3"),
+      Label5(this, &TabAutomate, TControlKind::Label, "Label5"),
+      ComboBox1(this, &TabAutomate, "ComboBox1", TControlKind::ComboBox),
+      Label6(this, &TabAutomate, TControlKind::Label, "Label6"),
+      ComboBox2(this, &TabAutomate, "ComboBox2", TControlKind::ComboBox),
+      Label7(this, &TabAutomate, TControlKind::Label, "Label7"),
+      AutoAdjustClock(this, &TabAutomate, TControlKind::CheckBox, "AutoAdjustClock"),
+      Label8(this, &TabAutomate, TControlKind::Label, "Label8"),
+      edt_timeServer(this, &TabAutomate, "edt_timeServer", TControlKind::ComboBox),
+      TabMail(this, &TabbedNotebook1, TControlKind::TabSheet, "TabMail"),
+      GroupBox2(this, &TabMail, TControlKind::GroupBox, "GroupBox2"),
+      Label9(this, &GroupBox2, TControlKind::Label, "Label9"),
+      edt_hostname(this, &GroupBox2, TControlKind::Edit, "edt_hostname"),
+      Label10(this, &GroupBox2, TControlKind::Label, "Label10"),
+      edt_username(this, &GroupBox2, TControlKind::Edit, "edt_username"),
+      Label11(this, &GroupBox2, TControlKind::Label, "Label11"),
+      edt_password(this, &GroupBox2, TControlKind::Edit, "edt_password"),
+      Button6(this, &GroupBox2, TControlKind::Button, "Button6"),
+      Button7(this, &GroupBox2, TControlKind::Button, "Button7"),
+      ListView1(this, &GroupBox2, "ListView1"),
+      ListBox2(this, &TabMail, "ListBox2"),
+      TabMailOptions(this, &TabbedNotebook1, TControlKind::TabSheet, "TabMailOptions"),
+      CheckBox2(this, &TabMailOptions, TControlKind::CheckBox, "CheckBox2"),
+      Label12(this, &TabMailOptions, TControlKind::Label, "Label12"),
+      Edit1(this, &TabMailOptions, TControlKind::Edit, "Edit1"),
+      Label13(this, &TabMailOptions, TControlKind::Label, "Label13"),
+      Label14(this, &TabMailOptions, TControlKind::Label, "Label14"),
+      edt_emailApplication(this, &TabMailOptions, TControlKind::Edit, "edt_emailApplication"),
+      Button3(this, &TabMailOptions, TControlKind::Button, "Button3"),
+      CheckBoxStartAppEmailReceived(this, &TabMailOptions, TControlKind::CheckBox, "CheckBoxStartAppEmailReceived"),
+      Label15(this, &TabMailOptions, TControlKind::Label, "Label15"),
+      edt_WaveSound(this, &TabMailOptions, TControlKind::Edit, "edt_WaveSound"),
+      SpeedButton1(this, &TabMailOptions, TControlKind::SpeedButton, "SpeedButton1"),
+      Button4(this, &TabMailOptions, TControlKind::Button, "Button4"),
+      TabAutoRun(this, &TabbedNotebook1, TControlKind::TabSheet, "TabAutoRun"),
+      GroupBox3(this, &TabAutoRun, TControlKind::GroupBox, "GroupBox3"),
+      Label16(this, &GroupBox3, TControlKind::Label, "Label16"),
+      WebBrowser(this, &GroupBox3, TControlKind::Edit, "WebBrowser"),
+      Button5(this, &GroupBox3, TControlKind::Button, "Button5"),
+      GroupBox4(this, &TabAutoRun, TControlKind::GroupBox, "GroupBox4"),
+      edt_application(this, &GroupBox4, TControlKind::Edit, "edt_application"),
+      Button9(this, &GroupBox4, TControlKind::Button, "Button9"),
+      Button8(this, &GroupBox4, TControlKind::Button, "Button8"),
+      Button10(this, &GroupBox4, TControlKind::Button, "Button10"),
+      HListBox3(this, &GroupBox4, "HListBox3"),
+      Button1OK(this, &Panel1, TControlKind::Button, "Button1OK"),
+      Button2Cancel(this, &Panel1, TControlKind::Button, "Button2Cancel"),
+      OpenDialog1(this) {
+    Form2 = this;
+    BuildControls();
+    BindEvents();
+    CreateHandle();
+    FormCreate();
+}
+
+TForm2::~TForm2() {
+    OnActivate = nullptr;
+    if (Form2 == this) Form2 = nullptr;
+}
+
+// The window as stored: the notebook's panel sits 60 pixels down, under room that the
+// creation takes away again.
+void TForm2::BuildControls() {
+    SetCaption("Configure Velmora");
+    SetClientSize(520, 400);
+    BorderStyle = TBorderStyle::Dialog;
+    MinimizeBox = false;
+    CenterOnScreen = true;
+    SetHelpContext(100);
+    OwnerForm = MainForm;
+    DefaultButton = &Button1OK;
+    CancelButton = &Button2Cancel;
+
+    Panel1.SetBounds(0, 60, 520, 340);
+    TabbedNotebook1.SetBounds(8, 8, 504, 290);
+    TabbedNotebook1.SetHelpContext(310);
+    Button1OK.SetBounds(356, 306, 75, 25);
+    Button1OK.SetCaption("OK");
+    Button2Cancel.SetBounds(437, 306, 75, 25);
+    Button2Cancel.SetCaption("Cancel");
+
+    auto place = [](TControl& c, int l, int t, int w, int h, const char* caption = nullptr) {
+        c.SetBounds(l, t, w, h);
+        if (caption) c.SetCaption(caption);
+    };
+
+    TabDialUp.SetCaption("Dial-up connection");
+    place(Label1, 8, 8, 300, 13, "Select a Dial Up Networking entry to connect to the Internet");
+    place(ComboBox3, 8, 24, 240, 21);
+    ComboBox3.Sorted = true;
+    ComboBox3.MaxLength = 254;
+    place(Button12, 256, 22, 96, 25, "Properties...");
+    place(Button11, 358, 22, 128, 25, "Add new connection");
+    place(Label2, 8, 60, 70, 13, "Username :");
+    place(edt_usernameDUN, 80, 56, 150, 21);
+    place(Label3, 8, 88, 70, 13, "Password :");
+    place(edt_passwordDUN, 80, 84, 150, 21);
+    edt_passwordDUN.PasswordChar = '*';
+    place(chk_StayOnline, 256, 86, 220, 17, "Stay Online no matter what");
+    place(GroupBox1, 8, 116, 478, 140, "Additional Phone Numbers");
+    place(Label4, 10, 22, 100, 13, "Phone Number :");
+    place(EdtPhoneNumber, 10, 38, 160, 21);
+    place(ButtonPhoneAdd, 180, 36, 96, 25, "Add --->");
+    ButtonPhoneAdd.SetEnabled(false);
+    place(ButtonRemovePhone, 180, 68, 96, 25, "<--- Remove");
+    place(ListBox3, 286, 18, 180, 112);
+
+    TabAutomate.SetCaption("Automate");
+    place(CheckBox4, 8, 12, 300, 17, "Execute on Windows Start-Up");
+    place(CheckBox1, 8, 36, 400, 17, "Connect automatically to Internet on Velmora Start-Up");
+    place(CheckBox3, 8, 66, 120, 17, "Always disconnect ");
+    place(Label5, 132, 68, 20, 13, "at:");
+    place(ComboBox1, 154, 64, 48, 21);
+    place(Label6, 208, 68, 36, 13, "Hours");
+    place(ComboBox2, 248, 64, 48, 21);
+    place(Label7, 302, 68, 50, 13, "Minutes");
+    for (TListBox* c : {&ComboBox1, &ComboBox2}) {
+        c->ComboStyle = TComboStyle::DropDownList;
+        c->SetEnabled(false);
+    }
+    ComboBox1.SetItems(Range(24, 1));
+    ComboBox2.SetItems(Range(12, 5));
+    place(AutoAdjustClock, 8, 104, 400, 17, "Adjust Computer Clock with atomic time server");
+    place(Label8, 8, 136, 110, 13, "Atomic time server");
+    place(edt_timeServer, 120, 132, 220, 21);
+    edt_timeServer.SetItems(kTimeServers);
+
+    TabMail.SetCaption("Mail");
+    place(GroupBox2, 8, 4, 478, 252, "Mail Boxes");
+    place(Label9, 10, 20, 200, 13, "Pop server (This is your email server)");
+    place(edt_hostname, 10, 36, 150, 21);
+    place(Label10, 10, 66, 100, 13, "Account");
+    place(edt_username, 10, 82, 150, 21);
+    place(Label11, 10, 112, 100, 13, "Password");
+    place(edt_password, 10, 128, 150, 21);
+    edt_password.PasswordChar = '*';
+    place(Button6, 10, 164, 150, 25, "Add mailbox to the list --->");
+    Button6.SetEnabled(false);
+    place(Button7, 10, 196, 150, 25, "<--- Remove Mailbox");
+    Button7.SetEnabled(false);
+    place(ListView1, 168, 18, 300, 224);
+    ListView1.Columns = {{"Account", 135}, {"POP Server", 171}};
+    ListBox2.SetVisible(false);
+
+    TabMailOptions.SetCaption("Mail options");
+    place(CheckBox2, 8, 12, 300, 17, "Notify when  new emails incoming");
+    CheckBox2.SetChecked(true);
+    place(Label12, 24, 40, 60, 13, "Check every");
+    place(Edit1, 90, 36, 28, 21, "15");
+    Edit1.MaxLength = 2;
+    place(Label13, 124, 40, 50, 13, "minutes");
+    place(Label14, 8, 72, 200, 13, "Email application :");
+    place(edt_emailApplication, 8, 88, 390, 21);
+    place(Button3, 406, 86, 75, 25, "Browse");
+    place(CheckBoxStartAppEmailReceived, 8, 118, 400, 17, "Auto execute email application on email  received");
+    place(Label15, 8, 150, 250, 13, "Play this sound on email received :");
+    place(edt_WaveSound, 8, 170, 340, 21);
+    place(SpeedButton1, 354, 160, 44, 40, "Play");
+    place(Button4, 406, 168, 75, 25, "Browse");
+
+    TabAutoRun.SetCaption("AutoRun");
+    place(GroupBox3, 8, 4, 478, 62, "List of Application to Execute on Connection established");
+    place(Label16, 10, 28, 80, 13, "Web Browser :");
+    place(WebBrowser, 92, 24, 290, 21);
+    place(Button5, 392, 22, 75, 25, "Browse");
+    place(GroupBox4, 8, 74, 478, 182, "Additional applications");
+    place(edt_application, 10, 22, 290, 21);
+    place(Button9, 310, 20, 75, 25, "Browse");
+    place(Button8, 10, 54, 150, 25, "Add to the list --->");
+    place(Button10, 10, 86, 150, 25, "<--- Remove application");
+    place(HListBox3, 168, 54, 300, 118);
+
+    OpenDialog1.HideReadOnly = true;
+    OpenDialog1.PathMustExist = true;
+    OpenDialog1.FileMustExist = true;
+}
+
+void TForm2::BindEvents() {
+    OnActivate = [this](TObject* s) { FormActivate(s); };
+    ComboBox3.OnEnter = [this](TObject* s) { ComboBox3Enter(s); };
+    ComboBox3.OnChange = [this](TObject* s) { ComboBox3Change(s); };
+    Button12.OnClick = [this](TObject* s) { Button12Click(s); };
+    Button11.OnClick = [this](TObject* s) { Button11Click(s); };
+    // A key release decides, and so does any other change (a paste with the mouse).
+    EdtPhoneNumber.OnKeyUp = [this](TObject* s, uint16_t&) { PhoneNumberKeyUp(s); };
+    EdtPhoneNumber.OnChange = [this](TObject* s) { PhoneNumberKeyUp(s); };
+    ButtonPhoneAdd.OnClick = [this](TObject* s) { ButtonPhoneAddClick(s); };
+    ButtonRemovePhone.OnClick = [this](TObject* s) { ButtonRemovePhoneClick(s); };
+    for (TControl* box : {&edt_hostname, &edt_username, &edt_password}) {
+        box->OnKeyUp = [this](TObject* s, uint16_t&) { MailboxKeyUp(s); };
+        box->OnChange = [this](TObject* s) { MailboxKeyUp(s); };
+    }
+    Button6.OnClick = [this](TObject* s) { Button6Click(s); };
+    ListView1.OnClick = [this](TObject* s) { ListView1Click(s); };
+    Button7.OnClick = [this](TObject* s) { Button7Click(s); };
+    Button8.OnClick = [this](TObject* s) { Button8Click(s); };
+    Button10.OnClick = [this](TObject* s) { Button10Click(s); };
+    SpeedButton1.OnClick = [this](TObject* s) { SpeedButton1Click(s); };
+    CheckBox2.OnClick = [this](TObject* s) { CheckBox2Click(s); };
+    CheckBox3.OnClick = [this](TObject* s) { CheckBox3Click(s); };
+    Button1OK.OnClick = [this](TObject* s) { Button1OKClick(s); };
+    Button2Cancel.OnClick = [this](TObject* s) { Button2CancelClick(s); };
+    Button3.OnClick = [this](TObject*) { Browse("const_application", "Application", kProgramFilter, edt_emailApplication); };
+    Button4.OnClick = [this](TObject*) { Browse("const_wav", "Wav sound file", kSoundFilter, edt_WaveSound); };
+    Button5.OnClick = [this](TObject*) { Browse("const_application", "Application", kProgramFilter, WebBrowser); };
+    Button9.OnClick = [this](TObject*) { Browse("const_application", "Application", kProgramFilter, edt_application); };
+}
+
+void TForm2::FormCreate() {
+    TabbedNotebook1.SetActivePageIndex(0);
+    Panel1.SetTop(Panel1.Top() - 60);
+    SetClientSize(ClientWidth(), ClientHeight() - 60);
+}
+
+void TForm2::ShowSettings(const std::string& page) {
+    Show();
+    if (!page.empty()) TabbedNotebook1.SetActivePageIndex(TabbedNotebook1.IndexOfPage(page));
+}
+
+// Every activation shows the settings as they are in memory: edits not confirmed with OK
+// are gone.
+void TForm2::FormActivate(TObject*) {
+    edt_hostname.SetCaption(IniInfo.Pop3Server);
+    edt_emailApplication.SetCaption(IniInfo.EmailApp);
+    ComboBox3.Clear();
+    ComboBox3.SetCaption(IniInfo.DialUpConnection);
+    edt_usernameDUN.SetCaption(IniInfo.UsernameDUN);
+    edt_passwordDUN.SetCaption(IniInfo.PasswordDUN);
+    CheckBox1.SetChecked(IniOptions.AutoDial);
+    CheckBox2.SetChecked(IniOptions.TimerEnabled);
+    CheckBox3.SetChecked(IniOptions.AutoHangUp);
+    CheckBox4.SetChecked(IniOptions.AutoStartUp);
+    WebBrowser.SetCaption(IniInfo.WebBrowser);
+    AutoAdjustClock.SetChecked(IniOptions.AutoAdjustClock);
+    CheckBoxStartAppEmailReceived.SetChecked(IniOptions.AutoExecEmailApp);
+    edt_timeServer.SetCaption(IniOptions.TimeServer);
+    chk_StayOnline.SetChecked(IniOptions.StayOnline);
+    Edit1.SetCaption(IntToStr(IniOptions.TimerDelay));
+    ComboBox1.SetItemIndex(IniOptions.HangUpHour);
+    ComboBox2.SetItemIndex(IniOptions.HangUpMinutes / 5);
+    edt_WaveSound.SetCaption(IniInfo.SoundFile.empty() ? ProgramDir + "newmail.wav" : IniInfo.SoundFile);
+    // One password line per mailbox row, whatever a hand-edited file holds.
+    std::vector<std::string> passwords = PasswordList;
+    passwords.resize(MailList.size());
+    ListBox2.SetItems(passwords);
+    ListBox3.SetItems(PhoneNumberList);
+    HListBox3.SetItems(ApplicationList);
+    ListView1.ClearRows();
+    for (size_t i = 0; i < MailList.size(); ++i)
+        ListView1.AddRow({MailList[i], i < PopServerList.size() ? PopServerList[i] : ""});
+    SpeedButton1.SetGlyph("SPEAKER");
+    Edit1.SetEnabled(CheckBox2.Checked());
+    // The hang-up time can be changed only while the hang-up is on.
+    CheckBox3Click(&CheckBox3);
+}
+
+void TForm2::ComboBox3Enter(TObject*) {
+    ComboBox3.Clear();
+    if (MainForm) MainForm->DialUp.GetEntries();
+    ComboBox3.SetCaption(IniInfo.DialUpConnection);
+}
+
+void TForm2::ComboBox3Change(TObject*) {
+    if (!MainForm) return;
+    MainForm->DialUp.SetEntry(ComboBox3.Caption());
+    std::string user, password;
+    if (MainForm->DialUp.GetEntryUsername(user) != 0) user.clear();
+    if (MainForm->DialUp.GetEntryPassword(password) != 0) password.clear();
+    edt_usernameDUN.SetCaption(user);
+    edt_passwordDUN.SetCaption(password);
+}
+
+void TForm2::Button12Click(TObject*) {
+    if (!MainForm) return;
+    MainForm->DialUp.SetEntry(ComboBox3.Caption());
+    MainForm->DialUp.EditEntry();
+}
+
+void TForm2::Button11Click(TObject*) {
+    if (MainForm) MainForm->DialUp.CreateEntry();
+}
+
+void TForm2::PhoneNumberKeyUp(TObject*) { ButtonPhoneAdd.SetEnabled(!EdtPhoneNumber.Caption().empty()); }
+
+void TForm2::ButtonPhoneAddClick(TObject*) { ListBox3.Add(EdtPhoneNumber.Caption()); }
+
+void TForm2::ButtonRemovePhoneClick(TObject*) {
+    if (ListBox3.ItemIndex() < 0) {
+        Warn(GetLangText("Select a Phone Number to delete in the list at right, and then click on the remove button",
+                         "const_phoneNoDelete"));
+        return;
+    }
+    ListBox3.Delete(ListBox3.ItemIndex());
+}
+
+void TForm2::MailboxKeyUp(TObject*) {
+    Button6.SetEnabled(!edt_hostname.Caption().empty() && !edt_username.Caption().empty() &&
+                       !edt_password.Caption().empty());
+}
+
+void TForm2::Button6Click(TObject*) {
+    ListView1.AddRow({edt_username.Caption(), edt_hostname.Caption()});
+    ListBox2.Add(edt_password.Caption());
+}
+
+void TForm2::ListView1Click(TObject*) {
+    int r = ListView1.ItemIndex();
+    Button7.SetEnabled(r >= 0);
+    if (r < 0) {
+        edt_hostname.SetCaption("");
+        edt_username.SetCaption("");
+        edt_password.SetCaption("");
+        return;
+    }
+    edt_hostname.SetCaption(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : "");
+    edt_username.SetCaption(ListView1.Row(r)[0]);
+    edt_password.SetCaption(r < static_cast<int>(ListBox2.Items().size()) ? ListBox2.Items()[static_cast<size_t>(r)] : "");
+}
+
+void TForm2::Button7Click(TObject*) {
+    int r = ListView1.ItemIndex();
+    if (r < 0) {
+        Warn(GetLangText("Select a Mailbox to delete in the list at right, and then click on the remove button",
+                         "const_SelectMail"));
+        return;
+    }
+    ListView1.DeleteRow(r);
+    ListBox2.Delete(r);
+}
+
+void TForm2::Button8Click(TObject*) {
+    if (edt_application.Caption().empty()) {
+        Warn(GetLangText("Enter an Application with the browse button above and then click on the add buttton", "const_appAdd"));
+        return;
+    }
+    HListBox3.Add(edt_application.Caption());
+}
+
+void TForm2::Button10Click(TObject*) {
+    if (HListBox3.ItemIndex() < 0) {
+        Warn(GetLangText("Select an Application to delete in the list at right, and then click on the remove button",
+                         "const_appDelete"));
+        return;
+    }
+    HListBox3.Delete(HListBox3.ItemIndex());
+}
+
+void TForm2::Browse(const std::string& typeKey, const std::string& typeName, const std::string& filter, TControl& target) {
+    OpenDialog1.Filter = GetLangText(typeName, typeKey) + filter;
+    if (OpenDialog1.Execute(Handle())) target.SetCaption(OpenDialog1.FileName);
+}
+
+void TForm2::SpeedButton1Click(TObject*) {
+    if (MainForm) MainForm->PlaySoundFile(edt_WaveSound.Caption());
+}
+
+void TForm2::CheckBox2Click(TObject*) { Edit1.SetEnabled(CheckBox2.Checked()); }
+
+void TForm2::CheckBox3Click(TObject*) {
+    ComboBox1.SetEnabled(CheckBox3.Checked());
+    ComboBox2.SetEnabled(CheckBox3.Checked());
+}
+
+void TForm2::Button1OKClick(TObject*) {
+    IniInfo.Pop3Server = OneLine(edt_hostname.Caption());
+    IniInfo.EmailApp = OneLine(edt_emailApplication.Caption());
+    IniInfo.DialUpConnection = OneLine(ComboBox3.Caption());
+    IniInfo.UsernameDUN = OneLine(edt_usernameDUN.Caption());
+    IniInfo.PasswordDUN = OneLine(edt_passwordDUN.Caption());
+    IniOptions.AutoDial = CheckBox1.Checked();
+    IniOptions.AutoStartUp = CheckBox4.Checked();
+    IniOptions.TimerEnabled = CheckBox2.Checked();
+    IniOptions.AutoHangUp = CheckBox3.Checked();
+    IniInfo.WebBrowser = OneLine(WebBrowser.Caption());
+    IniOptions.AutoAdjustClock = AutoAdjustClock.Checked();
+    IniOptions.AutoExecEmailApp = CheckBoxStartAppEmailReceived.Checked();
+    IniOptions.TimeServer = OneLine(edt_timeServer.Caption());
+    IniOptions.StayOnline = chk_StayOnline.Checked();
+    IniOptions.HangUpHour = ComboBox1.Caption().empty() ? 0 : StrToIntDef(ComboBox1.Caption(), 0);
+    IniOptions.HangUpMinutes = ComboBox2.Caption().empty() ? 0 : StrToIntDef(ComboBox2.Caption(), 0);
+    // The interval must be a number of minutes the timer can take: 1 to 99.
+    int32_t delay = 0;
+    int stopped = ParseIntPosition(Edit1.Caption(), delay);
+    if (stopped == 0 && (delay < kMinDelay || delay > kMaxDelay)) stopped = 1;
+    if (stopped != 0) {
+        Warn(GetLangText("Error in the delay for checking email: ", "const_ErrorDelay") + IntToStr(stopped));
+        IniOptions.TimerDelay = kFallbackDelay;
+    } else {
+        IniOptions.TimerDelay = delay;
+        if (MainForm) MainForm->TimerCheckEmail.SetInterval(static_cast<uint32_t>(delay) * 60000u);
+    }
+    IniInfo.SoundFile = OneLine(edt_WaveSound.Caption());
+    PasswordList = OneLine(ListBox2.Items());
+    PhoneNumberList = OneLine(ListBox3.Items());
+    ApplicationList = OneLine(HListBox3.Items());
+    MailList.clear();
+    PopServerList.clear();
+    for (int r = 0; r < ListView1.RowCount(); ++r) {
+        MailList.push_back(OneLine(ListView1.Row(r)[0]));
+        PopServerList.push_back(OneLine(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : ""));
+    }
+    WriteIniFile();
+    if (MainForm) {
+        MainForm->Autostart1.SetAutostart(IniOptions.AutoStartUp);
+        MainForm->ReactToIniOptions();
+    }
+    Close();
+}
+
+void TForm2::Button2CancelClick(TObject*) { Close(); }

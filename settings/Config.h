@@ -1,0 +1,99 @@
+// The settings dialog "Configure Velmora": every setting the user may change, on five
+// tabbed pages, loaded from the in-memory settings each time the dialog becomes active and
+// written back (file, start with Windows, main window) by OK.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "widgets/Forms.h"
+
+class TForm2 : public TForm {
+public:
+    explicit TForm2(TComponent* owner);
+    ~TForm2() override;
+
+    // Shows the dialog (which reloads it) with the page of that caption in front, if given.
+    void ShowSettings(const std::string& page = "");
+
+    // Controls, in creation order (the order Tab follows).
+    TWinControl Panel1;
+    TPageControl TabbedNotebook1;
+    // "Dial-up connection"
+    TWinControl TabDialUp;
+    TControl Label1;
+    TListBox ComboBox3;
+    TControl Button12, Button11;
+    TControl Label2, Label3;
+    TControl edt_usernameDUN, edt_passwordDUN;
+    TControl chk_StayOnline;
+    TWinControl GroupBox1;
+    TControl Label4, EdtPhoneNumber, ButtonPhoneAdd, ButtonRemovePhone;
+    TListBox ListBox3;
+    // "Automate"
+    TWinControl TabAutomate;
+    TControl CheckBox4, CheckBox1, CheckBox3, Label5;
+    TListBox ComboBox1;
+    TControl Label6;
+    TListBox ComboBox2;
+    TControl Label7, AutoAdjustClock, Label8;
+    TListBox edt_timeServer;
+    // "Mail"
+    TWinControl TabMail;
+    TWinControl GroupBox2;
+    TControl Label9, edt_hostname, Label10, edt_username, Label11, edt_password, Button6, Button7;
+    TListView ListView1;
+    TListBox ListBox2;
+    // "Mail options"
+    TWinControl TabMailOptions;
+    TControl CheckBox2, Label12, Edit1, Label13;
+    TControl Label14, edt_emailApplication, Button3, CheckBoxStartAppEmailReceived;
+    TControl Label15, edt_WaveSound, SpeedButton1, Button4;
+    // "AutoRun"
+    TWinControl TabAutoRun;
+    TWinControl GroupBox3;
+    TControl Label16, WebBrowser, Button5;
+    TWinControl GroupBox4;
+    TControl edt_application, Button9, Button8, Button10;
+    TListBox HListBox3;
+    TControl Button1OK, Button2Cancel;
+
+    TOpenDialog OpenDialog1;
+
+    void FormCreate();
+    void FormActivate(TObject* Sender);
+    void ComboBox3Enter(TObject* Sender);
+    void ComboBox3Change(TObject* Sender);
+    void Button12Click(TObject* Sender);
+    void Button11Click(TObject* Sender);
+    void PhoneNumberKeyUp(TObject* Sender);
+    void ButtonPhoneAddClick(TObject* Sender);
+    void ButtonRemovePhoneClick(TObject* Sender);
+    void MailboxKeyUp(TObject* Sender);
+    void Button6Click(TObject* Sender);
+    void ListView1Click(TObject* Sender);
+    void Button7Click(TObject* Sender);
+    void Button8Click(TObject* Sender);
+    void Button10Click(TObject* Sender);
+    void SpeedButton1Click(TObject* Sender);
+    void CheckBox2Click(TObject* Sender);
+    void CheckBox3Click(TObject* Sender);
+    void Button1OKClick(TObject* Sender);
+    void Button2CancelClick(TObject* Sender);
+
+private:
+    void BuildControls();
+    void BindEvents();
+    // Runs the file-open dialog for the picker's file type and puts the choice in target.
+    void Browse(const std::string& typeKey, const std::string& typeName, const std::string& filter, TControl& target);
+};
+
+// The settings dialog of the program, while it exists.
+extern TForm2* Form2;
+
+// The hosts offered for setting the clock (TIME protocol, TCP port 37).
+extern const std::vector<std::string> kTimeServers;
+
+// Reads a number as the mail-check interval box takes it: leading blanks, a sign, decimal
+// or "$"/"0x" hexadecimal digits. Returns 0 with value set, or the position (counting from
+// 1) of the first character that is not part of a number (1 for an empty text).
+int ParseIntPosition(const std::string& text, int32_t& value);

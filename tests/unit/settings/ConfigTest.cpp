@@ -1,0 +1,192 @@
+// The settings dialog over the recording backend, with the main window and the simulated
+// dial-up service behind it: what it shows, what OK stores and applies, what Cancel keeps.
+#include <fstream>
+
+#include "app/Main_F.h"
+#include "dialup/SimulatedRas.h"
+#include "settings/Config.h"
+#include "settings/Ini.h"
+#include "tests/unit/HeadlessFixture.h"
+#include "tests/unit/dialup/DialUpTestKit.h"
+
+class ConfigTest : public HeadlessTest {
+protected:
+    ConfigTest() {
+        book = dir + "/phonebook.ini";
+        std::ofstream(book) << "[Work]\nPhoneNumber=1\nSavedUser=wu\nSavedPassword=wp\n[home]\nPhoneNumber=2\n";
+        sim = std::make_unique<ras::SimulatedRas>(book, std::make_unique<dialup_test::VirtualScheduler>(clock),
+                                                  [this](uintptr_t, bool creating, ras::SimEntryFields& f) {
+                                                      entryDialogs.push_back(creating ? "new" : "edit " + f.name);
+                                                      f.name = "Added";
+                                                      return creating;
+                                                  });
+        form = std::make_unique<TMainForm>(&Application());
+        Application().MainForm = form.get();
+        form->DialUp.SetRasApi(sim.get());
+        form->FormCreate();
+        dialog = std::make_unique<TForm2>(&Application());
+    }
+    ~ConfigTest() override {
+        dialog.reset();
+        form.reset();
+        MailList.clear(), PasswordList.clear(), PopServerList.clear(), PhoneNumberList.clear(), ApplicationList.clear();
+    }
+    // Brings the dialog up as the user does: another window was active before.
+    void Open() {
+        form->Show();
+        form->SpeedButton3.Click();
+    }
+    std::string Stored(const char* section, const char* key) {
+        return profile.ReadString(IniFileName(), section, key, "<none>");
+    }
+    void Type(TControl& box, const std::string& text) { box.TextChangedByUser(text); }
+
+    std::string book;
+    std::vector<std::string> entryDialogs;
+    std::unique_ptr<ras::SimulatedRas> sim;
+    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<TForm2> dialog;
+};
+
+TEST_F(ConfigTest, HangUpTimeShowsTheNearestChoiceAndStoresWhatIsShown) {
+    IniOptions.AutoHangUp = true;
+    IniOptions.HangUpHour = 30;
+    IniOptions.HangUpMinutes = 7;
+    Open();
+    EXPECT_TRUE(dialog->Visible());
+    EXPECT_EQ(dialog->Caption(), "Configure Velmora");
+    EXPECT_EQ(dialog->ComboBox1.Caption(), "");
+    EXPECT_EQ(dialog->ComboBox2.Caption(), "05");
+    EXPECT_TRUE(dialog->ComboBox1.Enabled());
+    dialog->Button1OK.Click();
+    EXPECT_FALSE(dialog->Visible());
+    EXPECT_EQ(IniOptions.HangUpHour, 0);
+    EXPECT_EQ(IniOptions.HangUpMinutes, 5);
+    EXPECT_EQ(Stored("Other", "HangUpMinutes"), "5");
+    // The main window applies the options at once.
+    EXPECT_EQ(form->MSOfficeCaption1.Hint(), "/ Scheduled to hang-up at (0:05)");
+}
+
+TEST_F(ConfigTest, AMailCheckIntervalOutsideOneToNinetyNineIsRefusedLikeNoNumber) {
+    IniOptions.TimerEnabled = true;
+    for (const char* typed : {"", "-5", "0", "1x"}) {
+        SCOPED_TRACE(typed);
+        ui.boxes.clear();
+        Open();
+        Type(dialog->Edit1, typed);
+        dialog->Button1OK.Click();
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        std::string expected = std::string("Error in the delay for checking email: ") + (typed == std::string("1x") ? "2" : "1");
+        EXPECT_EQ(ui.boxes[0].text, expected);
+        EXPECT_EQ(IniOptions.TimerDelay, 15);
+        EXPECT_EQ(Stored("Other", "TimerDelay"), "15");
+        EXPECT_FALSE(dialog->Visible());  // the rest of OK goes on
+    }
+    ui.boxes.clear();
+    Open();
+    Type(dialog->Edit1, "7");
+    dialog->Button1OK.Click();
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(IniOptions.TimerDelay, 7);
+    EXPECT_EQ(form->TimerCheckEmail.Interval(), 420000u);
+
+}
+
+TEST_F(ConfigTest, MailboxRowsAndPasswordsStayAligned) {
+    MailList = {"a", "b", "c"};
+    PopServerList = {"pop.a", "pop.b", "pop.c"};
+    PasswordList = {"pa", "pb"};  // one short, as a hand-edited file may be
+    Open();
+    ASSERT_EQ(dialog->ListView1.RowCount(), 3);
+    EXPECT_EQ(dialog->ListBox2.Items(), (std::vector<std::string>{"pa", "pb", ""}));
+    dialog->ListView1.SelectedByUser(1);
+    dialog->ListView1.Click();
+    EXPECT_EQ(dialog->edt_hostname.Caption(), "pop.b");
+    EXPECT_EQ(dialog->edt_username.Caption(), "b");
+    EXPECT_EQ(dialog->edt_password.Caption(), "pb");
+    dialog->Button7.Click();
+    EXPECT_EQ(dialog->ListBox2.Items(), (std::vector<std::string>{"pa", ""}));
+    dialog->Button7.Click();  // nothing selected now
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Select a Mailbox to delete in the list at right, and then click on the remove button");
+
+    Type(dialog->edt_password, "");
+    Type(dialog->edt_hostname, "pop.d");
+    Type(dialog->edt_username, "d");
+    EXPECT_FALSE(dialog->Button6.Enabled());
+    Type(dialog->edt_password, "pd");
+    EXPECT_TRUE(dialog->Button6.Enabled());
+    dialog->Button6.Click();
+    dialog->Button6.Click();  // the same mailbox twice: two rows, two passwords
+    dialog->Button1OK.Click();
+    EXPECT_EQ(MailList, (std::vector<std::string>{"a", "c", "d", "d"}));
+    EXPECT_EQ(PasswordList, (std::vector<std::string>{"pa", "", "pd", "pd"}));
+    for (int r = 0; r < dialog->ListView1.RowCount(); ++r) EXPECT_EQ(PopServerList[r], dialog->ListView1.Row(r)[1]);
+    EXPECT_EQ(Stored("POPS", "m3"), "pop.d");
+}
+
+TEST_F(ConfigTest, ThePhonebookBoxListsTheEntriesAndFillsTheSavedCredentials) {
+    IniInfo.DialUpConnection = "Work";
+    Open();
+    dialog->ComboBox3.SetFocus();
+    EXPECT_EQ(dialog->ComboBox3.Items(), (std::vector<std::string>{"home", "Work"}));
+    EXPECT_EQ(dialog->ComboBox3.Caption(), "Work");
+    dialog->ComboBox3.SelectedByUser(1);
+    EXPECT_EQ(dialog->edt_usernameDUN.Caption(), "wu");
+    EXPECT_EQ(dialog->edt_passwordDUN.Caption(), "wp");
+    Type(dialog->ComboBox3, "Nowhere");  // the service knows no such entry
+    EXPECT_EQ(dialog->edt_usernameDUN.Caption(), "");
+    dialog->edt_usernameDUN.SetFocus();
+    dialog->ComboBox3.SetFocus();
+    EXPECT_EQ(dialog->ComboBox3.Caption(), "Work");
+
+    dialog->Button11.Click();
+    dialog->Button12.Click();
+    EXPECT_EQ(entryDialogs, (std::vector<std::string>{"new", "edit Work"}));
+    dialog->edt_usernameDUN.SetFocus();
+    dialog->ComboBox3.SetFocus();
+    EXPECT_EQ(dialog->ComboBox3.Items(), (std::vector<std::string>{"Added", "home", "Work"}));
+}
+
+TEST_F(ConfigTest, CancelKeepsTheSavedSettingsAndOkCutsValuesAtALineBreak) {
+    IniInfo.WebBrowser = "browser.exe";
+    PhoneNumberList = {"555"};
+    Open();
+    Type(dialog->WebBrowser, "other.exe");
+    dialog->ListBox3.SetItemIndex(0);
+    dialog->ButtonRemovePhone.Click();
+    dialog->Button2Cancel.Click();
+    EXPECT_EQ(Stored("Browser", "Web browser"), "<none>");
+    Open();
+    EXPECT_EQ(dialog->WebBrowser.Caption(), "browser.exe");
+    EXPECT_EQ(dialog->ListBox3.Items(), PhoneNumberList);
+
+    Type(dialog->WebBrowser, "C:\\web.exe\r\n[DUN]");
+    Type(dialog->EdtPhoneNumber, "556\n2");
+    dialog->ButtonPhoneAdd.Click();
+    dialog->Button1OK.Click();
+    EXPECT_EQ(IniInfo.WebBrowser, "C:\\web.exe");
+    EXPECT_EQ(Stored("Browser", "Web browser"), "C:\\web.exe");
+    EXPECT_EQ(Stored("PhoneNumber", "m1"), "556");
+}
+
+TEST_F(ConfigTest, BrowseFillsTheBoxWithTheChosenFileAndPlayPlaysIt) {
+    Open();
+    factory.openDialogAnswer = [](TOpenDialog& d) {
+        d.FileName = "C:\\sounds\\ding.wav";
+        return true;
+    };
+    dialog->Button4.Click();
+    ASSERT_EQ(factory.openDialogs.size(), 1u);
+    EXPECT_EQ(factory.openDialogs[0].Filter, "Wav sound file (*.wav)|*.wav");
+    EXPECT_EQ(dialog->edt_WaveSound.Caption(), "C:\\sounds\\ding.wav");
+    dialog->SpeedButton1.Click();
+    EXPECT_EQ(shell.sounds.back(), "C:\\sounds\\ding.wav");
+    factory.openDialogAnswer = nullptr;
+    dialog->Button9.Click();
+    EXPECT_EQ(factory.openDialogs[1].Filter, "Application (*.exe)|*.exe");
+    EXPECT_EQ(dialog->edt_application.Caption(), "");
+    dialog->Button8.Click();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Enter an Application with the browse button above and then click on the add buttton");
+}
