@@ -63,6 +63,17 @@ drive keys "Velmora " right
 shot favorites-menu
 drive keys "Velmora " escape escape
 
+# The settings dialog, page by page.
+drive click "Velmora " "Settings"
+drive wait "Configure Velmora" 20 >/dev/null || { echo "no settings dialog" >&2; exit 1; }
+sleep 1
+for n in 1 2 3 4 5; do
+  shot "settings-$n"
+  drive type ctrl+tab  # the next page
+done
+drive click "Configure Velmora" "Cancel"
+drive waitgone "Configure Velmora" 10
+
 # The notification-area icon sits at the right-hand end of the desktop's taskbar.
 drive rclick 625 470
 sleep 1
