@@ -218,18 +218,19 @@ void TForm2::BuildControls() {
 
     TabMail.SetCaption("Mail");
     place(GroupBox2, 8, 4, 478, 252, "Mail Boxes");
-    place(Label9, 10, 20, 200, 13, "Pop server (This is your email server)");
-    place(edt_hostname, 10, 36, 150, 21);
-    place(Label10, 10, 66, 100, 13, "Account");
-    place(edt_username, 10, 82, 150, 21);
-    place(Label11, 10, 112, 100, 13, "Password");
-    place(edt_password, 10, 128, 150, 21);
+    place(Label9, 10, 16, 150, 26, "Pop server (This is your email server)");
+    Label9.SetWordWrap(true);
+    place(edt_hostname, 10, 44, 150, 21);
+    place(Label10, 10, 72, 100, 13, "Account");
+    place(edt_username, 10, 88, 150, 21);
+    place(Label11, 10, 116, 100, 13, "Password");
+    place(edt_password, 10, 132, 150, 21);
     edt_password.PasswordChar = '*';
-    place(Button6, 10, 164, 150, 25, "Add mailbox to the list --->");
+    place(Button6, 8, 164, 155, 25, "Add mailbox to the list --->");
     Button6.SetEnabled(false);
-    place(Button7, 10, 196, 150, 25, "<--- Remove Mailbox");
+    place(Button7, 8, 196, 155, 25, "<--- Remove Mailbox");
     Button7.SetEnabled(false);
-    place(ListView1, 168, 18, 300, 224);
+    place(ListView1, 166, 18, 304, 224);
     ListView1.Columns = {{"Account", 135}, {"POP Server", 171}};
     ListBox2.SetVisible(false);
 
@@ -237,9 +238,9 @@ void TForm2::BuildControls() {
     place(CheckBox2, 8, 12, 300, 17, "Notify when  new emails incoming");
     CheckBox2.SetChecked(true);
     place(Label12, 24, 40, 60, 13, "Check every");
-    place(Edit1, 90, 36, 28, 21, "15");
+    place(Edit1, 100, 36, 28, 21, "15");
     Edit1.MaxLength = 2;
-    place(Label13, 124, 40, 50, 13, "minutes");
+    place(Label13, 134, 40, 50, 13, "minutes");
     place(Label14, 8, 72, 200, 13, "Email application :");
     place(edt_emailApplication, 8, 88, 390, 21);
     place(Button3, 406, 86, 75, 25, "Browse");
@@ -252,7 +253,7 @@ void TForm2::BuildControls() {
     TabAutoRun.SetCaption("AutoRun");
     place(GroupBox3, 8, 4, 478, 62, "List of Application to Execute on Connection established");
     place(Label16, 10, 28, 80, 13, "Web Browser :");
-    place(WebBrowser, 92, 24, 290, 21);
+    place(WebBrowser, 100, 24, 282, 21);
     place(Button5, 392, 22, 75, 25, "Browse");
     place(GroupBox4, 8, 74, 478, 182, "Additional applications");
     place(edt_application, 10, 22, 290, 21);

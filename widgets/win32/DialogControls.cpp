@@ -51,7 +51,15 @@ std::string ClassOf(HWND h) {
     return buf;
 }
 
+// True while our own code reads a control's text: the text of a password box is then
+// ours to read, even inside a message another program sent.
+int g_ownRead = 0;
+
 std::string WindowText(HWND h) {
+    struct OwnRead {
+        OwnRead() { ++g_ownRead; }
+        ~OwnRead() { --g_ownRead; }
+    } own;
     int n = GetWindowTextLengthA(h);
     std::string s(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
     int got = GetWindowTextA(h, s.data(), n + 1);
@@ -100,7 +108,7 @@ LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
                 },
                 0);
     }
-    if ((msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINE) &&
+    if ((msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINE) && !g_ownRead &&
         (GetWindowLongA(h, GWL_STYLE) & ES_PASSWORD) && ClassOf(h) == WC_EDITA && (InSendMessageEx(nullptr) & ISMEX_SEND)) {
         if (msg == WM_GETTEXT && w > 0 && l) *reinterpret_cast<char*>(l) = '\0';
         return 0;
@@ -131,6 +139,12 @@ LRESULT CALLBACK GroupProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         case WM_CTLCOLORLISTBOX:
             if (l) return SendMessageA(GetParent(h), msg, w, l);
             break;
+        case WM_ERASEBKGND: {  // the frame's class paints no background of its own
+            RECT r;
+            GetClientRect(h, &r);
+            FillRect(reinterpret_cast<HDC>(w), &r, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
         case WM_NCDESTROY:
             RemovePropA(h, kOldProcProp);
             SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));

@@ -22,6 +22,16 @@
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
 //   focus, activation, ownership and typed keys: see focus.cpp
+// Dialog controls, found by their component name (the window property "VelmoraName"):
+//   e2edriver settext CAPTION NAME TEXT     click into an edit or combo box and type TEXT over its text
+//   e2edriver gettext CAPTION NAME          print the text of the named control
+//   e2edriver items CAPTION NAME            print the lines of a combo or list box
+//   e2edriver select CAPTION NAME INDEX     choose a line of a combo or list box as the user does
+//   e2edriver rows CAPTION NAME             print a list view's rows, cells joined by "|"
+//   e2edriver row CAPTION NAME INDEX        select a list-view row (-1: none) as the keyboard does
+//   e2edriver tab CAPTION TABTEXT           click the tab with this text
+//   e2edriver checked CAPTION TEXT          print 1 or 0: the check box with this text is checked
+//   e2edriver state CAPTION NAME            print "visible enabled" (1 or 0 each) of the named control
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
 #include <windows.h>
@@ -139,6 +149,179 @@ std::string TimeNow() {
     std::string b;
     for (int shift = 24; shift >= 0; shift -= 8) b += static_cast<char>((secs >> shift) & 0xFF);
     return b;
+// A block of memory in the process that owns a window, for messages whose pointers are not
+// marshalled across processes (common controls).
+class Remote {
+public:
+    Remote(HWND ctl, SIZE_T size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(ctl, &pid);
+        proc_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (proc_) base_ = static_cast<char*>(VirtualAllocEx(proc_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~Remote() {
+        if (base_) VirtualFreeEx(proc_, base_, 0, MEM_RELEASE);
+        if (proc_) CloseHandle(proc_);
+    }
+    bool ok() const { return base_ != nullptr; }
+    char* at(SIZE_T offset) const { return base_ + offset; }
+    void write(SIZE_T offset, const void* data, SIZE_T n) { WriteProcessMemory(proc_, base_ + offset, data, n, nullptr); }
+    void read(SIZE_T offset, void* data, SIZE_T n) { ReadProcessMemory(proc_, base_ + offset, data, n, nullptr); }
+
+private:
+    HANDLE proc_ = nullptr;
+    char* base_ = nullptr;
+    SIZE_T size_;
+};
+
+std::string NameOf(HWND h) {
+    ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(h, "VelmoraName")));
+    char buf[256] = {};
+    if (a) GlobalGetAtomNameA(a, buf, sizeof buf);
+    return buf;
+}
+
+HWND ChildByName(HWND top, const std::string& name) {
+    for (HWND c : Children(top))
+        if (NameOf(c) == name) return c;
+    return nullptr;
+}
+
+// The window that takes typing: a combo box's edit part, or the control itself.
+HWND TypingWindow(HWND c) {
+    HWND edit = FindWindowExA(c, nullptr, "Edit", nullptr);
+    return edit ? edit : c;
+}
+
+std::string WideText(HWND c, UINT lenMsg, UINT textMsg, WPARAM i) {
+    wchar_t wbuf[2048] = {};
+    char buf[4096] = {};
+    if (SendMessageW(c, lenMsg, i, 0) < 2000) SendMessageW(c, textMsg, i, reinterpret_cast<LPARAM>(wbuf));
+    WideCharToMultiByte(CP_ACP, 0, wbuf, -1, buf, sizeof(buf), nullptr, nullptr);
+    return buf;
+}
+
+// The dialog-control commands; -1 when cmd is none of them.
+int DialogCommand(const std::string& cmd, HWND top, int argc, char** argv) {
+    if (cmd == "checked" && argc > 3) {
+        HWND c = ChildByText(top, argv[3]);
+        if (!c) return 1;
+        std::printf("%d\n", SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "tab" && argc > 3) {
+        for (HWND c : Children(top)) {
+            if (_stricmp(ClassOf(c).c_str(), WC_TABCONTROLA) != 0) continue;
+            Remote mem(c, sizeof(TCITEMA) + 512);
+            if (!mem.ok()) return 1;
+            int n = static_cast<int>(SendMessageA(c, TCM_GETITEMCOUNT, 0, 0));
+            for (int i = 0; i < n; ++i) {
+                TCITEMA item{};
+                item.mask = TCIF_TEXT;
+                item.pszText = mem.at(sizeof item);
+                item.cchTextMax = 500;
+                mem.write(0, &item, sizeof item);
+                SendMessageA(c, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(mem.at(0)));
+                char text[512] = {};
+                mem.read(sizeof item, text, 500);
+                if (std::string(text) != argv[3]) continue;
+                SendMessageA(c, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(mem.at(0)));
+                RECT r{};
+                mem.read(0, &r, sizeof r);
+                LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+                PostMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                PostMessageA(c, WM_LBUTTONUP, 0, at);
+                return 0;
+            }
+        }
+        return 1;
+    }
+    if (argc < 4) return -1;
+    HWND c = ChildByName(top, argv[3]);
+    bool known = cmd == "settext" || cmd == "gettext" || cmd == "items" || cmd == "select" || cmd == "rows" ||
+                 cmd == "row" || cmd == "state";
+    if (!known) return -1;
+    if (!c) {
+        std::fprintf(stderr, "no control named \"%s\"\n", argv[3]);
+        return 1;
+    }
+    std::string cls = ClassOf(c);
+    bool combo = _stricmp(cls.c_str(), "ComboBox") == 0;
+    if (cmd == "state") {
+        std::printf("%d %d\n", IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "gettext") {  // asked of the control itself: another process's edit text is not stored with its window
+        char buf[2048] = {};
+        SendMessageA(c, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+        std::printf("%s\n", buf);
+        return 0;
+    }
+    if (cmd == "settext" && argc > 4) {  // typed: the old text selected, replaced key by key
+        HWND typing = TypingWindow(c);
+        PostMessageA(typing, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        PostMessageA(typing, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        Sleep(300);
+        SendMessageA(typing, EM_SETSEL, 0, -1);
+        std::string text = argv[4];
+        if (text.empty()) PostMessageA(typing, WM_CHAR, VK_BACK, 1);
+        for (unsigned char ch : text) {
+            PostMessageA(typing, WM_CHAR, ch, 1);
+            PostMessageA(typing, WM_KEYUP, VkKeyScanA(static_cast<char>(ch)) & 0xFF, 0xC0000001);
+        }
+        Sleep(300 + 20 * static_cast<DWORD>(text.size()));
+        return 0;
+    }
+    if (cmd == "items") {
+        int n = static_cast<int>(SendMessageA(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i)
+            std::printf("%s\n", (combo ? WideText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, i) : WideText(c, LB_GETTEXTLEN, LB_GETTEXT, i)).c_str());
+        return 0;
+    }
+    if (cmd == "select" && argc > 4) {
+        int i = std::atoi(argv[4]);
+        SendMessageA(c, combo ? CB_SETCURSEL : LB_SETCURSEL, i, 0);
+        WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
+        PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), code), reinterpret_cast<LPARAM>(c));
+        return 0;
+    }
+    if (cmd == "rows") {
+        Remote mem(c, sizeof(LVITEMA) + 512);
+        if (!mem.ok()) return 1;
+        int n = static_cast<int>(SendMessageA(c, LVM_GETITEMCOUNT, 0, 0));
+        HWND header = reinterpret_cast<HWND>(SendMessageA(c, LVM_GETHEADER, 0, 0));
+        int cols = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+        for (int i = 0; i < n; ++i) {
+            std::string line;
+            for (int col = 0; col < cols; ++col) {
+                LVITEMA item{};
+                item.iSubItem = col;
+                item.pszText = mem.at(sizeof item);
+                item.cchTextMax = 500;
+                char zero[512] = {};
+                mem.write(sizeof item, zero, sizeof zero);
+                mem.write(0, &item, sizeof item);
+                SendMessageA(c, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.at(0)));
+                char text[512] = {};
+                mem.read(sizeof item, text, 500);
+                line += (col ? "|" : "") + std::string(text);
+            }
+            std::printf("%s\n", line.c_str());
+        }
+        return 0;
+    }
+    if (cmd == "row" && argc > 4) {
+        Remote mem(c, sizeof(LVITEMA));
+        if (!mem.ok()) return 1;
+        int i = std::atoi(argv[4]);
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = i >= 0 ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+        mem.write(0, &item, sizeof item);
+        SendMessageA(c, LVM_SETITEMSTATE, i >= 0 ? i : -1, reinterpret_cast<LPARAM>(mem.at(0)));
+        return 0;
+    }
+    return -1;
 }
 
 int Usage() {
@@ -240,6 +423,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no window \"%s\"\n", caption.c_str());
         return 1;
     }
+    if (int rc = DialogCommand(cmd, top, argc, argv); rc >= 0) return rc;
     if (cmd == "list") {
         for (HWND c : Children(top)) {
             RECT r;
