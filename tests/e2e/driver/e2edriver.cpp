@@ -149,6 +149,8 @@ std::string TimeNow() {
     std::string b;
     for (int shift = 24; shift >= 0; shift -= 8) b += static_cast<char>((secs >> shift) & 0xFF);
     return b;
+}
+
 // A block of memory in the process that owns a window, for messages whose pointers are not
 // marshalled across processes (common controls).
 class Remote {
