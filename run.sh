@@ -35,6 +35,10 @@ trap 'wineserver -k 2>/dev/null || true; velmora_display_stop || true' EXIT
 wine explorer /desktop=Velmora,1024x768 "$exe" "$@" >/dev/null 2>&1 &
 app=$!
 sleep 6
+# The pointer starts in the middle of the screen, over the window: move it off, so that no
+# tooltip covers the picture.
+VELMORA_DESKTOP=Velmora wine "$root/build/win32/e2edriver.exe" pointer 5 5 >/dev/null 2>&1 || true
+sleep 1
 import -window root "$root/build/screenshot.png" 2>/dev/null && echo "Screenshot: build/screenshot.png"
 echo "Running on virtual display $DISPLAY. Stop it with Ctrl+C (or: WINEPREFIX=$WINEPREFIX wineserver -k)."
 wait $app || true

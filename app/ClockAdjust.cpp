@@ -1,17 +1,22 @@
 // Setting the computer clock from a TIME server: the request starts here and the clock is
 // set when the server's answer arrives.
+#include <cmath>
+#include <string>
+
 #include "app/Main_F.h"
 #include "app/Unit4.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
 
-void ShowTimeServerDown() {
-    platform::Ui().MsgBox(GetLangText("The Time server is not responding or is possibly down, you could select another "
-                                      "one in the Settings,",
-                                      "const_ServerDown"),
-                          Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+namespace {
+// A distance in days as signed seconds with tenths: "+2.5 s", "-0.3 s".
+std::string SecondsMoved(TDateTime days) {
+    long long ms = std::llround(days * 86400000.0);
+    long long a = ms < 0 ? -ms : ms;
+    return (ms < 0 ? "-" : "+") + std::to_string(a / 1000) + "." + std::to_string(a % 1000 / 100) + " s";
 }
+}  // namespace
 
 void TMainForm::AdjustClock() {
     if (Form4) {
@@ -49,9 +54,12 @@ void TMainForm::AdjustClock() {
 // with the system's reason, and nothing is announced.
 void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
     TSystemTime st = DateTimeToSystemTime(DateTime);
+    const TDateTime before = platform::Clock().NowUtc();
     uint32_t error = platform::Clock().SetSystemTimeUtc(st);
     if (error == 0) {
         platform::Shell().BroadcastTimeChange();
+        // A set that worked is shown, with how far the clock moved.
+        HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + SecondsMoved(DateTime - before));
     } else {
         platform::Ui().MsgBox(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +
                                   platform::Clock().ErrorText(error),

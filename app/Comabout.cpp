@@ -32,6 +32,8 @@ TAboutComponent::TAboutComponent(TComponent* owner)
     OKButton.SetBounds(157, 330, 75, 25);
     OKButton.SetCaption("OK");
     OKButton.OnClick = [this](TObject*) { SetModalResult(IDOK_); };
+    // OK is the default button and has the focus: Enter and Escape both close the box.
+    DefaultButton = CancelButton = &OKButton;
     LinkLabel.OnClick = [](TObject*) { OpenWebTarget(kWebPage); };
 }
 

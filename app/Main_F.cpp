@@ -192,17 +192,17 @@ void TMainForm::BuildControls() {
     Bevel2.SetBounds(0, 260, 257, 19);
     Label1.SetBounds(4, 262, 70, 13);
     Label1.SetCaption("Status: ");
-    Status2.SetBounds(76, 262, 107, 20);
+    Status2.SetBounds(76, 262, 177, 20);  // to the bevel's end: long states fit on one line
     Status2.SetCaption("Off-line");
     TFontStyle bold;
     bold.Bold = true;
     Status2.SetFont(bold);
     Status2.SetWordWrap(true);
 
-    Bevel3.SetBounds(259, 257, 278, 21);
-    StaticText1.SetBounds(261, 260, 150, 17);
+    Bevel3.SetBounds(259, 260, 270, 19);  // on the status row, to the window's edge
+    StaticText1.SetBounds(263, 262, 150, 15);
     StaticText1.SetCaption("Cumulative Time online :");
-    Label3.SetBounds(420, 260, 100, 13);
+    Label3.SetBounds(420, 262, 100, 13);
     Label3.SetCaption("time");
     Label3.SetHandCursor(true);
     Label3.SetHint("Double click to reset to zero");

@@ -29,6 +29,7 @@ TForm4::TForm4(TComponent* owner)
     Button1.OnClick = [](TObject*) {
         if (MainForm) MainForm->CancelDial();
     };
+    CancelButton = &Button1;  // Escape
     CreateHandle();
     TitleBar = &MSOfficeCaption1;
     TitleBarShowsCaption = true;
@@ -40,4 +41,12 @@ void TForm4::PlayAnimation(const std::string& resName) {
     Animate1.SetResName("");
     Animate1.SetResName(resName);
     Animate1.SetActive(true);
+}
+
+void TForm4::WndProc(TMessage& m) {
+    const uint32_t kSysCommand = 0x0112, kScClose = 0xF060;
+    if (m.Msg != kSysCommand || (m.WParam & 0xFFF0) != kScClose) return;
+    if (!Button1.Visible() || !Button1.Enabled()) return;
+    m.Handled = true;
+    Button1.Click();
 }

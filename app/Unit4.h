@@ -12,6 +12,9 @@ public:
     TControl MSOfficeCaption1;
     // Plays one of the program's clips ("PHONE_ANI", "CHECKEMAIL_ANI", "TIME_ANI").
     void PlayAnimation(const std::string& resName);
+    // Closing the window (its close box, Alt+F4) while the Cancel button is offered is
+    // that button's click: the window cannot go away and leave the dial running.
+    void WndProc(TMessage& m) override;
 };
 
 extern TForm4* Form4;

@@ -92,22 +92,94 @@ std::string DecodeBase64(const std::string& s) {
     return out;
 }
 
+// Windows-1252's characters 0x80-0x9F (0: none there); the rest of it is Latin-1.
+const char32_t kCp1252High[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                  0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013,
+                                  0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+
+// A character as the list shows it: Windows-1252, "?" for what that has not.
+char ToCp1252(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i)
+        if (kCp1252High[i] == c) return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+// UTF-8 to Windows-1252; a broken sequence gives one "?".
+std::string Utf8ToCp1252(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size();) {
+        unsigned char b = static_cast<unsigned char>(s[i]);
+        int more = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+        char32_t c = more == 0 ? b : more == 1 ? (b & 0x1F) : more == 2 ? (b & 0x0F) : (b & 0x07);
+        size_t j = i + 1;
+        for (int k = 0; k < more && j < s.size() && (static_cast<unsigned char>(s[j]) & 0xC0) == 0x80; ++k, ++j)
+            c = (c << 6) | (static_cast<unsigned char>(s[j]) & 0x3F);
+        bool whole = more >= 0 && j == i + 1 + static_cast<size_t>(more);
+        out += whole ? ToCp1252(c) : '?';
+        i = whole ? j : i + 1;
+    }
+    return out;
+}
+
+TCharsetConverter& SystemConverter() {
+    static TCharsetConverter c;
+    return c;
+}
+
+// The decoded bytes of an encoded word, in the character set it names, as display text.
+std::string FromCharset(const std::string& charsetName, const std::string& bytes) {
+    std::string cs = UpperCase(charsetName.substr(0, charsetName.find('*')));  // "*lang" suffix
+    std::string out;
+    if (SystemConverter() && SystemConverter()(cs, bytes, out)) return out;
+    if (cs == "UTF-8" || cs == "UTF8") return Utf8ToCp1252(bytes);
+    if (cs == "ISO-8859-1" || cs == "WINDOWS-1252" || cs == "US-ASCII" || cs == "LATIN1") return bytes;
+    for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+    return out;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 }  // namespace
 
+void SetCharsetConverter(TCharsetConverter converter) { SystemConverter() = std::move(converter); }
+
 std::string MimeDecode(const std::string& text) {
-    if (UpperCase(text).find("ISO") == std::string::npos) return text;
-    size_t q = text.find("?Q?");
-    if (q != std::string::npos) return DecodeQ(text.substr(q + 3));
-    size_t b = text.find("?B?");
-    if (b == std::string::npos) return text;
-    size_t start = b + 3;
-    while (start < text.size() && text[start] == ' ') ++start;
-    size_t end = text.find("?=", start);
-    std::string rest;
-    if (end == std::string::npos) {
-        end = text.size();  // no closing "?=": the word runs to the end
-    } else {
-        rest = text.substr(end + 2);
+    std::string out;
+    size_t i = 0, afterWord = std::string::npos;
+    while (i < text.size()) {
+        size_t start = text.find("=?", i);
+        // =?charset?Q?...?= or =?charset?B?...?=, the letter in either case.
+        size_t q1 = start == std::string::npos ? start : text.find('?', start + 2);
+        bool word = q1 != std::string::npos && q1 + 2 < text.size() && text[q1 + 2] == '?' &&
+                    std::string("QqBb").find(text[q1 + 1]) != std::string::npos && q1 > start + 2;
+        if (!word) {
+            if (start == std::string::npos) break;
+            out += text.substr(i, start + 2 - i);
+            i = start + 2;
+            continue;
+        }
+        // Blanks between two encoded words are not part of the text.
+        std::string between = text.substr(i, start - i);
+        bool onlyBlanks = true;
+        for (char c : between) onlyBlanks = onlyBlanks && IsBlank(c);
+        if (!(afterWord == i && onlyBlanks)) out += between;
+        size_t data = q1 + 3;
+        size_t end = text.find("?=", data);
+        // A word cut off by the end of the line is decoded as far as it goes.
+        std::string payload = text.substr(data, end == std::string::npos ? std::string::npos : end - data);
+        std::string bytes;
+        if (text[q1 + 1] == 'Q' || text[q1 + 1] == 'q') {
+            bytes = DecodeQ(payload);
+        } else {
+            size_t from = 0;
+            while (from < payload.size() && payload[from] == ' ') ++from;
+            bytes = DecodeBase64(payload.substr(from));
+        }
+        out += FromCharset(text.substr(start + 2, q1 - start - 2), bytes);
+        i = end == std::string::npos ? text.size() : end + 2;
+        afterWord = i;
     }
-    return DecodeBase64(text.substr(start, end - start)) + rest;
+    if (i < text.size()) out += text.substr(i);
+    return out;
 }

@@ -1,9 +1,19 @@
-// Decoding of an encoded word ("=?ISO-8859-1?Q?...?=" or "...?B?...?=") in a sender or
+// Decoding of encoded words ("=?charset?Q?...?=" and "=?charset?B?...?=") in a sender or
 // subject header, for display in the mail list.
 #pragma once
+#include <functional>
 #include <string>
 
-// Texts that do not name an ISO character set come back unchanged; otherwise the first
-// quoted-printable ("?Q?") or base64 ("?B?") word is decoded to its bytes. The text before
-// the encoded word is not kept.
+// Every encoded word of the text is decoded, quoted-printable ("Q") or base64 ("B"), the
+// letter in either case, and its bytes converted from the word's character set to the
+// display's; the text around the words is kept, and blanks between two words are dropped.
+// Characters the display cannot show become "?". A word cut off by the end of the text is
+// decoded as far as it goes.
 std::string MimeDecode(const std::string& text);
+
+// Converts bytes in a character set (its name in capitals, "UTF-8", "KOI8-R", ...) to the
+// display's text, "?" for characters it cannot show; false when the set is unknown. The
+// Windows build installs the system's conversions; without one, UTF-8, US-ASCII and the
+// Western sets are converted to Windows-1252 and other sets keep only their ASCII.
+using TCharsetConverter = std::function<bool(const std::string& charset, const std::string& bytes, std::string& out)>;
+void SetCharsetConverter(TCharsetConverter converter);

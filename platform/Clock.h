@@ -16,6 +16,8 @@ public:
     virtual void Sleep(uint32_t ms) = 0;
     // The local date and time.
     virtual TDateTime Now() = 0;
+    // The date and time in UTC; a clock without a time zone answers its local time.
+    virtual TDateTime NowUtc() { return Now(); }
     // Sets the system clock (UTC). Returns 0 on success, else the system's error code.
     virtual uint32_t SetSystemTimeUtc(const TSystemTime& utc) = 0;
     // The system's own wording for an error code of SetSystemTimeUtc, on one line.

@@ -15,8 +15,15 @@ velmora_prefix() {
       wineboot -i >/dev/null 2>&1
       wineserver -w
     fi
+    # Wine's own fonts (Marlett for the caption buttons, Tahoma, MS Sans Serif) come with
+    # its fonts package, but this Wine does not look for them there: put them where every
+    # Windows program's fonts are.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" fresh=
+    if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/marlett.ttf" ]; then
+      mkdir -p "$fonts" && cp /usr/share/wine/fonts/* "$fonts/" && fresh=1
+    fi
     # A copy that nothing runs in, for tests that want a prefix of their own.
-    if [ ! -f "$WINEPREFIX.template/system.reg" ]; then
+    if [ -n "$fresh" ] || [ ! -f "$WINEPREFIX.template/system.reg" ]; then
       rm -rf "$WINEPREFIX.template"
       cp -a "$WINEPREFIX" "$WINEPREFIX.template"
     fi

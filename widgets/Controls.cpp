@@ -119,7 +119,9 @@ bool TControl::CanTabTo() const {
         case TControlKind::ComboBox:
         case TControlKind::ListBox:
         case TControlKind::ListView:
-        case TControlKind::PageControl: break;
+        case TControlKind::PageControl:
+        case TControlKind::SpeedButton:  // the tool buttons are reached with Tab too
+        case TControlKind::FavoritesButton: break;
         default: return false;
     }
     if (!TabStop) return false;

@@ -116,6 +116,11 @@ void TWWWBtn97::PopupAt(int x, int y) {
         menu_->Look = look;
         if (menu_->Peer()) menu_->Peer()->Rebuild();
     }
+    // An empty menu would open as nothing at all and swallow the next click.
+    if (menu_->ItemsRoot().Count() == 0) {
+        menu_->ItemsRoot().Add("", "(Empty)")->SetEnabled(false);
+        if (menu_->Peer()) menu_->Peer()->Rebuild();
+    }
     if (!menu_->Peer()) menu_->Realize();
     menu_->Popup(x, y);
 }

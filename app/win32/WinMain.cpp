@@ -11,6 +11,7 @@
 #include "app/Unit4.h"
 #include "app/win32/SingleInstance.h"
 #include "dialup/win32/DefaultRas.h"
+#include "mail/win32/SystemCharsets.h"
 #include "net/win32/WinsockBinding.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
@@ -67,6 +68,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The sockets library (1.1) serves the whole run: the address display, mail and clock.
     WSADATA wsa;
     WSAStartup(MAKEWORD(1, 1), &wsa);
+    // Mail headers in any character set the system knows.
+    win32::InstallSystemCharsets();
     // The dial-up service: the system's, or a simulated line when VELMORA_PHONEBOOK names one.
     static std::unique_ptr<ras::IRasApi> rasApi = ras::MakeDefaultRasApi();
     dialup::SetDefaultRasApi(rasApi.get());

@@ -10,7 +10,7 @@ namespace win32 {
 void* Instance() { return GetModuleHandleA(nullptr); }
 
 void ShowException(const char* what) {
-    MessageBoxA(GetActiveWindow(), what, "Velmora", MB_OK | MB_ICONERROR);
+    MessageBoxA(reinterpret_cast<HWND>(WindowUserSees()), what, "Velmora", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 uint32_t Clock::TickCount() { return GetTickCount(); }
@@ -19,6 +19,20 @@ void Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 TDateTime Clock::Now() {
     SYSTEMTIME st;
     GetLocalTime(&st);
+    TSystemTime t;
+    t.Year = st.wYear;
+    t.Month = st.wMonth;
+    t.Day = st.wDay;
+    t.Hour = st.wHour;
+    t.Minute = st.wMinute;
+    t.Second = st.wSecond;
+    t.Milliseconds = st.wMilliseconds;
+    return SystemTimeToDateTime(t);
+}
+
+TDateTime Clock::NowUtc() {
+    SYSTEMTIME st;
+    GetSystemTime(&st);
     TSystemTime t;
     t.Year = st.wYear;
     t.Month = st.wMonth;
@@ -141,11 +155,12 @@ void Ui::StopTimer(uintptr_t id) {
 int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) {
     MSGBOXPARAMSA p{};
     p.cbSize = sizeof(p);
-    p.hwndOwner = GetActiveWindow();
+    // Owned by the window the user looks at, so a click there cannot bury the box.
+    p.hwndOwner = reinterpret_cast<HWND>(WindowUserSees());
     p.hInstance = GetModuleHandleA(nullptr);
     p.lpszText = text.c_str();
     p.lpszCaption = caption.c_str();
-    p.dwStyle = flags;
+    p.dwStyle = flags | MB_SETFOREGROUND;
     p.dwContextHelpId = static_cast<DWORD_PTR>(helpContext);
     return MessageBoxIndirectA(&p);
 }

@@ -11,6 +11,7 @@ public:
     uint32_t TickCount() override;
     void Sleep(uint32_t ms) override;
     TDateTime Now() override;
+    TDateTime NowUtc() override;
     uint32_t SetSystemTimeUtc(const TSystemTime& utc) override;
     std::string ErrorText(uint32_t code) override;
 };
@@ -27,6 +28,14 @@ public:
 
 // The module's instance handle, for resources and window classes.
 void* Instance();
+
+// The program's window the user is looking at (0 when none is shown): the active window
+// when the user can see it, else the top shown window with a caption. `except` is never
+// the answer (a window about to hide).
+uintptr_t WindowUserSees(uintptr_t except = 0);
+// Gives the activation back to the window the user sees when `leaving` (a window that hides,
+// a menu's owner) has it or it is nowhere visible.
+void ReturnActivation(uintptr_t leaving);
 
 // An exception that escapes an event handler is shown in an error box and the program goes
 // on: window procedures and timer callbacks run their handlers through this, so no

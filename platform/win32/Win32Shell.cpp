@@ -6,11 +6,13 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <fstream>
 
 // The seam's method names, not the API's A/W macros.
 #undef ShellExecute
 #undef PlaySound
 
+#include "platform/WaveFile.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace win32 {
@@ -88,6 +90,27 @@ bool Shell::PlaySound(const std::string& file) {
 }
 
 bool Shell::PlayWaveAsync(const std::string& file) {
+    // An asynchronous play reports success before it has opened the file: decide from the
+    // file itself, and from whether a wave device takes its format.
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    std::string head(64 * 1024, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    if (!IsPlayableWave(head)) return false;
+    WAVEFORMATEX fmt{};
+    for (size_t at = 12; at + 24 <= head.size();) {
+        DWORD size = 0;
+        std::memcpy(&size, head.data() + at + 4, 4);
+        if (head.compare(at, 4, "fmt ") == 0) {
+            std::memcpy(&fmt, head.data() + at + 8, 16);
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
+    if (fmt.wFormatTag == WAVE_FORMAT_PCM &&
+        waveOutOpen(nullptr, WAVE_MAPPER, &fmt, 0, 0, WAVE_FORMAT_QUERY) != MMSYSERR_NOERROR)
+        return false;
     return ::PlaySoundA(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != 0;
 }
 

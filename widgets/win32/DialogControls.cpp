@@ -509,16 +509,17 @@ bool DialogFormMessage(HWND hwnd, TForm& form, UINT msg, WPARAM w, LPARAM l, LRE
     const bool dialog = form.DefaultButton || form.CancelButton;
     if (LOWORD(w) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (dialog && focus && IsChild(hwnd, focus)) SetPropA(hwnd, kFocusProp, focus);
+        if (focus && IsChild(hwnd, focus)) SetPropA(hwnd, kFocusProp, focus);
         return false;
     }
     form.Activated();
-    if (!dialog || IsIconic(hwnd)) return false;
-    // Like a dialog: the focus goes back where it was, else to the first tab stop.
+    if (IsIconic(hwnd)) return false;
+    // The focus goes back where it was (the main window's too, after a progress window or
+    // a box); a dialog's first activation puts it on the first tab stop.
     HWND back = static_cast<HWND>(GetPropA(hwnd, kFocusProp));
     if (back && IsChild(hwnd, back) && IsWindowVisible(back) && IsWindowEnabled(back)) {
         SetFocus(back);
-    } else if (TControl* first = form.NextTabStop(nullptr, false)) {
+    } else if (TControl* first = dialog ? form.NextTabStop(nullptr, false) : nullptr) {
         FocusControl(first);
     } else {
         return false;
@@ -570,7 +571,8 @@ bool HandleDialogKey(const MSG& msg) {
                 }
                 case VK_RETURN:
                     if (DroppedDown(focused)) return false;
-                    if (focused && focused->Kind() == TControlKind::Button) {
+                    if (focused && (focused->Kind() == TControlKind::Button || focused->Kind() == TControlKind::SpeedButton ||
+                                    focused->Kind() == TControlKind::FavoritesButton)) {
                         Press(focused);
                         return true;
                     }

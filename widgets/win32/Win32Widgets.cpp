@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/win32/DialogControls.h"
+#include "widgets/win32/ListLines.h"
 
 namespace win32 {
 namespace {
@@ -39,6 +41,37 @@ HFONT FontFor(const TFontStyle& f) {
 TControl* ControlOf(HWND h) { return reinterpret_cast<TControl*>(GetWindowLongPtrA(h, GWLP_USERDATA)); }
 
 TMessage ToMessage(UINT msg, WPARAM w, LPARAM l) { return TMessage{msg, w, l, 0, false}; }
+
+// A disabled button's picture: its darker pixels, embossed in the 3-D highlight and shadow
+// colours. Read pixel by pixel, as a colour-to-mono blit from a DIB
+// section does not honour the key colour everywhere.
+// A pixel that shows in the greyed picture: not the transparent colour, and dark enough
+// (light fills such as paper drop out, so the lines inside a shape stay visible).
+bool Ink(DWORD p, DWORD key) {
+    p &= 0xFFFFFF;
+    if (p == key) return false;
+    int lum = (((p >> 16) & 0xFF) * 30 + ((p >> 8) & 0xFF) * 59 + (p & 0xFF) * 11) / 100;
+    return lum < 176;
+}
+
+void DrawGreyedGlyph(HDC dc, HDC mem, HBITMAP bmp, int w, int h, COLORREF key, int x, int y) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> px(static_cast<size_t>(w) * h);
+    if (!GetDIBits(mem, bmp, 0, h, px.data(), &bi, DIB_RGB_COLORS)) return;
+    const DWORD k = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW);
+    for (int pass = 0; pass < 2; ++pass)
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+                if (Ink(px[static_cast<size_t>(j) * w + i], k))
+                    SetPixelV(dc, x + i + (pass ? 0 : 1), y + j + (pass ? 0 : 1), pass ? dark : light);
+}
 
 // Draws a flat tool button: glyph above the caption, raised frame while hot or pressed.
 void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
@@ -78,22 +111,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
             int x = (r.right - r.left - bm.bmWidth) / 2 + off;
             int y = 3 + off;
             if (disabled) {
-                // Grey the glyph: draw it through a monochrome mask in the shadow colour.
-                HDC mono = CreateCompatibleDC(dc);
-                HBITMAP mbmp = CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
-                HGDIOBJ oldm = SelectObject(mono, mbmp);
-                SetBkColor(mem, key);
-                BitBlt(mono, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
-                HBRUSH br = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
-                HGDIOBJ oldb = SelectObject(dc, br);
-                SetTextColor(dc, RGB(0, 0, 0));
-                SetBkColor(dc, RGB(255, 255, 255));
-                BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mono, 0, 0, 0x00B8074A);  // PSDPxax
-                SelectObject(dc, oldb);
-                DeleteObject(br);
-                SelectObject(mono, oldm);
-                DeleteObject(mbmp);
-                DeleteDC(mono);
+                DrawGreyedGlyph(dc, mem, bmp, bm.bmWidth, bm.bmHeight, key, x, y);
             } else {
                 TransparentBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
             }
@@ -104,7 +122,14 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     }
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, FontFor(c.Font()));
+    // The caption sits under the picture; the favorites button's spills over its arrow
+    // part only when the picture part is too narrow for it.
     RECT tr = full;
+    if (c.Kind() == TControlKind::FavoritesButton) {
+        SIZE sz{};
+        GetTextExtentPoint32A(dc, c.Caption().c_str(), static_cast<int>(c.Caption().size()), &sz);
+        if (sz.cx <= r.right - r.left) tr.right = r.right;
+    }
     tr.top = r.bottom - 18 + off;
     tr.left += off;
     tr.right += off;
@@ -114,6 +139,11 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     }
     DrawTextA(dc, c.Caption().c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_TOP);
+    if (di.itemState & ODS_FOCUS) {  // reached with Tab: the dotted frame shows where Space goes
+        RECT fr = full;
+        InflateRect(&fr, -3, -3);
+        DrawFocusRect(dc, &fr);
+    }
 }
 
 // Draws the picture four by four over the client area.
@@ -396,12 +426,16 @@ void RegisterClasses() {
     RegisterClassA(&wc);
 }
 
-HWND g_tooltip = nullptr;
+// One tooltip window per top-level window, owned by it: it has no taskbar button of its
+// own and goes away with its window.
+std::map<HWND, HWND> g_tooltips;
 
 void AddTooltip(HWND owner, HWND child, const std::string& text) {
-    if (!g_tooltip) {
+    HWND root = GetAncestor(owner, GA_ROOT);
+    HWND& g_tooltip = g_tooltips[root];
+    if (!g_tooltip || !IsWindow(g_tooltip)) {
         g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                                    nullptr, nullptr, Inst(), nullptr);
+                                    root, nullptr, Inst(), nullptr);
         SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
     }
     TOOLINFOA ti{};
@@ -450,8 +484,12 @@ public:
                 break;
             case TProp::Enabled: EnableWindow(hwnd_, c_.Enabled()); break;
             case TProp::Visible:
-                if (c_.Kind() == TControlKind::Form) ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOW : SW_HIDE);
-                else ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE);
+                if (c_.Kind() == TControlKind::Form) {
+                    bool hadActivation = !c_.Visible() && GetActiveWindow() == hwnd_;
+                    ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOW : SW_HIDE);
+                    // The system would hand it to the hidden application window.
+                    if (hadActivation) ReturnActivation(reinterpret_cast<uintptr_t>(hwnd_));
+                } else ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE);
                 break;
             case TProp::Hint:
                 if (c_.Parent()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
@@ -487,10 +525,9 @@ public:
     }
 
     void Repaint() override {
-        if (hwnd_) {
-            InvalidateRect(hwnd_, nullptr, TRUE);
-            UpdateWindow(hwnd_);
-        }
+        // Now, frame and children too: a progress window is shown while its caller works
+        // and does not return to the message loop.
+        if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 
     void BringToFront() override {
@@ -572,7 +609,7 @@ private:
             case TControlKind::ComboBox: cls = "COMBOBOX"; style |= CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP; break;
             case TControlKind::ListBox:
                 cls = "LISTBOX";
-                style |= LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT;
+                style |= LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS;
                 ex |= WS_EX_CLIENTEDGE;
                 break;
             case TControlKind::StatusBar: cls = STATUSCLASSNAMEA; style |= CCS_BOTTOM; break;
@@ -594,6 +631,7 @@ private:
         SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
         if (!c_.Hint().empty()) AddTooltip(parent, hwnd_, c_.Hint());
         shownResets_ = UINT32_MAX;  // a new window holds no line yet
+        if (c_.Kind() == TControlKind::ListBox) SetListTabStops(hwnd_);
         FillItems();
         FillPanels();
         if (c_.Kind() == TControlKind::Animate) Update(TProp::Animation);
@@ -708,7 +746,7 @@ private:
             HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
             int extent = static_cast<int>(SendMessageA(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0));
             for (int i = have; i < want; ++i) {
-                const std::string& s = lb.Items()[i];
+                const std::string s = ShownLine(lb.Items()[i]);
                 SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
                 SIZE sz;
                 if (GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &sz) && sz.cx + 8 > extent)
@@ -842,6 +880,16 @@ LRESULT CALLBACK MenuOwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     return DefWindowProcA(h, msg, w, l);
 }
 
+// No tip shows over an open menu (the tip of the button that opened it would cover it).
+struct TooltipsOff {
+    TooltipsOff() { Activate(FALSE); }
+    ~TooltipsOff() { Activate(TRUE); }
+    static void Activate(BOOL on) {
+        for (auto& [root, tip] : g_tooltips)
+            if (IsWindow(tip)) SendMessageA(tip, TTM_ACTIVATE, on, 0);
+    }
+};
+
 class MenuPeer : public IMenuPeer {
 public:
     explicit MenuPeer(TMenu& m) : m_(m) { Rebuild(); }
@@ -881,8 +929,13 @@ public:
             owner = reinterpret_cast<HWND>(Application().Handle());
             SetForegroundWindow(owner);
         }
-        UINT cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+        UINT cmd = 0;
+        {
+            TooltipsOff quiet;
+            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+        }
         PostMessageA(owner, WM_NULL, 0, 0);
+        ReturnActivation(reinterpret_cast<uintptr_t>(owner));
         if (cmd)
             if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
     }
@@ -904,8 +957,13 @@ private:
                                      nullptr);
         SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_.Look.get()));
         SetForegroundWindow(owner_);
-        UINT cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, 0, owner_, nullptr);
+        UINT cmd = 0;
+        {
+            TooltipsOff quiet;
+            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, 0, owner_, nullptr);
+        }
         PostMessageA(owner_, WM_NULL, 0, 0);
+        ReturnActivation(reinterpret_cast<uintptr_t>(owner_));
         if (cmd)
             if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
     }

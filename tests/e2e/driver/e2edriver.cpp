@@ -18,11 +18,12 @@
 //   e2edriver waittext CAPTION TEXT [SECONDS]  wait until a child control shows TEXT
 //   e2edriver dialog SECONDS                wait for a message box; print its caption, owner and controls
 //   e2edriver dialogbutton - TEXT           press the message box's button with this text
-//   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes
+//   e2edriver timeserve ADDR PORT HEX SECS  answer one TIME request with the given bytes ("now": the time)
 //   e2edriver count CAPTION                 print how many top-level windows have the caption
 //   e2edriver tops -                        print every top-level window: class|text|visible|handle
 //   e2edriver press CAPTION f1              bring the window to the front and type the key
 //   e2edriver richtext CAPTION              print the text of the window's first rich-edit control
+//   focus, activation, ownership and typed keys: see focus.cpp
 // Dialog controls, found by their component name (the window property "VelmoraName"):
 //   e2edriver settext CAPTION NAME TEXT     click into an edit or combo box and type TEXT over its text
 //   e2edriver gettext CAPTION NAME          print the text of the named control
@@ -56,6 +57,7 @@
 
 // Combo boxes, edit boxes and list views (ListControls.cpp); -1 when cmd is none of them.
 int ListControlCommand(const std::string& cmd, HWND top, int argc, char** argv);
+#include "focus.h"
 
 namespace {
 
@@ -148,6 +150,19 @@ std::string RemoteText(HWND ctl, UINT msg, WPARAM w) {
     }
     CloseHandle(proc);
     return text;
+}
+
+// "now" as a TIME answer: the next whole second, sent as it begins, so the answer is
+// within a few milliseconds of this machine's clock.
+std::string TimeNow() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    Sleep(static_cast<DWORD>(1000 - (t / 10000) % 1000));
+    unsigned long long secs = t / 10000000 + 1 - 9435484800ull;  // 1601 to 1900
+    std::string b;
+    for (int shift = 24; shift >= 0; shift -= 8) b += static_cast<char>((secs >> shift) & 0xFF);
+    return b;
 }
 
 // A block of memory in the process that owns a window, for messages whose pointers are not
@@ -335,6 +350,8 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     std::string cmd = argv[1], caption = argv[2];
+    UseDesktopFromEnvironment();
+    if (int rc = FocusCommand(cmd, argc, argv); rc >= 0) return rc;
     if (cmd == "wait" || cmd == "waitgone") {
         double secs = argc > 3 ? std::atof(argv[3]) : 20;
         DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
@@ -374,6 +391,7 @@ int main(int argc, char** argv) {
         timeval tv{std::atoi(argv[5]), 0};
         if (select(0, &set, nullptr, nullptr, &tv) != 1) return 1;
         SOCKET c = accept(l, nullptr, nullptr);
+        if (hex == "now") bytes = TimeNow();
         send(c, bytes.data(), static_cast<int>(bytes.size()), 0);
         closesocket(c);
         closesocket(l);

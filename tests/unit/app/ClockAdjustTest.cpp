@@ -51,6 +51,17 @@ TEST_F(ClockAdjustTest, ExtraBytesAreIgnoredAndAShortAnswerSetsNothing) {
     EXPECT_EQ(clock.clockSets.size(), 1u);
 }
 
+TEST_F(ClockAdjustTest, ASetThatWorkedIsListedWithHowFarTheClockMoved) {
+    clock.SetLocalTime(TimeProtocolToDateTime(0xE66E4E00u) - 2.5 / 86400);  // 2.5 s slow
+    Answer(std::string("\xE6\x6E\x4E\x00", 4));
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Computer clock adjusted by +2.5 s"}));
+    clock.setTimeResult = 1314;  // refused: nothing claims it was set
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    Answer(std::string("\xE6\x6E\x4E\x00", 4));
+    EXPECT_EQ(form.HListBox2.Items().size(), 1u);
+}
+
 TEST_F(ClockAdjustTest, ARequestStillRunningIsNotStartedAgain) {
     form.AdjustClock();
     form.AdjustClock();

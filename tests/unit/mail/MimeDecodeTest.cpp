@@ -7,15 +7,15 @@
 
 namespace {
 
-TEST(MimeDecode, DecodesTheFirstEncodedWord) {
+TEST(MimeDecode, DecodesEveryEncodedWordAndKeepsTheTextAround) {
     struct Case {
         std::string in, out;
     } cases[] = {
         {"Plain text", "Plain text"},
         {"=?ISO-8859-1?Q?Caf=E9_ouvert?=", "Caf\xE9 ouvert"},
-        {"Re: =?ISO-8859-1?Q?Caf=E9?=", "Caf\xE9"},
-        {"=?iso-8859-1?q?lower?=", "=?iso-8859-1?q?lower?="},  // only "?Q?" in capitals
-        {"=?ISO-8859-1?Q?a=3db=3D?=\" <x@y>", "a=b= <x@y>"},
+        {"Re: =?ISO-8859-1?Q?Caf=E9?= (2)", "Re: Caf\xE9 (2)"},
+        {"=?iso-8859-1?q?lower?=", "lower"},
+        {"\"=?ISO-8859-1?Q?a=3db=3D?=\" <x@y>", "\"a=b=\" <x@y>"},
         {"=?ISO-8859-1?Q?x=4", "x\x04"},  // one digit at the end is enough
         {"=?ISO-8859-1?Q?x=", "x"},       // a lone "=" is dropped
         {"=?ISO-8859-1?Q?x?", "x"},       // so is a "?" at the very end
@@ -23,15 +23,31 @@ TEST(MimeDecode, DecodesTheFirstEncodedWord) {
         {"=?ISO-8859-1?B?SGVsbG8=?= world", "Hello world"},
         {"=?ISO-8859-1?B? SGk=?=", "Hi"},
         {"=?ISO-8859-1?B?aQ==?=", "i"},
-        {"=?UTF-8?B?SGVsbG8=?=", "=?UTF-8?B?SGVsbG8=?="},
         {"=?ISO-8859-1?B?SGVsbG8", "Hello"},  // no closing "?=": decoded to the end
         {"=?ISO-8859-1?B?SGVsbA", "Hell"},    // a short last group gives its whole bytes
         {"=?ISO-8859-1?B?SG", "H"},
         {"=?ISO-8859-1?B?S", ""},
         {"=?ISO-8859-1?B?SGVs*bG8=?=", "Hel"},  // outside the alphabet: the data ends
         {"ISO but nothing encoded", "ISO but nothing encoded"},
+        {"a =? b ?= c", "a =? b ?= c"},
+        // UTF-8, several words (the blanks between them dropped), what the list cannot show.
+        {"=?UTF-8?B?SGVsbG8=?=", "Hello"},
+        {"=?UTF-8?Q?Caf=C3=A9?= =?utf-8?b?4oKs?=\t=?UTF-8?Q?_5?= net", "Caf\xE9\x80 5 net"},
+        {"=?UTF-8?B?0J/RgNC40LLQtdGC?= Ivan", "?????? Ivan"},
+        {"=?UTF-8?Q?bad=C3?=", "bad?"},
+        {"=?KOI8-R?Q?=F0=D2abc?=", "??abc"},
     };
     for (const auto& c : cases) EXPECT_EQ(MimeDecode(c.in), c.out) << c.in;
+}
+
+TEST(MimeDecode, OtherCharacterSetsGoThroughTheSystemsConversion) {
+    SetCharsetConverter([](const std::string& cs, const std::string& bytes, std::string& out) {
+        if (cs != "KOI8-R") return false;
+        out = "<" + bytes + ">";
+        return true;
+    });
+    EXPECT_EQ(MimeDecode("=?koi8-r?Q?ab?= =?UTF-8?Q?=C3=A9?="), "<ab>\xE9");
+    SetCharsetConverter(nullptr);
 }
 
 TEST(IpMisc, DottedAddresses) {

@@ -101,7 +101,19 @@ TEST_F(FavoritesTest, WithoutAFavoritesFolderTheMenuIsNeverBuilt) {
     TWWWBtn97 b(nullptr, nullptr, "Fav");
     b.PopupAt(0, 0);
     EXPECT_FALSE(b.Built());
-    EXPECT_EQ(b.Menu()->Count(), 0);
+    // What opens says so, rather than an invisible menu that takes the next click.
+    ASSERT_EQ(Captions(b.Menu()->ItemsRoot()), (std::vector<std::string>{"(Empty)"}));
+    EXPECT_FALSE(b.Menu()->Items(0)->Enabled());
+}
+
+TEST_F(FavoritesTest, AnEmptyFolderOpensAsTheEmptyItemUntilShortcutsArrive) {
+    TWWWBtn97 b(nullptr, nullptr, "Fav");
+    b.SetBounds(0, 0, 57, 57);
+    b.ClickAt(50, 10);
+    EXPECT_EQ(Captions(b.Menu()->ItemsRoot()), (std::vector<std::string>{"(Empty)"}));
+    Shortcut("one.url", "http://1/");
+    b.ClickAt(10, 10);  // rescan
+    EXPECT_EQ(Captions(b.Menu()->ItemsRoot()), (std::vector<std::string>{"one"}));
 }
 
 TEST_F(FavoritesTest, TheExtendedStyleDrawsTheMenuWithTheButtonsLook) {

@@ -1,0 +1,147 @@
+// Driver commands about focus, activation, ownership and the keyboard: what a user sees as
+// the active window and the focused control, and keys typed as a user types them.
+//   e2edriver active -                 print the foreground window: class|caption
+//   e2edriver focus -                  print the focused control of the foreground window's
+//                                      thread: class|text
+//   e2edriver boxowner SECONDS         wait for a message box; print its owner: class|caption
+//   e2edriver zorder -                 print the shown top-level windows, topmost first:
+//                                      class|caption
+//   e2edriver raise CAPTION            bring a window to the top and to the foreground, as a
+//                                      click on it does
+//   e2edriver pointer X Y              move the mouse pointer to a point of the screen
+//   e2edriver rclick X Y               press and release the right button at a point of the screen
+// With VELMORA_DESKTOP set, every command works in that desktop of Wine's (a program
+// started with "explorer /desktop=NAME,...") rather than the default one.
+//   e2edriver type KEY...              type keys through the system's input queue into the
+//                                      foreground window: tab, shift+tab, space, enter,
+//                                      escape, alt+f4, alt+LETTER, LETTER
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "focus.h"
+
+namespace {
+
+std::string Text(HWND h) {
+    char buf[512] = {};
+    if (h) GetWindowTextA(h, buf, sizeof(buf));
+    return buf;
+}
+
+std::string Class(HWND h) {
+    char buf[256] = {};
+    if (h) GetClassNameA(h, buf, sizeof(buf));
+    return buf;
+}
+
+void Print(HWND h) { std::printf("%s|%s\n", Class(h).c_str(), Text(h).c_str()); }
+
+HWND VisibleBox() {
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (IsWindowVisible(h) && Class(h) == "#32770") return h;
+    return nullptr;
+}
+
+void Key(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof(in));
+}
+
+// "shift+tab" -> {VK_SHIFT, VK_TAB}; empty when a name is unknown.
+std::vector<WORD> Chord(std::string k) {
+    std::vector<WORD> keys;
+    for (;;) {
+        size_t plus = k.find('+');
+        std::string part = k.substr(0, plus);
+        WORD vk = part == "shift" ? VK_SHIFT : part == "alt" ? VK_MENU : part == "ctrl" ? VK_CONTROL
+                : part == "tab" ? VK_TAB : part == "space" ? VK_SPACE : part == "enter" ? VK_RETURN
+                : part == "escape" ? VK_ESCAPE : part == "down" ? VK_DOWN : part == "up" ? VK_UP
+                : part == "f4" ? VK_F4 : 0;
+        if (!vk && part.size() == 1 && std::isalnum(static_cast<unsigned char>(part[0])))
+            vk = static_cast<WORD>(std::toupper(static_cast<unsigned char>(part[0])));
+        if (!vk) return {};
+        keys.push_back(vk);
+        if (plus == std::string::npos) return keys;
+        k = k.substr(plus + 1);
+    }
+}
+
+}  // namespace
+
+void UseDesktopFromEnvironment() {
+    char name[256] = {};
+    if (!GetEnvironmentVariableA("VELMORA_DESKTOP", name, sizeof(name)) || !name[0]) return;
+    if (HDESK d = OpenDesktopA(name, 0, FALSE, GENERIC_ALL)) SetThreadDesktop(d);
+}
+
+int FocusCommand(const std::string& cmd, int argc, char** argv) {
+    if (cmd == "active") {
+        Print(GetForegroundWindow());
+        return 0;
+    }
+    if (cmd == "focus") {
+        HWND fg = GetForegroundWindow();
+        GUITHREADINFO gi{};
+        gi.cbSize = sizeof(gi);
+        if (!fg || !GetGUIThreadInfo(GetWindowThreadProcessId(fg, nullptr), &gi)) return 1;
+        Print(gi.hwndFocus);
+        return 0;
+    }
+    if (cmd == "boxowner") {
+        DWORD end = GetTickCount() + static_cast<DWORD>(std::atof(argv[2]) * 1000);
+        for (;;) {
+            if (HWND box = VisibleBox()) {
+                Print(GetWindow(box, GW_OWNER));
+                return 0;
+            }
+            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+            Sleep(100);
+        }
+    }
+    if (cmd == "zorder") {
+        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+            if (IsWindowVisible(h)) Print(h);
+        return 0;
+    }
+    if (cmd == "raise") {
+        HWND h = nullptr;
+        for (HWND w = GetTopWindow(nullptr); w && !h; w = GetWindow(w, GW_HWNDNEXT))
+            if (IsWindowVisible(w) && Text(w) == argv[2]) h = w;
+        if (!h) return 1;
+        SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(h);
+        return 0;
+    }
+    if ((cmd == "pointer" || cmd == "rclick") && argc > 3) {
+        SetCursorPos(std::atoi(argv[2]), std::atoi(argv[3]));
+        if (cmd == "rclick") {
+            INPUT in[2] = {};
+            in[0].type = in[1].type = INPUT_MOUSE;
+            in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+            in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+            Sleep(200);
+            SendInput(2, in, sizeof(INPUT));
+        }
+        return 0;
+    }
+    if (cmd == "type") {
+        for (int i = 2; i < argc; ++i) {
+            std::vector<WORD> keys = Chord(argv[i]);
+            if (keys.empty()) return 2;
+            for (WORD vk : keys) Key(vk, false);
+            for (auto it = keys.rbegin(); it != keys.rend(); ++it) Key(*it, true);
+            Sleep(300);
+        }
+        return 0;
+    }
+    return -1;
+}
