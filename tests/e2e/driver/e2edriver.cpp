@@ -25,7 +25,6 @@
 //                                          owns CAPTION, hidden ones too; print class|text|answer
 //   e2edriver notify CAPTION CONTROL_TEXT   post the button's click notification to its parent,
 //                                          whatever the focus (BM_CLICK needs the mouse capture)
-//   e2edriver busy CAPTION [SECONDS]        wait until the window's thread stops answering messages
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
 #include <windows.h>
@@ -252,16 +251,6 @@ int main(int argc, char** argv) {
         if (!c) return 1;
         PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), reinterpret_cast<LPARAM>(c));
         return 0;
-    }
-    if (cmd == "busy") {  // busy CAPTION [SECONDS]: the window's thread is blocked (sleeping)
-        double secs = argc > 3 ? std::atof(argv[3]) : 20;
-        DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
-        for (;;) {
-            DWORD_PTR r = 0;
-            if (!SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r)) return 0;
-            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
-            Sleep(50);
-        }
     }
     if (cmd == "list") {
         for (HWND c : Children(top)) {
