@@ -474,16 +474,6 @@ int main(int argc, char** argv) {
         PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), reinterpret_cast<LPARAM>(c));
         return 0;
     }
-    if (cmd == "busy") {  // busy CAPTION [SECONDS]: the window's thread is blocked (sleeping)
-        double secs = argc > 3 ? std::atof(argv[3]) : 20;
-        DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
-        for (;;) {
-            DWORD_PTR r = 0;
-            if (!SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r)) return 0;
-            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
-            Sleep(50);
-        }
-    }
     if (cmd == "list") {
         for (HWND c : Children(top)) {
             RECT r;
