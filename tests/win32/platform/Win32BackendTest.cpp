@@ -9,6 +9,7 @@
 
 #include "app/Main_F.h"
 #include "platform/Platform.h"
+#include "platform/win32/Win32FolderIdentity.h"
 #include "platform/win32/Win32Platform.h"
 #include "net/win32/WinsockBinding.h"
 #include "settings/win32/Win32Profile.h"
@@ -124,4 +125,22 @@ TEST_F(Win32Backend, MainWindowControlsAreRealWindowsWithTheirCaptions) {
         EXPECT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), 2);
         Application().MainForm = nullptr;
     }
+}
+
+// The favorites walk tells a folder it has been in by its identity, whatever path led there.
+TEST(Win32FolderIdentity, EveryPathToAFolderGivesTheSameIdentity) {
+    char tmp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, tmp);
+    const std::string dir = std::string(tmp) + "velmora-folder-id";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    CreateDirectoryA((dir + "\\Sub").c_str(), nullptr);
+    win32::FolderIdentity ids;
+    const std::string id = ids.Of(dir);
+    EXPECT_NE(id, dir);  // a real identity, not the path
+    EXPECT_EQ(ids.Of(dir + "\\Sub\\.."), id);
+    EXPECT_EQ(ids.Of(dir + "\\SUB\\..\\"), id);
+    EXPECT_NE(ids.Of(dir + "\\Sub"), id);
+    EXPECT_EQ(ids.Of(dir + "\\missing"), dir + "\\missing");
+    RemoveDirectoryA((dir + "\\Sub").c_str());
+    RemoveDirectoryA(dir.c_str());
 }
