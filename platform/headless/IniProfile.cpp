@@ -134,7 +134,10 @@ Document Parse(const std::string& text) {
 std::string Load(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // In blocks: every call reads the file to see whether it changed.
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 bool Save(const std::string& file, const Document& doc) {
