@@ -11,6 +11,7 @@
 
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
+#include "platform/ProfileKeyEraser.h"
 
 namespace ras {
 
@@ -123,6 +124,8 @@ bool HasKey(const std::vector<std::string>& keys, const char* key) {
         if (SameText(Trim(k), key)) return true;
     return false;
 }
+
+bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
 bool ValidEntryName(const std::string& name) {
     return !name.empty() && name.size() <= MaxEntryName && name.find_first_of("[]\r\n") == std::string::npos;
@@ -361,18 +364,16 @@ uint32_t SimulatedRas::SetEntryDialParams(const RasDialParams& params, bool remo
     if (entry.empty()) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
     auto& profile = platform::Profile();
     std::string user = TextOf(params.szUserName), password = TextOf(params.szPassword);
+    // A line break would end the key's line in the file and start keys or entries of its own.
+    if (HasLineBreak(user) || HasLineBreak(password)) return ERROR_INVALID_PARAMETER_;
     if (!user.empty() && !profile.WriteString(file_, entry, "SavedUser", user)) return ERROR_CANNOT_WRITE_PHONEBOOK;
     if (removePassword) {
-        // The profile service cannot delete one key: rewrite the section without it.
-        auto keys = profile.ReadKeys(file_, entry);
-        if (!HasKey(keys, "SavedPassword")) return 0;
-        std::vector<std::pair<std::string, std::string>> kept;
-        for (auto& k : keys)
-            if (!SameText(Trim(k), "SavedPassword")) kept.emplace_back(k, profile.ReadString(file_, entry, k, ""));
-        if (kept.empty()) kept.emplace_back("PhoneNumber", "");  // keeps the entry itself
-        if (!profile.EraseSection(file_, entry)) return ERROR_CANNOT_WRITE_PHONEBOOK;
-        for (auto& [k, v] : kept)
-            if (!profile.WriteString(file_, entry, k, v)) return ERROR_CANNOT_WRITE_PHONEBOOK;
+        // Only the key goes: the entry keeps its place, its comments and its other keys. A
+        // hand-edited entry may hold the key more than once; each round removes one.
+        auto* eraser = dynamic_cast<IProfileKeyEraser*>(&profile);
+        for (size_t rounds = profile.ReadKeys(file_, entry).size();
+             rounds > 0 && HasKey(profile.ReadKeys(file_, entry), "SavedPassword"); --rounds)
+            if (!eraser || !eraser->DeleteKey(file_, entry, "SavedPassword")) return ERROR_CANNOT_WRITE_PHONEBOOK;
     } else if (!password.empty() && !profile.WriteString(file_, entry, "SavedPassword", password)) {
         return ERROR_CANNOT_WRITE_PHONEBOOK;
     }
@@ -393,7 +394,7 @@ uint32_t SimulatedRas::GetErrorString(uint32_t code, char* buffer, uint32_t size
 uint32_t SimulatedRas::SaveEntry(const std::string& oldName, const SimEntryFields& fields) {
     std::string name = Trim(fields.name);
     std::string number = Trim(fields.phoneNumber);
-    if (!ValidEntryName(name) || number.size() > MaxPhoneNumber) return ERROR_INVALID_PARAMETER_;
+    if (!ValidEntryName(name) || number.size() > MaxPhoneNumber || HasLineBreak(number)) return ERROR_INVALID_PARAMETER_;
     auto& profile = platform::Profile();
     std::string existing = FindEntry(name);
     if (!oldName.empty() && !existing.empty() && !SameText(existing, oldName)) return ERROR_ALREADY_EXISTS_;

@@ -15,7 +15,8 @@
 //                 connection is then no longer listed (default: never; 0 or less: never)
 //   StepDelay     milliseconds between two state notifications (default 200, at most 60000)
 //   SavedUser, SavedPassword  the credentials stored with the entry (no SavedPassword key:
-//                 no saved password)
+//                 no saved password); a credential holding a line break is refused with
+//                 ERROR_INVALID_PARAMETER_, and an update changes only its own key
 // A value that is not a number counts as its default. A file that cannot be read lists no
 // entries, so every dial of it fails with 623.
 //
@@ -84,8 +85,9 @@ public:
     uint32_t SetEntryDialParams(const RasDialParams& params, bool removePassword) override;
     uint32_t GetErrorString(uint32_t code, char* buffer, uint32_t size) override;
     // Without a dialog (none given) these return ERROR_INVALID_PARAMETER_. A name that is
-    // empty, longer than an entry name or holds "[" or "]" is refused the same way; the
-    // entry is saved with its number, an edit that renames moves the entry's other keys.
+    // empty, longer than an entry name or holds "[" or "]", and a number holding a line
+    // break, are refused the same way; the entry is saved with its number, an edit that
+    // renames moves the entry's other keys.
     uint32_t CreatePhonebookEntry(uintptr_t ownerWindow) override;
     uint32_t EditPhonebookEntry(uintptr_t ownerWindow, const std::string& entryName) override;
 

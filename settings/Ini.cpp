@@ -7,6 +7,7 @@
 
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
+#include "platform/ProfileValue.h"
 
 TIniInfo IniInfo;
 TIniOptions IniOptions;
@@ -37,7 +38,33 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
     return platform::Profile().ReadKeys(fileName_, section);
 }
 
+namespace {
+
+// Refuses, naming the file, the section and the key, a value that the file could not give
+// back whole: one too long for a read, or one holding a line break (which would end the
+// key's line and start others). Nothing has been written when this refuses.
+void CheckStorable(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) {
+    std::string why;
+    switch (profile_value::Check(value)) {
+        case profile_value::TFit::Fits:
+            return;
+        case profile_value::TFit::TooLong:
+            why = "is longer than the " + IntToStr(static_cast<long long>(profile_value::Limit(value))) +
+                  " characters the file can keep of it.";
+            break;
+        case profile_value::TFit::LineBreak:
+            why = "holds a line break.";
+            break;
+    }
+    throw EIniFileException("Nothing was saved to " + file + ": the value of \"" + key + "\" in [" + section + "] " +
+                            why);
+}
+
+}  // namespace
+
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) const {
+    CheckStorable(fileName_, section, key, value);
     if (!platform::Profile().WriteString(fileName_, section, key, value)) Refused();
 }
 
@@ -89,6 +116,44 @@ void WriteList(const TIniFile& ini, const std::string& section, const std::vecto
     ini.EraseSection(section);
     for (size_t i = 0; i < list.size(); ++i) ini.WriteString(section, ListKey(i), encode ? encode(list[i]) : list[i]);
 }
+
+// The writes of one routine, checked together before the first of them reaches the file, so
+// that a value the file cannot hold leaves the whole file as it was (and the message names
+// that value: "Nothing was saved to <file>: the value of "<key>" in [<section>] ...").
+class TWriteBatch {
+public:
+    explicit TWriteBatch(const TIniFile& ini) : ini_(ini) {}
+    void String(const std::string& section, const std::string& key, const std::string& value) {
+        steps_.push_back({section, key, value, false});
+    }
+    void Integer(const std::string& section, const std::string& key, int32_t value) {
+        String(section, key, IntToStr(value));
+    }
+    void Bool(const std::string& section, const std::string& key, bool value) { String(section, key, value ? "1" : "0"); }
+    // Erases the section, then writes entry i as "m<i>".
+    void List(const std::string& section, const std::vector<std::string>& list, const Transform& encode = {}) {
+        steps_.push_back({section, "", "", true});
+        for (size_t i = 0; i < list.size(); ++i) String(section, ListKey(i), encode ? encode(list[i]) : list[i]);
+    }
+    void Commit() const {
+        for (const auto& s : steps_)
+            if (!s.erase) CheckStorable(ini_.FileName(), s.section, s.key, s.value);
+        for (const auto& s : steps_) {
+            if (s.erase)
+                ini_.EraseSection(s.section);
+            else
+                ini_.WriteString(s.section, s.key, s.value);
+        }
+    }
+
+private:
+    struct Step {
+        std::string section, key, value;
+        bool erase;
+    };
+    const TIniFile& ini_;
+    std::vector<Step> steps_;
+};
 
 // Every mailbox gets a server and a password entry, even when a hand-edited file holds fewer
 // of them than accounts: the missing ones are empty.
@@ -172,35 +237,37 @@ void MigrateMailboxes() {
 
 void WriteIniFile() {
     const TIniFile ini(IniFileName());
+    TWriteBatch batch(ini);
 
-    ini.WriteString("POP3", "Server", IniInfo.Pop3Server);
-    ini.WriteInteger("POP3", "Port", IniInfo.Pop3Port);
-    ini.WriteString("POP3", "Email app", IniInfo.EmailApp);
-    ini.WriteString("POP3", "Sound file", IniInfo.SoundFile);
+    batch.String("POP3", "Server", IniInfo.Pop3Server);
+    batch.Integer("POP3", "Port", IniInfo.Pop3Port);
+    batch.String("POP3", "Email app", IniInfo.EmailApp);
+    batch.String("POP3", "Sound file", IniInfo.SoundFile);
 
-    ini.WriteString("DUN", "DialUpConnection", IniInfo.DialUpConnection);
-    ini.WriteString("DUN", "UsernameDUN", IniInfo.UsernameDUN);
-    ini.WriteString("DUN", "PasswordDUN", ScramblePassword(IniInfo.PasswordDUN));
+    batch.String("DUN", "DialUpConnection", IniInfo.DialUpConnection);
+    batch.String("DUN", "UsernameDUN", IniInfo.UsernameDUN);
+    batch.String("DUN", "PasswordDUN", ScramblePassword(IniInfo.PasswordDUN));
 
-    ini.WriteString("Browser", "Web browser", IniInfo.WebBrowser);
+    batch.String("Browser", "Web browser", IniInfo.WebBrowser);
 
-    ini.WriteBool("Other", "AutoDial", IniOptions.AutoDial);
-    ini.WriteBool("Other", "AutoStartUp", IniOptions.AutoStartUp);
-    ini.WriteInteger("Other", "TimerDelay", IniOptions.TimerDelay);
-    ini.WriteBool("Other", "TimerEnabled", IniOptions.TimerEnabled);
-    ini.WriteBool("Other", "AutoHangUp", IniOptions.AutoHangUp);
-    ini.WriteInteger("Other", "HangUpHour", IniOptions.HangUpHour);
-    ini.WriteInteger("Other", "HangUpMinutes", IniOptions.HangUpMinutes);
-    ini.WriteBool("Other", "AutoAdjustClock", IniOptions.AutoAdjustClock);
-    ini.WriteBool("Other", "AutoExecEmailApp", IniOptions.AutoExecEmailApp);
-    ini.WriteString("Other", "TimeServer", IniOptions.TimeServer);
-    ini.WriteBool("Other", "StayOnline", IniOptions.StayOnline);
+    batch.Bool("Other", "AutoDial", IniOptions.AutoDial);
+    batch.Bool("Other", "AutoStartUp", IniOptions.AutoStartUp);
+    batch.Integer("Other", "TimerDelay", IniOptions.TimerDelay);
+    batch.Bool("Other", "TimerEnabled", IniOptions.TimerEnabled);
+    batch.Bool("Other", "AutoHangUp", IniOptions.AutoHangUp);
+    batch.Integer("Other", "HangUpHour", IniOptions.HangUpHour);
+    batch.Integer("Other", "HangUpMinutes", IniOptions.HangUpMinutes);
+    batch.Bool("Other", "AutoAdjustClock", IniOptions.AutoAdjustClock);
+    batch.Bool("Other", "AutoExecEmailApp", IniOptions.AutoExecEmailApp);
+    batch.String("Other", "TimeServer", IniOptions.TimeServer);
+    batch.Bool("Other", "StayOnline", IniOptions.StayOnline);
 
-    WriteList(ini, "Password", PasswordList, ScramblePassword);
-    WriteList(ini, "Applications", ApplicationList);
-    WriteList(ini, "PhoneNumber", PhoneNumberList);
-    WriteList(ini, "Mail", MailList);
-    WriteList(ini, "POPS", PopServerList);
+    batch.List("Password", PasswordList, ScramblePassword);
+    batch.List("Applications", ApplicationList);
+    batch.List("PhoneNumber", PhoneNumberList);
+    batch.List("Mail", MailList);
+    batch.List("POPS", PopServerList);
+    batch.Commit();
 }
 
 void WriteTimeOnLine() {

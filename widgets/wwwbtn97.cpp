@@ -2,8 +2,11 @@
 #include "widgets/wwwbtn97.h"
 
 #include <algorithm>
+#include <functional>
+#include <set>
 
 #include "core/SysUtils.h"
+#include "platform/FolderIdentity.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -68,28 +71,55 @@ void TWWWBtn97::Refresh() {
     platform::Ui().SetBusyCursor(false);
 }
 
-// Adds a folder's entries to a level of the menu, to any depth, moving the entries past
-// the twenty-first into a "..." submenu when at least two of them remain.
-void TWWWBtn97::Fill(TMenuItem& level, const std::string& folder) {
-    const std::vector<TURLrec> entries = ScanFavorites(favorites_, folder);
+namespace {
+
+// What one build has done so far: the real folders it has entered and the items placed.
+struct TBuild {
+    std::string favorites;
+    TNotifyEvent onClick;
+    std::set<std::string> visited;
+    int items = 0;
+};
+
+// Adds a folder's entries to a level of the menu, moving the entries past the twenty-first
+// into a "..." submenu when at least two of them remain. A sub-folder gets its submenu only
+// the first time the build reaches that real folder (a link back into the tree would repeat
+// it without end) and only down to kMaxDepth folder levels; once kMaxItems items stand in
+// the menu, no more are added.
+void FillLevel(TMenuItem& level, const std::string& folder, int depth, TBuild& build) {
+    const std::vector<TURLrec> entries = ScanFavorites(build.favorites, folder);
     const char sep = platform::Files().Separator();
     TMenuItem* current = &level;
     int count = 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t i = 0; i < entries.size() && build.items < TWWWBtn97::kMaxItems; ++i) {
         if (count > kItemsPerLevel && entries.size() - i >= 2) {
             current = current->Add("", "...");
             count = 0;
+            if (++build.items >= TWWWBtn97::kMaxItems) break;
         }
         const TURLrec& e = entries[i];
         TMenuItem* item = current->Add("", e.IsFolder ? e.Name : e.DisplayName);
+        ++build.items;
         item->Hint = e.IsFolder ? "" : e.Address;
-        if (e.IsFolder) {
-            item->SetTag(kFolderTag);
-            Fill(*item, folder + sep + e.Name);
-        }
-        item->OnClick = [this](TObject* s) { Select(static_cast<TMenuItem*>(s)); };
+        item->OnClick = build.onClick;
         ++count;
+        if (!e.IsFolder) continue;
+        item->SetTag(TWWWBtn97::kFolderTag);
+        const std::string path = folder + sep + e.Name;
+        if (depth < TWWWBtn97::kMaxDepth && build.visited.insert(platform::FolderIdentityOf(path)).second)
+            FillLevel(*item, path, depth + 1, build);
     }
+}
+
+}  // namespace
+
+// Fills the menu from the favorites folder, as one build.
+void TWWWBtn97::Fill(TMenuItem& level, const std::string& folder) {
+    TBuild build;
+    build.favorites = favorites_;
+    build.onClick = [this](TObject* s) { Select(static_cast<TMenuItem*>(s)); };
+    build.visited.insert(platform::FolderIdentityOf(folder));
+    FillLevel(level, folder, 1, build);
 }
 
 void TWWWBtn97::Select(TMenuItem* item) {

@@ -46,6 +46,11 @@ public:
     static constexpr int kArrowWidth = 9;
     // Items marked with this tag are folders (they show the folder icon).
     static constexpr int kFolderTag = 1;
+    // Bounds of one build, so that no folder tree (links back into it included) can make the
+    // menu grow without end: submenus below this many folder levels stay empty, and no more
+    // items than this are placed in all.
+    static constexpr int kMaxDepth = 20;
+    static constexpr int kMaxItems = 2000;
 
     // Reads the favorites folder again and rebuilds the menu.
     void Refresh();

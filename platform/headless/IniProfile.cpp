@@ -4,7 +4,11 @@
 #include <cstddef>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <sstream>
+
+#include "platform/ProfileValue.h"
 
 namespace headless {
 namespace {
@@ -65,11 +69,14 @@ struct Section {
 struct Document {
     std::vector<Section> sections;
 
-    Section* Find(const std::string& wanted) {
+    const Section* Find(const std::string& wanted) const {
         std::string n = TrimBlanks(wanted);
-        for (auto& s : sections)
+        for (const auto& s : sections)
             if (SameName(s.name, n) && (s.hasHeader || n.empty())) return &s;
         return nullptr;
+    }
+    Section* Find(const std::string& wanted) {
+        return const_cast<Section*>(static_cast<const Document*>(this)->Find(wanted));
     }
 };
 
@@ -127,7 +134,10 @@ Document Parse(const std::string& text) {
 std::string Load(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // In blocks: every call reads the file to see whether it changed.
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 bool Save(const std::string& file, const Document& doc) {
@@ -146,14 +156,48 @@ bool Save(const std::string& file, const Document& doc) {
 
 }  // namespace
 
+// The files parsed so far, each with the text it was parsed from.
+struct ParsedFiles {
+    struct Entry {
+        std::string text;
+        Document doc;
+    };
+    std::map<std::string, Entry> files;
+};
+
+namespace {
+
+constexpr size_t kFilesKept = 16;
+
+// A file's parse, made again only when the file's text differs from the text parsed last
+// (a list is read key by key, and each read would otherwise parse the whole file).
+const Document& ParsedText(ParsedFiles& cache, int& parses, const std::string& file) {
+    std::string text = Load(file);
+    auto it = cache.files.find(file);
+    if (it != cache.files.end() && it->second.text == text) return it->second.doc;
+    if (it == cache.files.end() && cache.files.size() >= kFilesKept) cache.files.clear();
+    ++parses;
+    Document doc = Parse(text);
+    auto& entry = cache.files[file];
+    entry.text = std::move(text);
+    entry.doc = std::move(doc);
+    return entry.doc;
+}
+
+}  // namespace
+
+IniFileProfile::IniFileProfile() : parsed_(std::make_unique<ParsedFiles>()) {}
+
+IniFileProfile::~IniFileProfile() = default;
+
 std::string IniFileProfile::ReadString(const std::string& file, const std::string& section,
                                        const std::string& key, const std::string& def) {
     // The platform drops trailing spaces of the default (keeping its first character).
     std::string d = def;
     while (d.size() > 1 && d.back() == ' ') d.pop_back();
 
-    Document doc = Parse(Load(file));
-    Section* s = doc.Find(section);
+    const Document& doc = ParsedText(*parsed_, parses, file);
+    const Section* s = doc.Find(section);
     if (!s) return CopyEntry(d);
     std::string k = TrimBlanks(key);
     for (const auto& l : s->lines) {
@@ -164,8 +208,8 @@ std::string IniFileProfile::ReadString(const std::string& file, const std::strin
 
 std::vector<std::string> IniFileProfile::ReadKeys(const std::string& file, const std::string& section) {
     std::vector<std::string> keys;
-    Document doc = Parse(Load(file));
-    Section* s = doc.Find(section);
+    const Document& doc = ParsedText(*parsed_, parses, file);
+    const Section* s = doc.Find(section);
     if (!s) return keys;
     for (const auto& l : s->lines) {
         if (!l.isKey || !l.hasValue) continue;
@@ -177,7 +221,7 @@ std::vector<std::string> IniFileProfile::ReadKeys(const std::string& file, const
 
 std::vector<std::string> IniFileProfile::ReadSections(const std::string& file) {
     std::vector<std::string> names;
-    Document doc = Parse(Load(file));
+    const Document& doc = ParsedText(*parsed_, parses, file);
     for (const auto& s : doc.sections) {
         if (!s.hasHeader) continue;
         bool seen = false;
@@ -189,8 +233,8 @@ std::vector<std::string> IniFileProfile::ReadSections(const std::string& file) {
 
 bool IniFileProfile::WriteString(const std::string& file, const std::string& section, const std::string& key,
                                  const std::string& value) {
-    if (refuseWrites) return false;
-    Document doc = Parse(Load(file));
+    if (refuseWrites || profile_value::Check(value) != profile_value::TFit::Fits) return false;
+    Document doc = ParsedText(*parsed_, parses, file);
     Section* s = doc.Find(section);
     if (!s) {
         // A new section goes at the end, set off by a blank line.
@@ -206,7 +250,7 @@ bool IniFileProfile::WriteString(const std::string& file, const std::string& sec
         s = &doc.sections.back();
     }
     std::string k = TrimBlanks(key);
-    std::string v = value;
+    std::string v = profile_value::Stored(value);
     size_t lead = 0;
     while (lead < v.size() && IsBlank(v[lead])) ++lead;
     v.erase(0, lead);
@@ -233,10 +277,26 @@ bool IniFileProfile::WriteString(const std::string& file, const std::string& sec
     return true;
 }
 
+bool IniFileProfile::DeleteKey(const std::string& file, const std::string& section, const std::string& key) {
+    if (refuseWrites) return false;
+    Document doc = ParsedText(*parsed_, parses, file);
+    Section* s = doc.Find(section);
+    if (!s) return true;  // nothing to remove is not a refusal
+    const std::string k = TrimBlanks(key);
+    for (auto it = s->lines.begin(); it != s->lines.end(); ++it) {
+        if (it->isKey && SameName(it->name, k)) {
+            s->lines.erase(it);
+            if (!Save(file, doc)) return false;
+            ++writes;
+            return true;
+        }
+    }
+    return true;
+}
+
 bool IniFileProfile::EraseSection(const std::string& file, const std::string& section) {
     if (refuseWrites) return false;
-    std::string text = Load(file);
-    Document doc = Parse(text);
+    Document doc = ParsedText(*parsed_, parses, file);
     std::string n = TrimBlanks(section);
     bool found = false;
     for (size_t i = doc.sections.size(); i-- > 1;) {  // never the nameless head

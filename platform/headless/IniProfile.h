@@ -16,30 +16,44 @@
 // - A value that begins and ends with the same quote (" or ') loses both; at most 1023
 //   characters are returned.
 //
-// Every call reads the file afresh; every write rewrites the whole file at once (CRLF line
-// ends), keeping the lines it did not change, comments and blank lines included.
+// Every call reads the file afresh, but parses it again only when its text has changed since
+// the last parse; every write rewrites the whole file at once (CRLF line ends), keeping the
+// lines it did not change, comments and blank lines included. Values are written as
+// platform/ProfileValue.h lays them down, so that they read back unchanged.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Profile.h"
+#include "platform/ProfileKeyEraser.h"
 
 namespace headless {
 
-class IniFileProfile : public IProfile {
+struct ParsedFiles;
+
+class IniFileProfile : public IProfile, public IProfileKeyEraser {
 public:
+    IniFileProfile();
+    ~IniFileProfile() override;
     std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                            const std::string& def) override;
     std::vector<std::string> ReadKeys(const std::string& file, const std::string& section) override;
     std::vector<std::string> ReadSections(const std::string& file) override;
     bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value) override;
+    bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) override;
     bool EraseSection(const std::string& file, const std::string& section) override;
 
     // Writes made so far (successful ones), e.g. to check that a routine wrote nothing.
     int writes = 0;
+    // Times a file's text has been parsed, e.g. to check that reading a list parses it once.
+    int parses = 0;
     // When set, every write is refused, as for a read-only file.
     bool refuseWrites = false;
+
+private:
+    std::unique_ptr<ParsedFiles> parsed_;
 };
 
 }  // namespace headless

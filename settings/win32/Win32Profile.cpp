@@ -5,6 +5,9 @@
 
 #include <vector>
 
+#include "core/SysUtils.h"
+#include "platform/ProfileValue.h"
+
 std::string Win32Profile::ReadString(const std::string& file, const std::string& section, const std::string& key,
                                      const std::string& def) {
     char buf[1024];  // a value is read with at most 1023 characters
@@ -60,7 +63,17 @@ std::vector<std::string> Win32Profile::ReadSections(const std::string& file) {
 
 bool Win32Profile::WriteString(const std::string& file, const std::string& section, const std::string& key,
                                const std::string& value) {
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
+    // Stored so that the read above gives the value back unchanged; a value it could not give
+    // back whole is refused rather than cut.
+    if (profile_value::Check(value) != profile_value::TFit::Fits) return false;
+    const std::string stored = profile_value::Stored(value);
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(), file.c_str()) != FALSE;
+}
+
+bool Win32Profile::DeleteKey(const std::string& file, const std::string& section, const std::string& key) {
+    // A key written without a value is removed; the rest of the file stays as it stands. The
+    // platform compares the names as given here, so the blanks around them go first.
+    return WritePrivateProfileStringA(Trim(section).c_str(), Trim(key).c_str(), nullptr, file.c_str()) != FALSE;
 }
 
 bool Win32Profile::EraseSection(const std::string& file, const std::string& section) {

@@ -1,10 +1,12 @@
 // The profile service of Windows (GetPrivateProfileStringA and WritePrivateProfileStringA),
-// behind the program's profile seam. The program's entry installs it with
+// behind the program's profile seam. Values are written as platform/ProfileValue.h lays
+// them down, so that they read back unchanged. The program's entry installs it with
 // platform::SetProfile.
 #pragma once
 #include "platform/Profile.h"
+#include "platform/ProfileKeyEraser.h"
 
-class Win32Profile : public IProfile {
+class Win32Profile : public IProfile, public IProfileKeyEraser {
 public:
     std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                            const std::string& def) override;
@@ -12,5 +14,6 @@ public:
     std::vector<std::string> ReadSections(const std::string& file) override;
     bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value) override;
+    bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) override;
     bool EraseSection(const std::string& file, const std::string& section) override;
 };

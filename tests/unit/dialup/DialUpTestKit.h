@@ -15,12 +15,13 @@
 #include "dialup/SimulatedRas.h"
 #include "platform/Platform.h"
 #include "platform/Profile.h"
+#include "platform/ProfileKeyEraser.h"
 #include "platform/headless/Headless.h"
 
 namespace dialup_test {
 
 // Profile files held in memory; Load() parses INI text with the profile's reading rules.
-class MemoryProfile : public IProfile {
+class MemoryProfile : public IProfile, public IProfileKeyEraser {
 public:
     struct Section {
         std::string name;
@@ -86,6 +87,16 @@ public:
         for (auto& kv : s->keys)
             if (SameText(kv.first, key)) return kv.second = value, true;
         s->keys.emplace_back(key, value);
+        return true;
+    }
+    bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) override {
+        if (refuseWrites) return false;
+        if (Section* s = Find(file, section))
+            for (auto it = s->keys.begin(); it != s->keys.end(); ++it)
+                if (SameText(it->first, Trim(key))) {
+                    s->keys.erase(it);
+                    break;
+                }
         return true;
     }
     bool EraseSection(const std::string& file, const std::string& section) override {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 #include "platform/headless/IniProfile.h"
 #include "tests/unit/dialup/DialUpTestKit.h"
@@ -145,6 +146,41 @@ TEST_F(SimulatedRasTest, HangUpDuringADialStopsItsNotifications) {
     clock.Advance(10000);
     EXPECT_EQ(events.size(), 4u);
     EXPECT_TRUE(ConnectionEntries().empty());
+}
+
+// Saved credentials go into the user's own phonebook file: an update changes only its key,
+// and a credential that would split into lines (adding keys or entries) is refused.
+TEST(PhonebookFile, UpdatesKeepOrderAndCommentsAndRefuseLineBreaks) {
+    const std::string book = testing::TempDir() + "velmora-phonebook-update.ini";
+    const std::string text =
+        "; my phonebook\r\n[First]\r\n; the provider's main number\r\nPhoneNumber=1\r\nSavedUser=joe\r\n"
+        "SavedPassword=pw\r\nBusy=9\r\n\r\n[Second]\r\nPhoneNumber=2\r\n";
+    std::ofstream(book, std::ios::binary | std::ios::trunc) << text;
+    auto slurp = [&] {
+        std::ifstream f(book, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    };
+    headless::VirtualClock clock;
+    headless::IniFileProfile profile;
+    platform::SetProfile(&profile);
+    {
+        ras::SimulatedRas sim(book, std::make_unique<VirtualScheduler>(clock));
+        for (const char* bad : {"joe\r\n[Evil]\r\nPhoneNumber=666", "a\nb", "a\rb"}) {
+            ras::RasDialParams user = ParamsFor("First"), password = ParamsFor("First");
+            ras::CopyText(user.szUserName, bad);
+            ras::CopyText(password.szPassword, bad);
+            EXPECT_EQ(sim.SetEntryDialParams(user, false), ras::ERROR_INVALID_PARAMETER_);
+            EXPECT_EQ(sim.SetEntryDialParams(password, false), ras::ERROR_INVALID_PARAMETER_);
+        }
+        EXPECT_EQ(slurp(), text);
+
+        ASSERT_EQ(sim.SetEntryDialParams(ParamsFor("First"), true), 0u);
+        std::string expected = text;
+        expected.erase(expected.find("SavedPassword=pw\r\n"), 18);
+        EXPECT_EQ(slurp(), expected);
+    }
+    platform::SetProfile(nullptr);
+    std::remove(book.c_str());
 }
 
 // The demonstration phonebook, read from its file through the file-based profile service.

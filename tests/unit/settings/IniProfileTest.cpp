@@ -48,7 +48,28 @@ TEST_F(IniProfileTest, WritesKeepWhatTheyDoNotChange) {
     ASSERT_TRUE(profile.WriteString(f, "A", "new", "  n"));
     ASSERT_TRUE(profile.WriteString(f, "C", "c", "3"));
     EXPECT_EQ(Slurp("t.ini"),
-              "; made by hand\r\n[A]\r\nX=changed\r\n; keep\r\nnew=n\r\n\r\n[B]\r\ny=2\r\n\r\n[C]\r\nc=3\r\n");
+              "; made by hand\r\n[A]\r\nX=changed\r\n; keep\r\nnew=\"  n\"\r\n\r\n[B]\r\ny=2\r\n\r\n[C]\r\nc=3\r\n");
+}
+
+// A long list is read key by key; the file is parsed again only when it has changed.
+TEST_F(IniProfileTest, AFileIsParsedOncePerChange) {
+    const std::string f = dir + "big.ini";
+    std::string text = "[List]\r\n";
+    for (int i = 0; i < 4000; ++i) text += "m" + std::to_string(i) + "=v" + std::to_string(i) + "\r\n";
+    Lay("big.ini", text);
+    ASSERT_EQ(profile.ReadKeys(f, "List").size(), 4000u);
+    int wrong = 0;
+    for (int i = 0; i < 4000; ++i)
+        wrong += profile.ReadString(f, "List", "m" + std::to_string(i), "") != "v" + std::to_string(i);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(profile.parses, 1);
+
+    Lay("big.ini", "[List]\r\nm0=changed by hand\r\n");
+    EXPECT_EQ(profile.ReadString(f, "List", "m0", ""), "changed by hand");
+    ASSERT_TRUE(profile.WriteString(f, "List", "m1", "written"));
+    EXPECT_EQ(profile.ReadKeys(f, "List"), (std::vector<std::string>{"m0", "m1"}));
+    EXPECT_EQ(profile.ReadString(f, "List", "m1", ""), "written");
+    EXPECT_LE(profile.parses, 3);
 }
 
 TEST_F(IniProfileTest, EraseRemovesEveryCopyOfASection) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "SettingsFixture.h"
+#include "TypedValues.h"
 #include "core/SysUtils.h"
 
 namespace {
@@ -238,6 +239,34 @@ TEST_F(IniFileTest, ARefusedWriteNamesTheFile) {
         } catch (const EIniFileException& e) {
             EXPECT_EQ(e.Message(), "Unable to write to " + Ini());
         }
+    }
+}
+
+TEST_F(IniFileTest, EveryTypedValueReadsBackAsWritten) { ExpectSettingsKeepTypedValues(ResetSettings); }
+
+// A value the file cannot hold whole (or that would split into lines) stops the write before
+// anything is written, with a message that names it; the file stays as it was.
+TEST_F(IniFileTest, AValueTheFileCannotHoldIsRefusedBeforeAnythingIsWritten) {
+    const struct {
+        std::string value;
+        std::string why;
+    } rows[] = {
+        {std::string(1024, 'x'), "is longer than the 1023 characters the file can keep of it."},
+        // Blanks at the ends are kept by quotes, which leave one character less.
+        {" " + std::string(1022, 'y'), "is longer than the 1022 characters the file can keep of it."},
+        {"mail.exe\r\nAutoDial=1", "holds a line break."},
+    };
+    for (const auto& r : rows) {
+        Lay("velmora.ini", "[Browser]\r\nWeb browser=old.exe\r\n");
+        FillEverything();
+        ApplicationList = {"a.exe", r.value};
+        try {
+            WriteIniFile();
+            ADD_FAILURE() << "no error";
+        } catch (const EIniFileException& e) {
+            EXPECT_EQ(e.Message(), "Nothing was saved to " + Ini() + ": the value of \"m1\" in [Applications] " + r.why);
+        }
+        EXPECT_EQ(Slurp("velmora.ini"), "[Browser]\r\nWeb browser=old.exe\r\n");
     }
 }
 

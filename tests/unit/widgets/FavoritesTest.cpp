@@ -1,7 +1,10 @@
 // The favorites button's menu, built from a real folder of shortcut files.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include "platform/headless/DiskFolderIdentity.h"
 #include "tests/unit/HeadlessFixture.h"
 #include "widgets/wwwbtn97.h"
 
@@ -14,7 +17,9 @@ protected:
         fs::create_directories(favorites);
         registry.WriteString(TRootKey::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                              "Favorites", favorites);
+        platform::SetFolderIdentity(&folderIds);
     }
+    ~FavoritesTest() override { platform::SetFolderIdentity(nullptr); }
     void Shortcut(const std::string& relPath, const std::string& url) {
         fs::create_directories(fs::path(favorites + "/" + relPath).parent_path());
         std::ofstream f(favorites + "/" + relPath);
@@ -27,6 +32,7 @@ protected:
         return v;
     }
     std::string favorites;
+    headless::DiskFolderIdentity folderIds;
 };
 
 TEST_F(FavoritesTest, FoldersFirstThenShortcutsInByteOrderAnyCaseOfExtension) {
@@ -136,4 +142,44 @@ TEST_F(FavoritesTest, TheExtendedStyleDrawsTheMenuWithTheButtonsLook) {
     EXPECT_EQ(drawn.Menu()->Look, nullptr);
     drawn.PopupAt(0, 0);
     EXPECT_NE(drawn.Menu()->Look, nullptr);
+}
+
+// Links that lead back into the tree (two of them make the tree grow without end) and trees
+// too deep or too large for a menu: each real folder gets a submenu once per build, and the
+// depth and the number of items are bounded.
+TEST_F(FavoritesTest, FolderLinksAndHugeTreesBuildABoundedMenu) {
+    Shortcut("Docs/d.url", "http://d/");
+    fs::create_directory_symlink(favorites, favorites + "/Loop1");
+    fs::create_directory_symlink(favorites, favorites + "/Loop2");
+    fs::create_directory_symlink(favorites + "/Docs", favorites + "/Also docs");
+    std::string deep = "Deep";
+    for (int i = 0; i < 40; ++i) deep += "/d";
+    Shortcut(deep + "/bottom.url", "http://bottom/");
+    for (int i = 0; i < 2100; ++i) Shortcut("Many/" + std::to_string(10000 + i) + ".url", "http://m/");
+
+    TWWWBtn97 b(nullptr, nullptr, "Fav");
+    b.Refresh();
+    ASSERT_EQ(Captions(b.Menu()->ItemsRoot()),
+              (std::vector<std::string>{"Also docs", "Deep", "Docs", "Loop1", "Loop2", "Many"}));
+    EXPECT_EQ(Captions(*b.Menu()->Items(0)), std::vector<std::string>{"d"});  // Docs, reached first by its link
+    EXPECT_EQ(b.Menu()->Items(2)->Count(), 0);                                 // and not again
+    EXPECT_EQ(b.Menu()->Items(3)->Count(), 0);                                 // the favorites folder itself
+    EXPECT_EQ(b.Menu()->Items(4)->Count(), 0);
+
+    std::function<int(TMenuItem&, int, int&)> walk = [&](TMenuItem& level, int depth, int& items) {
+        int deepest = depth;
+        for (int i = 0; i < level.Count(); ++i) {
+            ++items;
+            deepest = std::max(deepest, walk(*level.Items(i), depth + 1, items));
+        }
+        return deepest;
+    };
+    int items = 0;
+    int depth = walk(*b.Menu()->Items(1), 1, items);  // the deep chain alone
+    EXPECT_GE(depth, 10);
+    EXPECT_LE(depth, TWWWBtn97::kMaxDepth + 1);
+    items = 0;
+    walk(b.Menu()->ItemsRoot(), 0, items);
+    EXPECT_LE(items, TWWWBtn97::kMaxItems);
+    EXPECT_GE(items, TWWWBtn97::kMaxItems - 30);
 }

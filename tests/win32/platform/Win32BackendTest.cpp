@@ -9,6 +9,7 @@
 
 #include "app/Main_F.h"
 #include "platform/Platform.h"
+#include "platform/win32/Win32FolderIdentity.h"
 #include "platform/win32/Win32Platform.h"
 #include "net/win32/WinsockBinding.h"
 #include "settings/Ini.h"
@@ -183,4 +184,22 @@ TEST_F(Win32Backend, TimeChangeBroadcastDoesNotWaitForAHungWindow) {
     std::string text = g_clock.ErrorText(ERROR_PRIVILEGE_NOT_HELD);
     EXPECT_FALSE(text.empty());
     EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
+}
+
+// The favorites walk tells a folder it has been in by its identity, whatever path led there.
+TEST(Win32FolderIdentity, EveryPathToAFolderGivesTheSameIdentity) {
+    char tmp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, tmp);
+    const std::string dir = std::string(tmp) + "velmora-folder-id";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    CreateDirectoryA((dir + "\\Sub").c_str(), nullptr);
+    win32::FolderIdentity ids;
+    const std::string id = ids.Of(dir);
+    EXPECT_NE(id, dir);  // a real identity, not the path
+    EXPECT_EQ(ids.Of(dir + "\\Sub\\.."), id);
+    EXPECT_EQ(ids.Of(dir + "\\SUB\\..\\"), id);
+    EXPECT_NE(ids.Of(dir + "\\Sub"), id);
+    EXPECT_EQ(ids.Of(dir + "\\missing"), dir + "\\missing");
+    RemoveDirectoryA((dir + "\\Sub").c_str());
+    RemoveDirectoryA(dir.c_str());
 }

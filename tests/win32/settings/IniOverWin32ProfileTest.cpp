@@ -11,6 +11,7 @@
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
 #include "settings/win32/Win32Profile.h"
+#include "tests/unit/settings/TypedValues.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ TEST_F(IniOverWin32, DefaultsThenRoundTrip) {
     EXPECT_EQ(PasswordList, (std::vector<std::string>{"one", ""}));
     EXPECT_EQ(Get("Other", "MenuLanguage"), "<missing>");  // read, never written
 }
+
+TEST_F(IniOverWin32, EveryTypedValueReadsBackAsWritten) { ExpectSettingsKeepTypedValues(Reset); }
 
 TEST_F(IniOverWin32, OlderMailboxLayoutIsConverted) {
     std::ofstream(dir + "velmora.ini", std::ios::binary)

@@ -13,6 +13,7 @@
 
 #include "platform/headless/IniProfile.h"
 #include "settings/win32/Win32Profile.h"
+#include "tests/unit/settings/TypedValues.h"
 
 namespace {
 
@@ -163,6 +164,53 @@ TEST_F(ProfileConformance, WritesLeaveFilesThatReadAlike) {
                                                    << Slurp(a) << "\nthe platform's:\n" << Slurp(b);
             EXPECT_EQ(Answer(ours, b, q), expected) << "script " << n << ": the platform's file, read by us";
         }
+    }
+}
+
+// What either service writes, both read back unchanged; what no read could give back whole
+// (too long, or split over lines) both refuse.
+TEST_F(ProfileConformance, TypedValuesWrittenByEitherReadBackByBoth) {
+    std::string a = dir + "typed-ours.ini", b = dir + "typed-win.ini";
+    const auto values = TypedValues();
+    for (size_t i = 0; i < values.size(); ++i) {
+        const std::string key = "k" + std::to_string(i);
+        ASSERT_TRUE(ours.WriteString(a, "T", key, values[i])) << i;
+        ASSERT_TRUE(win.WriteString(b, "T", key, values[i])) << i;
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        const std::string key = "k" + std::to_string(i);
+        for (const std::string& file : {a, b}) {
+            EXPECT_EQ(ours.ReadString(file, "T", key, "<def>"), values[i]) << file << " value " << i;
+            EXPECT_EQ(win.ReadString(file, "T", key, "<def>"), values[i]) << file << " value " << i;
+        }
+    }
+    for (const std::string& bad : {std::string(1024, 'x'), " " + std::string(1022, 'q'), std::string("a\r\nk0=b"),
+                                   std::string("a\nb"), std::string("a\rb")}) {
+        EXPECT_FALSE(ours.WriteString(a, "T", "bad", bad)) << bad.substr(0, 10);
+        EXPECT_FALSE(win.WriteString(b, "T", "bad", bad)) << bad.substr(0, 10);
+    }
+    EXPECT_EQ(win.ReadString(b, "T", "bad", "<def>"), "<def>");
+    EXPECT_EQ(win.ReadString(b, "T", "k0", "<def>"), values[0]);
+}
+
+// Removing one key leaves the other entries in their order and the comments in place.
+TEST_F(ProfileConformance, DeletingAKeyKeepsTheRestOfTheFile) {
+    const std::string start = "; phonebook\r\n[A]\r\n; note\r\nx=1\r\npw=secret\r\ny=2\r\n[B]\r\nz=3\r\n";
+    std::string a = dir + "del-ours.ini", b = dir + "del-win.ini";
+    Lay(a, start);
+    Lay(b, start);
+    EXPECT_TRUE(ours.DeleteKey(a, "a", " PW "));
+    EXPECT_TRUE(win.DeleteKey(b, "a", " PW "));
+    EXPECT_TRUE(ours.DeleteKey(a, "A", "missing"));
+    EXPECT_TRUE(win.DeleteKey(b, "A", "missing"));
+    for (const std::string& file : {a, b}) {
+        const std::string text = Slurp(file);
+        EXPECT_EQ(text.find("secret"), std::string::npos) << text;
+        EXPECT_LT(text.find("; phonebook"), text.find("[A]")) << text;
+        EXPECT_LT(text.find("; note"), text.find("x=1")) << text;
+        EXPECT_LT(text.find("y=2"), text.find("[B]")) << text;
+        EXPECT_EQ(win.ReadKeys(file, "A"), (std::vector<std::string>{"x", "y"}));
+        EXPECT_EQ(ours.ReadKeys(file, "A"), (std::vector<std::string>{"x", "y"}));
     }
 }
 
