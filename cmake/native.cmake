@@ -52,4 +52,8 @@ foreach(t ${E2E_TESTS})
   if(body MATCHES "pop3_peer\\.bash")
     set_tests_properties(e2e_${n} PROPERTIES RESOURCE_LOCK pop3_ports)
   endif()
+  # Likewise the scripts whose driver serves TIME on 127.0.0.2:37.
+  if(body MATCHES "timeserve")
+    set_tests_properties(e2e_${n} PROPERTIES RESOURCE_LOCK time_port)
+  endif()
 endforeach()
