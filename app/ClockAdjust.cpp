@@ -18,6 +18,13 @@ std::string SecondsMoved(TDateTime days) {
 }
 }  // namespace
 
+void ShowTimeServerDown() {
+    platform::Ui().MsgBox(GetLangText("The Time server is not responding or is possibly down, you could select another "
+                                      "one in the Settings,",
+                                      "const_ServerDown"),
+                          Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+}
+
 void TMainForm::AdjustClock() {
     if (Form4) {
         Form4->Status.SetCaption("");
