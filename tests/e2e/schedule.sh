@@ -143,6 +143,8 @@ drive_b text "Velmora " "Dial" || fail "B: button does not read Dial"
 # The list keeps its rows in order; a selected row is removed.
 drive_b syscmd "Untitled - Notepad" close
 drive_b waitgone "Untitled - Notepad" 10 || fail "B: notepad did not close"
+drive_b syscmd "Velmora " restore  # back in front, so that the menu keys reach it
+sleep 1
 open_dialog drive_b
 drive_b edittext "$DIALOG" 1 "zzz-not-a-program.exe" && drive_b edittext "$DIALOG" 2 "C:\\nowhere" &&
   drive_b click "$DIALOG" "Add ---->" || fail "B: could not add a row"
