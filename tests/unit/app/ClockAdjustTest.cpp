@@ -53,13 +53,15 @@ TEST_F(ClockAdjustTest, ExtraBytesAreIgnoredAndAShortAnswerSetsNothing) {
 
 TEST_F(ClockAdjustTest, ASetThatWorkedIsListedWithHowFarTheClockMoved) {
     clock.SetLocalTime(TimeProtocolToDateTime(0xE66E4E00u) - 2.5 / 86400);  // 2.5 s slow
+    const size_t before = form.HListBox2.Items().size();
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
-    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Computer clock adjusted by +2.5 s"}));
+    ASSERT_EQ(form.HListBox2.Items().size(), before + 1);
+    EXPECT_EQ(form.HListBox2.Items().back(), "Computer clock adjusted by +2.5 s");
     clock.setTimeResult = 1314;  // refused: nothing claims it was set
     sockets.Notify(sockets.Last(), net::FD_CLOSE_);
     ui.ProcessMessages();
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
-    EXPECT_EQ(form.HListBox2.Items().size(), 1u);
+    EXPECT_EQ(form.HListBox2.Items().size(), before + 1);
 }
 
 TEST_F(ClockAdjustTest, ARequestStillRunningIsNotStartedAgain) {
