@@ -132,12 +132,16 @@ Document Parse(const std::string& text) {
 }
 
 std::string Load(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
+    // In one read: every call reads the file to see whether it changed.
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in) return {};
-    // In blocks: every call reads the file to see whether it changed.
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    const std::streamoff size = in.tellg();
+    if (size <= 0) return {};
+    std::string text(static_cast<size_t>(size), '\0');
+    in.seekg(0);
+    in.read(&text[0], size);
+    text.resize(static_cast<size_t>(in.gcount()));
+    return text;
 }
 
 bool Save(const std::string& file, const Document& doc) {

@@ -1,10 +1,11 @@
 // The headless platform for the fuzz targets, installed once per process: virtual clock,
-// in-memory UI and shell, INI files on disk in a scratch folder of the process's own.
+// in-memory UI and shell, INI files in a scratch folder of the process's own.
 #pragma once
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -24,9 +25,16 @@ struct Platform {
         platform::SetProfile(&profile);
         platform::SetRegistry(&registry);
         platform::SetFiles(&files);
-        char tmpl[] = "/tmp/velmora-fuzz-XXXXXX";
-        dir = mkdtemp(tmpl);
+        // Memory-backed where the system has it: the targets rewrite their files every run.
+        char shm[] = "/dev/shm/velmora-fuzz-XXXXXX";
+        char tmp[] = "/tmp/velmora-fuzz-XXXXXX";
+        const char* made = mkdtemp(shm);
+        dir = made ? made : mkdtemp(tmp);
         platform::SetExePath(dir + "/velmora.exe");
+    }
+    ~Platform() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
     }
     // Writes bytes to a file of the scratch folder and returns its full name.
     std::string Write(const std::string& name, const uint8_t* data, size_t size) {

@@ -2,7 +2,8 @@
 # Runs fuzz programs over their seeds (tests/fuzz/corpus/<name>), new finds going to a
 # scratch folder so the seeds in the repository stay as they are.
 #   tests/fuzz/run.sh BUILD_DIR NAME SECONDS   one program, briefly (what ./test.sh does)
-#   tests/fuzz/run.sh --long [SECONDS]         every program in turn, SECONDS each (600)
+#   tests/fuzz/run.sh --long [SECONDS [NAME...]]  every program (or those named) in turn,
+#                                               SECONDS each (600)
 # FUZZ_RUNS=N ends each program after N runs if that comes first.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,12 +15,13 @@ if [ "${1:-}" = "--long" ]; then
   [ -f "$root/build/fuzz/build.ninja" ] ||
     CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DVELMORA_FUZZ=ON >/dev/null
   cmake --build "$root/build/fuzz" -j2
-  for f in "$here"/*_fuzz.cpp; do
-    n=$(basename "$f" .cpp)
+  shift $(( $# > 1 ? 2 : $# ))
+  names=${*:-$(cd "$here" && ls *_fuzz.cpp | sed 's/\.cpp$//')}
+  for n in $names; do
     echo "== $n, $secs s"
-    nice -n 19 "$0" "$root/build/fuzz" "$n" "$secs"
+    nice -n 19 "$0" "$root/build/fuzz" "$n" "$secs" || failed=1
   done
-  exit 0
+  exit ${failed:-0}
 fi
 build=$1 name=$2 secs=$3
 seeds="$here/corpus/$name"
