@@ -1,6 +1,8 @@
 # Win32 configuration: velmora.exe, the Win32 GoogleTest program and the e2e driver,
 # all 32-bit and statically linked.
 add_compile_options(-Wall -Wno-unused-parameter)
+# Each function in a section of its own, so the linker leaves out what the program never calls.
+add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-static -static-libgcc -static-libstdc++)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0501)
 
@@ -44,6 +46,7 @@ else()
   add_executable(velmora WIN32 ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp)
 endif()
 target_link_libraries(velmora PRIVATE velmora_lib)
+target_link_options(velmora PRIVATE -Wl,--gc-sections)
 # The shipped program carries no debug information; it is kept beside the build in
 # velmora.debug (linked by name) for crash analysis.
 add_custom_command(TARGET velmora POST_BUILD

@@ -1,7 +1,8 @@
 // The record of seen messages; see SeenMail.h.
 #include "mail/SeenMail.h"
 
-#include <fstream>
+#include <cstdio>
+#include <memory>
 #include <set>
 
 #include "core/SysUtils.h"
@@ -10,13 +11,26 @@ std::string SeenMailKey(const std::string& account, const std::string& server) {
     return account + "@" + Trim(server);
 }
 
+namespace {
+// C files rather than streams: the streams would bring the whole locale library into the
+// program for two small files.
+using File = std::unique_ptr<FILE, int (*)(FILE*)>;
+File Open(const std::string& name, const char* mode) { return File(std::fopen(name.c_str(), mode), &std::fclose); }
+}  // namespace
+
 void TSeenMail::Load() {
     boxes_.clear();
-    std::ifstream in(fileName_, std::ios::binary);
+    File in = Open(fileName_, "rb");
     if (!in) return;
-    std::string line;
+    std::string text;
+    char block[8192];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, in.get())) > 0;) text.append(block, n);
     std::vector<std::string>* box = nullptr;
-    while (std::getline(in, line)) {
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.size() > 2 && line.compare(0, 2, "> ") == 0) {
             box = nullptr;
@@ -30,14 +44,15 @@ void TSeenMail::Load() {
 }
 
 bool TSeenMail::Save() const {
-    std::ofstream out(fileName_, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    std::string text;
     for (const auto& [key, ids] : boxes_) {
-        out << "> " << key << "\r\n";
-        for (const std::string& id : ids) out << id << "\r\n";
+        text += "> " + key + "\r\n";
+        for (const std::string& id : ids) text += id + "\r\n";
     }
-    out.flush();
-    return bool(out);
+    FILE* out = std::fopen(fileName_.c_str(), "wb");
+    if (!out) return false;
+    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return (std::fclose(out) == 0) && written;
 }
 
 std::vector<bool> TSeenMail::Update(const std::string& mailbox, const std::vector<std::string>& ids) {

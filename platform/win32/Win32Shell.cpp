@@ -6,7 +6,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
-#include <fstream>
+#include <cstdio>
 
 // The seam's method names, not the API's A/W macros.
 #undef ShellExecute
@@ -92,11 +92,11 @@ bool Shell::PlaySound(const std::string& file) {
 bool Shell::PlayWaveAsync(const std::string& file) {
     // An asynchronous play reports success before it has opened the file: decide from the
     // file itself, and from whether a wave device takes its format.
-    std::ifstream in(file, std::ios::binary);
+    FILE* in = std::fopen(file.c_str(), "rb");
     if (!in) return false;
     std::string head(64 * 1024, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<size_t>(in.gcount()));
+    head.resize(std::fread(head.data(), 1, head.size(), in));
+    std::fclose(in);
     if (!IsPlayableWave(head)) return false;
     WAVEFORMATEX fmt{};
     for (size_t at = 12; at + 24 <= head.size();) {
