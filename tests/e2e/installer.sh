@@ -15,6 +15,8 @@ grep -qi 'AppData.Local.Programs.Velmora$' <<<"$loc" || fail "not a per-user fol
 for f in velmora.exe velmora.hlp man.wav French.ini uninstall.exe; do
   [ -f "$dir/$f" ] || fail "$f not installed"
 done
+size=$(stat -c %s "$dir/velmora.exe")
+[ "$size" -le 2097152 ] || fail "installed program is $size bytes, more than 2 MB"
 cmp -s "$dir/man.wav" "$E2E_WIN32_DIR/man.wav" || fail "installed sound differs"
 menu=$(winepath -u 'C:\users' 2>/dev/null)
 lnk=$(find "$menu" -path '*Start Menu/Programs/Velmora/Velmora.lnk' 2>/dev/null)
