@@ -21,14 +21,14 @@ void ProcessMessages() { Application().ProcessMessages(); }
 
 void TMainForm::SpeedButton1Click(TObject*) {
     if (Connected) {
-        SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+        ShowDialButton(false);
         StopDialing();  // a redial after a dropped line may be under way
         Disconnect();
     } else if (dialing_) {
         // The button reads "Hang-Up" while a dial is under way: it cancels that dial.
         CancelDial();
     } else if (!IniInfo.UsernameDUN.empty() && !IniInfo.PasswordDUN.empty()) {
-        SpeedButton1.SetCaption(GetLangText("Hang-Up", "const_hangup"));
+        ShowDialButton(true);
         ConnectToInternet();
     } else {
         ShowSettingsDialog();
@@ -116,7 +116,7 @@ void TMainForm::ConnectedActions() {
         if (IniOptions.TimerEnabled) TimerCheckEmail.SetEnabled(true);
         if (IniOptions.AutoHangUp) TimerHangUp.SetEnabled(true);
     }
-    SpeedButton1.SetCaption(GetLangText("Hang-Up", "const_hangup"));
+    ShowDialButton(true);
     Status2.SetCaption(GetLangText("Connected.", "const_connected"));
     SpeedButton2.SetEnabled(true);
     ProcessMessages();
@@ -128,6 +128,12 @@ void TMainForm::ConnectedActions() {
     if (!IniInfo.WebBrowser.empty()) Perform(UM_RUNBROWSER);
     const std::vector<std::string> programs = ApplicationList;  // a program may change the list
     for (const std::string& p : programs) RunProgram(p, "");
+}
+
+// The Dial / Hang-Up button: its caption, and a glyph that shows which of the two it does.
+void TMainForm::ShowDialButton(bool hangUp) {
+    SpeedButton1.SetCaption(hangUp ? GetLangText("Hang-Up", "const_hangup") : GetLangText("Dial", "const_dial"));
+    SpeedButton1.SetGlyph(hangUp ? "HANGUP" : "PHONE");
 }
 
 // Popup items 2 (hang up), 7 (mail) and 8 (clock) belong to the online look, 0 (dial) to
@@ -184,7 +190,7 @@ void TMainForm::CancelDial() {
     // A redial after a dropped line ends here too: that line is gone, so the program goes
     // fully off-line rather than keep an online look, timers and a Hang-Up with no line.
     if (Connected) Disconnect();
-    SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+    ShowDialButton(false);
     Status2.SetCaption(GetLangText("Connect Cancelled", "const_connectCancel"));
     if (Form4) Form4->Close();
 }
@@ -218,7 +224,7 @@ void TMainForm::DialUpError(TObject*, int ErrorCode, const std::string& ErrorMes
     Repaint();
     ProcessMessages();
     if (static_cast<uint32_t>(ErrorCode) == kEntryNotFound) {
-        SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+        ShowDialButton(false);
         Status2.SetCaption("Error, this DialUp networking entry does not exist");
         DialCancelled = true;
         dialing_ = false;
@@ -254,7 +260,7 @@ void TMainForm::Disconnect() {
         IniOptions.TimeOnLineMins = RunningMins;
         IniOptions.TimeOnLineSecs = RunningSecs;
         DialUp.HangUp();
-        SpeedButton1.SetCaption(GetLangText("Dial", "const_dial"));
+        ShowDialButton(false);
         Status2.SetCaption(GetLangText("Disconnected", "const_disc"));
         SpeedButton2.SetEnabled(false);
         SetOnlineLook(false);

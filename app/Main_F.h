@@ -177,6 +177,7 @@ public:
 private:
     void UpdateRunningTime();
     void SetOnlineLook(bool online);
+    void ShowDialButton(bool hangUp);
     void WriteTime();
     void SaveSettings();
     void BuildControls();

@@ -277,6 +277,12 @@ Image glyph(Glyph which) {
       drawHandset(c, 14.5f, 17.5f, 26, -18, kBlue);
       drawSignal(c, 23.5f, 8.5f, 2.5f, 3.2f, 0.85f, -45, 2, 2, kOrange, {});
       break;
+    case Glyph::HangUp:
+      // The handset put down on its cradle, in red: the line is let go.
+      c.outlined(roundRect(4.5f, 22.5f, 27.5f, 28.5f, 1.5f), linear(0, 22.5f, C(120, 126, 140), 0, 28.5f, kInk),
+                 kInk, 0.8f);
+      drawHandset(c, 16, 16.5f, 27, 0, C(200, 36, 36));
+      break;
     case Glyph::Mail:
       drawEnvelope(c, 2.5f, 7.5f, 29.5f, 25.5f);
       break;
@@ -564,6 +570,7 @@ std::vector<OutputFile> allOutputs() {
   out.push_back({"bmail.ico", encodeIco(newMailIcon())});
   out.push_back({"splash.bmp", encodeBmp24(splash())});
   out.push_back({"phone.bmp", encodeBmp24(glyph(Glyph::Phone))});
+  out.push_back({"hangup.bmp", encodeBmp24(glyph(Glyph::HangUp))});
   out.push_back({"mail.bmp", encodeBmp24(glyph(Glyph::Mail))});
   out.push_back({"tool.bmp", encodeBmp24(glyph(Glyph::Tool))});
   out.push_back({"web.bmp", encodeBmp24(glyph(Glyph::Web))});

@@ -24,7 +24,7 @@ constexpr int kClipFps = 10;
 constexpr int kTileWidth = 98, kTileHeight = 96;
 constexpr int kLogoSize = 96;
 
-enum class Glyph { Phone, Mail, Tool, Web, Adjust, Favorites };
+enum class Glyph { Phone, HangUp, Mail, Tool, Web, Adjust, Favorites };
 
 Image splash();
 Image glyph(Glyph which);

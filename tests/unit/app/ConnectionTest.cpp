@@ -79,6 +79,7 @@ protected:
 TEST_F(ConnectionTest, DialConnectsAndHangUpReturnsToTheOffLineLook) {
     form->SpeedButton1.Click();
     EXPECT_EQ(form->SpeedButton1.Caption(), "Hang-Up");
+    EXPECT_EQ(form->SpeedButton1.Glyph(), "HANGUP");
     EXPECT_TRUE(progress->Visible());
     EXPECT_EQ(progress->Caption(), "Dialing......ISP");
     EXPECT_EQ(progress->Animate1.ResName(), "PHONE_ANI");
@@ -100,6 +101,7 @@ TEST_F(ConnectionTest, DialConnectsAndHangUpReturnsToTheOffLineLook) {
     form->SpeedButton1.Click();
     EXPECT_FALSE(Connected);
     EXPECT_EQ(form->SpeedButton1.Caption(), "Dial");
+    EXPECT_EQ(form->SpeedButton1.Glyph(), "PHONE");
     EXPECT_EQ(form->Status2.Caption(), "Disconnected");
     EXPECT_TRUE(form->PopupMenu1.Items(0)->Enabled());
     for (int i : {2, 7, 8}) EXPECT_FALSE(form->PopupMenu1.Items(i)->Enabled());
