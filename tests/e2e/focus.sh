@@ -23,15 +23,6 @@ settings() {
   printf '[DUN]\r\nDialUpConnection=%s\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n' "$1"
   printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nStayOnline=0\r\nTimeServer=127.0.0.2\r\n'
 }
-main_is_active() {
-  local a
-  for i in $(seq 1 30); do
-    a=$(drive active -)
-    [ "$a" = "TVelmoraForm|Velmora " ] && return 0
-    sleep 0.2
-  done
-  fail "$1: the active window is \"$a\", not the main window"
-}
 
 # The refused-password box belongs to the main window and stays above it when the main
 # window is clicked.

@@ -35,6 +35,17 @@ start_app() {
 
 drive() { wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
+# Fails unless the main window becomes the active window within 6 s.
+main_is_active() {
+  local a i
+  for i in $(seq 1 30); do
+    a=$(drive active -)
+    [ "$a" = "TVelmoraForm|Velmora " ] && return 0
+    sleep 0.2
+  done
+  fail "$1: the active window is \"$a\", not the main window"
+}
+
 # Waits (bounded) for a background process to end and puts its exit code in APP_RC.
 wait_exit() {
   local pid=$1 secs=${2:-20} i

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # After connecting, the mailboxes are read from a real POP3 server on loopback: messages
-# listed and counted, and a refused mailbox explained.
+# listed and counted, and a refused mailbox explained. The new-mail sound file is missing, so
+# the new-mail icon shows instead; the main window is active again after the check.
 . "$(dirname "$0")/lib.bash"
 . "$(dirname "$0")/pop3_peer.bash"
 trap 'pop3_stop; e2e_cleanup' EXIT
@@ -15,13 +16,17 @@ secret=5118547184477095129547184
 {
   printf '[DUN]\r\nDialUpConnection=ISP\r\nUsernameDUN=joe\r\nPasswordDUN=%s\r\n' "$secret"
   printf '[Other]\r\nAutoAdjustClock=0\r\nTimerEnabled=1\r\nTimerDelay=15\r\n'
+  printf '[POP3]\r\nSound file=%s\r\n' 'C:\nowhere\missing.wav'
   printf '[Mail]\r\nm0=alice\r\nm1=dave\r\nm2=erin\r\n'
   printf '[POPS]\r\nm0=127.0.0.1\r\nm1=127.0.0.1\r\nm2=127.0.0.1\r\n'
   printf '[Password]\r\nm0=%s\r\nm1=%s\r\nm2=%s\r\n' "$secret" "$secret" "$secret"
 } >"$E2E_WORK/velmora.ini"
 
+exe=$(winepath -w "$E2E_WORK/velmora.exe" 2>/dev/null)
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
+icons=$(drive trayicon "$exe" MAINICON BMAIL_ICON)
+[ "$icons" = MAINICON ] || fail "the tray shows \"$icons\" before any mail"
 drive click "Velmora " "Dial"
 # erin has no mailbox on the server: the check warns about it.
 box=$(drive dialog 40) || fail "no warning about the refused mailbox: $(drive listbox "Velmora ")"
@@ -34,6 +39,13 @@ grep -qx "Mail for : alice" <<<"$lines" || fail "no line for alice: $lines"
 grep -q "Bob <bob@example.com>.Hello there" <<<"$lines" || fail "first message not listed: $lines"
 grep -q "Carol <carol@example.com>.Lunch at noon" <<<"$lines" || fail "second message not listed: $lines"
 grep -q "Mail for : dave" <<<"$lines" && fail "an empty mailbox was listed: $lines"
+for i in $(seq 1 25); do
+  icons=$(drive trayicon "$exe" MAINICON BMAIL_ICON)
+  grep -qx BMAIL_ICON <<<"$icons" && break
+  sleep 0.2
+done
+grep -qx BMAIL_ICON <<<"$icons" || fail "no new-mail icon with the sound file missing: $icons"
+main_is_active "after the mail check"
 drive text "Velmora " "Connected." || fail "not connected"
 drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end"

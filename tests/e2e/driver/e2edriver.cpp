@@ -57,6 +57,8 @@
 
 // Combo boxes, edit boxes and list views (ListControls.cpp); -1 when cmd is none of them.
 int ListControlCommand(const std::string& cmd, HWND top, int argc, char** argv);
+// The icon the notification area shows (TrayIcon.cpp); -1 when cmd is not that.
+int TrayIconCommand(const std::string& cmd, int argc, char** argv);
 #include "focus.h"
 
 namespace {
@@ -352,6 +354,7 @@ int main(int argc, char** argv) {
     std::string cmd = argv[1], caption = argv[2];
     UseDesktopFromEnvironment();
     if (int rc = FocusCommand(cmd, argc, argv); rc >= 0) return rc;
+    if (int rc = TrayIconCommand(cmd, argc, argv); rc >= 0) return rc;
     if (cmd == "wait" || cmd == "waitgone") {
         double secs = argc > 3 ? std::atof(argv[3]) : 20;
         DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
