@@ -1,6 +1,8 @@
 // The real dial-up service bound at run time; see RasBinding.h.
 #include "dialup/win32/RasBinding.h"
 
+#include "platform/win32/Win32Platform.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -170,13 +172,7 @@ uint32_t RasBinding::GetErrorString(uint32_t code, char* buffer, uint32_t size) 
         return 0;
     }
     // The service has no text (or is missing): the system's wording on one line, else ours.
-    char text[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    std::string s(text, n);
-    for (char& c : s)
-        if (c == '\r' || c == '\n') c = ' ';
-    while (!s.empty() && s.back() == ' ') s.pop_back();
+    std::string s = win32::SystemMessage(code);
     if (s.empty()) s = OwnErrorText(code);
     if (s.empty()) s = "Dial-up error " + std::to_string(code) + ".";
     CopyText(buffer, size, s);

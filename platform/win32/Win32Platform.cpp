@@ -16,9 +16,8 @@ void ShowException(const char* what) {
 uint32_t Clock::TickCount() { return GetTickCount(); }
 void Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 
-TDateTime Clock::Now() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
+namespace {
+TDateTime FromSystemTime(const SYSTEMTIME& st) {
     TSystemTime t;
     t.Year = st.wYear;
     t.Month = st.wMonth;
@@ -29,19 +28,18 @@ TDateTime Clock::Now() {
     t.Milliseconds = st.wMilliseconds;
     return SystemTimeToDateTime(t);
 }
+}  // namespace
+
+TDateTime Clock::Now() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return FromSystemTime(st);
+}
 
 TDateTime Clock::NowUtc() {
     SYSTEMTIME st;
     GetSystemTime(&st);
-    TSystemTime t;
-    t.Year = st.wYear;
-    t.Month = st.wMonth;
-    t.Day = st.wDay;
-    t.Hour = st.wHour;
-    t.Minute = st.wMinute;
-    t.Second = st.wSecond;
-    t.Milliseconds = st.wMilliseconds;
-    return SystemTimeToDateTime(t);
+    return FromSystemTime(st);
 }
 
 uint32_t Clock::SetSystemTimeUtc(const TSystemTime& utc) {
@@ -57,7 +55,7 @@ uint32_t Clock::SetSystemTimeUtc(const TSystemTime& utc) {
     return ::SetSystemTime(&st) ? 0 : GetLastError();
 }
 
-std::string Clock::ErrorText(uint32_t code) {
+std::string SystemMessage(uint32_t code) {
     char text[512] = {};
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
                              sizeof text, nullptr);
@@ -65,6 +63,11 @@ std::string Clock::ErrorText(uint32_t code) {
     for (char& c : s)
         if (c == '\r' || c == '\n') c = ' ';
     while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+std::string Clock::ErrorText(uint32_t code) {
+    std::string s = SystemMessage(code);
     return s.empty() ? "System error " + std::to_string(code) + "." : s;
 }
 

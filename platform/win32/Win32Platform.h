@@ -28,6 +28,8 @@ public:
 
 // The module's instance handle, for resources and window classes.
 void* Instance();
+// The system's wording for an error code, on one line; empty when the system has none.
+std::string SystemMessage(uint32_t code);
 
 // The program's window the user is looking at (0 when none is shown): the active window
 // when the user can see it, else the top shown window with a caption. `except` is never

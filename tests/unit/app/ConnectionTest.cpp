@@ -1,15 +1,8 @@
 // The connection controller and the online timers, driven on virtual time over the
 // simulated dial-up service: what the user sees, what is dialled, and what is stored.
-#include <fstream>
-
-#include "app/Main_F.h"
-#include "app/Unit4.h"
-#include "dialup/SimulatedRas.h"
 #include "settings/Config.h"
-#include "settings/Ini.h"
 #include "settings/schedule.h"
-#include "tests/unit/HeadlessFixture.h"
-#include "tests/unit/dialup/DialUpTestKit.h"
+#include "tests/unit/app/SimulatedLineFixture.h"
 
 namespace {
 // Records when each hang-up happened, in virtual milliseconds.
@@ -29,37 +22,9 @@ private:
 };
 }  // namespace
 
-class ConnectionTest : public HeadlessTest {
+class ConnectionTest : public SimulatedLineTest<TimedRas> {
 protected:
-    ConnectionTest() {
-        book = dir + "/phonebook.ini";
-        WriteBook("[ISP]\nPhoneNumber=555-0100\nUser=joe\nPassword=pw\nStepDelay=10\n");
-        sim = std::make_unique<ras::SimulatedRas>(book, std::make_unique<dialup_test::VirtualScheduler>(clock));
-        ras = std::make_unique<TimedRas>(*sim, clock);
-        form = std::make_unique<TMainForm>(&Application());
-        progress = std::make_unique<TForm4>(&Application());
-        Application().MainForm = form.get();
-        form->DialUp.SetRasApi(ras.get());
-        form->FormCreate();
-        IniInfo.DialUpConnection = "ISP";
-        IniInfo.UsernameDUN = "joe";
-        IniInfo.PasswordDUN = "pw";
-        IniOptions.AutoAdjustClock = false;
-        PhoneNumberList.clear();
-        ApplicationList.clear();
-    }
-    ~ConnectionTest() override {
-        form.reset();
-        progress.reset();
-        Connected = false;
-    }
-    void WriteBook(const std::string& text) { std::ofstream(book) << text; }
-    // Advances in small steps until the condition holds (at most `ms`).
-    template <class P>
-    bool AdvanceUntil(P pred, uint32_t ms = 20000) {
-        for (uint32_t t = 0; t < ms && !pred(); t += 10) clock.Advance(10);
-        return pred();
-    }
+    ConnectionTest() { Open("[ISP]\nPhoneNumber=555-0100\nUser=joe\nPassword=pw\nStepDelay=10\n", clock); }
     std::vector<std::string> Lines() const { return form->HListBox2.Items(); }
     bool HasLine(const std::string& l) const {
         auto v = Lines();
@@ -68,11 +33,6 @@ protected:
     std::vector<std::string> StatusHistory() { return headless::PeerOf(form->Status2)->captions; }
     std::string Stored(const char* key) { return profile.ReadString(IniFileName(), "Other", key, ""); }
 
-    std::string book;
-    std::unique_ptr<ras::SimulatedRas> sim;
-    std::unique_ptr<TimedRas> ras;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TForm4> progress;
     TForm2 settings{nullptr};
 };
 

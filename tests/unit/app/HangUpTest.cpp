@@ -1,14 +1,7 @@
 // The user's hang-up, cancel and quit, and Windows ending the session, in every state of a
 // connection: dialing, online, and redialing after a dropped line. Virtual time over the
 // simulated dial-up service.
-#include <fstream>
-
-#include "app/Main_F.h"
-#include "app/Unit4.h"
-#include "dialup/SimulatedRas.h"
-#include "settings/Ini.h"
-#include "tests/unit/HeadlessFixture.h"
-#include "tests/unit/dialup/DialUpTestKit.h"
+#include "tests/unit/app/SimulatedLineFixture.h"
 
 namespace {
 // Records the service's calls, and lets a test act at a hang-up.
@@ -23,22 +16,10 @@ public:
 };
 }  // namespace
 
-class HangUpTest : public HeadlessTest {
+class HangUpTest : public SimulatedLineTest<HookedRas> {
 protected:
     HangUpTest() {
-        book = dir + "/phonebook.ini";
-        WriteBook("[ISP]\nPhoneNumber=555-0100\nUser=joe\nPassword=pw\nStepDelay=10\nDropAfter=5\n");
-        sim = std::make_unique<ras::SimulatedRas>(book, std::make_unique<dialup_test::VirtualScheduler>(clock));
-        ras = std::make_unique<HookedRas>(*sim);
-        form = std::make_unique<TMainForm>(&Application());
-        progress = std::make_unique<TForm4>(&Application());
-        Application().MainForm = form.get();
-        form->DialUp.SetRasApi(ras.get());
-        form->FormCreate();
-        IniInfo.DialUpConnection = "ISP";
-        IniInfo.UsernameDUN = "joe";
-        IniInfo.PasswordDUN = "pw";
-        IniOptions.AutoAdjustClock = false;
+        Open("[ISP]\nPhoneNumber=555-0100\nUser=joe\nPassword=pw\nStepDelay=10\nDropAfter=5\n");
         IniOptions.StayOnline = true;
         IniOptions.TimerEnabled = true;
         IniOptions.TimerDelay = 15;
@@ -46,19 +27,6 @@ protected:
         IniOptions.TimeOnLineMins = 0;
         IniOptions.TimeOnLineSecs = 0;
         form->ReactToIniOptions();
-        PhoneNumberList.clear();
-        ApplicationList.clear();
-    }
-    ~HangUpTest() override {
-        form.reset();
-        progress.reset();
-        Connected = false;
-    }
-    void WriteBook(const std::string& text) { std::ofstream(book) << text; }
-    template <class P>
-    bool AdvanceUntil(P pred, uint32_t ms = 20000) {
-        for (uint32_t t = 0; t < ms && !pred(); t += 10) clock.Advance(10);
-        return pred();
     }
     bool Online() { return Connected && form->Status2.Caption() == "Connected."; }
     // Dials, connects, and lets the line drop until the redial is under way.
@@ -88,11 +56,6 @@ protected:
         EXPECT_EQ(ActiveLines(), 0u);
     }
 
-    std::string book;
-    std::unique_ptr<ras::SimulatedRas> sim;
-    std::unique_ptr<HookedRas> ras;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TForm4> progress;
 };
 
 TEST_F(HangUpTest, HangUpButtonWhileDialingCancelsTheDial) {

@@ -1,42 +1,20 @@
 // The schedule dialog on virtual time over the simulated line: arming, the dial and hang-up
 // minutes, the programs it starts, and disarming.
 #include <algorithm>
-#include <fstream>
 
-#include "app/Main_F.h"
-#include "app/Unit4.h"
 #include "core/DateTime.h"
-#include "dialup/SimulatedRas.h"
-#include "settings/Ini.h"
 #include "settings/schedule.h"
-#include "tests/unit/HeadlessFixture.h"
-#include "tests/unit/dialup/DialUpTestKit.h"
+#include "tests/unit/app/SimulatedLineFixture.h"
 
-class ScheduleTest : public HeadlessTest {
+class ScheduleTest : public SimulatedLineTest<dialup_test::RecordingRas> {
 protected:
     ScheduleTest() {
-        const std::string book = dir + "/phonebook.ini";
-        std::ofstream(book) << "[ISP]\nPhoneNumber=555-0100\nStepDelay=10\n";
-        sim = std::make_unique<ras::SimulatedRas>(book, std::make_unique<dialup_test::VirtualScheduler>(clock));
-        ras = std::make_unique<dialup_test::RecordingRas>(*sim);
-        form = std::make_unique<TMainForm>(&Application());
-        progress = std::make_unique<TForm4>(&Application());
+        Open("[ISP]\nPhoneNumber=555-0100\nStepDelay=10\n");
         schedule = std::make_unique<TForm3>(&Application());
-        Application().MainForm = form.get();
-        form->DialUp.SetRasApi(ras.get());
-        form->FormCreate();
-        IniInfo.DialUpConnection = "ISP";
-        IniInfo.UsernameDUN = "joe";
-        IniInfo.PasswordDUN = "pw";
-        IniOptions.AutoAdjustClock = false;
         IniOptions.TimerEnabled = false;
-        ApplicationList.clear();
     }
     ~ScheduleTest() override {
         schedule.reset();
-        form.reset();
-        progress.reset();
-        Connected = false;
         ScheduledRun = false;
     }
     void SetTime(int h, int m, int s) { clock.SetLocalTime(EncodeDate(2026, 3, 2) + EncodeTime(h, m, s, 0)); }
@@ -75,10 +53,6 @@ protected:
         return v;
     }
 
-    std::unique_ptr<ras::SimulatedRas> sim;
-    std::unique_ptr<dialup_test::RecordingRas> ras;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TForm4> progress;
     std::unique_ptr<TForm3> schedule;
     static constexpr uint32_t kDay = 86400000;
 };
