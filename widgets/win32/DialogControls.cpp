@@ -12,6 +12,7 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "widgets/win32/Win32Widgets.h"
+#include "widgets/win32/WidgetCommon.h"
 
 namespace win32 {
 namespace {
@@ -22,8 +23,6 @@ const char kNameProp[] = "VelmoraName";
 const char kOldProcProp[] = "VelmoraDlgOldProc";
 const char kFocusProp[] = "VelmoraLastFocus";
 
-HINSTANCE Inst() { return GetModuleHandleA(nullptr); }
-
 // True while the program itself changes a control's text or rows: the notifications that
 // follow are not the user's doing.
 int g_updating = 0;
@@ -31,19 +30,6 @@ struct Updating {
     Updating() { ++g_updating; }
     ~Updating() { --g_updating; }
 };
-
-HFONT FontFor(const TFontStyle& f) {
-    static std::map<std::pair<std::string, int>, HFONT> cache;
-    auto& slot = cache[{f.Name, f.Size * 2 + (f.Bold ? 1 : 0)}];
-    if (!slot) {
-        HDC dc = GetDC(nullptr);
-        int h = -MulDiv(f.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
-        ReleaseDC(nullptr, dc);
-        slot = CreateFontA(h, 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.Name.c_str());
-    }
-    return slot;
-}
 
 std::string ClassOf(HWND h) {
     char buf[64] = {};

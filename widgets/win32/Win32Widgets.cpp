@@ -14,13 +14,9 @@
 #include "platform/win32/Win32Platform.h"
 #include "widgets/win32/DialogControls.h"
 #include "widgets/win32/ListLines.h"
+#include "widgets/win32/WidgetCommon.h"
 
 namespace win32 {
-namespace {
-
-const char kFormClass[] = "TVelmoraForm";
-const char kPanelClass[] = "TVelmoraPanel";
-const char kAppClass[] = "TApplication";
 
 HINSTANCE Inst() { return GetModuleHandleA(nullptr); }
 
@@ -38,133 +34,15 @@ HFONT FontFor(const TFontStyle& f) {
     return slot;
 }
 
+namespace {
+
+const char kFormClass[] = "TVelmoraForm";
+const char kPanelClass[] = "TVelmoraPanel";
+const char kAppClass[] = "TApplication";
+
 TControl* ControlOf(HWND h) { return reinterpret_cast<TControl*>(GetWindowLongPtrA(h, GWLP_USERDATA)); }
 
 TMessage ToMessage(UINT msg, WPARAM w, LPARAM l) { return TMessage{msg, w, l, 0, false}; }
-
-// A disabled button's picture: its darker pixels, embossed in the 3-D highlight and shadow
-// colours. Read pixel by pixel, as a colour-to-mono blit from a DIB
-// section does not honour the key colour everywhere.
-// A pixel that shows in the greyed picture: not the transparent colour, and dark enough
-// (light fills such as paper drop out, so the lines inside a shape stay visible).
-bool Ink(DWORD p, DWORD key) {
-    p &= 0xFFFFFF;
-    if (p == key) return false;
-    int lum = (((p >> 16) & 0xFF) * 30 + ((p >> 8) & 0xFF) * 59 + (p & 0xFF) * 11) / 100;
-    return lum < 176;
-}
-
-void DrawGreyedGlyph(HDC dc, HDC mem, HBITMAP bmp, int w, int h, COLORREF key, int x, int y) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> px(static_cast<size_t>(w) * h);
-    if (!GetDIBits(mem, bmp, 0, h, px.data(), &bi, DIB_RGB_COLORS)) return;
-    const DWORD k = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
-    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW);
-    for (int pass = 0; pass < 2; ++pass)
-        for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i)
-                if (Ink(px[static_cast<size_t>(j) * w + i], k))
-                    SetPixelV(dc, x + i + (pass ? 0 : 1), y + j + (pass ? 0 : 1), pass ? dark : light);
-}
-
-// Draws a flat tool button: glyph above the caption, raised frame while hot or pressed.
-void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
-    HDC dc = di.hDC;
-    RECT r = di.rcItem;
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    bool pressed = di.itemState & ODS_SELECTED;
-    bool disabled = di.itemState & ODS_DISABLED;
-    if (pressed) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
-    else if (di.itemState & ODS_FOCUS) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-    int off = pressed ? 1 : 0;
-    const RECT full = r;  // the caption may use the whole width, under the arrow too
-    if (c.Kind() == TControlKind::FavoritesButton) {
-        // The arrow part: a small triangle in the right-hand 9 pixels, set off by an etched line.
-        int ax = r.right - 9;
-        RECT line{ax, r.top + 4, ax + 2, r.bottom - 4};
-        DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
-        POINT tri[3] = {{ax + 2, (r.top + r.bottom) / 2 - 1}, {ax + 7, (r.top + r.bottom) / 2 - 1},
-                        {ax + 4, (r.top + r.bottom) / 2 + 2}};
-        HBRUSH br = CreateSolidBrush(GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-        HGDIOBJ oldBrush = SelectObject(dc, br);
-        HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-        Polygon(dc, tri, 3);
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
-        DeleteObject(br);
-        r.right = ax;  // the picture and caption share the rest
-    }
-    if (!c.Glyph().empty()) {
-        HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), c.Glyph().c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        if (bmp) {
-            BITMAP bm;
-            GetObject(bmp, sizeof(bm), &bm);
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, bmp);
-            COLORREF key = GetPixel(mem, 0, bm.bmHeight - 1);  // bottom-left pixel is transparent
-            int x = (r.right - r.left - bm.bmWidth) / 2 + off;
-            int y = 3 + off;
-            if (disabled) {
-                DrawGreyedGlyph(dc, mem, bmp, bm.bmWidth, bm.bmHeight, key, x, y);
-            } else {
-                TransparentBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
-            }
-            SelectObject(mem, old);
-            DeleteDC(mem);
-            DeleteObject(bmp);
-        }
-    }
-    SetBkMode(dc, TRANSPARENT);
-    SelectObject(dc, FontFor(c.Font()));
-    // The caption sits under the picture; the favorites button's spills over its arrow
-    // part only when the picture part is too narrow for it.
-    RECT tr = full;
-    if (c.Kind() == TControlKind::FavoritesButton) {
-        SIZE sz{};
-        GetTextExtentPoint32A(dc, c.Caption().c_str(), static_cast<int>(c.Caption().size()), &sz);
-        if (sz.cx <= r.right - r.left) tr.right = r.right;
-    }
-    tr.top = r.bottom - 18 + off;
-    tr.left += off;
-    tr.right += off;
-    if (disabled) {
-        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    } else {
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    }
-    DrawTextA(dc, c.Caption().c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_TOP);
-    if (di.itemState & ODS_FOCUS) {  // reached with Tab: the dotted frame shows where Space goes
-        RECT fr = full;
-        InflateRect(&fr, -3, -3);
-        DrawFocusRect(dc, &fr);
-    }
-}
-
-// Draws the picture four by four over the client area.
-bool TileBackground(HWND hwnd, HDC dc, const std::string& res) {
-    HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0));
-    if (!bmp) return false;
-    BITMAP bm;
-    GetObject(bmp, sizeof(bm), &bm);
-    RECT cr;
-    GetClientRect(hwnd, &cr);
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    int tw = (cr.right + 3) / 4, th = (cr.bottom + 3) / 4;
-    SetStretchBltMode(dc, HALFTONE);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) StretchBlt(dc, x * tw, y * th, tw, th, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(bmp);
-    return true;
-}
 
 // Where the left button last went down on a button: a click is decided by where it began
 // (the favorites button tells its picture part from its arrow part by it).
@@ -276,7 +154,6 @@ LRESULT PanelProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     if (RouteChildMessage(hwnd, msg, w, l, r)) return r;
     return DefWindowProcA(hwnd, msg, w, l);
 }
-
 
 // Paints the drawn title bar: a gradient from deep blue to teal (greys when inactive),
 // the small icon, the application name in bold and the second text after it.
@@ -791,218 +668,6 @@ private:
     int modalResult_ = 0;
 };
 
-std::string MenuText(const TMenuItem& i) { return i.Caption(); }
-
-// Drawing of menus that carry their own look (TMenuLook): each item is owner-drawn, with its
-// TMenuItem as item data.
-COLORREF LookColor(uint32_t c) {
-    return c == TMenuLook::kButtonFaceColor ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(c);
-}
-
-SIZE BitmapSize(const std::string& res) {
-    SIZE sz{0, 0};
-    if (res.empty()) return sz;
-    if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
-        BITMAP bm;
-        GetObject(b, sizeof(bm), &bm);
-        sz = {bm.bmWidth, bm.bmHeight};
-        DeleteObject(b);
-    }
-    return sz;
-}
-
-void MeasureLookItem(const TMenuLook& look, MEASUREITEMSTRUCT& mi) {
-    auto* item = reinterpret_cast<TMenuItem*>(mi.itemData);
-    HDC dc = GetDC(nullptr);
-    int fontHeight = -MulDiv(look.Font.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    HGDIOBJ old = SelectObject(dc, FontFor(look.Font));
-    int widest = 0;
-    auto* parent = dynamic_cast<TMenuItem*>(item->Owner());
-    for (int i = 0; parent && i < parent->Count(); ++i) {
-        const std::string& t = parent->Items(i)->Caption();
-        SIZE sz{};
-        GetTextExtentPoint32A(dc, t.c_str(), static_cast<int>(t.size()), &sz);
-        widest = std::max<int>(widest, sz.cx);
-    }
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    int h = std::max<int>({BitmapSize(look.FolderIcon).cy, BitmapSize(look.ItemIcon).cy, look.Font.Size - fontHeight - 3});
-    mi.itemHeight = h + 2;
-    mi.itemWidth = std::min(widest, 200) + GetSystemMetrics(SM_CXMENUCHECK) + 20;
-}
-
-void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
-    auto* item = reinterpret_cast<TMenuItem*>(di.itemData);
-    HDC dc = di.hDC;
-    RECT r = di.rcItem;
-    bool selected = di.itemState & ODS_SELECTED;
-    HBRUSH br = CreateSolidBrush(LookColor(selected ? look.SelectColor : look.UnselectColor));
-    FillRect(dc, &r, br);
-    DeleteObject(br);
-    if (selected && look.SelectFrame != TMenuLook::None)
-        DrawEdge(dc, &r, look.SelectFrame == TMenuLook::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
-    bool folder = item->Tag() == look.FolderTag;
-    const std::string& icon = folder ? look.FolderIcon : look.ItemIcon;
-    if (!icon.empty() && (folder || selected || look.IconOnEveryItem)) {
-        if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), icon.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, b);
-            COLORREF key = GetPixel(mem, 0, 0);  // the top-left pixel is transparent
-            TransparentBlt(dc, r.left + 2, r.top + (r.bottom - r.top - 16) / 2, 16, 16, mem, 0, 0, 16, 16, key);
-            SelectObject(mem, old);
-            DeleteDC(mem);
-            DeleteObject(b);
-        }
-    }
-    int iconWidth = std::max(BitmapSize(look.FolderIcon).cx, BitmapSize(look.ItemIcon).cx);
-    RECT tr = r;
-    tr.left += iconWidth > 0 ? iconWidth + 5 : 20;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, selected ? look.SelectFontColor : look.FontColor);
-    HGDIOBJ old = SelectObject(dc, FontFor(look.Font));
-    DrawTextA(dc, item->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-    SelectObject(dc, old);
-}
-
-const char kMenuOwnerClass[] = "VelmoraMenuOwner";
-
-// The owner of a drawn menu while it is tracked: it answers the measure and draw requests.
-LRESULT CALLBACK MenuOwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-    auto* look = reinterpret_cast<const TMenuLook*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-    if (look && msg == WM_MEASUREITEM && reinterpret_cast<MEASUREITEMSTRUCT*>(l)->CtlType == ODT_MENU) {
-        MeasureLookItem(*look, *reinterpret_cast<MEASUREITEMSTRUCT*>(l));
-        return TRUE;
-    }
-    if (look && msg == WM_DRAWITEM && reinterpret_cast<DRAWITEMSTRUCT*>(l)->CtlType == ODT_MENU) {
-        DrawLookItem(*look, *reinterpret_cast<DRAWITEMSTRUCT*>(l));
-        return TRUE;
-    }
-    return DefWindowProcA(h, msg, w, l);
-}
-
-// No tip shows over an open menu (the tip of the button that opened it would cover it).
-struct TooltipsOff {
-    TooltipsOff() { Activate(FALSE); }
-    ~TooltipsOff() { Activate(TRUE); }
-    static void Activate(BOOL on) {
-        for (auto& [root, tip] : g_tooltips)
-            if (IsWindow(tip)) SendMessageA(tip, TTM_ACTIVATE, on, 0);
-    }
-};
-
-class MenuPeer : public IMenuPeer {
-public:
-    explicit MenuPeer(TMenu& m) : m_(m) { Rebuild(); }
-    ~MenuPeer() override {
-        if (menu_ && m_.IsPopup()) DestroyMenu(menu_);
-        if (owner_) DestroyWindow(owner_);
-    }
-    void Rebuild() override {
-        if (menu_ && m_.IsPopup()) DestroyMenu(menu_);
-        menu_ = m_.IsPopup() ? CreatePopupMenu() : CreateMenu();
-        Fill(menu_, m_.ItemsRoot());
-    }
-    void ItemChanged(TMenuItem& item) override {
-        HMENU h = FindOwner(menu_, item.Command());
-        if (!h) return;
-        MENUITEMINFOA mi{};
-        mi.cbSize = sizeof(mi);
-        mi.fMask = m_.Look ? MIIM_STATE : MIIM_STATE | MIIM_STRING;  // drawn items keep their data
-        std::string text = MenuText(item);
-        mi.dwTypeData = const_cast<char*>(text.c_str());
-        mi.fState = (item.Enabled() ? MFS_ENABLED : MFS_GRAYED) | (item.Checked() ? MFS_CHECKED : MFS_UNCHECKED);
-        SetMenuItemInfoA(h, item.Command(), FALSE, &mi);
-    }
-    uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(menu_); }
-    void Popup(int x, int y) override {
-        if (m_.Look) {
-            PopupDrawn(x, y);
-            return;
-        }
-        // The menu's owner must be the foreground window, or the menu closes at once: keep
-        // ours when one of our windows is in front (the tray icon's hidden window puts itself
-        // there), else bring the application window forward.
-        HWND owner = GetForegroundWindow();
-        DWORD pid = 0;
-        if (owner) GetWindowThreadProcessId(owner, &pid);
-        if (!owner || pid != GetCurrentProcessId()) {
-            owner = reinterpret_cast<HWND>(Application().Handle());
-            SetForegroundWindow(owner);
-        }
-        UINT cmd = 0;
-        {
-            TooltipsOff quiet;
-            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
-        }
-        PostMessageA(owner, WM_NULL, 0, 0);
-        ReturnActivation(reinterpret_cast<uintptr_t>(owner));
-        if (cmd)
-            if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
-    }
-
-private:
-    // A drawn menu is tracked by a hidden owner of its own that draws its items.
-    void PopupDrawn(int x, int y) {
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = MenuOwnerProc;
-            wc.hInstance = Inst();
-            wc.lpszClassName = kMenuOwnerClass;
-            RegisterClassA(&wc);
-            registered = true;
-        }
-        if (!owner_)
-            owner_ = CreateWindowExA(WS_EX_TOOLWINDOW, kMenuOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Inst(),
-                                     nullptr);
-        SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_.Look.get()));
-        SetForegroundWindow(owner_);
-        UINT cmd = 0;
-        {
-            TooltipsOff quiet;
-            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, 0, owner_, nullptr);
-        }
-        PostMessageA(owner_, WM_NULL, 0, 0);
-        ReturnActivation(reinterpret_cast<uintptr_t>(owner_));
-        if (cmd)
-            if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
-    }
-
-    void Fill(HMENU h, TMenuItem& parent) {
-        const bool drawn = m_.Look != nullptr;
-        for (int i = 0; i < parent.Count(); ++i) {
-            TMenuItem* it = parent.Items(i);
-            // A drawn item's data is its TMenuItem; a plain one's is its caption.
-            UINT kind = drawn ? MF_OWNERDRAW : MF_STRING;
-            LPCSTR data = drawn ? reinterpret_cast<LPCSTR>(it) : nullptr;
-            std::string text = MenuText(*it);
-            if (!drawn) data = text.c_str();
-            if (it->IsSeparator()) {
-                AppendMenuA(h, MF_SEPARATOR, it->Command(), nullptr);
-            } else if (it->Count() > 0) {
-                HMENU sub = CreatePopupMenu();
-                Fill(sub, *it);
-                AppendMenuA(h, MF_POPUP | kind, reinterpret_cast<UINT_PTR>(sub), data);
-            } else {
-                UINT flags = kind | (it->Enabled() ? MF_ENABLED : MF_GRAYED) | (it->Checked() ? MF_CHECKED : 0);
-                AppendMenuA(h, flags, it->Command(), data);
-            }
-        }
-    }
-    static HMENU FindOwner(HMENU h, UINT cmd) {
-        int n = GetMenuItemCount(h);
-        for (int i = 0; i < n; ++i) {
-            if (GetMenuItemID(h, i) == cmd) return h;
-            if (HMENU sub = GetSubMenu(h, i))
-                if (HMENU f = FindOwner(sub, cmd)) return f;
-        }
-        return nullptr;
-    }
-    TMenu& m_;
-    HMENU menu_ = nullptr;
-    HWND owner_ = nullptr;
-};
-
 // The hidden application window: it owns the taskbar button and the program's forms, and
 // receives the taskbar button's system commands (and a second instance's restore).
 class AppPeer : public IAppPeer {
@@ -1041,11 +706,15 @@ private:
 
 }  // namespace
 
+void ActivateTooltips(bool on) {
+    for (auto& [root, tip] : g_tooltips)
+        if (IsWindow(tip)) SendMessageA(tip, TTM_ACTIVATE, on ? TRUE : FALSE, 0);
+}
+
 std::unique_ptr<IControlPeer> WidgetFactory::CreatePeer(TControl& c) {
     if (auto p = CreateDialogControlPeer(c)) return p;
     return std::make_unique<ControlPeer>(c);
 }
-std::unique_ptr<IMenuPeer> WidgetFactory::CreateMenuPeer(TMenu& m) { return std::make_unique<MenuPeer>(m); }
 std::unique_ptr<IAppPeer> WidgetFactory::CreateAppPeer(TApplication& app) { return std::make_unique<AppPeer>(app); }
 
 }  // namespace win32

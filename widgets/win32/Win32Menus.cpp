@@ -1,0 +1,228 @@
+// Menus as real Win32 menus: the main menu bar, popup menus, and menus with a look of their
+// own (TMenuLook), whose items are drawn by a hidden owner window while the menu is open.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/Win32Platform.h"
+#include "widgets/win32/WidgetCommon.h"
+#include "widgets/win32/Win32Widgets.h"
+
+namespace win32 {
+namespace {
+
+std::string MenuText(const TMenuItem& i) { return i.Caption(); }
+
+// Drawing of menus that carry their own look (TMenuLook): each item is owner-drawn, with its
+// TMenuItem as item data.
+COLORREF LookColor(uint32_t c) {
+    return c == TMenuLook::kButtonFaceColor ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(c);
+}
+
+SIZE BitmapSize(const std::string& res) {
+    SIZE sz{0, 0};
+    if (res.empty()) return sz;
+    if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
+        BITMAP bm;
+        GetObject(b, sizeof(bm), &bm);
+        sz = {bm.bmWidth, bm.bmHeight};
+        DeleteObject(b);
+    }
+    return sz;
+}
+
+void MeasureLookItem(const TMenuLook& look, MEASUREITEMSTRUCT& mi) {
+    auto* item = reinterpret_cast<TMenuItem*>(mi.itemData);
+    HDC dc = GetDC(nullptr);
+    int fontHeight = -MulDiv(look.Font.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    HGDIOBJ old = SelectObject(dc, FontFor(look.Font));
+    int widest = 0;
+    auto* parent = dynamic_cast<TMenuItem*>(item->Owner());
+    for (int i = 0; parent && i < parent->Count(); ++i) {
+        const std::string& t = parent->Items(i)->Caption();
+        SIZE sz{};
+        GetTextExtentPoint32A(dc, t.c_str(), static_cast<int>(t.size()), &sz);
+        widest = std::max<int>(widest, sz.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    int h = std::max<int>({BitmapSize(look.FolderIcon).cy, BitmapSize(look.ItemIcon).cy, look.Font.Size - fontHeight - 3});
+    mi.itemHeight = h + 2;
+    mi.itemWidth = std::min(widest, 200) + GetSystemMetrics(SM_CXMENUCHECK) + 20;
+}
+
+void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
+    auto* item = reinterpret_cast<TMenuItem*>(di.itemData);
+    HDC dc = di.hDC;
+    RECT r = di.rcItem;
+    bool selected = di.itemState & ODS_SELECTED;
+    HBRUSH br = CreateSolidBrush(LookColor(selected ? look.SelectColor : look.UnselectColor));
+    FillRect(dc, &r, br);
+    DeleteObject(br);
+    if (selected && look.SelectFrame != TMenuLook::None)
+        DrawEdge(dc, &r, look.SelectFrame == TMenuLook::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+    bool folder = item->Tag() == look.FolderTag;
+    const std::string& icon = folder ? look.FolderIcon : look.ItemIcon;
+    if (!icon.empty() && (folder || selected || look.IconOnEveryItem)) {
+        if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), icon.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, b);
+            COLORREF key = GetPixel(mem, 0, 0);  // the top-left pixel is transparent
+            TransparentBlt(dc, r.left + 2, r.top + (r.bottom - r.top - 16) / 2, 16, 16, mem, 0, 0, 16, 16, key);
+            SelectObject(mem, old);
+            DeleteDC(mem);
+            DeleteObject(b);
+        }
+    }
+    int iconWidth = std::max(BitmapSize(look.FolderIcon).cx, BitmapSize(look.ItemIcon).cx);
+    RECT tr = r;
+    tr.left += iconWidth > 0 ? iconWidth + 5 : 20;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, selected ? look.SelectFontColor : look.FontColor);
+    HGDIOBJ old = SelectObject(dc, FontFor(look.Font));
+    DrawTextA(dc, item->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    SelectObject(dc, old);
+}
+
+const char kMenuOwnerClass[] = "VelmoraMenuOwner";
+
+// The owner of a drawn menu while it is tracked: it answers the measure and draw requests.
+LRESULT CALLBACK MenuOwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    auto* look = reinterpret_cast<const TMenuLook*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+    if (look && msg == WM_MEASUREITEM && reinterpret_cast<MEASUREITEMSTRUCT*>(l)->CtlType == ODT_MENU) {
+        MeasureLookItem(*look, *reinterpret_cast<MEASUREITEMSTRUCT*>(l));
+        return TRUE;
+    }
+    if (look && msg == WM_DRAWITEM && reinterpret_cast<DRAWITEMSTRUCT*>(l)->CtlType == ODT_MENU) {
+        DrawLookItem(*look, *reinterpret_cast<DRAWITEMSTRUCT*>(l));
+        return TRUE;
+    }
+    return DefWindowProcA(h, msg, w, l);
+}
+
+// No tip shows over an open menu (the tip of the button that opened it would cover it).
+struct TooltipsOff {
+    TooltipsOff() { ActivateTooltips(false); }
+    ~TooltipsOff() { ActivateTooltips(true); }
+};
+
+class MenuPeer : public IMenuPeer {
+public:
+    explicit MenuPeer(TMenu& m) : m_(m) { Rebuild(); }
+    ~MenuPeer() override {
+        if (menu_ && m_.IsPopup()) DestroyMenu(menu_);
+        if (owner_) DestroyWindow(owner_);
+    }
+    void Rebuild() override {
+        if (menu_ && m_.IsPopup()) DestroyMenu(menu_);
+        menu_ = m_.IsPopup() ? CreatePopupMenu() : CreateMenu();
+        Fill(menu_, m_.ItemsRoot());
+    }
+    void ItemChanged(TMenuItem& item) override {
+        HMENU h = FindOwner(menu_, item.Command());
+        if (!h) return;
+        MENUITEMINFOA mi{};
+        mi.cbSize = sizeof(mi);
+        mi.fMask = m_.Look ? MIIM_STATE : MIIM_STATE | MIIM_STRING;  // drawn items keep their data
+        std::string text = MenuText(item);
+        mi.dwTypeData = const_cast<char*>(text.c_str());
+        mi.fState = (item.Enabled() ? MFS_ENABLED : MFS_GRAYED) | (item.Checked() ? MFS_CHECKED : MFS_UNCHECKED);
+        SetMenuItemInfoA(h, item.Command(), FALSE, &mi);
+    }
+    uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(menu_); }
+    void Popup(int x, int y) override {
+        if (m_.Look) {
+            PopupDrawn(x, y);
+            return;
+        }
+        // The menu's owner must be the foreground window, or the menu closes at once: keep
+        // ours when one of our windows is in front (the tray icon's hidden window puts itself
+        // there), else bring the application window forward.
+        HWND owner = GetForegroundWindow();
+        DWORD pid = 0;
+        if (owner) GetWindowThreadProcessId(owner, &pid);
+        if (!owner || pid != GetCurrentProcessId()) {
+            owner = reinterpret_cast<HWND>(Application().Handle());
+            SetForegroundWindow(owner);
+        }
+        UINT cmd = 0;
+        {
+            TooltipsOff quiet;
+            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+        }
+        PostMessageA(owner, WM_NULL, 0, 0);
+        ReturnActivation(reinterpret_cast<uintptr_t>(owner));
+        if (cmd)
+            if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
+    }
+
+private:
+    // A drawn menu is tracked by a hidden owner of its own that draws its items.
+    void PopupDrawn(int x, int y) {
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = MenuOwnerProc;
+            wc.hInstance = Inst();
+            wc.lpszClassName = kMenuOwnerClass;
+            RegisterClassA(&wc);
+            registered = true;
+        }
+        if (!owner_)
+            owner_ = CreateWindowExA(WS_EX_TOOLWINDOW, kMenuOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Inst(),
+                                     nullptr);
+        SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_.Look.get()));
+        SetForegroundWindow(owner_);
+        UINT cmd = 0;
+        {
+            TooltipsOff quiet;
+            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, 0, owner_, nullptr);
+        }
+        PostMessageA(owner_, WM_NULL, 0, 0);
+        ReturnActivation(reinterpret_cast<uintptr_t>(owner_));
+        if (cmd)
+            if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
+    }
+
+    void Fill(HMENU h, TMenuItem& parent) {
+        const bool drawn = m_.Look != nullptr;
+        for (int i = 0; i < parent.Count(); ++i) {
+            TMenuItem* it = parent.Items(i);
+            // A drawn item's data is its TMenuItem; a plain one's is its caption.
+            UINT kind = drawn ? MF_OWNERDRAW : MF_STRING;
+            LPCSTR data = drawn ? reinterpret_cast<LPCSTR>(it) : nullptr;
+            std::string text = MenuText(*it);
+            if (!drawn) data = text.c_str();
+            if (it->IsSeparator()) {
+                AppendMenuA(h, MF_SEPARATOR, it->Command(), nullptr);
+            } else if (it->Count() > 0) {
+                HMENU sub = CreatePopupMenu();
+                Fill(sub, *it);
+                AppendMenuA(h, MF_POPUP | kind, reinterpret_cast<UINT_PTR>(sub), data);
+            } else {
+                UINT flags = kind | (it->Enabled() ? MF_ENABLED : MF_GRAYED) | (it->Checked() ? MF_CHECKED : 0);
+                AppendMenuA(h, flags, it->Command(), data);
+            }
+        }
+    }
+    static HMENU FindOwner(HMENU h, UINT cmd) {
+        int n = GetMenuItemCount(h);
+        for (int i = 0; i < n; ++i) {
+            if (GetMenuItemID(h, i) == cmd) return h;
+            if (HMENU sub = GetSubMenu(h, i))
+                if (HMENU f = FindOwner(sub, cmd)) return f;
+        }
+        return nullptr;
+    }
+    TMenu& m_;
+    HMENU menu_ = nullptr;
+    HWND owner_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<IMenuPeer> WidgetFactory::CreateMenuPeer(TMenu& m) { return std::make_unique<MenuPeer>(m); }
+
+}  // namespace win32
