@@ -36,6 +36,59 @@ pop3_wait_port() {
   return 1
 }
 
+# Writes DIR/dovecot.conf: POP3 on HOST:110 (and 995 with POP3_TLS_CERT), users from
+# DIR/passwd, run and state folders under DIR.
+pop3_write_config() {
+  local dir=$1 host=$2
+  local ssl="ssl = no" pop3s=""
+  if [ -n "$POP3_TLS_CERT" ]; then
+    ssl="ssl = yes
+ssl_cert = <$POP3_TLS_CERT
+ssl_key = <$POP3_TLS_KEY"
+    pop3s="  inet_listener pop3s {
+    address = $host
+    port = 995
+    ssl = yes
+  }"
+  fi
+  cat >"$dir/dovecot.conf" <<CONF
+base_dir = $dir/run
+state_dir = $dir/state
+log_path = $dir/dovecot.log
+protocols = pop3
+listen = $host
+$ssl
+disable_plaintext_auth = no
+auth_mechanisms = plain
+first_valid_uid = 1
+mail_location = maildir:~/Maildir
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%u $dir/passwd
+}
+userdb {
+  driver = passwd-file
+  args = username_format=%u $dir/passwd
+}
+service pop3-login {
+  inet_listener pop3 {
+    address = $host
+    port = 110
+  }
+$pop3s
+}
+service anvil {
+  chroot =
+}
+service imap-login {
+  chroot =
+}
+service pop3-login {
+  chroot =
+}
+CONF
+}
+
 pop3_start() {
   POP3_DIR=$1
   shift
@@ -64,56 +117,11 @@ pop3_start() {
   chown -R "$uid:$gid" "$POP3_DIR/home"
   local d=$POP3_DIR
   while [ "$d" != / ]; do chmod o+x "$d" 2>/dev/null; d=$(dirname "$d"); done
-  local ssl="ssl = no" pop3s=""
-  if [ -n "$POP3_TLS_CERT" ]; then
-    ssl="ssl = yes
-ssl_cert = <$POP3_TLS_CERT
-ssl_key = <$POP3_TLS_KEY"
-    pop3s="  inet_listener pop3s {
-    address = 127.0.0.1
-    port = 995
-    ssl = yes
-  }"
-  fi
-  cat >"$POP3_DIR/dovecot.conf" <<CONF
-base_dir = $POP3_DIR/run
-state_dir = $POP3_DIR/state
-log_path = $POP3_DIR/dovecot.log
-protocols = pop3
-listen = 127.0.0.1
-$ssl
-disable_plaintext_auth = no
-auth_mechanisms = plain
-first_valid_uid = 1
-mail_location = maildir:~/Maildir
-passdb {
-  driver = passwd-file
-  args = scheme=PLAIN username_format=%u $POP3_DIR/passwd
-}
-userdb {
-  driver = passwd-file
-  args = username_format=%u $POP3_DIR/passwd
-}
-service pop3-login {
-  inet_listener pop3 {
-    address = 127.0.0.1
-    port = 110
-  }
-$pop3s
-}
-service anvil {
-  chroot =
-}
-service imap-login {
-  chroot =
-}
-service pop3-login {
-  chroot =
-}
-CONF
+  pop3_write_config "$POP3_DIR" 127.0.0.1
   # A system-wide server (started by a package install) would hold the port.
   if (exec 3<>/dev/tcp/127.0.0.1/110) 2>/dev/null; then doveadm stop >/dev/null 2>&1 || true; sleep 1; fi
-  dovecot -c "$POP3_DIR/dovecot.conf" || { cat "$POP3_DIR/dovecot.log" >&2; return 1; }
+  # Its own output goes to its log: the server must not hold the caller's output open.
+  dovecot -c "$POP3_DIR/dovecot.conf" </dev/null >/dev/null 2>&1 || { cat "$POP3_DIR/dovecot.log" >&2; return 1; }
   if pop3_wait_port 110 && { [ -z "$POP3_TLS_CERT" ] || pop3_wait_port 995; }; then return 0; fi
   echo "dovecot did not listen on 127.0.0.1:110${POP3_TLS_CERT:+ and 995}" >&2
   cat "$POP3_DIR/dovecot.log" >&2

@@ -74,39 +74,8 @@ done
 chown -R "$uid:$gid" "$pop/home"
 d=$pop
 while [ "$d" != / ]; do chmod o+x "$d" 2>/dev/null; d=$(dirname "$d"); done
-cat >"$pop/dovecot.conf" <<CONF
-base_dir = $pop/run
-state_dir = $pop/state
-log_path = $pop/dovecot.log
-protocols = pop3
-listen = $host
-ssl = no
-disable_plaintext_auth = no
-auth_mechanisms = plain
-first_valid_uid = 1
-mail_location = maildir:~/Maildir
-passdb {
-  driver = passwd-file
-  args = scheme=PLAIN username_format=%u $pop/passwd
-}
-userdb {
-  driver = passwd-file
-  args = username_format=%u $pop/passwd
-}
-service pop3-login {
-  inet_listener pop3 {
-    address = $host
-    port = 110
-  }
-  chroot =
-}
-service anvil {
-  chroot =
-}
-service imap-login {
-  chroot =
-}
-CONF
+. tests/e2e/pop3_peer.bash
+pop3_write_config "$pop" "$host"
 dovecot -c "$pop/dovecot.conf" </dev/null >/dev/null 2>&1 || { cat "$pop/dovecot.log" >&2; exit 1; }
 for i in $(seq 1 50); do (exec 3<>/dev/tcp/$host/110) 2>/dev/null && break; sleep 0.1; done
 
