@@ -15,8 +15,7 @@ StepDelay=40
 INI
 # 5118547184477095129547184 is how the settings file stores the password "secret".
 settings() {
-  printf '[DUN]\r\nDialUpConnection=%s\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n' "$1"
-  printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nTimeOnLineHours=1\r\nTimeOnLineMins=0\r\nTimeOnLineSecs=0\r\n'
+  dial_settings "$1" TimeOnLineHours=1 TimeOnLineMins=0 TimeOnLineSecs=0
   printf '[PhoneNumber]\r\nm0=555-0201\r\nm1=555-0202\r\n'
 }
 

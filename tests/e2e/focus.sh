@@ -18,11 +18,7 @@ StepDelay=40
 PhoneNumber=555-0500
 StepDelay=3000
 INI
-settings() {
-  # 5118547184477095129547184 is how the settings file stores the password "secret".
-  printf '[DUN]\r\nDialUpConnection=%s\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n' "$1"
-  printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nStayOnline=0\r\nTimeServer=127.0.0.2\r\n'
-}
+settings() { dial_settings "$1" StayOnline=0 TimeServer=127.0.0.2; }
 
 # The refused-password box belongs to the main window and stays above it when the main
 # window is clicked.

@@ -35,6 +35,16 @@ start_app() {
 
 drive() { wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
+# A settings file's text for dialing phonebook ENTRY as joe with the password "secret"
+# (stored as 5118547184477095129547184), the clock left alone; each KEY=VALUE goes to [Other].
+dial_settings() {
+  local entry=$1 kv
+  shift
+  printf '[DUN]\r\nDialUpConnection=%s\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n' "$entry"
+  printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\n'
+  for kv in "$@"; do printf '%s\r\n' "$kv"; done
+}
+
 # Fails unless the main window becomes the active window within 6 s.
 main_is_active() {
   local a i

@@ -18,11 +18,7 @@ StepDelay=500
 PhoneNumber=555-0600
 StepDelay=40
 INI
-settings() {
-  # 5118547184477095129547184 is how the settings file stores the password "secret".
-  printf '[DUN]\r\nDialUpConnection=%s\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n' "$1"
-  printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nStayOnline=1\r\n'
-}
+settings() { dial_settings "$1" StayOnline=1; }
 key() { tr -d '\r' <"$E2E_WORK/velmora.ini" | sed -n "s/^$1=//p"; }
 dials() { drive listbox "Velmora " | grep -c '^Opening Port$'; }
 

@@ -9,24 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "WindowText.h"
+
+using drv::Children;
+using drv::ClassOf;
+
 namespace {
-
-std::string ClassOf(HWND h) {
-    char buf[256] = {};
-    GetClassNameA(h, buf, sizeof(buf));
-    return buf;
-}
-
-BOOL CALLBACK ChildProc(HWND h, LPARAM l) {
-    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-    return TRUE;
-}
-
-std::vector<HWND> Children(HWND top) {
-    std::vector<HWND> v;
-    EnumChildWindows(top, ChildProc, reinterpret_cast<LPARAM>(&v));
-    return v;
-}
 
 // The Nth (from 1) child of a window class, in creation order.
 HWND NthChild(HWND top, const char* cls, int n) {

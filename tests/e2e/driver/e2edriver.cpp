@@ -59,21 +59,14 @@
 int ListControlCommand(const std::string& cmd, HWND top, int argc, char** argv);
 // The icon the notification area shows (TrayIcon.cpp); -1 when cmd is not that.
 int TrayIconCommand(const std::string& cmd, int argc, char** argv);
+#include "WindowText.h"
 #include "focus.h"
 
+using drv::Children;
+using drv::ClassOf;
+using drv::TextOf;
+
 namespace {
-
-std::string TextOf(HWND h) {
-    char buf[2048] = {};
-    GetWindowTextA(h, buf, sizeof(buf));
-    return buf;
-}
-
-std::string ClassOf(HWND h) {
-    char buf[256] = {};
-    GetClassNameA(h, buf, sizeof(buf));
-    return buf;
-}
 
 struct Find {
     std::string caption;
@@ -97,17 +90,6 @@ HWND Top(const std::string& caption) {
     auto v = TopWindows(caption, true);
     if (v.empty()) v = TopWindows(caption, false);
     return v.empty() ? nullptr : v.front();
-}
-
-BOOL CALLBACK ChildProc(HWND h, LPARAM l) {
-    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-    return TRUE;
-}
-
-std::vector<HWND> Children(HWND top) {
-    std::vector<HWND> v;
-    EnumChildWindows(top, ChildProc, reinterpret_cast<LPARAM>(&v));
-    return v;
 }
 
 HWND ChildByText(HWND top, const std::string& text) {
@@ -403,7 +385,7 @@ int main(int argc, char** argv) {
     }
     if (cmd == "tops") {  // every top-level window: class|text|visible (CAPTION unused)
         std::vector<HWND> all;
-        EnumWindows(ChildProc, reinterpret_cast<LPARAM>(&all));
+        EnumWindows(drv::CollectWindow, reinterpret_cast<LPARAM>(&all));
         for (HWND h : all)
             std::printf("%s|%s|%d|%p\n", ClassOf(h).c_str(), TextOf(h).c_str(), IsWindowVisible(h) ? 1 : 0,
                         static_cast<void*>(h));
@@ -457,7 +439,7 @@ int main(int argc, char** argv) {
         DWORD pid = 0;
         GetWindowThreadProcessId(top, &pid);
         std::vector<HWND> all;
-        EnumWindows(ChildProc, reinterpret_cast<LPARAM>(&all));
+        EnumWindows(drv::CollectWindow, reinterpret_cast<LPARAM>(&all));
         for (HWND h : all) {
             DWORD owner = 0;
             GetWindowThreadProcessId(h, &owner);

@@ -23,27 +23,16 @@
 #include <string>
 #include <vector>
 
+#include "WindowText.h"
 #include "focus.h"
 
 namespace {
 
-std::string Text(HWND h) {
-    char buf[512] = {};
-    if (h) GetWindowTextA(h, buf, sizeof(buf));
-    return buf;
-}
-
-std::string Class(HWND h) {
-    char buf[256] = {};
-    if (h) GetClassNameA(h, buf, sizeof(buf));
-    return buf;
-}
-
-void Print(HWND h) { std::printf("%s|%s\n", Class(h).c_str(), Text(h).c_str()); }
+void Print(HWND h) { std::printf("%s|%s\n", drv::ClassOf(h).c_str(), drv::TextOf(h).c_str()); }
 
 HWND VisibleBox() {
     for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-        if (IsWindowVisible(h) && Class(h) == "#32770") return h;
+        if (IsWindowVisible(h) && drv::ClassOf(h) == "#32770") return h;
     return nullptr;
 }
 
@@ -115,7 +104,7 @@ int FocusCommand(const std::string& cmd, int argc, char** argv) {
     if (cmd == "raise") {
         HWND h = nullptr;
         for (HWND w = GetTopWindow(nullptr); w && !h; w = GetWindow(w, GW_HWNDNEXT))
-            if (IsWindowVisible(w) && Text(w) == argv[2]) h = w;
+            if (IsWindowVisible(w) && drv::TextOf(w) == argv[2]) h = w;
         if (!h) return 1;
         SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetForegroundWindow(h);
