@@ -224,10 +224,12 @@ void TMainForm::DialUpError(TObject*, int ErrorCode, const std::string& ErrorMes
     Repaint();
     ProcessMessages();
     if (static_cast<uint32_t>(ErrorCode) == kEntryNotFound) {
-        ShowDialButton(false);
-        Status2.SetCaption("Error, this DialUp networking entry does not exist");
         DialCancelled = true;
         dialing_ = false;
+        // A redial after a dropped line ends here too: the program goes fully off-line.
+        if (Connected) Disconnect();
+        ShowDialButton(false);
+        Status2.SetCaption("Error, this DialUp networking entry does not exist");
         if (Form4) Form4->Close();
         platform::Ui().MsgBox(
             "Error, this DialUp networking entry does'nt exist !!\rPlease configure it and select an existing entry",

@@ -310,6 +310,8 @@ void TMainForm::Exit2Click(TObject*) {
 
 void TMainForm::Dial1Click(TObject*) {
     Show();
+    if (dialing_) return;  // one dial at a time: the one under way goes on
+    ShowDialButton(true);  // as the button itself does when it dials
     ConnectToInternet();
 }
 

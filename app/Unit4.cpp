@@ -36,6 +36,10 @@ TForm4::TForm4(TComponent* owner)
     MSOfficeCaption1.Realize();
 }
 
+TForm4::~TForm4() {
+    if (Form4 == this) Form4 = nullptr;
+}
+
 void TForm4::PlayAnimation(const std::string& resName) {
     Animate1.SetActive(false);
     Animate1.SetResName("");

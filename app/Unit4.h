@@ -6,6 +6,7 @@
 class TForm4 : public TForm {
 public:
     explicit TForm4(TComponent* owner);
+    ~TForm4() override;
     TAnimate Animate1;
     TControl Status;
     TControl Button1;

@@ -115,9 +115,32 @@ TEST_F(HangUpTest, RedialAfterADropThatIsCancelledOrRefusedGoesFullyOffLine) {
     EXPECT_EQ(sim->DialledNumbers().size(), 4u);
     ExpectOffLine("Connect Cancelled");
     // The button now dials, rather than hanging up a line that is gone.
-    WriteBook("[ISP]\nPhoneNumber=555-0100\nUser=joe\nPassword=pw\nStepDelay=10\n");
+    WriteBook("[ISP]\nPhoneNumber=555-0100\nUser=joe\nPassword=pw\nStepDelay=10\nDropAfter=5\n");
     form->SpeedButton1.Click();
-    EXPECT_TRUE(AdvanceUntil([&] { return Online(); }));
+    ASSERT_TRUE(AdvanceUntil([&] { return Online(); }));
+
+    // The entry is gone when the redial starts.
+    WriteBook("[Other]\nPhoneNumber=555-0100\n");
+    auto missing = [&] {
+        return std::any_of(ui.boxes.begin(), ui.boxes.end(), [](auto& b) { return b.text.find("does'nt exist") != std::string::npos; });
+    };
+    ASSERT_TRUE(AdvanceUntil(missing));
+    clock.Advance(30000);
+    ExpectOffLine("");
+}
+
+TEST_F(HangUpTest, PopupDialDuringADialStartsNoSecondOne) {
+    form->SpeedButton1.Click();
+    clock.Advance(50);
+    form->Dial1->Click();
+    ASSERT_TRUE(AdvanceUntil([&] { return Online(); }));
+    EXPECT_EQ(std::count(ras->calls.begin(), ras->calls.end(), "Dial async"), 1);
+    EXPECT_EQ(form->SpeedButton1.Caption(), "Hang-Up");
+}
+
+TEST_F(HangUpTest, TheProgressWindowForgetsItselfWhenDestroyed) {
+    progress.reset();
+    EXPECT_EQ(Form4, nullptr);
 }
 
 TEST_F(HangUpTest, QuitDuringTheFirstDialCancelsItAndWritesTheTime) {
