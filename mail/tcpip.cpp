@@ -129,6 +129,11 @@ void T_TcpIp::SetSessionLimit(int64_t msSinceConnect) {
     sessionDeadline_ = msSinceConnect < 0 ? -1 : connectedAt_ + msSinceConnect;
 }
 
+void T_TcpIp::ExtendDeadlines(int64_t ms) {
+    if (exchangeDeadline_ >= 0) exchangeDeadline_ += ms;
+    if (sessionDeadline_ >= 0) sessionDeadline_ += ms;
+}
+
 void T_TcpIp::Logout() {
     CloseSocket();
     connected_ = false;
@@ -375,6 +380,12 @@ void T_Pop3::GetMail(int n) {
     if (!connected_) Login();
     SendCommand("RETR " + IntToStr(n));
     CheckReply();
+    // A whole message needs the time its listed size takes on a slow line (2 KB a second)
+    // on top of the usual limits; a server that sends more than it listed still runs out.
+    int64_t size = 0;
+    for (const auto& m : messageList_)
+        if (m->Index == n) size = std::max(0, m->Size);
+    ExtendDeadlines(size * 1000 / 2048);
     MailLines.clear();
     ReadListing([this](const std::string& line) { MailLines.push_back(line); });
 }

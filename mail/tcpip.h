@@ -110,6 +110,8 @@ protected:
     void StartExchange();
     // Ends every wait of this connection once it has lasted ms milliseconds (< 0: no limit).
     void SetSessionLimit(int64_t ms);
+    // Moves the end of the current exchange and of the session ms milliseconds later.
+    void ExtendDeadlines(int64_t ms);
     // Reads one line (CR dropped, LF ends it). Returns false, leaving line alone, when the
     // connection ended (or the time limit ran out) before a whole line arrived.
     bool ReadLine(std::string& line);

@@ -61,6 +61,20 @@ TEST_F(Pop3LimitsTest, DribblingAndEndlessAnswersRunOutOfTheExchangeTime) {
     }
 }
 
+// A whole message is given the time its listed size needs on a slow line, beyond the limit
+// of an ordinary exchange.
+TEST_F(Pop3LimitsTest, AMessageIsGivenTheTimeItsSizeNeeds) {
+    pop.SetExchangeTimeout(300);
+    ScriptedServer server(LoginScript("+OK\r\n1 4096\r\n.") +
+                          std::vector<Step>{Hear(), Say("+OK"), Dribble("Subject: hi\r\n\r\nA body.\r\n.", 100), Hear(),
+                                            Say("+OK bye")});
+    Use(server);
+    pop.Login();
+    pop.GetMail(1);
+    EXPECT_EQ(pop.MailLines, (Lines{"Subject: hi", "", "A body."}));
+    pop.Logout();
+}
+
 TEST_F(Pop3LimitsTest, AHundredMegabyteLineKeepsOnlyItsStart) {
     ScriptedServer server({SayRaw("+OK "), Flood(100u << 20, 30000, "\r\n"), Hear(), Say("+OK"), Hear(), Say("+OK"),
                            Hear(), Say("+OK\r\n."), Hear(), Say("+OK bye")});
