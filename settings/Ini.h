@@ -12,7 +12,8 @@
 
 #include "core/Classes.h"
 
-// A write the profile service refused. Message: "Unable to write to <full path>".
+// A value refused before anything was written ("Nothing was saved to <full path>: ..."), or a
+// write the profile service refused ("Unable to write to <full path>").
 class EIniFileException : public Exception {
 public:
     using Exception::Exception;
@@ -33,7 +34,8 @@ public:
     // The key names of a section, in file order.
     std::vector<std::string> ReadSection(const std::string& section) const;
 
-    // Each raises EIniFileException when the service refuses.
+    // Each raises EIniFileException, writing nothing, for a value the file cannot keep as it
+    // is (too long, or holding a line break), and when the service refuses.
     void WriteString(const std::string& section, const std::string& key, const std::string& value) const;
     void WriteInteger(const std::string& section, const std::string& key, int32_t value) const;
     void WriteBool(const std::string& section, const std::string& key, bool value) const;
@@ -101,7 +103,9 @@ std::string IniFileName();
 // file of the older mailbox layout on the way (writing the converted file).
 void ReadIniFile();
 // Writes every setting and list except "MenuLanguage" and the three time-online counters.
-// Raises EIniFileException when a write is refused; keys written before it stay written.
+// Every value is checked first: one the file cannot keep raises EIniFileException with
+// nothing written. A write the service then refuses raises it too; keys written before it
+// stay written.
 void WriteIniFile();
 // Writes the three time-online counters and nothing else.
 void WriteTimeOnLine();
