@@ -11,7 +11,6 @@
 
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
-#include "platform/ProfileKeyEraser.h"
 
 namespace ras {
 
@@ -370,10 +369,9 @@ uint32_t SimulatedRas::SetEntryDialParams(const RasDialParams& params, bool remo
     if (removePassword) {
         // Only the key goes: the entry keeps its place, its comments and its other keys. A
         // hand-edited entry may hold the key more than once; each round removes one.
-        auto* eraser = dynamic_cast<IProfileKeyEraser*>(&profile);
         for (size_t rounds = profile.ReadKeys(file_, entry).size();
              rounds > 0 && HasKey(profile.ReadKeys(file_, entry), "SavedPassword"); --rounds)
-            if (!eraser || !eraser->DeleteKey(file_, entry, "SavedPassword")) return ERROR_CANNOT_WRITE_PHONEBOOK;
+            if (!profile.DeleteKey(file_, entry, "SavedPassword")) return ERROR_CANNOT_WRITE_PHONEBOOK;
     } else if (!password.empty() && !profile.WriteString(file_, entry, "SavedPassword", password)) {
         return ERROR_CANNOT_WRITE_PHONEBOOK;
     }

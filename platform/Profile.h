@@ -26,4 +26,9 @@ public:
                              const std::string& value) = 0;
     // Removes a whole section. False when refused (a missing section is not a refusal).
     virtual bool EraseSection(const std::string& file, const std::string& section) = 0;
+    // Removes the first key of that name in the first section of that name (names compared
+    // as the reads compare them), leaving every other line where it stands: the order of the
+    // sections, comment lines and blank lines. False when refused; a missing key is not a
+    // refusal.
+    virtual bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) = 0;
 };

@@ -6,7 +6,6 @@
 #include <set>
 
 #include "core/SysUtils.h"
-#include "platform/FolderIdentity.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -106,7 +105,7 @@ void FillLevel(TMenuItem& level, const std::string& folder, int depth, TBuild& b
         if (!e.IsFolder) continue;
         item->SetTag(TWWWBtn97::kFolderTag);
         const std::string path = folder + sep + e.Name;
-        if (depth < TWWWBtn97::kMaxDepth && build.visited.insert(platform::FolderIdentityOf(path)).second)
+        if (depth < TWWWBtn97::kMaxDepth && build.visited.insert(platform::Files().FolderIdentity(path)).second)
             FillLevel(*item, path, depth + 1, build);
     }
 }
@@ -118,7 +117,7 @@ void TWWWBtn97::Fill(TMenuItem& level, const std::string& folder) {
     TBuild build;
     build.favorites = favorites_;
     build.onClick = [this](TObject* s) { Select(static_cast<TMenuItem*>(s)); };
-    build.visited.insert(platform::FolderIdentityOf(folder));
+    build.visited.insert(platform::Files().FolderIdentity(folder));
     FillLevel(level, folder, 1, build);
 }
 

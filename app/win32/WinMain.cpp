@@ -13,9 +13,7 @@
 #include "dialup/win32/DefaultRas.h"
 #include "mail/win32/SystemCharsets.h"
 #include "net/win32/WinsockBinding.h"
-#include "platform/FolderIdentity.h"
 #include "platform/Platform.h"
-#include "platform/win32/Win32FolderIdentity.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
@@ -44,7 +42,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     static Win32Profile profile;
     static win32::Registry registry;
     static win32::FileSystem files;
-    static win32::FolderIdentity folderIds;
     platform::SetClock(&clock);
     platform::SetUi(&ui);
     platform::SetShell(&shell);
@@ -52,7 +49,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::SetProfile(&profile);
     platform::SetRegistry(&registry);
     platform::SetFiles(&files);
-    platform::SetFolderIdentity(&folderIds);
     net::win32::InstallWinsock();
     widgets::SetFactory(&factory);
     Application().Initialize();  // the application window, whose handle the section holds

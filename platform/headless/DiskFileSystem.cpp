@@ -14,4 +14,9 @@ bool DiskFileSystem::List(const std::string& folder, std::vector<TDirEntry>& ent
     }
     return true;
 }
+std::string DiskFileSystem::FolderIdentity(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::canonical(folder, ec);
+    return ec ? folder : real.string();
+}
 }  // namespace headless

@@ -26,13 +26,12 @@
 #include <vector>
 
 #include "platform/Profile.h"
-#include "platform/ProfileKeyEraser.h"
 
 namespace headless {
 
 struct ParsedFiles;
 
-class IniFileProfile : public IProfile, public IProfileKeyEraser {
+class IniFileProfile : public IProfile {
 public:
     IniFileProfile();
     ~IniFileProfile() override;

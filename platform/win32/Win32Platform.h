@@ -97,5 +97,7 @@ class FileSystem : public IFileSystem {
 public:
     bool List(const std::string& folder, std::vector<TDirEntry>& entries) override;
     char Separator() const override { return '\\'; }
+    // The volume's serial number and the folder's file index (Win32FileSystem.cpp).
+    std::string FolderIdentity(const std::string& folder) override;
 };
 }  // namespace win32

@@ -4,9 +4,8 @@
 // platform::SetProfile.
 #pragma once
 #include "platform/Profile.h"
-#include "platform/ProfileKeyEraser.h"
 
-class Win32Profile : public IProfile, public IProfileKeyEraser {
+class Win32Profile : public IProfile {
 public:
     std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                            const std::string& def) override;

@@ -15,13 +15,12 @@
 #include "dialup/SimulatedRas.h"
 #include "platform/Platform.h"
 #include "platform/Profile.h"
-#include "platform/ProfileKeyEraser.h"
 #include "platform/headless/Headless.h"
 
 namespace dialup_test {
 
 // Profile files held in memory; Load() parses INI text with the profile's reading rules.
-class MemoryProfile : public IProfile, public IProfileKeyEraser {
+class MemoryProfile : public IProfile {
 public:
     struct Section {
         std::string name;

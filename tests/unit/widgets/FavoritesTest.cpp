@@ -4,7 +4,6 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/headless/DiskFolderIdentity.h"
 #include "tests/unit/HeadlessFixture.h"
 #include "widgets/wwwbtn97.h"
 
@@ -17,9 +16,7 @@ protected:
         fs::create_directories(favorites);
         registry.WriteString(TRootKey::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                              "Favorites", favorites);
-        platform::SetFolderIdentity(&folderIds);
     }
-    ~FavoritesTest() override { platform::SetFolderIdentity(nullptr); }
     void Shortcut(const std::string& relPath, const std::string& url) {
         fs::create_directories(fs::path(favorites + "/" + relPath).parent_path());
         std::ofstream f(favorites + "/" + relPath);
@@ -32,7 +29,6 @@ protected:
         return v;
     }
     std::string favorites;
-    headless::DiskFolderIdentity folderIds;
 };
 
 TEST_F(FavoritesTest, FoldersFirstThenShortcutsInByteOrderAnyCaseOfExtension) {

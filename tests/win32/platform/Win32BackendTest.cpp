@@ -9,7 +9,6 @@
 
 #include "app/Main_F.h"
 #include "platform/Platform.h"
-#include "platform/win32/Win32FolderIdentity.h"
 #include "platform/win32/Win32Platform.h"
 #include "net/win32/WinsockBinding.h"
 #include "settings/Ini.h"
@@ -193,13 +192,14 @@ TEST(Win32FolderIdentity, EveryPathToAFolderGivesTheSameIdentity) {
     const std::string dir = std::string(tmp) + "velmora-folder-id";
     CreateDirectoryA(dir.c_str(), nullptr);
     CreateDirectoryA((dir + "\\Sub").c_str(), nullptr);
-    win32::FolderIdentity ids;
-    const std::string id = ids.Of(dir);
+    win32::FileSystem files;
+    auto identity = [&](const std::string& path) { return files.FolderIdentity(path); };
+    const std::string id = identity(dir);
     EXPECT_NE(id, dir);  // a real identity, not the path
-    EXPECT_EQ(ids.Of(dir + "\\Sub\\.."), id);
-    EXPECT_EQ(ids.Of(dir + "\\SUB\\..\\"), id);
-    EXPECT_NE(ids.Of(dir + "\\Sub"), id);
-    EXPECT_EQ(ids.Of(dir + "\\missing"), dir + "\\missing");
+    EXPECT_EQ(identity(dir + "\\Sub\\.."), id);
+    EXPECT_EQ(identity(dir + "\\SUB\\..\\"), id);
+    EXPECT_NE(identity(dir + "\\Sub"), id);
+    EXPECT_EQ(identity(dir + "\\missing"), dir + "\\missing");
     RemoveDirectoryA((dir + "\\Sub").c_str());
     RemoveDirectoryA(dir.c_str());
 }
