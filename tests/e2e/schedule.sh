@@ -50,8 +50,8 @@ open_dialog() {
 # Opens the dialog and chooses the scheduled minute as both dial and hang-up time.
 arm() {
   open_dialog "$1"
-  "$1" combo "$DIALOG" 1 "$HOUR" && "$1" combo "$DIALOG" 2 "$MINUTE" &&
-    "$1" combo "$DIALOG" 3 "$HOUR" && "$1" combo "$DIALOG" 4 "$MINUTE" || fail "could not choose the times"
+  "$1" choose "$DIALOG" ComboBox1 "$HOUR" && "$1" choose "$DIALOG" ComboBox2 "$MINUTE" &&
+    "$1" choose "$DIALOG" ComboBox3 "$HOUR" && "$1" choose "$DIALOG" ComboBox4 "$MINUTE" || fail "could not choose the times"
 }
 # Runs one side's steps in the background, its output kept for the failure message.
 in_background() {
@@ -89,7 +89,7 @@ setup_b() {
   arm drive_b
   drive_b text "$DIALOG" "Schedule program to execute at :" "Dial at:" "Hang-up at:" "Browse" "Add ---->" \
     "<---- Remove" "Ok" "Cancel" "Reset scheduling" || fail "B: the dialog lacks a control"
-  drive_b edittext "$DIALOG" 1 "notepad" && drive_b edittext "$DIALOG" 2 "C:\\windows" &&
+  drive_b settext "$DIALOG" Edit1 "notepad" && drive_b settext "$DIALOG" Edit2 "C:\\windows" &&
     drive_b click "$DIALOG" "Add ---->" || fail "B: could not add notepad"
   # The first tick inside the minute comes 3 to 11 s after it starts, which leaves the
   # hang-up tick 25 s later within the same minute.
@@ -146,15 +146,15 @@ drive_b waitgone "Untitled - Notepad" 10 || fail "B: notepad did not close"
 drive_b syscmd "Velmora " restore  # back in front, so that the menu keys reach it
 sleep 1
 open_dialog drive_b
-drive_b edittext "$DIALOG" 1 "zzz-not-a-program.exe" && drive_b edittext "$DIALOG" 2 "C:\\nowhere" &&
+drive_b settext "$DIALOG" Edit1 "zzz-not-a-program.exe" && drive_b settext "$DIALOG" Edit2 "C:\\nowhere" &&
   drive_b click "$DIALOG" "Add ---->" || fail "B: could not add a row"
-drive_b edittext "$DIALOG" 1 "aaa-first.exe" && drive_b click "$DIALOG" "Add ---->" || fail "B: could not add a row"
-rows=$(drive_b listview "$DIALOG")
+drive_b settext "$DIALOG" Edit1 "aaa-first.exe" && drive_b click "$DIALOG" "Add ---->" || fail "B: could not add a row"
+rows=$(drive_b rows "$DIALOG" ListView1)
 [ "$rows" = $'aaa-first.exe|C:\\nowhere\nnotepad|C:\\windows\nzzz-not-a-program.exe|C:\\nowhere' ] ||
   fail "B: rows not in order: $rows"
-drive_b lvselect "$DIALOG" 1 && drive_b click "$DIALOG" "<---- Remove" || fail "B: could not remove a row"
+drive_b row "$DIALOG" ListView1 1 && drive_b click "$DIALOG" "<---- Remove" || fail "B: could not remove a row"
 sleep 0.5
-rows=$(drive_b listview "$DIALOG")
+rows=$(drive_b rows "$DIALOG" ListView1)
 [ "$rows" = $'aaa-first.exe|C:\\nowhere\nzzz-not-a-program.exe|C:\\nowhere' ] || fail "B: wrong row removed: $rows"
 
 finish "$A_JOB" A

@@ -29,6 +29,7 @@
 //   e2edriver gettext CAPTION NAME          print the text of the named control
 //   e2edriver items CAPTION NAME            print the lines of a combo or list box
 //   e2edriver select CAPTION NAME INDEX     choose a line of a combo or list box as the user does
+//   e2edriver choose CAPTION NAME ITEM      choose the line with this text, likewise
 //   e2edriver rows CAPTION NAME             print a list view's rows, cells joined by "|"
 //   e2edriver row CAPTION NAME INDEX        select a list-view row (-1: none) as the keyboard does
 //   e2edriver tab CAPTION TABTEXT           click the tab with this text
@@ -39,10 +40,6 @@
 //   e2edriver notify CAPTION CONTROL_TEXT   post the button's click notification to its parent,
 //                                          whatever the focus (BM_CLICK needs the mouse capture)
 //   e2edriver busy CAPTION [SECONDS]        wait until the window's thread stops answering messages
-//   e2edriver combo CAPTION N ITEM          choose ITEM in the Nth combo box (from 1) as a user does
-//   e2edriver edittext CAPTION N TEXT       put TEXT into the Nth edit box (from 1) as a user does
-//   e2edriver listview CAPTION              print the rows of the first list view, cells joined by "|"
-//   e2edriver lvselect CAPTION ROW          select a row (from 0) of the first list view
 //   e2edriver localtime -                   print the local time as Wine tells it, HH:MM:SS
 // Exit codes: 0 done, 1 not found or timed out, 2 usage.
 #include <winsock2.h>
@@ -55,8 +52,6 @@
 #include <string>
 #include <vector>
 
-// Combo boxes, edit boxes and list views (ListControls.cpp); -1 when cmd is none of them.
-int ListControlCommand(const std::string& cmd, HWND top, int argc, char** argv);
 // The icon the notification area shows (TrayIcon.cpp); -1 when cmd is not that.
 int TrayIconCommand(const std::string& cmd, int argc, char** argv);
 #include "WindowText.h"
@@ -238,8 +233,8 @@ int DialogCommand(const std::string& cmd, HWND top, int argc, char** argv) {
     }
     if (argc < 4) return -1;
     HWND c = ChildByName(top, argv[3]);
-    bool known = cmd == "settext" || cmd == "gettext" || cmd == "items" || cmd == "select" || cmd == "rows" ||
-                 cmd == "row" || cmd == "state";
+    bool known = cmd == "settext" || cmd == "gettext" || cmd == "items" || cmd == "select" || cmd == "choose" ||
+                 cmd == "rows" || cmd == "row" || cmd == "state";
     if (!known) return -1;
     if (!c) {
         std::fprintf(stderr, "no control named \"%s\"\n", argv[3]);
@@ -278,8 +273,18 @@ int DialogCommand(const std::string& cmd, HWND top, int argc, char** argv) {
             std::printf("%s\n", (combo ? WideText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, i) : WideText(c, LB_GETTEXTLEN, LB_GETTEXT, i)).c_str());
         return 0;
     }
-    if (cmd == "select" && argc > 4) {
+    if ((cmd == "select" || cmd == "choose") && argc > 4) {
         int i = std::atoi(argv[4]);
+        if (cmd == "choose") {
+            int n = static_cast<int>(SendMessageA(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+            for (i = 0; i < n; ++i)
+                if ((combo ? WideText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, i) : WideText(c, LB_GETTEXTLEN, LB_GETTEXT, i)) == argv[4])
+                    break;
+            if (i == n) {
+                std::fprintf(stderr, "no item \"%s\"\n", argv[4]);
+                return 1;
+            }
+        }
         SendMessageA(c, combo ? CB_SETCURSEL : LB_SETCURSEL, i, 0);
         WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
         PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), code), reinterpret_cast<LPARAM>(c));
@@ -576,7 +581,6 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
-    if (int r = ListControlCommand(cmd, top, argc, argv); r >= 0) return r;
     if (cmd == "statusbar") {
         for (HWND c : Children(top)) {
             if (_stricmp(ClassOf(c).c_str(), STATUSCLASSNAMEA) != 0) continue;
