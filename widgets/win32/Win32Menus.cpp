@@ -147,15 +147,7 @@ public:
             owner = reinterpret_cast<HWND>(Application().Handle());
             SetForegroundWindow(owner);
         }
-        UINT cmd = 0;
-        {
-            TooltipsOff quiet;
-            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
-        }
-        PostMessageA(owner, WM_NULL, 0, 0);
-        ReturnActivation(reinterpret_cast<uintptr_t>(owner));
-        if (cmd)
-            if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
+        Track(owner, TPM_RIGHTBUTTON, x, y);
     }
 
 private:
@@ -175,13 +167,19 @@ private:
                                      nullptr);
         SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_.Look.get()));
         SetForegroundWindow(owner_);
+        Track(owner_, TPM_LEFTBUTTON, x, y);
+    }
+
+    // Tracks the menu for its owner with no tooltip over it, gives the activation back, and
+    // runs the chosen item.
+    void Track(HWND owner, UINT button, int x, int y) {
         UINT cmd = 0;
         {
             TooltipsOff quiet;
-            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_LEFTBUTTON, x, y, 0, owner_, nullptr);
+            cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | button, x, y, 0, owner, nullptr);
         }
-        PostMessageA(owner_, WM_NULL, 0, 0);
-        ReturnActivation(reinterpret_cast<uintptr_t>(owner_));
+        PostMessageA(owner, WM_NULL, 0, 0);
+        ReturnActivation(reinterpret_cast<uintptr_t>(owner));
         if (cmd)
             if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
     }
