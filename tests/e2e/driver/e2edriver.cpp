@@ -24,6 +24,8 @@
 //   e2edriver press CAPTION f1              bring the window to the front and type the key
 //   e2edriver richtext CAPTION              print the text of the window's first rich-edit control
 //   focus, activation, ownership and typed keys: see focus.cpp
+//   e2edriver trayicon EXE NAME...          for each notification-area icon, print which of EXE's
+//                                          icon resources NAME... it shows (TrayIcon.cpp)
 // Dialog controls, found by their component name (the window property "VelmoraName"):
 //   e2edriver settext CAPTION NAME TEXT     click into an edit or combo box and type TEXT over its text
 //   e2edriver gettext CAPTION NAME          print the text of the named control
