@@ -3,7 +3,7 @@
 velmora_deps() {
   local need=(cmake ninja-build g++ googletest libgtest-dev mingw-w64 g++-mingw-w64-i686-posix
               wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick dovecot-pop3d xinetd
-              nsis zip openssl clang-14 libclang-rt-14-dev)
+              nsis zip openssl clang-14 libclang-rt-14-dev ccache)
   local missing=() p
   for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -24,6 +24,8 @@ velmora_deps() {
 # Configures (once) and builds both configurations.
 velmora_build() {
   local root=$1 what=${2:-all}
+  # Paths relative to the tree, so that the compiler cache serves every checkout.
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
   if [ "$what" = all ]; then
     [ -f "$root/build/native/build.ninja" ] || cmake -S "$root" -B "$root/build/native" -G Ninja >/dev/null
     cmake --build "$root/build/native" -j2
