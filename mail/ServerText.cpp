@@ -1,18 +1,14 @@
 // Reading a mailbox's server text; see ServerText.h.
 #include "mail/ServerText.h"
 
+#include "core/NetText.h"
 #include "core/SysUtils.h"
 
 namespace {
 
 bool ParsePort(const std::string& s, uint16_t& port) {
-    if (s.empty() || s.size() > 5) return false;
-    long v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < 1 || v > 65535) return false;
+    uint32_t v = 0;
+    if (s.size() > 5 || !ParseDecimal(s, 65535, v) || v < 1) return false;
     port = static_cast<uint16_t>(v);
     return true;
 }

@@ -1,8 +1,7 @@
 // Network start-up and dotted-decimal address texts for the mail client.
 #include "mail/ip_misc.h"
 
-#include <cstring>
-
+#include "core/NetText.h"
 #include "core/SysUtils.h"
 #include "platform/BlockingSocket.h"
 
@@ -25,32 +24,6 @@ void NetworkCleanup() {
 
 bool NetworkStarted() { return g_started != nullptr; }
 
-bool ParseDottedAddress(const std::string& text, uint32_t& address) {
-    std::string t = Trim(text);
-    unsigned char bytes[4];
-    size_t pos = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (pos >= t.size() || t[pos] != '.') return false;
-            ++pos;
-        }
-        size_t start = pos;
-        unsigned value = 0;
-        while (pos < t.size() && t[pos] >= '0' && t[pos] <= '9' && pos - start < 3) {
-            value = value * 10 + unsigned(t[pos] - '0');
-            ++pos;
-        }
-        if (pos == start || value > 255) return false;
-        bytes[part] = static_cast<unsigned char>(value);
-    }
-    if (pos != t.size()) return false;
-    std::memcpy(&address, bytes, 4);
-    return true;
-}
+bool ParseDottedAddress(const std::string& text, uint32_t& address) { return ParseIPv4(Trim(text), address); }
 
-std::string AddressText(uint32_t address) {
-    unsigned char bytes[4];
-    std::memcpy(bytes, &address, 4);
-    return IntToStr(bytes[0]) + "." + IntToStr(bytes[1]) + "." + IntToStr(bytes[2]) + "." +
-           IntToStr(bytes[3]);
-}
+std::string AddressText(uint32_t address) { return IPv4Text(address); }

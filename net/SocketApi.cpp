@@ -1,10 +1,9 @@
 // The socket library in force and the count of live socket components.
 #include "net/SocketApi.h"
 
-#include <cstring>
-
+#include "core/NetText.h"
 #include "core/SysUtils.h"
-#include "net/WSocket.h"
+#include "net/SocketErrors.h"
 
 namespace net {
 
@@ -32,30 +31,10 @@ void SocketDestroyed() {
 int LiveSockets() { return g_live; }
 
 uint32_t ParseDottedQuad(const std::string& text) {
-    std::string t = Trim(text);
-    uint8_t bytes[4] = {};
-    size_t i = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (i >= t.size() || t[i] != '.') return kInaddrNone;
-            ++i;
-        }
-        size_t start = i;
-        unsigned v = 0;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9' && i - start < 3) v = v * 10 + static_cast<unsigned>(t[i++] - '0');
-        if (i == start || v > 255) return kInaddrNone;
-        bytes[part] = static_cast<uint8_t>(v);
-    }
-    if (i != t.size()) return kInaddrNone;
-    uint32_t a;
-    std::memcpy(&a, bytes, 4);
-    return a;
+    uint32_t a = kInaddrNone;
+    return ParseIPv4(Trim(text), a) ? a : kInaddrNone;
 }
 
-std::string AddrToText(uint32_t a) {
-    // The address is in network order: its first byte in memory is the first number.
-    const auto* b = reinterpret_cast<const uint8_t*>(&a);
-    return IntToStr(b[0]) + "." + IntToStr(b[1]) + "." + IntToStr(b[2]) + "." + IntToStr(b[3]);
-}
+std::string AddrToText(uint32_t a) { return IPv4Text(a); }
 
 }  // namespace net

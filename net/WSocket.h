@@ -1,7 +1,8 @@
 // TWSocket: a non-blocking, event-driven TCP/UDP socket for the user-interface thread.
 // Winsock posts socket events to a hidden window of the component's own; the component
 // turns them into its state machine and its events and keeps outgoing data in TBuffer
-// blocks until the network takes it. Also the unit's resolvers and Winsock error texts.
+// blocks until the network takes it. The unit's resolvers and error texts come with it
+// (net/Resolve.h, net/SocketErrors.h).
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -12,20 +13,10 @@
 #include <vector>
 
 #include "core/Classes.h"
+#include "net/Resolve.h"
 #include "net/SocketApi.h"
+#include "net/SocketErrors.h"
 #include "net/WSockbuf.h"
-
-class ESocketException : public Exception {
-public:
-    using Exception::Exception;
-};
-
-// Resolvers and helpers; all raise ESocketException directly.
-uint32_t WSocketResolveHost(const std::string& text);  // network order
-uint16_t WSocketResolvePort(const std::string& port, const std::string& proto);  // host order
-int WSocketResolveProto(const std::string& text);
-bool IsDottedIP(const std::string& text);
-std::string WinsockErrorText(int code);
 
 enum TSocketState {
     wsInvalidState, wsOpened, wsBound, wsConnecting, wsConnected, wsAccepting, wsListening, wsClosed

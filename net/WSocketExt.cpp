@@ -3,20 +3,14 @@
 
 #include <vector>
 
+#include "core/NetText.h"
 #include "core/SysUtils.h"
 
 TWSocketExt::TWSocketExt(TComponent* owner) : TWSocket(owner) { preserve_ = false; }
 
 uint16_t TWSocketExt::PortNumber() const {
-    const std::string& p = Port();
-    if (p.empty()) return 0;
-    long v = 0;
-    for (char c : p) {
-        if (c < '0' || c > '9') return 0;
-        v = v * 10 + (c - '0');
-        if (v > 65535) return 0;
-    }
-    return static_cast<uint16_t>(v);
+    uint32_t v = 0;
+    return ParseDecimal(Port(), 65535, v) ? static_cast<uint16_t>(v) : 0;
 }
 
 void TWSocketExt::SetPortNumber(uint16_t n) { SetPort(IntToStr(n)); }

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/SysUtils.h"
-#include "net/WSocket.h"
+#include "net/SocketErrors.h"
 
 namespace net::win32 {
 
