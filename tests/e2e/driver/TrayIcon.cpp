@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "Driver.h"
+
 namespace {
 
 struct Pixels {
@@ -67,10 +69,9 @@ long Distance(const Pixels& shot, HICON icon) {
 
 }  // namespace
 
-// -1 when cmd is not this file's.
-int TrayIconCommand(const std::string& cmd, int argc, char** argv) {
-    if (cmd != "trayicon") return -1;
-    if (argc < 4) return 2;
+int drv::TrayIcon(const Call& c) {
+    const int argc = c.argc;
+    char** const argv = c.argv;
     // Wine on a display without a notification area of its own shows the icons in a small
     // window of their own.
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);

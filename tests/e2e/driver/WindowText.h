@@ -1,4 +1,5 @@
-// What the driver's files share: a window's text and class, and its child windows.
+// What the driver's files share: a window's text and class, its child windows, and finding
+// windows by their text.
 #pragma once
 #include <windows.h>
 
@@ -29,6 +30,28 @@ inline std::vector<HWND> Children(HWND top) {
     std::vector<HWND> v;
     EnumChildWindows(top, CollectWindow, reinterpret_cast<LPARAM>(&v));
     return v;
+}
+
+// The top-level windows with this caption (only the visible ones, or all).
+inline std::vector<HWND> TopWindows(const std::string& caption, bool visibleOnly) {
+    std::vector<HWND> all, found;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND h : all)
+        if (TextOf(h) == caption && (!visibleOnly || IsWindowVisible(h))) found.push_back(h);
+    return found;
+}
+
+// The window a caption names: a visible one first, else a hidden one; null when none.
+inline HWND Top(const std::string& caption) {
+    auto v = TopWindows(caption, true);
+    if (v.empty()) v = TopWindows(caption, false);
+    return v.empty() ? nullptr : v.front();
+}
+
+inline HWND ChildByText(HWND top, const std::string& text) {
+    for (HWND c : Children(top))
+        if (TextOf(c) == text) return c;
+    return nullptr;
 }
 
 }  // namespace drv

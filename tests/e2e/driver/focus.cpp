@@ -1,20 +1,8 @@
-// Driver commands about focus, activation, ownership and the keyboard: what a user sees as
-// the active window and the focused control, and keys typed as a user types them.
-//   e2edriver active -                 print the foreground window: class|caption
-//   e2edriver focus -                  print the focused control of the foreground window's
-//                                      thread: class|text
-//   e2edriver boxowner SECONDS         wait for a message box; print its owner: class|caption
-//   e2edriver zorder -                 print the shown top-level windows, topmost first:
-//                                      class|caption
-//   e2edriver raise CAPTION            bring a window to the top and to the foreground, as a
-//                                      click on it does
-//   e2edriver pointer X Y              move the mouse pointer to a point of the screen
-//   e2edriver rclick X Y               press and release the right button at a point of the screen
-// With VELMORA_DESKTOP set, every command works in that desktop of Wine's (a program
-// started with "explorer /desktop=NAME,...") rather than the default one.
-//   e2edriver type KEY...              type keys through the system's input queue into the
-//                                      foreground window: tab, shift+tab, space, enter,
-//                                      escape, alt+f4, alt+LETTER, LETTER
+// The driver's commands about focus, activation, ownership and the keyboard: what a user
+// sees as the active window and the focused control, keys typed as a user types them
+// through the system's input queue, and the mouse pointer. With VELMORA_DESKTOP set, every
+// command works in that desktop of Wine's (a program started with
+// "explorer /desktop=NAME,...") rather than the default one.
 #include <windows.h>
 
 #include <cctype>
@@ -23,16 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "Driver.h"
 #include "WindowText.h"
-#include "focus.h"
 
+namespace drv {
 namespace {
 
-void Print(HWND h) { std::printf("%s|%s\n", drv::ClassOf(h).c_str(), drv::TextOf(h).c_str()); }
+void Print(HWND h) { std::printf("%s|%s\n", ClassOf(h).c_str(), TextOf(h).c_str()); }
 
 HWND VisibleBox() {
     for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-        if (IsWindowVisible(h) && drv::ClassOf(h) == "#32770") return h;
+        if (IsWindowVisible(h) && ClassOf(h) == "#32770") return h;
     return nullptr;
 }
 
@@ -72,65 +61,73 @@ void UseDesktopFromEnvironment() {
     if (HDESK d = OpenDesktopA(name, 0, FALSE, GENERIC_ALL)) SetThreadDesktop(d);
 }
 
-int FocusCommand(const std::string& cmd, int argc, char** argv) {
-    if (cmd == "active") {
-        Print(GetForegroundWindow());
-        return 0;
-    }
-    if (cmd == "focus") {
-        HWND fg = GetForegroundWindow();
-        GUITHREADINFO gi{};
-        gi.cbSize = sizeof(gi);
-        if (!fg || !GetGUIThreadInfo(GetWindowThreadProcessId(fg, nullptr), &gi)) return 1;
-        Print(gi.hwndFocus);
-        return 0;
-    }
-    if (cmd == "boxowner") {
-        DWORD end = GetTickCount() + static_cast<DWORD>(std::atof(argv[2]) * 1000);
-        for (;;) {
-            if (HWND box = VisibleBox()) {
-                Print(GetWindow(box, GW_OWNER));
-                return 0;
-            }
-            if (static_cast<int>(GetTickCount() - end) > 0) return 1;
-            Sleep(100);
-        }
-    }
-    if (cmd == "zorder") {
-        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-            if (IsWindowVisible(h)) Print(h);
-        return 0;
-    }
-    if (cmd == "raise") {
-        HWND h = nullptr;
-        for (HWND w = GetTopWindow(nullptr); w && !h; w = GetWindow(w, GW_HWNDNEXT))
-            if (IsWindowVisible(w) && drv::TextOf(w) == argv[2]) h = w;
-        if (!h) return 1;
-        SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(h);
-        return 0;
-    }
-    if ((cmd == "pointer" || cmd == "rclick") && argc > 3) {
-        SetCursorPos(std::atoi(argv[2]), std::atoi(argv[3]));
-        if (cmd == "rclick") {
-            INPUT in[2] = {};
-            in[0].type = in[1].type = INPUT_MOUSE;
-            in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-            in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-            Sleep(200);
-            SendInput(2, in, sizeof(INPUT));
-        }
-        return 0;
-    }
-    if (cmd == "type") {
-        for (int i = 2; i < argc; ++i) {
-            std::vector<WORD> keys = Chord(argv[i]);
-            if (keys.empty()) return 2;
-            for (WORD vk : keys) Key(vk, false);
-            for (auto it = keys.rbegin(); it != keys.rend(); ++it) Key(*it, true);
-            Sleep(300);
-        }
-        return 0;
-    }
-    return -1;
+int Active(const Call&) {
+    Print(GetForegroundWindow());
+    return 0;
 }
+
+int Focus(const Call&) {
+    HWND fg = GetForegroundWindow();
+    GUITHREADINFO gi{};
+    gi.cbSize = sizeof(gi);
+    if (!fg || !GetGUIThreadInfo(GetWindowThreadProcessId(fg, nullptr), &gi)) return 1;
+    Print(gi.hwndFocus);
+    return 0;
+}
+
+int BoxOwner(const Call& c) {
+    DWORD end = GetTickCount() + static_cast<DWORD>(std::atof(c.argv[2]) * 1000);
+    for (;;) {
+        if (HWND box = VisibleBox()) {
+            Print(GetWindow(box, GW_OWNER));
+            return 0;
+        }
+        if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+        Sleep(100);
+    }
+}
+
+int ZOrder(const Call&) {
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (IsWindowVisible(h)) Print(h);
+    return 0;
+}
+
+int Raise(const Call& c) {
+    HWND h = nullptr;
+    for (HWND w = GetTopWindow(nullptr); w && !h; w = GetWindow(w, GW_HWNDNEXT))
+        if (IsWindowVisible(w) && TextOf(w) == c.argv[2]) h = w;
+    if (!h) return 1;
+    SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(h);
+    return 0;
+}
+
+int Pointer(const Call& c) {
+    SetCursorPos(std::atoi(c.argv[2]), std::atoi(c.argv[3]));
+    return 0;
+}
+
+int RClick(const Call& c) {
+    SetCursorPos(std::atoi(c.argv[2]), std::atoi(c.argv[3]));
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    Sleep(200);
+    SendInput(2, in, sizeof(INPUT));
+    return 0;
+}
+
+int Type(const Call& c) {
+    for (int i = 2; i < c.argc; ++i) {
+        std::vector<WORD> keys = Chord(c.argv[i]);
+        if (keys.empty()) return 2;
+        for (WORD vk : keys) Key(vk, false);
+        for (auto it = keys.rbegin(); it != keys.rend(); ++it) Key(*it, true);
+        Sleep(300);
+    }
+    return 0;
+}
+
+}  // namespace drv

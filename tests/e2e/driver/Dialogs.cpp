@@ -1,0 +1,249 @@
+// The driver's commands on message boxes and on dialog controls. A dialog control is found
+// by its component name (the window property "VelmoraName") and worked as the user works
+// it; common-control messages whose pointers are not marshalled use memory in its process.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "Driver.h"
+#include "WindowText.h"
+
+namespace drv {
+namespace {
+
+// A block of memory in the process that owns a window, for messages whose pointers are not
+// marshalled across processes (common controls).
+class Remote {
+public:
+    Remote(HWND ctl, SIZE_T size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(ctl, &pid);
+        proc_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (proc_) base_ = static_cast<char*>(VirtualAllocEx(proc_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~Remote() {
+        if (base_) VirtualFreeEx(proc_, base_, 0, MEM_RELEASE);
+        if (proc_) CloseHandle(proc_);
+    }
+    bool ok() const { return base_ != nullptr; }
+    char* at(SIZE_T offset) const { return base_ + offset; }
+    void write(SIZE_T offset, const void* data, SIZE_T n) { WriteProcessMemory(proc_, base_ + offset, data, n, nullptr); }
+    void read(SIZE_T offset, void* data, SIZE_T n) { ReadProcessMemory(proc_, base_ + offset, data, n, nullptr); }
+
+private:
+    HANDLE proc_ = nullptr;
+    char* base_ = nullptr;
+    SIZE_T size_;
+};
+
+std::string NameOf(HWND h) {
+    ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(h, "VelmoraName")));
+    char buf[256] = {};
+    if (a) GlobalGetAtomNameA(a, buf, sizeof buf);
+    return buf;
+}
+
+// The control argv[3] names in the window; null (and said so) when there is none.
+HWND Named(const Call& c) {
+    for (HWND ch : Children(c.top))
+        if (NameOf(ch) == c.argv[3]) return ch;
+    std::fprintf(stderr, "no control named \"%s\"\n", c.argv[3]);
+    return nullptr;
+}
+
+// The window that takes typing: a combo box's edit part, or the control itself.
+HWND TypingWindow(HWND c) {
+    HWND edit = FindWindowExA(c, nullptr, "Edit", nullptr);
+    return edit ? edit : c;
+}
+
+std::string WideText(HWND c, UINT lenMsg, UINT textMsg, WPARAM i) {
+    wchar_t wbuf[2048] = {};
+    char buf[4096] = {};
+    if (SendMessageW(c, lenMsg, i, 0) < 2000) SendMessageW(c, textMsg, i, reinterpret_cast<LPARAM>(wbuf));
+    WideCharToMultiByte(CP_ACP, 0, wbuf, -1, buf, sizeof(buf), nullptr, nullptr);
+    return buf;
+}
+
+bool IsCombo(HWND c) { return _stricmp(ClassOf(c).c_str(), "ComboBox") == 0; }
+
+std::string Line(HWND c, bool combo, int i) {
+    return combo ? WideText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, i) : WideText(c, LB_GETTEXTLEN, LB_GETTEXT, i);
+}
+
+// select and choose: the line by its index, or by its text.
+int SelectLine(const Call& call, bool byText) {
+    HWND c = Named(call);
+    if (!c) return 1;
+    bool combo = IsCombo(c);
+    int i = std::atoi(call.argv[4]);
+    if (byText) {
+        int n = static_cast<int>(SendMessageA(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+        for (i = 0; i < n; ++i)
+            if (Line(c, combo, i) == call.argv[4]) break;
+        if (i == n) {
+            std::fprintf(stderr, "no item \"%s\"\n", call.argv[4]);
+            return 1;
+        }
+    }
+    SendMessageA(c, combo ? CB_SETCURSEL : LB_SETCURSEL, i, 0);
+    WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
+    PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), code), reinterpret_cast<LPARAM>(c));
+    return 0;
+}
+
+}  // namespace
+
+int Dialog(const Call& c) {  // dialog SECONDS: wait for a message box, print caption and texts
+    double secs = std::atof(c.argv[2]);
+    DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
+    for (;;) {
+        HWND box = FindWindowA("#32770", nullptr);
+        if (box && IsWindowVisible(box)) {
+            std::printf("caption|%s\n", TextOf(box).c_str());
+            std::printf("owner|%s\n", TextOf(GetWindow(box, GW_OWNER)).c_str());
+            for (HWND ch : Children(box)) std::printf("%s|%s\n", ClassOf(ch).c_str(), TextOf(ch).c_str());
+            return 0;
+        }
+        if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+        Sleep(100);
+    }
+}
+
+int DialogButton(const Call& c) {  // dialogbutton - TEXT: press a button of the message box
+    HWND box = FindWindowA("#32770", nullptr);
+    if (!box) return 1;
+    HWND b = ChildByText(box, c.argv[3]);
+    if (!b) return 1;
+    PostMessageA(b, BM_CLICK, 0, 0);
+    return 0;
+}
+
+int Checked(const Call& c) {
+    HWND ch = ChildByText(c.top, c.argv[3]);
+    if (!ch) return 1;
+    std::printf("%d\n", SendMessageA(ch, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    return 0;
+}
+
+int Tab(const Call& call) {
+    for (HWND c : Children(call.top)) {
+        if (_stricmp(ClassOf(c).c_str(), WC_TABCONTROLA) != 0) continue;
+        Remote mem(c, sizeof(TCITEMA) + 512);
+        if (!mem.ok()) return 1;
+        int n = static_cast<int>(SendMessageA(c, TCM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            TCITEMA item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = mem.at(sizeof item);
+            item.cchTextMax = 500;
+            mem.write(0, &item, sizeof item);
+            SendMessageA(c, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(mem.at(0)));
+            char text[512] = {};
+            mem.read(sizeof item, text, 500);
+            if (std::string(text) != call.argv[3]) continue;
+            SendMessageA(c, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(mem.at(0)));
+            RECT r{};
+            mem.read(0, &r, sizeof r);
+            LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            PostMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageA(c, WM_LBUTTONUP, 0, at);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int State(const Call& call) {
+    HWND c = Named(call);
+    if (!c) return 1;
+    std::printf("%d %d\n", IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0);
+    return 0;
+}
+
+// Asked of the control itself: another process's edit text is not stored with its window.
+int GetText(const Call& call) {
+    HWND c = Named(call);
+    if (!c) return 1;
+    char buf[2048] = {};
+    SendMessageA(c, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    std::printf("%s\n", buf);
+    return 0;
+}
+
+int SetText(const Call& call) {  // typed: the old text selected, replaced key by key
+    HWND c = Named(call);
+    if (!c) return 1;
+    HWND typing = TypingWindow(c);
+    PostMessageA(typing, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    PostMessageA(typing, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    Sleep(300);
+    SendMessageA(typing, EM_SETSEL, 0, -1);
+    std::string text = call.argv[4];
+    if (text.empty()) PostMessageA(typing, WM_CHAR, VK_BACK, 1);
+    for (unsigned char ch : text) {
+        PostMessageA(typing, WM_CHAR, ch, 1);
+        PostMessageA(typing, WM_KEYUP, VkKeyScanA(static_cast<char>(ch)) & 0xFF, 0xC0000001);
+    }
+    Sleep(300 + 20 * static_cast<DWORD>(text.size()));
+    return 0;
+}
+
+int Items(const Call& call) {
+    HWND c = Named(call);
+    if (!c) return 1;
+    bool combo = IsCombo(c);
+    int n = static_cast<int>(SendMessageA(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) std::printf("%s\n", Line(c, combo, i).c_str());
+    return 0;
+}
+
+int Select(const Call& call) { return SelectLine(call, false); }
+int Choose(const Call& call) { return SelectLine(call, true); }
+
+int Rows(const Call& call) {
+    HWND c = Named(call);
+    if (!c) return 1;
+    Remote mem(c, sizeof(LVITEMA) + 512);
+    if (!mem.ok()) return 1;
+    int n = static_cast<int>(SendMessageA(c, LVM_GETITEMCOUNT, 0, 0));
+    HWND header = reinterpret_cast<HWND>(SendMessageA(c, LVM_GETHEADER, 0, 0));
+    int cols = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    for (int i = 0; i < n; ++i) {
+        std::string line;
+        for (int col = 0; col < cols; ++col) {
+            LVITEMA item{};
+            item.iSubItem = col;
+            item.pszText = mem.at(sizeof item);
+            item.cchTextMax = 500;
+            char zero[512] = {};
+            mem.write(sizeof item, zero, sizeof zero);
+            mem.write(0, &item, sizeof item);
+            SendMessageA(c, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.at(0)));
+            char text[512] = {};
+            mem.read(sizeof item, text, 500);
+            line += (col ? "|" : "") + std::string(text);
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    return 0;
+}
+
+int Row(const Call& call) {
+    HWND c = Named(call);
+    if (!c) return 1;
+    Remote mem(c, sizeof(LVITEMA));
+    if (!mem.ok()) return 1;
+    int i = std::atoi(call.argv[4]);
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = i >= 0 ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+    mem.write(0, &item, sizeof item);
+    SendMessageA(c, LVM_SETITEMSTATE, i >= 0 ? i : -1, reinterpret_cast<LPARAM>(mem.at(0)));
+    return 0;
+}
+
+}  // namespace drv

@@ -1,0 +1,279 @@
+// The driver's commands on top-level windows and on a window's controls found by their
+// text: waiting for windows, listing and clicking controls, keys, menus and the system menu,
+// and reading the status bar, list box and rich-edit text of another process.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "WindowText.h"
+
+namespace drv {
+namespace {
+
+HMENU FindMenuItem(HMENU m, const std::string& caption, UINT& id) {
+    int n = GetMenuItemCount(m);
+    for (int i = 0; i < n; ++i) {
+        char buf[256] = {};
+        GetMenuStringA(m, i, buf, sizeof(buf), MF_BYPOSITION);
+        if (HMENU sub = GetSubMenu(m, i)) {
+            if (HMENU f = FindMenuItem(sub, caption, id)) return f;
+        } else if (caption == buf) {
+            id = GetMenuItemID(m, i);
+            return m;
+        }
+    }
+    return nullptr;
+}
+
+// Sends a message whose lParam points at a text buffer to a control of another process:
+// the buffer is made in that process, since common-control messages are not marshalled.
+std::string RemoteText(HWND ctl, UINT msg, WPARAM w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(ctl, &pid);
+    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!proc) return "";
+    const SIZE_T size = 2048;
+    void* remote = VirtualAllocEx(proc, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    std::string text;
+    if (remote) {
+        char zero[size] = {};
+        WriteProcessMemory(proc, remote, zero, size, nullptr);
+        SendMessageA(ctl, msg, w, reinterpret_cast<LPARAM>(remote));
+        char buf[size] = {};
+        SIZE_T got = 0;
+        if (ReadProcessMemory(proc, remote, buf, size - 1, &got)) text = buf;
+        VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(proc);
+    return text;
+}
+
+// wait and waitgone: until a visible window has the caption, or none has.
+int WaitFor(const Call& c, bool gone) {
+    const std::string caption = c.argv[2];
+    double secs = c.argc > 3 ? std::atof(c.argv[3]) : 20;
+    DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
+    for (;;) {
+        bool present = !TopWindows(caption, true).empty();
+        if (!gone && present) {
+            std::printf("%p\n", static_cast<void*>(TopWindows(caption, true).front()));
+            return 0;
+        }
+        if (gone && !present) return 0;
+        if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+        Sleep(100);
+    }
+}
+
+}  // namespace
+
+int Wait(const Call& c) { return WaitFor(c, false); }
+int WaitGone(const Call& c) { return WaitFor(c, true); }
+int Exists(const Call& c) { return TopWindows(c.argv[2], false).empty() ? 1 : 0; }
+int Visible(const Call& c) { return TopWindows(c.argv[2], true).empty() ? 1 : 0; }
+
+int Count(const Call& c) {
+    std::printf("%u\n", static_cast<unsigned>(TopWindows(c.argv[2], true).size()));
+    return 0;
+}
+
+int Tops(const Call&) {  // every top-level window: class|text|visible (CAPTION unused)
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND h : all)
+        std::printf("%s|%s|%d|%p\n", ClassOf(h).c_str(), TextOf(h).c_str(), IsWindowVisible(h) ? 1 : 0,
+                    static_cast<void*>(h));
+    return 0;
+}
+
+int SendAll(const Call& c) {  // sendall CAPTION MSG [W [L]]: what each window answers
+    UINT msg = static_cast<UINT>(std::strtoul(c.argv[3], nullptr, 0));
+    WPARAM w = c.argc > 4 ? static_cast<WPARAM>(std::strtoul(c.argv[4], nullptr, 0)) : 0;
+    LPARAM l = c.argc > 5 ? static_cast<LPARAM>(std::strtol(c.argv[5], nullptr, 0)) : 0;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(c.top, &pid);
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND h : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner != pid) continue;
+        std::string cls = ClassOf(h), text = TextOf(h);  // before: the message may destroy it
+        DWORD_PTR answer = 0;
+        if (SendMessageTimeoutA(h, msg, w, l, SMTO_NORMAL, 15000, &answer))
+            std::printf("%s|%s|%lu\n", cls.c_str(), text.c_str(), static_cast<unsigned long>(answer));
+        else if (IsWindow(h))
+            std::printf("%s|%s|timeout\n", cls.c_str(), text.c_str());
+    }
+    return 0;
+}
+
+int List(const Call& c) {
+    for (HWND ch : Children(c.top)) {
+        RECT r;
+        GetWindowRect(ch, &r);
+        MapWindowPoints(nullptr, c.top, reinterpret_cast<POINT*>(&r), 2);
+        std::printf("%s|%s|%d|%d|%ld,%ld,%ld,%ld\n", ClassOf(ch).c_str(), TextOf(ch).c_str(), IsWindowVisible(ch) ? 1 : 0,
+                    IsWindowEnabled(ch) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    RECT cr;
+    GetClientRect(c.top, &cr);
+    std::printf("client|%ld,%ld\n", cr.right, cr.bottom);
+    return 0;
+}
+
+int Text(const Call& c) {
+    for (int i = 3; i < c.argc; ++i)
+        if (!ChildByText(c.top, c.argv[i])) {
+            std::fprintf(stderr, "no control \"%s\"\n", c.argv[i]);
+            return 1;
+        }
+    return 0;
+}
+
+int WaitText(const Call& c) {  // waittext CAPTION TEXT [SECONDS]: a child shows TEXT
+    double secs = c.argc > 4 ? std::atof(c.argv[4]) : 20;
+    DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
+    while (!ChildByText(c.top, c.argv[3])) {
+        if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+        Sleep(100);
+    }
+    return 0;
+}
+
+int Click(const Call& c) {
+    HWND ch = ChildByText(c.top, c.argv[3]);
+    if (!ch) return 1;
+    std::string cls = ClassOf(ch);
+    if (_stricmp(cls.c_str(), "Button") == 0) {
+        PostMessageA(ch, BM_CLICK, 0, 0);
+    } else {
+        // A static control with SS_NOTIFY tells its parent of a click.
+        PostMessageA(GetParent(ch), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ch), STN_CLICKED), reinterpret_cast<LPARAM>(ch));
+    }
+    return 0;
+}
+
+int ClickAt(const Call& c) {  // clickat CAPTION TEXT X Y: a click at a point of the control
+    HWND ch = ChildByText(c.top, c.argv[3]);
+    if (!ch) return 1;
+    LPARAM at = MAKELPARAM(std::atoi(c.argv[4]), std::atoi(c.argv[5]));
+    PostMessageA(ch, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(ch, WM_LBUTTONUP, 0, at);
+    return 0;
+}
+
+int Notify(const Call& c) {  // whatever the focus: BM_CLICK needs the mouse capture
+    HWND ch = ChildByText(c.top, c.argv[3]);
+    if (!ch) return 1;
+    PostMessageA(GetParent(ch), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ch), BN_CLICKED), reinterpret_cast<LPARAM>(ch));
+    return 0;
+}
+
+int Keys(const Call& c) {  // keys CAPTION down|up|tab|enter|escape...: keys for a menu or dialog
+    for (int i = 3; i < c.argc; ++i) {
+        std::string k = c.argv[i];
+        WPARAM vk = k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "enter" ? VK_RETURN : k == "escape" ? VK_ESCAPE
+                  : k == "right" ? VK_RIGHT : k == "tab" ? VK_TAB : 0;
+        if (!vk) return Usage();
+        PostMessageA(c.top, WM_KEYDOWN, vk, 1);
+        PostMessageA(c.top, WM_KEYUP, vk, 0xC0000001);
+        Sleep(200);
+    }
+    return 0;
+}
+
+int Menu(const Call& c) {
+    UINT id = 0;
+    HMENU m = GetMenu(c.top);
+    if (m && FindMenuItem(m, c.argv[c.argc - 1], id)) {
+        PostMessageA(c.top, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        return 0;
+    }
+    // Menus of another process cannot be read here (Wine keeps them in their process):
+    // walk them with the keyboard instead, by the mnemonics of the captions given
+    // ("menu CAPTION &File &Quit").
+    if (c.argc < 5) {
+        std::fprintf(stderr, "no menu item \"%s\"; give the path of mnemonics\n", c.argv[3]);
+        return 1;
+    }
+    for (int i = 3; i < c.argc; ++i) {
+        const char* amp = std::strchr(c.argv[i], '&');
+        if (!amp || !amp[1]) return Usage();
+        char key = static_cast<char>(tolower(static_cast<unsigned char>(amp[1])));
+        if (i == 3) {
+            PostMessageA(c.top, WM_SYSCOMMAND, SC_KEYMENU, key);
+        } else {
+            Sleep(400);
+            HWND focus = GetForegroundWindow();
+            PostMessageA(focus ? focus : c.top, WM_CHAR, key, 0);
+        }
+    }
+    return 0;
+}
+
+int SysCmd(const Call& c) {
+    std::string what = c.argv[3];
+    WPARAM sc = what == "minimize" ? SC_MINIMIZE : what == "restore" ? SC_RESTORE : what == "close" ? SC_CLOSE : 0;
+    if (!sc) return Usage();
+    PostMessageA(c.top, WM_SYSCOMMAND, sc, 0);
+    return 0;
+}
+
+int Press(const Call& c) {  // press CAPTION f1: typed as a user would (F1 becomes WM_HELP)
+    if (std::string(c.argv[3]) != "f1") return Usage();
+    SetForegroundWindow(c.top);
+    Sleep(300);
+    keybd_event(VK_F1, 0x3B, 0, 0);
+    keybd_event(VK_F1, 0x3B, KEYEVENTF_KEYUP, 0);
+    Sleep(300);
+    return 0;
+}
+
+int StatusBar(const Call& c) {
+    for (HWND ch : Children(c.top)) {
+        if (_stricmp(ClassOf(ch).c_str(), STATUSCLASSNAMEA) != 0) continue;
+        int n = static_cast<int>(SendMessageA(ch, SB_GETPARTS, 0, 0));
+        for (int i = 0; i < n; ++i) std::printf("%s\n", RemoteText(ch, SB_GETTEXTA, i).c_str());
+        return 0;
+    }
+    return 1;
+}
+
+int ListBox(const Call& c) {
+    for (HWND ch : Children(c.top)) {
+        if (_stricmp(ClassOf(ch).c_str(), "ListBox") != 0) continue;
+        int n = static_cast<int>(SendMessageA(ch, LB_GETCOUNT, 0, 0));
+        // List-box text crosses processes marshalled as wide characters.
+        for (int i = 0; i < n; ++i) {
+            wchar_t wbuf[2048] = {};
+            char buf[4096] = {};
+            if (SendMessageW(ch, LB_GETTEXTLEN, i, 0) < 2000) SendMessageW(ch, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wbuf));
+            WideCharToMultiByte(CP_ACP, 0, wbuf, -1, buf, sizeof(buf), nullptr, nullptr);
+            std::printf("%s\n", buf);
+        }
+        return 0;
+    }
+    return 1;
+}
+
+int RichText(const Call& c) {  // GetWindowText of another process's control gives no contents
+    for (HWND ch : Children(c.top)) {
+        if (_strnicmp(ClassOf(ch).c_str(), "RichEdit", 8) != 0) continue;
+        static char buf[65536];
+        buf[0] = 0;
+        SendMessageA(ch, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf));
+        std::printf("%s\n", buf);
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace drv
