@@ -9,6 +9,6 @@ public:
     std::unique_ptr<IControlPeer> CreatePeer(TControl& c) override;
     std::unique_ptr<IMenuPeer> CreateMenuPeer(TMenu& m) override;
     std::unique_ptr<IAppPeer> CreateAppPeer(TApplication& app) override;
-    bool RunOpenDialog(TOpenDialog& dialog, uintptr_t ownerWindow) override;  // DialogControls.cpp
+    bool RunOpenDialog(TOpenDialog& dialog, uintptr_t ownerWindow) override;
 };
 }  // namespace win32

@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
-#include "widgets/win32/DialogControls.h"
+#include "widgets/win32/DialogKeys.h"
 #include "widgets/win32/Win32Widgets.h"
 
 namespace {

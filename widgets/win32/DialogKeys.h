@@ -1,22 +1,14 @@
-// The Win32 side of the controls dialogs are made of (edit and combo boxes, list views,
-// tabbed pages, group boxes) and of the dialog keyboard. Win32Widgets.cpp calls in here
-// for these kinds, for their notifications and for every message the loop takes.
+// The keyboard every dialog of the program answers to (Tab order, Enter and Escape for the
+// default and cancel buttons, Alt+letter mnemonics, Ctrl+Tab through tabbed pages), where
+// the focus goes when a form is activated, and the name tags automation finds controls by.
 #pragma once
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 #include "widgets/Forms.h"
 
 namespace win32 {
-
-// A peer for the dialog kinds; nullptr for the other kinds.
-std::unique_ptr<IControlPeer> CreateDialogControlPeer(TControl& c);
-
-// A container (form, panel, page) got a notification from one of its children: edit and
-// combo box changes, focus, list-view and tab selections. True when it was one of ours.
-bool RouteDialogControlMessage(HWND container, UINT msg, WPARAM w, LPARAM l, LRESULT& result);
 
 // A form's own messages that concern it as a dialog: activation (OnActivate, and the
 // focus put back where it was). True when handled; result is then the answer.

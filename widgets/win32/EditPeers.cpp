@@ -1,0 +1,128 @@
+// Edit boxes and combo boxes: the portable control holds the text and the list; these
+// peers show them, report what the user typed or chose, pass key releases on, and keep a
+// password box's text from other programs.
+#include <string>
+
+#include "platform/win32/Win32Platform.h"
+#include "widgets/win32/WindowPeer.h"
+
+namespace win32 {
+namespace {
+
+// True while our own code reads a control's text: the text of a password box is then
+// ours to read, even inside a message another program sent.
+int g_ownRead = 0;
+
+std::string WindowText(HWND h) {
+    struct OwnRead {
+        OwnRead() { ++g_ownRead; }
+        ~OwnRead() { --g_ownRead; }
+    } own;
+    int n = GetWindowTextLengthA(h);
+    std::string s(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
+    int got = GetWindowTextA(h, s.data(), n + 1);
+    s.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return s;
+}
+
+// Key releases reach OnKeyUp; a password box's text is not handed to another thread or
+// program (our own code reads it on this thread).
+LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_KEYUP) {
+        HWND owner = ClassOf(GetParent(h)) == "ComboBox" ? GetParent(h) : h;
+        if (TControl* c = ControlOf(owner))
+            Guarded(
+                [&] {
+                    c->KeyReleased(static_cast<uint16_t>(w));
+                    return 0;
+                },
+                0);
+    }
+    if ((msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINE) && !g_ownRead &&
+        (GetWindowLongA(h, GWL_STYLE) & ES_PASSWORD) && ClassOf(h) == WC_EDITA && (InSendMessageEx(nullptr) & ISMEX_SEND)) {
+        if (msg == WM_GETTEXT && w > 0 && l) *reinterpret_cast<char*>(l) = '\0';
+        return 0;
+    }
+    return CallOldProc(h, msg, w, l);
+}
+
+class EditPeer : public DialogPeer {
+public:
+    explicit EditPeer(TControl& c) : DialogPeer(c) {
+        CreateChild(WC_EDITA, WS_TABSTOP | ES_AUTOHSCROLL | (c_.PasswordChar ? ES_PASSWORD : 0), WS_EX_CLIENTEDGE);
+        if (!hwnd_) return;
+        Updating quiet;
+        if (c_.PasswordChar) SendMessageA(hwnd_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(c_.PasswordChar), 0);
+        if (c_.MaxLength > 0) SendMessageA(hwnd_, EM_LIMITTEXT, static_cast<WPARAM>(c_.MaxLength), 0);
+        SubclassForKeys(hwnd_);
+    }
+
+    bool Command(HWND from, UINT code) override {
+        if (code == EN_CHANGE && !ProgramUpdating()) c_.TextChangedByUser(WindowText(from));
+        else if (code == EN_SETFOCUS) c_.FocusEntered();
+        else if (code == EN_KILLFOCUS) c_.FocusLeft();
+        return true;
+    }
+};
+
+// The dropped-down list adds eight lines below the box.
+constexpr int kDropDownHeight = 8 * 16;
+
+class ComboPeer : public DialogPeer {
+public:
+    explicit ComboPeer(TControl& c) : DialogPeer(c), cb_(static_cast<TListBox&>(c)) {
+        CreateChild(WC_COMBOBOXA,
+                    WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL |
+                        (cb_.ComboStyle == TComboStyle::DropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN),
+                    0, "", c_.Bounds().Height + kDropDownHeight);
+        if (!hwnd_) return;
+        Updating quiet;
+        if (c_.MaxLength > 0) SendMessageA(hwnd_, CB_LIMITTEXT, static_cast<WPARAM>(c_.MaxLength), 0);
+        Fill();
+        if (HWND edit = FindWindowExA(hwnd_, nullptr, WC_EDITA, nullptr)) SubclassForKeys(edit);
+        else SubclassForKeys(hwnd_);
+    }
+
+    bool Command(HWND from, UINT code) override {
+        if (code == CBN_SELCHANGE && !ProgramUpdating()) cb_.SelectedByUser(static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
+        else if (code == CBN_EDITCHANGE && !ProgramUpdating()) c_.TextChangedByUser(WindowText(from));
+        else if (code == CBN_SETFOCUS) c_.FocusEntered();
+        else if (code == CBN_KILLFOCUS) c_.FocusLeft();
+        return true;
+    }
+
+protected:
+    void SetText() override { ShowText(); }
+    void Place() override {
+        const TRect& b = c_.Bounds();
+        MoveWindow(hwnd_, b.Left, b.Top, b.Width, b.Height + kDropDownHeight, TRUE);
+    }
+    void Changed(TProp what) override {
+        if (what == TProp::Items) Fill();
+        else if (what == TProp::ItemIndex) SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(cb_.ItemIndex()), 0);
+    }
+
+private:
+    void Fill() {
+        SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
+        for (const std::string& s : cb_.Items()) SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+        ShowText();
+    }
+    // The list's selection, and for a box that takes typing its text as well (emptying the
+    // list empties the real control's text).
+    void ShowText() {
+        SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(cb_.ItemIndex()), 0);
+        if (cb_.ComboStyle == TComboStyle::DropDown) SetWindowTextA(hwnd_, cb_.Caption().c_str());
+    }
+
+    TListBox& cb_;
+};
+
+}  // namespace
+
+void SubclassForKeys(HWND h) { Subclass(h, SubclassProc); }
+
+std::unique_ptr<IControlPeer> NewEditPeer(TControl& c) { return std::make_unique<EditPeer>(c); }
+std::unique_ptr<IControlPeer> NewComboPeer(TControl& c) { return std::make_unique<ComboPeer>(c); }
+
+}  // namespace win32

@@ -1,0 +1,108 @@
+// A form's top-level window: its frame and icons, showing and hiding it without handing
+// the activation to the hidden application window, its own messages, and the modal loop.
+#include "platform/win32/Win32Platform.h"
+#include "widgets/win32/DialogKeys.h"
+#include "widgets/win32/WidgetCommon.h"
+#include "widgets/win32/WindowPeer.h"
+
+namespace win32 {
+namespace {
+
+class FormPeer : public ControlPeer {
+public:
+    explicit FormPeer(TControl& c) : ControlPeer(c), f_(static_cast<TForm&>(c)) { Create(); }
+
+    void BringToFront() override {
+        if (hwnd_) SetForegroundWindow(hwnd_);
+    }
+
+    bool Post(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ && PostMessageA(hwnd_, msg, w, l); }
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ ? SendMessageA(hwnd_, msg, w, l) : 0; }
+
+    int ShowModal() override {
+        HWND owner = Application().MainForm && Application().MainForm->Handle()
+                         ? reinterpret_cast<HWND>(Application().MainForm->Handle())
+                         : nullptr;
+        if (owner) EnableWindow(owner, FALSE);
+        modalResult_ = 0;
+        inModal_ = true;
+        MSG msg;
+        while (inModal_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (!HandleDialogKey(msg) && !IsDialogMessageA(hwnd_, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        if (owner) {
+            EnableWindow(owner, TRUE);
+            SetForegroundWindow(owner);
+        }
+        return modalResult_;
+    }
+
+    void EndModal(int result) override {
+        modalResult_ = result;
+        inModal_ = false;
+    }
+
+protected:
+    void Show() override {
+        bool hadActivation = !c_.Visible() && GetActiveWindow() == hwnd_;
+        ::ShowWindow(hwnd_, c_.Visible() ? SW_SHOW : SW_HIDE);
+        // The system would hand it to the hidden application window.
+        if (hadActivation) ReturnActivation(reinterpret_cast<uintptr_t>(hwnd_));
+    }
+
+    // The frame stays around the given client size.
+    void Place() override {
+        const TRect& b = c_.Bounds();
+        RECT r{0, 0, b.Width, b.Height};
+        AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), GetMenu(hwnd_) != nullptr, GetWindowLongA(hwnd_, GWL_EXSTYLE));
+        SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+private:
+    void Create() {
+        DWORD style = WS_CLIPCHILDREN;
+        DWORD ex = 0;
+        switch (f_.BorderStyle) {
+            case TBorderStyle::Single: style |= WS_OVERLAPPED | WS_CAPTION; break;
+            case TBorderStyle::Dialog: style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME; ex |= WS_EX_DLGMODALFRAME; break;
+            case TBorderStyle::None: style |= WS_POPUP; break;
+            case TBorderStyle::Sizeable: style |= WS_OVERLAPPEDWINDOW; break;
+        }
+        if (f_.BorderStyle != TBorderStyle::None) {
+            if (f_.SystemMenu) style |= WS_SYSMENU;
+            if (f_.MinimizeBox) style |= WS_MINIMIZEBOX;
+            if (f_.MaximizeBox) style |= WS_MAXIMIZEBOX;
+        }
+        if (f_.StayOnTop) ex |= WS_EX_TOPMOST;
+        HMENU menu = f_.Menu && f_.Menu->Peer() ? reinterpret_cast<HMENU>(f_.Menu->Peer()->Handle()) : nullptr;
+        RECT r{0, 0, f_.ClientWidth(), f_.ClientHeight()};
+        AdjustWindowRectEx(&r, style, menu != nullptr, ex);
+        int w = r.right - r.left, h = r.bottom - r.top;
+        int x = f_.Left(), y = f_.Top();
+        if (f_.CenterOnScreen) {
+            x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+            y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+        }
+        HWND owner = f_.OwnerForm && f_.OwnerForm->Handle() ? reinterpret_cast<HWND>(f_.OwnerForm->Handle())
+                                                            : reinterpret_cast<HWND>(Application().Handle());
+        hwnd_ = CreateWindowExA(ex, kFormClass, f_.Caption().c_str(), style, x, y, w, h, owner, menu, Inst(), nullptr);
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+        const char* icon = f_.IconRes.empty() ? "MAINICON" : f_.IconRes.c_str();
+        if (HICON big = LoadIconA(Inst(), icon)) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+        if (auto small = static_cast<HICON>(LoadImageA(Inst(), icon, IMAGE_ICON, 16, 16, 0)))
+            SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    }
+
+    TForm& f_;
+    bool inModal_ = false;
+    int modalResult_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<IControlPeer> NewFormPeer(TControl& c) { return std::make_unique<FormPeer>(c); }
+
+}  // namespace win32

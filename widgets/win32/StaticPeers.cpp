@@ -1,0 +1,180 @@
+// Controls that show and do not take input: labels and static texts, bevels, pictures, the
+// status bar with its panels, and the animation control.
+#include <vector>
+
+#include "widgets/win32/WidgetCommon.h"
+#include "widgets/win32/WindowPeer.h"
+
+namespace win32 {
+namespace {
+
+// Later siblings go below earlier ones; a label or picture must stand above the bevel it
+// is on.
+void ToTop(HWND h) {
+    if (h) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+class LabelPeer : public ControlPeer {
+public:
+    explicit LabelPeer(TControl& c) : ControlPeer(c) {
+        DWORD style = SS_NOTIFY | SS_LEFT;
+        if (c.Kind() == TControlKind::Label)
+            style = SS_NOTIFY | (c.CenterText ? SS_CENTER : c.WordWrap() ? SS_LEFT : SS_LEFTNOWORDWRAP);
+        CreateChild("STATIC", style, 0);
+        if (!hwnd_) return;
+        ToTop(hwnd_);
+        AutoSize();
+    }
+
+    // Transparent text; over a form's tiled picture, the picture is its background.
+    bool ColorStatic(HWND container, HDC dc, LRESULT& brush) override {
+        SetBkMode(dc, TRANSPARENT);
+        HWND root = GetAncestor(container, GA_ROOT);
+        auto* top = static_cast<TForm*>(ControlOf(root));
+        bool tiled = top && top->Kind() == TControlKind::Form && !top->BackgroundTile.empty();
+        if (tiled) {
+            // Paint the form's picture behind the text, as the label's own background.
+            POINT at{0, 0};
+            MapWindowPoints(hwnd_, root, &at, 1);
+            POINT old;
+            SetViewportOrgEx(dc, -at.x, -at.y, &old);
+            TileBackground(root, dc, top->BackgroundTile);
+            SetViewportOrgEx(dc, old.x, old.y, nullptr);
+        }
+        brush = reinterpret_cast<LRESULT>(tiled ? GetStockObject(NULL_BRUSH) : GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+    }
+
+protected:
+    void Changed(TProp what) override {
+        if (what != TProp::Caption) return ControlPeer::Changed(what);
+        AutoSize();
+        if (c_.Kind() == TControlKind::Label) RedrawLabel();
+    }
+
+private:
+    // A one-line label is as wide as its text, so no text is cut off whatever the font.
+    void AutoSize() {
+        if (c_.Kind() != TControlKind::Label || c_.WordWrap() || c_.CenterText) return;
+        HDC dc = GetDC(hwnd_);
+        HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
+        SIZE sz{};
+        GetTextExtentPoint32A(dc, c_.Caption().c_str(), static_cast<int>(c_.Caption().size()), &sz);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        const TRect& b = c_.Bounds();
+        int w = sz.cx + 1 > b.Width ? sz.cx + 1 : b.Width;
+        SetWindowPos(hwnd_, nullptr, 0, 0, w, b.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    // A transparent label must have its background repainted by the parent.
+    void RedrawLabel() {
+        HWND parent = GetParent(hwnd_);
+        RECT r;
+        GetWindowRect(hwnd_, &r);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        InvalidateRect(parent, &r, TRUE);
+        UpdateWindow(parent);
+    }
+};
+
+class BevelPeer : public ControlPeer {
+public:
+    explicit BevelPeer(TControl& c) : ControlPeer(c) { CreateChild("STATIC", 0, WS_EX_STATICEDGE); }
+};
+
+// A picture: the bitmap resource named by the control's glyph.
+class ImagePeer : public ControlPeer {
+public:
+    explicit ImagePeer(TControl& c) : ControlPeer(c) {
+        CreateChild("STATIC", SS_BITMAP | SS_NOTIFY, 0);
+        if (!hwnd_) return;
+        ToTop(hwnd_);
+        ShowPicture();
+    }
+
+protected:
+    void Changed(TProp what) override {
+        if (what == TProp::Glyph) ShowPicture();
+        ControlPeer::Changed(what);
+    }
+
+private:
+    void ShowPicture() {
+        if (c_.Glyph().empty()) return;
+        HANDLE bmp = LoadImageA(Inst(), c_.Glyph().c_str(), IMAGE_BITMAP, 0, 0, 0);
+        if (bmp) SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
+    }
+};
+
+class StatusBarPeer : public ControlPeer {
+public:
+    explicit StatusBarPeer(TControl& c) : ControlPeer(c), sb_(static_cast<TStatusBar&>(c)) {
+        CreateChild(STATUSCLASSNAMEA, CCS_BOTTOM, 0);
+        if (hwnd_) FillPanels();
+    }
+
+protected:
+    // The bar places itself along its parent's bottom edge.
+    void Place() override { SendMessageA(hwnd_, WM_SIZE, 0, 0); }
+    void Changed(TProp what) override {
+        if (what == TProp::Panels) FillPanels();
+        else ControlPeer::Changed(what);
+    }
+
+private:
+    void FillPanels() {
+        std::vector<int> edges;
+        int x = 0;
+        for (size_t i = 0; i < sb_.Panels().size(); ++i) {
+            x += sb_.Panels()[i].Width;
+            edges.push_back(i + 1 == sb_.Panels().size() ? -1 : x);
+        }
+        if (edges.empty()) return;
+        SendMessageA(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+        for (size_t i = 0; i < sb_.Panels().size(); ++i)
+            SendMessageA(hwnd_, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(sb_.Panels()[i].Text.c_str()));
+    }
+
+    TStatusBar& sb_;
+};
+
+// The animation control: plays an AVI resource of the program.
+class AnimatePeer : public ControlPeer {
+public:
+    explicit AnimatePeer(TControl& c) : ControlPeer(c), a_(static_cast<TAnimate&>(c)) {
+        CreateChild(ANIMATE_CLASSA, ACS_TRANSPARENT | ACS_CENTER, 0);
+        if (hwnd_) Open();
+    }
+
+    void Play(bool active) override {
+        if (!hwnd_) return;
+        if (active) SendMessageA(hwnd_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF));
+        else SendMessageA(hwnd_, ACM_STOP, 0, 0);
+    }
+
+protected:
+    void Changed(TProp what) override {
+        if (what == TProp::Animation) Open();
+        else ControlPeer::Changed(what);
+    }
+
+private:
+    void Open() {
+        SendMessageA(hwnd_, ACM_OPENA, 0, 0);
+        if (!a_.ResName().empty())
+            SendMessageA(hwnd_, ACM_OPENA, reinterpret_cast<WPARAM>(Inst()), reinterpret_cast<LPARAM>(a_.ResName().c_str()));
+    }
+
+    TAnimate& a_;
+};
+
+}  // namespace
+
+std::unique_ptr<IControlPeer> NewLabelPeer(TControl& c) { return std::make_unique<LabelPeer>(c); }
+std::unique_ptr<IControlPeer> NewBevelPeer(TControl& c) { return std::make_unique<BevelPeer>(c); }
+std::unique_ptr<IControlPeer> NewImagePeer(TControl& c) { return std::make_unique<ImagePeer>(c); }
+std::unique_ptr<IControlPeer> NewStatusBarPeer(TControl& c) { return std::make_unique<StatusBarPeer>(c); }
+std::unique_ptr<IControlPeer> NewAnimatePeer(TControl& c) { return std::make_unique<AnimatePeer>(c); }
+
+}  // namespace win32

@@ -1,0 +1,198 @@
+// What every control's window shares: creation at the control's bounds, the common
+// properties, the default click, and the two families of peers (plain controls with
+// tooltips, dialog controls tagged with their names).
+#include "widgets/win32/WindowPeer.h"
+
+#include <map>
+
+#include "widgets/win32/DialogKeys.h"
+#include "widgets/win32/WidgetCommon.h"
+
+namespace win32 {
+
+namespace {
+int g_updating = 0;
+const char kNameProp[] = "VelmoraName";
+const char kOldProcProp[] = "VelmoraOldProc";
+
+// One tooltip window per top-level window, owned by it: it has no taskbar button of its
+// own and goes away with its window.
+std::map<HWND, HWND> g_tooltips;
+}  // namespace
+
+Updating::Updating() { ++g_updating; }
+Updating::~Updating() { --g_updating; }
+bool ProgramUpdating() { return g_updating != 0; }
+
+std::string ClassOf(HWND h) {
+    char buf[64] = {};
+    GetClassNameA(h, buf, sizeof buf);
+    return buf;
+}
+
+TControl* ControlOf(HWND h) { return reinterpret_cast<TControl*>(GetWindowLongPtrA(h, GWLP_USERDATA)); }
+
+void AddTooltip(HWND owner, HWND child, const std::string& text) {
+    HWND root = GetAncestor(owner, GA_ROOT);
+    HWND& g_tooltip = g_tooltips[root];
+    if (!g_tooltip || !IsWindow(g_tooltip)) {
+        g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                    root, nullptr, Inst(), nullptr);
+        SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = owner;
+    ti.uId = reinterpret_cast<UINT_PTR>(child);
+    ti.lpszText = const_cast<char*>(text.c_str());
+    SendMessageA(g_tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    if (!text.empty()) SendMessageA(g_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void ActivateTooltips(bool on) {
+    for (auto& [root, tip] : g_tooltips)
+        if (IsWindow(tip)) SendMessageA(tip, TTM_ACTIVATE, on ? TRUE : FALSE, 0);
+}
+
+void Subclass(HWND h, WNDPROC proc) {
+    if (!h || GetPropA(h, kOldProcProp)) return;
+    SetPropA(h, kOldProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrA(h, GWLP_WNDPROC)));
+    SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+}
+
+LRESULT CallOldProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    auto old = reinterpret_cast<WNDPROC>(GetPropA(h, kOldProcProp));
+    if (msg == WM_NCDESTROY) {
+        RemovePropA(h, kOldProcProp);
+        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    }
+    return CallWindowProcA(old, h, msg, w, l);
+}
+
+void TagWithName(HWND hwnd, const std::string& name) {
+    if (!hwnd || name.empty()) return;
+    if (ATOM a = GlobalAddAtomA(name.c_str())) SetPropA(hwnd, kNameProp, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(a)));
+}
+
+// ---- WindowPeer ----
+
+WindowPeer::WindowPeer(TControl& c) : c_(c) { RegisterClasses(); }
+
+WindowPeer::~WindowPeer() { WindowPeer::Destroying(); }
+
+void WindowPeer::Destroying() {
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+}
+
+WindowPeer* WindowPeer::Of(HWND h) {
+    TControl* c = h ? ControlOf(h) : nullptr;
+    return c ? dynamic_cast<WindowPeer*>(c->Peer()) : nullptr;
+}
+
+void WindowPeer::Focus() {
+    if (hwnd_) SetFocus(hwnd_);
+}
+
+void WindowPeer::Update(TProp what) {
+    if (!hwnd_) return;
+    switch (what) {
+        case TProp::Caption: SetText(); break;
+        case TProp::Enabled: EnableWindow(hwnd_, c_.Enabled()); break;
+        case TProp::Visible: Show(); break;
+        case TProp::Bounds: Place(); break;
+        case TProp::Font: SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), TRUE); break;
+        default: break;
+    }
+    Changed(what);
+}
+
+void WindowPeer::SetText() { SetWindowTextA(hwnd_, c_.Caption().c_str()); }
+void WindowPeer::Show() { ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE); }
+void WindowPeer::Place() {
+    const TRect& b = c_.Bounds();
+    MoveWindow(hwnd_, b.Left, b.Top, b.Width, b.Height, TRUE);
+}
+
+void WindowPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height) {
+    HWND parent = c_.Parent() ? reinterpret_cast<HWND>(c_.Parent()->Handle()) : nullptr;
+    style |= WS_CHILD | WS_CLIPSIBLINGS;
+    if (c_.Visible()) style |= WS_VISIBLE;
+    if (!c_.Enabled()) style |= WS_DISABLED;
+    const TRect& b = c_.Bounds();
+    hwnd_ = CreateWindowExA(ex, cls, text, style, b.Left, b.Top, b.Width, height, parent, nullptr, Inst(), nullptr);
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
+}
+
+bool WindowPeer::Command(HWND, UINT code) {
+    if (code == BN_CLICKED || code == STN_CLICKED) {
+        POINT at = ClickPoint();
+        c_.ClickAt(at.x, at.y);
+    } else if (code == STN_DBLCLK || code == BN_DOUBLECLICKED) {
+        c_.DblClick();
+    }
+    return true;
+}
+
+POINT WindowPeer::ClickPoint() {
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(hwnd_, &at);
+    return at;
+}
+
+// ---- ControlPeer ----
+
+void ControlPeer::CreateChild(const char* cls, DWORD style, DWORD ex) {
+    WindowPeer::CreateChild(cls, style, ex);
+    if (hwnd_ && !c_.Hint().empty()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
+}
+
+void ControlPeer::Changed(TProp what) {
+    if (what == TProp::Hint && c_.Parent()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
+    else if (what == TProp::Glyph) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ControlPeer::Repaint() {
+    // Now, frame and children too: a progress window is shown while its caller works
+    // and does not return to the message loop.
+    if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool ControlPeer::ClientToScreen(int& x, int& y) {
+    if (!hwnd_) return false;
+    POINT p{x, y};
+    ::ClientToScreen(hwnd_, &p);
+    x = p.x;
+    y = p.y;
+    return true;
+}
+
+// ---- DialogPeer ----
+
+void DialogPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height) {
+    WindowPeer::CreateChild(cls, style, ex, text, height);
+    TagWithName(hwnd_, c_.Name());
+}
+
+void DialogPeer::Destroying() {
+    if (!hwnd_) return;
+    if (ATOM a = static_cast<ATOM>(reinterpret_cast<uintptr_t>(RemovePropA(hwnd_, kNameProp)))) GlobalDeleteAtom(a);
+    WindowPeer::Destroying();
+}
+
+void DialogPeer::Update(TProp what) {
+    Updating quiet;
+    WindowPeer::Update(what);
+}
+
+void DialogPeer::Repaint() {
+    if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+}  // namespace win32
