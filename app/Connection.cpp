@@ -29,6 +29,7 @@ void TMainForm::SpeedButton1Click(TObject*) {
         CancelDial();
     } else if (!IniInfo.UsernameDUN.empty() && !IniInfo.PasswordDUN.empty()) {
         ShowDialButton(true);
+        userDialed_ = true;
         ConnectToInternet();
     } else {
         ShowSettingsDialog();
@@ -178,6 +179,7 @@ void TMainForm::Reconnect() {
         HListBox2.Add(GetLangText(line, line));
     }
     HListBox2.Add(GetLangText("Reconnecting automatically", "const_reconnecting"));
+    userDialed_ = false;
     ConnectToInternet();
 }
 

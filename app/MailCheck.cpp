@@ -22,7 +22,7 @@ const std::string& At(const std::vector<std::string>& list, size_t i) {
 }  // namespace
 
 // A check the user watches: the progress window with its animation, the hourglass.
-void TMainForm::CheckEmailWithIcon() {
+void TMainForm::CheckEmailWithIcon(bool userAsked) {
     if (MailList.empty()) {
         platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
         ShowSettingsDialog(GetLangText("Mail", "const_tab3"));
@@ -48,21 +48,23 @@ void TMainForm::CheckEmailWithIcon() {
             }
         }
     } restore;
-    CheckAllEmailAccount();
+    CheckAllEmailAccount(userAsked);
 }
 
 void TMainForm::TimerCheckEmailTimer(TObject*) { CheckAllEmailAccount(); }
 
-void TMainForm::CheckAllEmailAccount() {
+void TMainForm::CheckAllEmailAccount(bool userAsked) {
     if (MailList.empty()) return;
     // The window handles messages between mailboxes, so a timer tick or a click may ask for
     // a check while one runs; both would share the one POP3 client. The running one goes on.
     if (checkingMail_) return;
     checkingMail_ = true;
+    userCheck_ = userAsked;
     struct Done {
         bool& flag;
-        ~Done() { flag = false; }
-    } done{checkingMail_};
+        bool& user;
+        ~Done() { flag = user = false; }
+    } done{checkingMail_, userCheck_};
 
     nbr_emails.SetCaption("0");
     HListBox2.Clear();
@@ -105,15 +107,17 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         return;
     }
     std::string host = server.substr(0, server.find('\r'));
-    try {
+    // A certificate accepted after a long question is used on a fresh connection, once.
+    for (int attempt = 0; attempt < 2; ++attempt) try {
         pop.SetHostname(host);
         pop.SetUserName(account);
         pop.SetPassword(password);
         pop.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
             return TrustMailServer(account, peer);
         };
-        // A long mailbox lets the window breathe while its headers come in.
-        pop.OnProgress = [](TObject*) { ProcessMessages(); };
+        // The window handles its messages while the client waits for the server and while
+        // a long mailbox comes in.
+        pop.OnWait = [](TObject*) { ProcessMessages(); };
         pop.Login();
         pop.GetHeaders();
         std::vector<TListedMail> listed = ListedMail();
@@ -129,11 +133,19 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         pop.Logout();
         nbr_emails.SetCaption(IntToStr(static_cast<long long>(pop.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
         NoteNewMail(account, host, listed);
+        return;
+    } catch (const EReconnect&) {
+        continue;
     } catch (const ECertificateError&) {
-        // The user was asked or warned about the certificate already; nothing was sent.
-    } catch (const ETcpIpError&) {
+        // The user was asked or warned about the certificate already, or it waits for the
+        // user's next check (listed then); nothing was sent.
+        return;
+    } catch (const ETcpIpError& e) {
+        // Why TLS failed is worth a line of its own: the box alone cannot tell a wrong port.
+        if (dynamic_cast<const ETlsError*>(&e)) HListBox2.Add(account + ": " + e.Message());
         platform::Ui().MsgBox(
             GetLangText("The Email server is not responding or the address entered in the Settings is wrong.", "const_EmailDown"),
             Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+        return;
     }
 }

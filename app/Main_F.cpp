@@ -312,6 +312,7 @@ void TMainForm::Dial1Click(TObject*) {
     Show();
     if (dialing_) return;  // one dial at a time: the one under way goes on
     ShowDialButton(true);  // as the button itself does when it dials
+    userDialed_ = true;
     ConnectToInternet();
 }
 
@@ -388,7 +389,7 @@ void TMainForm::ReactToIniOptions() {
 void TMainForm::WndProc(TMessage& m) {
     switch (m.Msg) {
         case UM_DIAL: ConnectToInternet(); m.Handled = true; return;
-        case UM_CHECKMAIL: CheckEmailWithIcon(); m.Handled = true; return;
+        case UM_CHECKMAIL: CheckEmailWithIcon(userDialed_); m.Handled = true; return;
         case UM_ADJUSTCLOCK: AdjustClock(); m.Handled = true; return;
         case UM_RECONNECT: Reconnect(); m.Handled = true; return;
         case UM_CONNECTED: ConnectedActions(); m.Handled = true; return;

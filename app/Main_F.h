@@ -132,8 +132,11 @@ public:
     void ResetTimeOnline();
 
     // The mail check.
-    void CheckEmailWithIcon();
-    void CheckAllEmailAccount();
+    // userAsked: the user just asked for this check (see userCheck_).
+    void CheckEmailWithIcon(bool userAsked = true);
+    void CheckAllEmailAccount(bool userAsked = false);
+    // Whether the connection about to be dialled is the user's own doing (see userCheck_).
+    void SetUserDialed(bool user) { userDialed_ = user; }
     void CheckEmailForThisAccount(const std::string& account, const std::string& password, const std::string& server);
     void TimerCheckEmailTimer(TObject* Sender);
     void ShowNewMailIcon();
@@ -187,6 +190,10 @@ private:
     uint32_t listClickTick_ = 0;
     bool listClicked_ = false;
     bool checkingMail_ = false;
+    // The running mail check was started by the user (a click, or the connection the user
+    // dialled): only then may it ask about a certificate. Timer and schedule checks do not.
+    bool userCheck_ = false;
+    bool userDialed_ = false;  // the current connection came from the user's Dial
     TNewMailTally newMail_;
 };
 

@@ -108,12 +108,21 @@ bool TMainForm::TrustMailServer(const std::string& account, const platform::TTls
                               Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
         return false;
     }
+    if (!userCheck_) {
+        // Nobody asked for this check, so nobody may be there to answer (or the Enter meant
+        // for another program would answer): the mailbox waits for the user's next check.
+        HListBox2.Add(account + " (" + peer.Host + "): " +
+                      GetLangText("the certificate of the mail server waits for your confirmation at the next check you start",
+                                  "const_CertWaits"));
+        return false;
+    }
+    // "No" is the default and the question stays behind the program the user types in.
     int answer = platform::Ui().MsgBox(
         GetLangText("This computer does not trust the certificate of the mail server for the mailbox",
                     "const_CertUntrusted") +
             " " + account + " (" + peer.Host + "): " + peer.Problem + fingerprint + "\r\n\r\n" +
             GetLangText("Trust this certificate for this server from now on?", "const_CertTrust"),
-        Application().Title(), MB_YESNO_ | MB_ICONQUESTION_, 0);
+        Application().Title(), MB_YESNO_ | MB_ICONQUESTION_ | MB_DEFBUTTON2_ | MB_STAYBEHIND_, 0);
     if (answer != IDYES_) return false;
     try {
         PinCertificate(peer.Host, peer.Fingerprint);

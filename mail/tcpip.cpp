@@ -53,6 +53,43 @@ int64_t SteadyMs() {
 
 }  // namespace
 
+// The connected socket as the client sees it: every wait is cut into slices of WaitSliceMs
+// with OnWait between them, and no wait goes past a running TLS handshake's deadline, however
+// the TLS layer above it counts its own time.
+class T_TcpIp::PacedSocket : public platform::IBlockingSocket {
+public:
+    PacedSocket(T_TcpIp& owner, std::unique_ptr<platform::IBlockingSocket> inner)
+        : owner_(owner), inner_(std::move(inner)) {}
+    int Id() const override { return inner_->Id(); }
+    int Send(const char* data, int len) override {
+        int n = inner_->Send(data, len);
+        error_ = inner_->LastError();
+        return n;
+    }
+    int Receive(char* buf, int len, int timeoutMs) override {
+        int64_t end = SteadyMs() + std::max(0, timeoutMs);
+        if (owner_.handshakeDeadline_ >= 0) end = std::min(end, owner_.handshakeDeadline_);
+        for (;;) {
+            owner_.Breathe();
+            int64_t left = end - SteadyMs();
+            if (left <= 0) {
+                error_ = platform::sockErrTimedOut;
+                return -1;
+            }
+            int n = inner_->Receive(buf, len, int(std::min<int64_t>(left, WaitSliceMs)));
+            error_ = inner_->LastError();
+            if (n >= 0 || error_ != platform::sockErrTimedOut) return n;
+        }
+    }
+    bool PeerConnected() override { return inner_->PeerConnected(); }
+    int LastError() const override { return error_; }
+
+private:
+    T_TcpIp& owner_;
+    std::unique_ptr<platform::IBlockingSocket> inner_;
+    int error_ = 0;
+};
+
 // ---- T_TcpIp ------------------------------------------------------------------------
 
 T_TcpIp::T_TcpIp(TComponent* owner) : T_NetComponent(owner) {}
@@ -79,6 +116,7 @@ void T_TcpIp::OpenSocket() {
     int error = 0;
     socket_ = sockets.Connect(address_, serverPort_, timeout_, error);
     lastError_ = error;
+    if (socket_) socket_ = std::make_unique<PacedSocket>(*this, std::move(socket_));
     if (!socket_) {
         Trace("Failed to open output socket " + IntToStr(serverPort_) + " to host " + AddressText(address_),
               tlSocket);
@@ -119,7 +157,7 @@ void T_TcpIp::Login() {
     connected_ = true;
     connectedAt_ = SteadyMs();
     exchangeDeadline_ = -1;
-    sessionDeadline_ = -1;
+    SetSessionLimit(initialSessionLimit_);
     if (security_ == msImplicitTls) StartTls();
 }
 
@@ -146,6 +184,15 @@ void T_TcpIp::CloseSocket() {
     int id = socket_->Id();
     socket_.reset();
     Trace("Closed socket ID " + IntToStr(id), tlSocket);
+}
+
+void T_TcpIp::Breathe() {
+    if (!OnWait) return;
+    int64_t now = SteadyMs();
+    if (now - lastBreath_ < WaitSliceMs / 2) return;
+    lastBreath_ = now;
+    OnWait(this);
+    lastBreath_ = SteadyMs();
 }
 
 bool T_TcpIp::Eof() { return ended_ || !socket_ || !socket_->PeerConnected(); }
@@ -246,9 +293,9 @@ void T_Pop3::Login() {
     // Refused before anything goes out: a line break would start a second command.
     CheckNoLineBreak(userName_);
     CheckNoLineBreak(password_);
+    initialSessionLimit_ = mailboxBaseMs_;
     T_TcpIp::Login();
     pipelining_ = -1;
-    SetSessionLimit(mailboxBaseMs_);
     CheckReply();
     if (security_ == msStartTls) {
         SendCommand("STLS");

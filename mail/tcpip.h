@@ -46,6 +46,20 @@ public:
     using ETcpIpError::ETcpIpError;
 };
 
+// No TLS connection came about (the handshake failed, ran out of time, or the server does
+// not speak TLS on that port); the message says why, for the user.
+class ETlsError : public ETcpIpError {
+public:
+    using ETcpIpError::ETcpIpError;
+};
+
+// The certificate was accepted only after a long wait for the user: the connection is
+// closed, and the caller connects again (the certificate is then known).
+class EReconnect : public ETcpIpError {
+public:
+    using ETcpIpError::ETcpIpError;
+};
+
 // Asked once per TLS handshake with what the system found; true lets the exchange go on.
 using TCertificateEvent = std::function<bool(TObject* Sender, const platform::TTlsPeer& peer)>;
 
@@ -65,6 +79,11 @@ public:
     // Decides on the server's certificate after each TLS handshake. Unset, only a
     // certificate that the system trusts is accepted.
     TCertificateEvent OnCertificate;
+    // Called at least every WaitSliceMs while the client waits for the server (connecting
+    // excepted), the TLS handshake included, and between pieces of a long answer: the
+    // window handles its messages there, so it repaints and takes clicks during a check.
+    TNotifyEvent OnWait;
+    static constexpr int WaitSliceMs = 100;
 
     // The port to connect to; no published property: the subclass sets it.
     uint16_t Port() const { return port_; }
@@ -119,8 +138,9 @@ protected:
     void SendText(const std::string& text);
     void CloseSocket();
     void CheckNoLineBreak(const std::string& s) const;
-    // Turns the connection into TLS and puts the certificate to OnCertificate; raises
-    // ETcpIpError when no TLS connection came about, ECertificateError when the certificate
+    // Turns the connection into TLS and puts the certificate to OnCertificate; the
+    // handshake as a whole gets the time of one exchange, and no more than the session has
+    // left. Raises ETlsError when no TLS connection came about, ECertificateError when the certificate
     // was refused (the socket is closed then).
     void StartTls();
 
@@ -135,13 +155,21 @@ protected:
     TMailSecurity security_ = msPlain;  // what the server text asked for
     std::string serverHost_;            // the host part of the server text
     uint16_t serverPort_ = 0;           // the port connected to
+    // The session limit (see SetSessionLimit) in force from the moment of connecting, so
+    // that TLS from the first byte already runs under it; -1: none.
+    int64_t initialSessionLimit_ = -1;
 
 private:
+    class PacedSocket;  // cuts long waits into slices, calling OnWait between them
     bool Fill();
+    // Calls OnWait unless it was called within the last half slice.
+    void Breathe();
 
     int64_t connectedAt_ = 0;        // steady milliseconds
     int64_t exchangeDeadline_ = -1;  // steady milliseconds; -1: none
     int64_t sessionDeadline_ = -1;
+    int64_t handshakeDeadline_ = -1;  // steady milliseconds, while a TLS handshake runs
+    int64_t lastBreath_ = 0;
 
     platform::IBlockingSockets* sockets_ = nullptr;
     std::unique_ptr<platform::IBlockingSocket> socket_;

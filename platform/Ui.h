@@ -13,6 +13,10 @@
 enum : uint32_t {
     MB_OK_ = 0x0, MB_OKCANCEL_ = 0x1, MB_YESNOCANCEL_ = 0x3, MB_YESNO_ = 0x4,
     MB_ICONERROR_ = 0x10, MB_ICONQUESTION_ = 0x20, MB_ICONWARNING_ = 0x30, MB_ICONINFORMATION_ = 0x40,
+    MB_DEFBUTTON2_ = 0x100,
+    // Ours, not the Windows API's: the box does not take the foreground from another
+    // program (a question that one stray Enter must not answer). Other boxes come forward.
+    MB_STAYBEHIND_ = 0x40000000,
 };
 enum : int { IDOK_ = 1, IDCANCEL_ = 2, IDYES_ = 6, IDNO_ = 7 };
 

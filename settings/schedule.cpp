@@ -211,6 +211,7 @@ void TForm3::Timer1Timer(TObject*) {
         MainForm->RunScheduledPrograms();
         TimerScheduledHangUp.SetEnabled(true);
     } else {
+        MainForm->SetUserDialed(false);
         MainForm->ConnectToInternet();
     }
 }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/Sha256.h"
+#include "mail/TlsRecord.h"
 
 namespace platform {
 namespace {
@@ -94,7 +95,7 @@ const size_t kMaxPending = 64 * 1024;
 class TlsSocket : public IBlockingSocket {
 public:
     TlsSocket(std::unique_ptr<IBlockingSocket> plain, std::string host)
-        : plain_(std::move(plain)), host_(std::move(host)) {}
+        : plain_(std::move(plain)), host_(std::move(host)), sni_(ServerNameIndication(host_)) {}
 
     ~TlsSocket() override {
         if (haveContext_) {
@@ -105,6 +106,7 @@ public:
     }
 
     // The handshake and the certificate check; false with peer.Problem set on failure.
+    // timeoutMs bounds the whole handshake, not each piece of it.
     bool Start(int timeoutMs, TTlsPeer& peer) {
         const TlsApi& api = Api();
         if (!api.missing.empty()) return Fail(peer, "TLS is not available: " + api.missing);
@@ -206,7 +208,9 @@ private:
         const TlsApi& api = Api();
         ULONG attributes = 0;
         TimeStamp expiry;
-        SEC_CHAR* target = const_cast<SEC_CHAR*>(host_.c_str());
+        // No name for an address literal: the hello then carries no server name at all.
+        SEC_CHAR* target = sni_.empty() ? nullptr : const_cast<SEC_CHAR*>(sni_.c_str());
+        DWORD deadline = GetTickCount() + static_cast<DWORD>(timeoutMs < 0 ? 0 : timeoutMs);
         SecBuffer out{0, SECBUFFER_TOKEN, nullptr};
         SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &out};
         SECURITY_STATUS s = api.sspi->InitializeSecurityContextA(&credentials_, nullptr, target, kContextFlags, 0, 0,
@@ -218,9 +222,13 @@ private:
         bool needMore = true;
         for (;;) {
             if (needMore) {
-                int n = ReadMore(timeoutMs);
+                int left = static_cast<int>(deadline - GetTickCount());
+                if (left <= 0) return Fail(peer, "no TLS answer from the server in time");
+                int n = ReadMore(left);
                 if (n == 0) return Fail(peer, "the server ended the connection during the TLS handshake");
-                if (n < 0) return Fail(peer, "no TLS answer from the server");
+                if (n < 0) return Fail(peer, "no TLS answer from the server in time");
+                if (!CouldStartTlsRecord(pending_.data(), pending_.size()))
+                    return Fail(peer, "this server does not speak TLS on that port");
             }
             SecBuffer in[2] = {{static_cast<unsigned long>(pending_.size()), SECBUFFER_TOKEN, &pending_[0]},
                                {0, SECBUFFER_EMPTY, nullptr}};
@@ -326,13 +334,15 @@ private:
         SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &out};
         ULONG attributes = 0;
         TimeStamp expiry;
-        api.sspi->InitializeSecurityContextA(&credentials_, &context_, const_cast<SEC_CHAR*>(host_.c_str()),
+        api.sspi->InitializeSecurityContextA(&credentials_, &context_,
+                                             sni_.empty() ? nullptr : const_cast<SEC_CHAR*>(sni_.c_str()),
                                              kContextFlags, 0, 0, nullptr, 0, nullptr, &outDesc, &attributes, &expiry);
         SendToken(out);
     }
 
     std::unique_ptr<IBlockingSocket> plain_;
     std::string host_;
+    std::string sni_;  // the name announced in the hello; empty for an address literal
     CredHandle credentials_{};
     CtxtHandle context_{};
     bool haveCredentials_ = false, haveContext_ = false;

@@ -163,7 +163,7 @@ int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t fla
     p.hInstance = GetModuleHandleA(nullptr);
     p.lpszText = text.c_str();
     p.lpszCaption = caption.c_str();
-    p.dwStyle = flags | MB_SETFOREGROUND;
+    p.dwStyle = (flags & MB_STAYBEHIND_) ? (flags & ~MB_STAYBEHIND_) : (flags | MB_SETFOREGROUND);
     p.dwContextHelpId = static_cast<DWORD_PTR>(helpContext);
     return MessageBoxIndirectA(&p);
 }

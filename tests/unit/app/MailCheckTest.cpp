@@ -264,7 +264,8 @@ TEST_F(MailCheckTest, AnUntrustedCertificateIsAskedAboutPinnedAndAChangedOneRefu
     ui.answers = {IDNO_};
     form.CheckEmailWithIcon();
     ASSERT_EQ(ui.boxes.size(), 1u);  // the question only: no "not responding" box after it
-    EXPECT_EQ(ui.boxes[0].flags, MB_YESNO_ | MB_ICONQUESTION_);
+    // "No" is the default, and the question does not come in front of the user's typing.
+    EXPECT_EQ(ui.boxes[0].flags, MB_YESNO_ | MB_ICONQUESTION_ | MB_DEFBUTTON2_ | MB_STAYBEHIND_);
     EXPECT_NE(ui.boxes[0].text.find("alice (pop.a)"), std::string::npos);
     EXPECT_NE(ui.boxes[0].text.find("AA:01"), std::string::npos);
     EXPECT_EQ(passwords(), 0);
@@ -291,6 +292,25 @@ TEST_F(MailCheckTest, AnUntrustedCertificateIsAskedAboutPinnedAndAChangedOneRefu
     form.CheckEmailWithIcon();
     EXPECT_EQ(ui.boxes.size(), 3u);
     EXPECT_EQ(passwords(), 3);
+}
+
+TEST_F(MailCheckTest, OnlyACheckTheUserStartedAsksAboutACertificate) {
+    PopServerList = {"pops://pop.a", "pop.b"};
+    auto listed = [this](const std::string& part) {
+        for (const std::string& line : form.HListBox2.Items())
+            if (line.find(part) != std::string::npos) return true;
+        return false;
+    };
+    form.TimerCheckEmailTimer(nullptr);
+    form.CheckEmailWithIcon(false);  // the check after a dial nobody started (schedule)
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(listed("alice (pop.a): the certificate of the mail server waits for your confirmation"));
+    EXPECT_EQ(std::count(service.heard.begin(), service.heard.end(), "PASS pw1"), 0);
+    EXPECT_EQ(form.nbr_emails.Caption(), "0");  // the other mailbox was still checked (empty)
+    ui.answers = {IDYES_};
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
 }
 
 TEST_F(MailCheckTest, BrokenAnswersWarnForTheirMailboxAndTheOthersStillCount) {

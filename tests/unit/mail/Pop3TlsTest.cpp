@@ -4,8 +4,11 @@
 // the plain connection "into TLS" and reports a chosen certificate.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "core/Sha256.h"
 #include "mail/ServerText.h"
+#include "mail/TlsRecord.h"
 #include "mail/tcpip.h"
 #include "tests/unit/mail/ScriptedServer.h"
 
@@ -68,8 +71,9 @@ public:
         return platform::SystemBlockingSockets().Connect(a, p, t, e);
     }
     std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
-                                                        const std::string& host, int, platform::TTlsPeer& peer) override {
+                                                        const std::string& host, int ms, platform::TTlsPeer& peer) override {
         ++handshakes;
+        handshakeMs = ms;
         peer = certificate;
         peer.Host = host;
         if (fail) {
@@ -81,6 +85,7 @@ public:
     platform::TTlsPeer certificate{"", true, "", "AA:BB"};
     bool fail = false;
     int handshakes = 0;
+    int handshakeMs = -1;
 };
 
 class Pop3TlsTest : public ::testing::Test {
@@ -168,6 +173,81 @@ TEST_F(Pop3TlsTest, ImplicitTlsBeforeTheGreetingAndUniqueIdsWhereOffered) {
     EXPECT_TRUE(pop.GetUniqueIds());  // the id is the word after the number
     EXPECT_EQ(pop.MessageList()[0]->UniqueId, "x");
     EXPECT_EQ(server.Heard(), (Lines{"USER ann", "PASS secret", "LIST", "UIDL", "UIDL", "UIDL"}));
+}
+
+}  // namespace
+}  // namespace mail_test
+
+namespace mail_test {
+namespace {
+
+TEST_F(Pop3TlsTest, TheHandshakeAsAWholeGetsOneExchangeInsideTheMailboxTime) {
+    pop.SetExchangeTimeout(30000);
+    {
+        // From the first byte: the mailbox's time already runs (here shorter than an exchange).
+        pop.SetMailboxTimeout(20000, 0);
+        ScriptedServer server({Say("+OK ready"), Hear(), Say("+OK"), Hear(), Say("+OK"), Hear(), Say("+OK 0\r\n."), Hear(),
+                               Say("+OK")});
+        Use(server, "pops://");
+        pop.Login();
+        EXPECT_GT(tls.handshakeMs, 19000);
+        EXPECT_LE(tls.handshakeMs, 20000);
+        pop.Logout();
+    }
+    {
+        pop.SetMailboxTimeout(120000, 0);
+        ScriptedServer server({Say("+OK ready"), Hear(), Say("+OK go"), Hear(), Say("+OK"), Hear(), Say("+OK"), Hear(),
+                               Say("+OK 0\r\n."), Hear(), Say("+OK")});
+        Use(server, "pop3+starttls://");
+        pop.Login();
+        EXPECT_GT(tls.handshakeMs, 29000);  // one exchange, not the 60 s of each read
+        EXPECT_LE(tls.handshakeMs, 30000);
+        pop.Logout();
+    }
+}
+
+TEST(TlsRecordTest, PlainGreetingsAreNoTlsAndLiteralsAreNotNamedInTheHello) {
+    EXPECT_TRUE(CouldStartTlsRecord("\x16\x03\x03", 3));
+    EXPECT_TRUE(CouldStartTlsRecord("\x15\x03", 2));  // an alert: the provider explains it
+    EXPECT_TRUE(CouldStartTlsRecord("\x16", 1));
+    EXPECT_FALSE(CouldStartTlsRecord("+OK ready", 9));
+    EXPECT_FALSE(CouldStartTlsRecord("+", 1));
+    EXPECT_FALSE(CouldStartTlsRecord("\x16\x01", 2));
+    EXPECT_EQ(ServerNameIndication("mail.example.org"), "mail.example.org");
+    EXPECT_EQ(ServerNameIndication("127.0.0.1"), "");
+    EXPECT_EQ(ServerNameIndication("10.1"), "");
+    EXPECT_EQ(ServerNameIndication("::1"), "");
+    EXPECT_EQ(ServerNameIndication("[fe80::1]"), "");
+    EXPECT_EQ(ServerNameIndication("1mail.example"), "1mail.example");
+}
+
+TEST(Pop3PacingTest, TheWindowIsServedWhileTheServerIsSlowOrTheListingLong) {
+    // A listing that stops for 700 ms in the middle: the waiting is served in slices.
+    std::vector<std::string> listing;
+    for (int i = 1; i <= 3000; ++i) listing.push_back(std::to_string(i) + " 100");
+    std::string first, second;
+    for (int i = 0; i < 1500; ++i) first += listing[i] + (i + 1 < 1500 ? "\r\n" : "");
+    for (int i = 1500; i < 3000; ++i) second += listing[i] + "\r\n";
+    ScriptedServer server({Say("+OK ready"), Hear(), Say("+OK"), Hear(), Say("+OK"), Hear(), Say("+OK\r\n" + first),
+                           Silence(700), SayRaw(second + ".\r\n"), Hear(), Say("+OK")});
+    T_Pop3 pop;
+    pop.SetTimeout(3000);
+    pop.SetUserName("ann");
+    pop.SetPassword("secret");
+    pop.SetHostname("127.0.0.1:" + std::to_string(server.Port()));
+    std::vector<std::chrono::steady_clock::time_point> calls;
+    pop.OnWait = [&](TObject*) { calls.push_back(std::chrono::steady_clock::now()); };
+    auto start = std::chrono::steady_clock::now();
+    pop.Login();
+    auto end = std::chrono::steady_clock::now();
+    EXPECT_EQ(pop.NumberOfMails(), 3000);
+    pop.Logout();
+    ASSERT_GE(calls.size(), 5u);
+    // No stretch without a call much longer than a slice (loose: a shared machine).
+    calls.insert(calls.begin(), start);
+    calls.push_back(end);
+    for (size_t i = 1; i < calls.size(); ++i)
+        EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(calls[i] - calls[i - 1]).count(), 400);
 }
 
 }  // namespace
