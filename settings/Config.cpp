@@ -109,7 +109,6 @@ TForm2::TForm2(TComponent* owner)
       Button6(this, &GroupBox2, TControlKind::Button, "Button6"),
       Button7(this, &GroupBox2, TControlKind::Button, "Button7"),
       ListView1(this, &GroupBox2, "ListView1"),
-      ListBox2(this, &TabMail, "ListBox2"),
       TabMailOptions(this, &TabbedNotebook1, TControlKind::TabSheet, "TabMailOptions"),
       CheckBox2(this, &TabMailOptions, TControlKind::CheckBox, "CheckBox2"),
       Label12(this, &TabMailOptions, TControlKind::Label, "Label12"),
@@ -232,7 +231,6 @@ void TForm2::BuildControls() {
     Button7.SetEnabled(false);
     place(ListView1, 166, 18, 304, 224);
     ListView1.Columns = {{"Account", 135}, {"POP Server", 171}};
-    ListBox2.SetVisible(false);
 
     TabMailOptions.SetCaption("Mail options");
     place(CheckBox2, 8, 12, 300, 17, "Notify when  new emails incoming");
@@ -334,7 +332,7 @@ void TForm2::FormActivate(TObject*) {
     // One password line per mailbox row, whatever a hand-edited file holds.
     std::vector<std::string> passwords = PasswordList;
     passwords.resize(MailList.size());
-    ListBox2.SetItems(passwords);
+    MailboxPasswords = passwords;
     ListBox3.SetItems(PhoneNumberList);
     HListBox3.SetItems(ApplicationList);
     ListView1.ClearRows();
@@ -392,7 +390,7 @@ void TForm2::MailboxKeyUp(TObject*) {
 
 void TForm2::Button6Click(TObject*) {
     ListView1.AddRow({edt_username.Caption(), edt_hostname.Caption()});
-    ListBox2.Add(edt_password.Caption());
+    MailboxPasswords.push_back(edt_password.Caption());
 }
 
 void TForm2::ListView1Click(TObject*) {
@@ -406,7 +404,7 @@ void TForm2::ListView1Click(TObject*) {
     }
     edt_hostname.SetCaption(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : "");
     edt_username.SetCaption(ListView1.Row(r)[0]);
-    edt_password.SetCaption(r < static_cast<int>(ListBox2.Items().size()) ? ListBox2.Items()[static_cast<size_t>(r)] : "");
+    edt_password.SetCaption(r < static_cast<int>(MailboxPasswords.size()) ? MailboxPasswords[static_cast<size_t>(r)] : "");
 }
 
 void TForm2::Button7Click(TObject*) {
@@ -417,7 +415,7 @@ void TForm2::Button7Click(TObject*) {
         return;
     }
     ListView1.DeleteRow(r);
-    ListBox2.Delete(r);
+    if (r < static_cast<int>(MailboxPasswords.size())) MailboxPasswords.erase(MailboxPasswords.begin() + r);
 }
 
 void TForm2::Button8Click(TObject*) {
@@ -482,7 +480,7 @@ void TForm2::Button1OKClick(TObject*) {
         if (MainForm) MainForm->TimerCheckEmail.SetInterval(static_cast<uint32_t>(delay) * 60000u);
     }
     IniInfo.SoundFile = OneLine(edt_WaveSound.Caption());
-    PasswordList = OneLine(ListBox2.Items());
+    PasswordList = OneLine(MailboxPasswords);
     PhoneNumberList = OneLine(ListBox3.Items());
     ApplicationList = OneLine(HListBox3.Items());
     MailList.clear();

@@ -42,7 +42,9 @@ public:
     TWinControl GroupBox2;
     TControl Label9, edt_hostname, Label10, edt_username, Label11, edt_password, Button6, Button7;
     TListView ListView1;
-    TListBox ListBox2;
+    // The mailbox passwords, one per row of ListView1. Kept in memory only, never in a
+    // window, where any program could read them.
+    std::vector<std::string> MailboxPasswords;
     // "Mail options"
     TWinControl TabMailOptions;
     TControl CheckBox2, Label12, Edit1, Label13;

@@ -13,6 +13,11 @@ namespace {
 // ours to read, even inside a message another program sent.
 int g_ownRead = 0;
 
+// Marks a password box for the life of its window. The box's own mark, not its style:
+// another program can switch the style off (EM_SETPASSWORDCHAR 0), not our mark.
+const char kSecretProp[] = "VelmoraPasswordBox";
+bool IsSecret(HWND h) { return GetPropA(h, kSecretProp) != nullptr; }
+
 std::string WindowText(HWND h) {
     struct OwnRead {
         OwnRead() { ++g_ownRead; }
@@ -38,8 +43,11 @@ LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
                 },
                 0);
     }
-    if ((msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINE) && !g_ownRead &&
-        (GetWindowLongA(h, GWL_STYLE) & ES_PASSWORD) && ClassOf(h) == WC_EDITA && (InSendMessageEx(nullptr) & ISMEX_SEND)) {
+    if (msg == WM_NCDESTROY) RemovePropA(h, kSecretProp);
+    // Sent from another thread or program: a password box neither hands out its text nor
+    // lets its password character be changed.
+    if ((msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINE || msg == EM_SETPASSWORDCHAR) &&
+        !g_ownRead && IsSecret(h) && (InSendMessageEx(nullptr) & ISMEX_SEND)) {
         if (msg == WM_GETTEXT && w > 0 && l) *reinterpret_cast<char*>(l) = '\0';
         return 0;
     }
@@ -52,7 +60,10 @@ public:
         CreateChild(WC_EDITA, WS_TABSTOP | ES_AUTOHSCROLL | (c_.PasswordChar ? ES_PASSWORD : 0), WS_EX_CLIENTEDGE);
         if (!hwnd_) return;
         Updating quiet;
-        if (c_.PasswordChar) SendMessageA(hwnd_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(c_.PasswordChar), 0);
+        if (c_.PasswordChar) {
+            SetPropA(hwnd_, kSecretProp, reinterpret_cast<HANDLE>(1));
+            SendMessageA(hwnd_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(c_.PasswordChar), 0);
+        }
         if (c_.MaxLength > 0) SendMessageA(hwnd_, EM_LIMITTEXT, static_cast<WPARAM>(c_.MaxLength), 0);
         SubclassForKeys(hwnd_);
     }

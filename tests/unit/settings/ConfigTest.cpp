@@ -1,5 +1,6 @@
 // The settings dialog over the recording backend, with the main window and the simulated
 // dial-up service behind it: what it shows, what OK stores and applies, what Cancel keeps.
+#include <algorithm>
 #include <fstream>
 
 #include "app/Main_F.h"
@@ -98,14 +99,20 @@ TEST_F(ConfigTest, MailboxRowsAndPasswordsStayAligned) {
     PasswordList = {"pa", "pb"};  // one short, as a hand-edited file may be
     Open();
     ASSERT_EQ(dialog->ListView1.RowCount(), 3);
-    EXPECT_EQ(dialog->ListBox2.Items(), (std::vector<std::string>{"pa", "pb", ""}));
+    EXPECT_EQ(dialog->MailboxPasswords, (std::vector<std::string>{"pa", "pb", ""}));
+    // No control of the dialog holds a password until the user picks its mailbox.
+    for (TControl* c : dialog->AllControls()) {
+        EXPECT_NE(c->Caption(), "pa") << c->Name();
+        if (auto* list = dynamic_cast<TListBox*>(c))
+            EXPECT_EQ(std::count(list->Items().begin(), list->Items().end(), "pa"), 0) << c->Name();
+    }
     dialog->ListView1.SelectedByUser(1);
     dialog->ListView1.Click();
     EXPECT_EQ(dialog->edt_hostname.Caption(), "pop.b");
     EXPECT_EQ(dialog->edt_username.Caption(), "b");
     EXPECT_EQ(dialog->edt_password.Caption(), "pb");
     dialog->Button7.Click();
-    EXPECT_EQ(dialog->ListBox2.Items(), (std::vector<std::string>{"pa", ""}));
+    EXPECT_EQ(dialog->MailboxPasswords, (std::vector<std::string>{"pa", ""}));
     dialog->Button7.Click();  // nothing selected now
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Select a Mailbox to delete in the list at right, and then click on the remove button");
