@@ -2,7 +2,7 @@
 # the tests need, and does nothing (quickly) when they are all there.
 velmora_deps() {
   local need=(cmake ninja-build g++ googletest libgtest-dev mingw-w64 g++-mingw-w64-i686-posix
-              wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick dovecot-pop3d xinetd
+              wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick dovecot-pop3d
               nsis zip openssl clang-14 libclang-rt-14-dev ccache)
   local missing=() p
   for p in "${need[@]}"; do
@@ -14,11 +14,23 @@ velmora_deps() {
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   $sudo dpkg --add-architecture i386
   $sudo apt-get update -qq
+  # The tests run their own POP3 peer from a private configuration: keep the packages'
+  # system-wide services from starting (and holding its port) while they are installed.
+  # A policy the machine already has is left as it is.
+  local policy=""
+  if [ ! -e /usr/sbin/policy-rc.d ]; then
+    policy=$(mktemp)
+    printf '#!/bin/sh\nexit 101\n' >"$policy"
+    chmod +x "$policy"
+    $sudo cp "$policy" /usr/sbin/policy-rc.d
+  fi
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  # The tests run their own POP3 and TIME peers from private configurations; a system-wide
-  # server that the install may have started would hold their ports.
-  $sudo doveadm stop >/dev/null 2>&1 || true
-  $sudo pkill -x xinetd >/dev/null 2>&1 || true
+  local rc=$?
+  if [ -n "$policy" ]; then
+    $sudo rm -f /usr/sbin/policy-rc.d "$policy"
+    rm -f "$policy"
+  fi
+  return $rc
 }
 
 # Configures (once) and builds both configurations.
