@@ -33,12 +33,14 @@ velmora_deps() {
   return $rc
 }
 
-# Configures (once) and builds both configurations.
+# Configures (once) and builds: "all" the three configurations, "native" only the portable
+# code and the unit tests, "win32" only the cross-built programs, "program" only velmora.exe
+# with the files it ships beside it and the driver run.sh moves the pointer with.
 velmora_build() {
   local root=$1 what=${2:-all}
   # Paths relative to the tree, so that the compiler cache serves every checkout.
   export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
-  if [ "$what" = all ]; then
+  if [ "$what" = all ] || [ "$what" = native ]; then
     [ -f "$root/build/native/build.ninja" ] || cmake -S "$root" -B "$root/build/native" -G Ninja >/dev/null
     cmake --build "$root/build/native" -j2
   fi
@@ -47,7 +49,14 @@ velmora_build() {
       CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DVELMORA_FUZZ=ON >/dev/null
     cmake --build "$root/build/fuzz" -j2
   fi
+  [ "$what" = native ] && return 0
   [ -f "$root/build/win32/build.ninja" ] ||
     cmake -S "$root" -B "$root/build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32.cmake" >/dev/null
-  cmake --build "$root/build/win32" -j2
+  if [ "$what" = program ]; then
+    local lang=() l
+    for l in "$root"/resources/lang/*.ini; do lang+=("$(basename "$l")"); done
+    cmake --build "$root/build/win32" -j2 --target velmora e2edriver velmora.hlp man.wav "${lang[@]}"
+  else
+    cmake --build "$root/build/win32" -j2
+  fi
 }
