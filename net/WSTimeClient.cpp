@@ -24,6 +24,7 @@ void TWSTimeClient::GetTime() {
         // A request still running is left to finish.
         if (State() != wsClosed) return;
         SetPortNumber(TimePort);
+        answer_.clear();
         Connect();
         StopRequestTimer();
         requestTimer_ = platform::Ui().StartTimer(RequestTimeout, [this] {
@@ -43,9 +44,15 @@ void TWSTimeClient::GetTime() {
 
 void TWSTimeClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) {
     TWSocketExt::NotifyReceiveBuffer(buf, count, fromPort, fromAddr);
-    if (PortNumber() == TimePort && OnTime && count >= 4 && buf) {
+    if (PortNumber() == TimePort && OnTime && count > 0 && buf) {
+        // The four bytes may come in pieces: gather them (a datagram is whole or nothing).
+        if (Proto() != "tcp") answer_.clear();
+        answer_.append(static_cast<const char*>(buf), std::min<size_t>(size_t(count), 4 - answer_.size()));
+        if (answer_.size() < 4) return;
         // Network order first: the first byte received is the most significant.
-        auto* b = static_cast<uint8_t*>(buf);
+        uint8_t b[4];
+        std::memcpy(b, answer_.data(), 4);
+        answer_.clear();
         std::reverse(b, b + 4);
         uint32_t t;
         std::memcpy(&t, b, 4);

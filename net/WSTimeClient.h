@@ -41,4 +41,5 @@ protected:
 private:
     void StopRequestTimer();
     uintptr_t requestTimer_ = 0;
+    std::string answer_;  // the bytes of the TIME answer so far: it may come in pieces
 };

@@ -51,6 +51,15 @@ TEST_F(ClockAdjustTest, ExtraBytesAreIgnoredAndAShortAnswerSetsNothing) {
     EXPECT_EQ(clock.clockSets.size(), 1u);
 }
 
+TEST_F(ClockAdjustTest, AnAnswerInPiecesIsGathered) {
+    Answer(std::string("\xE6\x6E", 2));
+    EXPECT_TRUE(clock.clockSets.empty());
+    sockets.Arrive(sockets.Last(), std::string("\x4E\x00", 2));
+    ui.ProcessMessages();
+    ASSERT_EQ(clock.clockSets.size(), 1u);
+    EXPECT_EQ(clock.clockSets[0].Second, 28);
+}
+
 TEST_F(ClockAdjustTest, ASetThatWorkedIsListedWithHowFarTheClockMoved) {
     clock.SetLocalTime(TimeProtocolToDateTime(0xE66E4E00u) - 2.5 / 86400);  // 2.5 s slow
     const size_t before = form.HListBox2.Items().size();
