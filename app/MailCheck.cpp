@@ -142,7 +142,9 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         return;
     } catch (const ETcpIpError& e) {
         // Why TLS failed is worth a line of its own: the box alone cannot tell a wrong port.
-        if (dynamic_cast<const ETlsError*>(&e)) HListBox2.Add(account + ": " + e.Message());
+        if (dynamic_cast<const ETlsError*>(&e))
+            HListBox2.Add(account + ": " + GetLangText("no secure connection to the mail server: ", "const_TlsFailed") +
+                          e.Message());
         platform::Ui().MsgBox(
             GetLangText("The Email server is not responding or the address entered in the Settings is wrong.", "const_EmailDown"),
             Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);

@@ -44,7 +44,7 @@ void T_TcpIp::StartTls() {
         ended_ = true;
         if (NowMs() >= end && peer.Problem.empty()) peer.Problem = "no TLS answer from the server in time";
         Trace("TLS failed on socket ID " + IntToStr(id) + ": " + peer.Problem, tlSocket);
-        throw ETlsError("TLS failed: " + peer.Problem);
+        throw ETlsError(peer.Problem);
     }
     Trace("TLS on socket ID " + IntToStr(id) + "; certificate " + peer.Fingerprint +
               (peer.Trusted ? " trusted by the system" : " not trusted by the system: " + peer.Problem),

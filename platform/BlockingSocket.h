@@ -70,8 +70,8 @@ public:
     virtual std::unique_ptr<IBlockingSocket> Connect(uint32_t address, uint16_t port, int timeoutMs,
                                                      int& error) = 0;
     // Turns a connected socket into a TLS client connection to host (also sent to the
-    // server as the name it should answer for): the handshake, waiting at most timeoutMs
-    // for each piece, then the system's own check of the certificate, whose result (and
+    // server as the name it should answer for, unless it is an address literal): the handshake,
+    // at most timeoutMs in all, then the system's own check of the certificate, whose result (and
     // fingerprint) is written to peer; a certificate the system does not trust is not a
     // failure here, the caller decides. Returns the encrypting socket, which owns plain, or
     // nullptr with peer.Problem set when no TLS connection came about. A service without
