@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/win32/Win32Platform.h"
+#include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
 
 namespace win32 {
@@ -94,8 +95,8 @@ public:
 protected:
     void SetText() override { ShowText(); }
     void Place() override {
-        const TRect& b = c_.Bounds();
-        MoveWindow(hwnd_, b.Left, b.Top, b.Width, b.Height + kDropDownHeight, TRUE);
+        RECT r = ScaleRect(c_.Bounds());
+        MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top + Scale(kDropDownHeight), TRUE);
     }
     void Changed(TProp what) override {
         if (what == TProp::Items) Fill();
