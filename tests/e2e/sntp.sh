@@ -59,7 +59,7 @@ ntp_server() {
 
 # Starts the program asking SERVER, waits for its main window and clicks Adjust.
 adjust_with() {
-  printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nTimeServer=%s\r\n' "$1" >"$E2E_WORK/velmora.ini"
+  write_settings '[Other]' AutoAdjustClock=0 AutoStartUp=0 "TimeServer=$1"
   WINEDEBUG=err+all start_app
   drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
   drive click "Velmora " "Adjust" || fail "no Adjust button"
@@ -67,10 +67,8 @@ adjust_with() {
 
 # Waits for the step the program asked Wine for, and checks it is OFFSET ms (as Wine's
 # 32-bit number) within a second; then the refused change must be reported. Wine seems to
-# measure
-# the step from the time asked without its milliseconds (a run here logged 1004 ms less than
-# the offset; Wine appears to drop the milliseconds), so up to a further second short is
-# accepted.
+# drop the milliseconds of the time asked (a run here logged 1004 ms less than the offset),
+# so up to a further second short is accepted.
 expect_step() {
   local offset=$1 what=$2 diff i d
   for i in $(seq 1 75); do grep -q "NtSetSystemTime not allowed" "$E2E_WORK/app.log" && break; sleep 0.2; done
