@@ -23,6 +23,8 @@ const std::vector<std::string> kTimeServers = {
     "nist1-ny.ustiming.org",  "nist1-nj.ustiming.org",   "nist1-pa.ustiming.org",      "nist1-chi.ustiming.org",
     "nist1-atl.ustiming.org", "nist1-la.ustiming.org",   "nist1-lv.ustiming.org",      "nist1-sj.ustiming.org",
     "wolfnisttime.com",       "nist-time-server.eoni.com", "nist1.columbiacountyga.gov", "time.nist.gov",
+    // Network-time servers (ntp://host[:port]), which almost every time server of today is.
+    "ntp://pool.ntp.org",     "ntp://time.nist.gov",
 };
 
 namespace {

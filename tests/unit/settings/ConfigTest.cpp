@@ -165,7 +165,11 @@ TEST_F(ConfigTest, CancelKeepsTheSavedSettingsAndOkCutsValuesAtALineBreak) {
     Type(dialog->WebBrowser, "C:\\web.exe\r\n[DUN]");
     Type(dialog->EdtPhoneNumber, "556\n2");
     dialog->ButtonPhoneAdd.Click();
+    // A network-time server is a time-server text like any other, kept as typed.
+    Type(dialog->edt_timeServer, "ntp://127.0.0.8:12300");
+    EXPECT_EQ(dialog->edt_timeServer.Items().size(), 34u);  // the 32 TIME servers stay
     dialog->Button1OK.Click();
+    EXPECT_EQ(Stored("Other", "TimeServer"), "ntp://127.0.0.8:12300");
     EXPECT_EQ(IniInfo.WebBrowser, "C:\\web.exe");
     EXPECT_EQ(Stored("Browser", "Web browser"), "C:\\web.exe");
     EXPECT_EQ(Stored("PhoneNumber", "m1"), "556");
