@@ -27,11 +27,12 @@ measure() {
   drive list "Velmora " | sed 's/^/main|/'
   drive syscmd "Velmora " close
   wait_exit "$APP_PID" 30 || fail "$1 dpi: the program did not end"
-} 
+}
 # Keeps what the comparison needs: window, class, text, and the size.
 sizes() { awk -F'|' '$2 == "client" { print $1 "|client||" $3; next } { n = split($NF, r, ","); print $1 "|" $2 "|" $3 "|" r[3] "," r[4] }'; }
 
 at96=$(measure 96 | sizes)
+wineserver -k 2>/dev/null  # this prefix's: the next start reads the new dpi
 wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 ||
   fail "could not set LogPixels"
 wineserver -w
