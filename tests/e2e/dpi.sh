@@ -19,8 +19,10 @@ measure() {
   drive list "$SETTINGS" | sed 's/^/settings|/'
   drive click "$SETTINGS" "Cancel"
   drive waitgone "$SETTINGS" 10 || fail "$1 dpi: Cancel did not close the settings dialog"
-  drive menu "Velmora " "&Schedule" "&Dial and execute progs" || fail "$1 dpi: no schedule menu"
-  drive wait "$SCHEDULE" 10 >/dev/null || fail "$1 dpi: the schedule dialog did not open"
+  for w in 1 2 3; do  # the menu keys go astray while the activation returns to the main window
+    drive menu "Velmora " "&Schedule" "&Dial and execute progs" && drive wait "$SCHEDULE" 5 >/dev/null && break
+  done
+  drive wait "$SCHEDULE" 1 >/dev/null || fail "$1 dpi: the schedule dialog did not open"
   drive list "$SCHEDULE" | sed 's/^/schedule|/'
   drive keys "$SCHEDULE" escape
   drive waitgone "$SCHEDULE" 10 || fail "$1 dpi: Escape did not close the schedule dialog"
@@ -31,14 +33,16 @@ measure() {
 # Keeps what the comparison needs: window, class, text, and the size.
 sizes() { awk -F'|' '$2 == "client" { print $1 "|client||" $3; next } { n = split($NF, r, ","); print $1 "|" $2 "|" $3 "|" r[3] "," r[4] }'; }
 
-at96=$(measure 96 | sizes)
+measure 96 >"$E2E_WORK/96.txt"
+at96=$(sizes <"$E2E_WORK/96.txt")
 wineserver -k 2>/dev/null  # this prefix's: the next start reads the new dpi
 wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 ||
   fail "could not set LogPixels"
 wineserver -w
-at144=$(measure 144 | sizes)
+measure 144 >"$E2E_WORK/144.txt"
+at144=$(sizes <"$E2E_WORK/144.txt")
 
-[ "$(wc -l <<<"$at96")" -gt 60 ] || fail "too few controls seen at 96 dpi: $at96"
+[ "$(wc -l <<<"$at96")" -gt 100 ] || fail "too few controls seen at 96 dpi: $at96"
 [ "$(cut -d'|' -f1-3 <<<"$at96")" = "$(cut -d'|' -f1-3 <<<"$at144")" ] ||
   fail "other controls at 144 dpi: $(diff <(echo "$at96") <(echo "$at144"))"
 small=$(paste -d'|' <(echo "$at96") <(echo "$at144" | cut -d'|' -f4) |
