@@ -3,6 +3,7 @@
 // connected actions, and hanging up.
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Config.h"
@@ -30,8 +31,8 @@ void TMainForm::SpeedButton1Click(TObject*) {
     } else if (!IniInfo.UsernameDUN.empty() && !IniInfo.PasswordDUN.empty()) {
         ShowDialButton(true);
         ConnectToInternet();
-    } else {
-        ShowSettingsDialog();
+    } else if (Form2) {
+        Form2->ShowMissingCredentials();
     }
 }
 
@@ -206,7 +207,7 @@ void TMainForm::ExplainDialError() {
         std::string text = GetLangText("Error, there is NO dial tone !", "const_error1") + CRLF + CRLF +
                            GetLangText("Check your phone line it may be disconnected or already in use by someone else.",
                                        "const_error2");
-        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, 500);
+        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::NoDialTone);
     } else if (err == kAuthFailed) {
         std::string text =
             GetLangText("Your username and or password for accessing the internet is wrong.", "const_error4") + CRLF +
@@ -214,7 +215,7 @@ void TMainForm::ExplainDialError() {
             CRLF + GetLangText("check for typo in your username and password.", "const_error5a") + CRLF + CRLF +
             GetLangText("If the problem persist, please contact your ISP (Internet Service Provider) ", "const_error5b") +
             CRLF + GetLangText("for assistance.", "const_error5c");
-        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONERROR_, 501);
+        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::PasswordRefused);
     }
 }
 
@@ -233,7 +234,7 @@ void TMainForm::DialUpError(TObject*, int ErrorCode, const std::string& ErrorMes
         if (Form4) Form4->Close();
         platform::Ui().MsgBox(
             "Error, this DialUp networking entry does'nt exist !!\rPlease configure it and select an existing entry",
-            Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+            Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::EntryMissing);
         ShowSettingsDialog();
         Status2.SetCaption("");
         Repaint();
@@ -275,7 +276,7 @@ static void ShowingErrors(void (*write)()) {
     try {
         write();
     } catch (const Exception& e) {
-        platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::SettingsNotSaved);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/Main_F.h"
 
 #include "app/Comabout.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Config.h"
@@ -85,13 +86,15 @@ TMainForm::TMainForm(TComponent* owner)
     WSTimeClient1.SetPreserveSettings(true);
     WSTimeClient1.OnTime = [this](TObject* s, TDateTime t) { WSTimeClient1Time(s, t); };
     WSTimeClient1.OnRequestTimedOut = [](TObject*) { ShowTimeServerDown(); };
+    WSTimeClient1.OnNoAnswer = [this](TObject* s, int e) { WSTimeClient1NoAnswer(s, e); };
     WSTimeClient1.Loaded();
     // Start with Windows, hidden in the notification area; the setting decides in
     // ReactToIniOptions whether the entry stays.
     Autostart1.SetAppName("Velmora");
     Autostart1.SetAutostart(true);
     Autostart1.SetStartNextLogon(false);
-    Autostart1.SetGlobal(true);
+    // The machine's key only for a program every user can run (and only when writable).
+    Autostart1.SetGlobal(TAutostart::ForEveryUser());
     Autostart1.Parameters = "/minimize";
     BuildControls();
     BuildMenus();
@@ -136,7 +139,7 @@ void TMainForm::BuildControls() {
     CenterOnScreen = true;
     ShowHint = true;
     SetHint("Velmora");
-    SetHelpContext(310);
+    SetHelpContext(helpctx::MainWindow);
     Menu = &MainMenu1;
 
     Panel1.SetBounds(6, 7, 347, 59);
@@ -229,8 +232,9 @@ void TMainForm::BuildMenus() {
     About1 = help->Add("About1", "Help &Topics");
     N1 = help->Add("N1", "-");
     About = help->Add("About", "&About...");
-    for (TMenuItem* i : {RunEmailapplication1, RunWebBrowser1, Quit2, Configuration1, Scheduledownload1, About1, About})
-        i->HelpContext = 100;
+    for (TMenuItem* i : {RunEmailapplication1, RunWebBrowser1, Quit2, About1, About}) i->HelpContext = helpctx::Menus;
+    Configuration1->HelpContext = helpctx::Settings;
+    Scheduledownload1->HelpContext = helpctx::Schedule;
 
     Dial1 = PopupMenu1.Add("Dial1", "&Dial");
     StayOnline1 = PopupMenu1.Add("StayOnline1", "&Stay Online");

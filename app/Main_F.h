@@ -154,6 +154,8 @@ public:
     // Setting the clock from the time server.
     void AdjustClock();
     void WSTimeClient1Time(TObject* Sender, TDateTime DateTime);
+    // A request that ended without an answer: one line in the message list, no box.
+    void WSTimeClient1NoAnswer(TObject* Sender, int Error);
 
     // Starting other programs.
     void RunProgram(const std::string& commandLine, const std::string& directory);

@@ -1,6 +1,7 @@
 // Starting other programs through the shell: a configured command line split into program
 // and parameters, with a plain explanation when the shell cannot start it.
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
@@ -52,7 +53,7 @@ void TMainForm::RunProgram(const std::string& commandLine, const std::string& di
     intptr_t r = platform::Shell().ShellExecute("open", program, params, directory, SW_SHOWNORMAL_);
     if (r > 32) return;
     platform::Shell().Beep();
-    platform::Ui().MsgBox(ShellErrorText(r) + "\ntrying to execute '" + commandLine + "'", "Warning", MB_OK_, 0);
+    platform::Ui().MsgBox(ShellErrorText(r) + "\ntrying to execute '" + commandLine + "'", "Warning", MB_OK_, helpctx::ProgramNotStarted);
 }
 
 void TMainForm::RunWebBrowser1Click(TObject*) {
@@ -63,7 +64,7 @@ void TMainForm::RunWebBrowser1Click(TObject*) {
     for (const char* candidate : {"blank.htm", "netscape.exe", "iexplore.exe"})
         if (platform::Shell().ShellExecute("open", candidate, "", "", SW_SHOWNORMAL_) > 32) return;
     platform::Ui().MsgBox("Sorry your Web browser could not be found, please specify it in the Settings menu",
-                          Application().Title(), MB_OK_, 0);
+                          Application().Title(), MB_OK_, helpctx::ProgramNotStarted);
 }
 
 void OpenWebTarget(const std::string& target) {
@@ -72,7 +73,7 @@ void OpenWebTarget(const std::string& target) {
     for (const char* browser : {"netscape.exe", "iexplore.exe"})
         if (shell.ShellExecute("open", browser, target, "", SW_SHOWNORMAL_) > 32) return;
     platform::Ui().MsgBox("Sorry your Web browser could not be found, please specify it in the Settings menu",
-                          Application().Title(), MB_OK_, 0);
+                          Application().Title(), MB_OK_, helpctx::ProgramNotStarted);
 }
 
 void TMainForm::RunEmailapplication1Click(TObject*) { RunProgram(IniInfo.EmailApp, ""); }

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
@@ -37,7 +38,9 @@ std::vector<std::string> OneLine(const std::vector<std::string>& v) {
     return out;
 }
 
-void Warn(const std::string& text) { platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, 0); }
+void Warn(const std::string& text, int helpContext) {
+    platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, helpContext);
+}
 
 std::vector<std::string> Range(int count, int step) {
     std::vector<std::string> v;
@@ -157,14 +160,14 @@ void TForm2::BuildControls() {
     BorderStyle = TBorderStyle::Dialog;
     MinimizeBox = false;
     CenterOnScreen = true;
-    SetHelpContext(100);
+    SetHelpContext(helpctx::Settings);
     OwnerForm = MainForm;
     DefaultButton = &Button1OK;
     CancelButton = &Button2Cancel;
 
     Panel1.SetBounds(0, 60, 520, 340);
     TabbedNotebook1.SetBounds(8, 8, 504, 290);
-    TabbedNotebook1.SetHelpContext(310);
+    TabbedNotebook1.SetHelpContext(helpctx::Settings);
     Button1OK.SetBounds(356, 306, 75, 25);
     Button1OK.SetCaption("OK");
     Button2Cancel.SetBounds(437, 306, 75, 25);
@@ -175,6 +178,7 @@ void TForm2::BuildControls() {
         if (caption) c.SetCaption(caption);
     };
 
+    TabDialUp.SetHelpContext(helpctx::SettingsDialUp);
     TabDialUp.SetCaption("Dial-up connection");
     place(Label1, 8, 8, 300, 13, "Select a Dial Up Networking entry to connect to the Internet");
     place(ComboBox3, 8, 24, 240, 21);
@@ -196,6 +200,7 @@ void TForm2::BuildControls() {
     place(ButtonRemovePhone, 180, 68, 96, 25, "<--- Remove");
     place(ListBox3, 286, 18, 180, 112);
 
+    TabAutomate.SetHelpContext(helpctx::SettingsAutomate);
     TabAutomate.SetCaption("Automate");
     place(CheckBox4, 8, 12, 300, 17, "Execute on Windows Start-Up");
     place(CheckBox1, 8, 36, 400, 17, "Connect automatically to Internet on Velmora Start-Up");
@@ -216,6 +221,7 @@ void TForm2::BuildControls() {
     place(edt_timeServer, 120, 132, 220, 21);
     edt_timeServer.SetItems(kTimeServers);
 
+    TabMail.SetHelpContext(helpctx::SettingsMail);
     TabMail.SetCaption("Mail");
     place(GroupBox2, 8, 4, 478, 252, "Mail Boxes");
     place(Label9, 10, 16, 150, 26, "Pop server (This is your email server)");
@@ -234,6 +240,7 @@ void TForm2::BuildControls() {
     ListView1.Columns = {{"Account", 135}, {"POP Server", 171}};
     ListBox2.SetVisible(false);
 
+    TabMailOptions.SetHelpContext(helpctx::SettingsMailOptions);
     TabMailOptions.SetCaption("Mail options");
     place(CheckBox2, 8, 12, 300, 17, "Notify when  new emails incoming");
     CheckBox2.SetChecked(true);
@@ -250,6 +257,7 @@ void TForm2::BuildControls() {
     place(SpeedButton1, 354, 160, 44, 40, "Play");
     place(Button4, 406, 168, 75, 25, "Browse");
 
+    TabAutoRun.SetHelpContext(helpctx::SettingsAutoRun);
     TabAutoRun.SetCaption("AutoRun");
     place(GroupBox3, 8, 4, 478, 62, "List of Application to Execute on Connection established");
     place(Label16, 10, 28, 80, 13, "Web Browser :");
@@ -307,6 +315,11 @@ void TForm2::FormCreate() {
 void TForm2::ShowSettings(const std::string& page) {
     Show();
     if (!page.empty()) TabbedNotebook1.SetActivePageIndex(TabbedNotebook1.IndexOfPage(page));
+}
+
+void TForm2::ShowMissingCredentials() {
+    ShowSettings(TabDialUp.Caption());
+    (IniInfo.UsernameDUN.empty() ? edt_usernameDUN : edt_passwordDUN).SetFocus();
 }
 
 // Every activation shows the settings as they are in memory: edits not confirmed with OK
@@ -379,7 +392,8 @@ void TForm2::ButtonPhoneAddClick(TObject*) { ListBox3.Add(EdtPhoneNumber.Caption
 void TForm2::ButtonRemovePhoneClick(TObject*) {
     if (ListBox3.ItemIndex() < 0) {
         Warn(GetLangText("Select a Phone Number to delete in the list at right, and then click on the remove button",
-                         "const_phoneNoDelete"));
+                         "const_phoneNoDelete"),
+             helpctx::SettingsDialUp);
         return;
     }
     ListBox3.Delete(ListBox3.ItemIndex());
@@ -413,7 +427,8 @@ void TForm2::Button7Click(TObject*) {
     int r = ListView1.ItemIndex();
     if (r < 0) {
         Warn(GetLangText("Select a Mailbox to delete in the list at right, and then click on the remove button",
-                         "const_SelectMail"));
+                         "const_SelectMail"),
+             helpctx::SettingsMail);
         return;
     }
     ListView1.DeleteRow(r);
@@ -422,7 +437,8 @@ void TForm2::Button7Click(TObject*) {
 
 void TForm2::Button8Click(TObject*) {
     if (edt_application.Caption().empty()) {
-        Warn(GetLangText("Enter an Application with the browse button above and then click on the add buttton", "const_appAdd"));
+        Warn(GetLangText("Enter an Application with the browse button above and then click on the add buttton", "const_appAdd"),
+             helpctx::SettingsAutoRun);
         return;
     }
     HListBox3.Add(edt_application.Caption());
@@ -431,7 +447,8 @@ void TForm2::Button8Click(TObject*) {
 void TForm2::Button10Click(TObject*) {
     if (HListBox3.ItemIndex() < 0) {
         Warn(GetLangText("Select an Application to delete in the list at right, and then click on the remove button",
-                         "const_appDelete"));
+                         "const_appDelete"),
+             helpctx::SettingsAutoRun);
         return;
     }
     HListBox3.Delete(HListBox3.ItemIndex());
@@ -475,7 +492,7 @@ void TForm2::Button1OKClick(TObject*) {
     int stopped = ParseIntPosition(Edit1.Caption(), delay);
     if (stopped == 0 && (delay < kMinDelay || delay > kMaxDelay)) stopped = 1;
     if (stopped != 0) {
-        Warn(GetLangText("Error in the delay for checking email: ", "const_ErrorDelay") + IntToStr(stopped));
+        Warn(GetLangText("Error in the delay for checking email: ", "const_ErrorDelay") + IntToStr(stopped), helpctx::CheckDelay);
         IniOptions.TimerDelay = kFallbackDelay;
     } else {
         IniOptions.TimerDelay = delay;

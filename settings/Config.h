@@ -14,6 +14,8 @@ public:
 
     // Shows the dialog (which reloads it) with the page of that caption in front, if given.
     void ShowSettings(const std::string& page = "");
+    // Shows the Dial-up page with the focus in the first of user name and password that is empty.
+    void ShowMissingCredentials();
 
     // Controls, in creation order (the order Tab follows).
     TWinControl Panel1;

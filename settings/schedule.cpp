@@ -3,6 +3,7 @@
 #include "settings/schedule.h"
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/DateTime.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
@@ -75,7 +76,7 @@ TForm3::~TForm3() {
 void TForm3::BuildControls() {
     SetCaption("Scheduling program to execute unattended");
     SetHint("Used to specify an Internet application to run unattended");
-    SetHelpContext(310);
+    SetHelpContext(helpctx::Schedule);
     ShowHint = true;
     BorderStyle = TBorderStyle::Dialog;
     MinimizeBox = false;
@@ -135,7 +136,7 @@ void TForm3::BuildControls() {
     ListView1.SetBounds(340, 8, 369, 235);
     ListView1.Columns = {{"Application", 200}, {"Working directory", 163}};
     ListView1.SortByFirstColumn = true;
-    ListView1.SetHelpContext(310);
+    ListView1.SetHelpContext(helpctx::Schedule);
 
     Button2.SetBounds(472, 256, 75, 25);
     Button2.SetCaption("Ok");
@@ -161,7 +162,7 @@ void TForm3::Button5Click(TObject*) { ListView1.AddRow({Edit1.Caption(), Edit2.C
 void TForm3::Button6Click(TObject*) {
     if (ListView1.ItemIndex() < 0) {
         platform::Ui().MsgBox("Select an Application to delete in the list at right, and then click on the remove button",
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::Schedule);
         return;
     }
     ListView1.DeleteRow(ListView1.ItemIndex());
@@ -172,7 +173,7 @@ void TForm3::Button2Click(TObject*) {
     for (const TListBox* list : {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4}) {
         if (list->ItemIndex() < 0) {
             platform::Ui().MsgBox("Error, Missing or bad values. Verify your inputs", Application().Title(),
-                                  MB_OK_ | MB_ICONERROR_, 0);
+                                  MB_OK_ | MB_ICONERROR_, helpctx::ScheduleBadValues);
             return;
         }
     }
@@ -194,7 +195,7 @@ void TForm3::Button4Click(TObject*) {
     Timer1.SetEnabled(false);
     Button4.SetEnabled(false);
     if (MainForm) MainForm->HListBox2.Clear();
-    platform::Ui().MsgBox("The scheduling has been removed and turned off.", Application().Title(), MB_OK_, 0);
+    platform::Ui().MsgBox("The scheduling has been removed and turned off.", Application().Title(), MB_OK_, helpctx::Schedule);
     Close();
 }
 

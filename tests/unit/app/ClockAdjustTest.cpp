@@ -2,6 +2,7 @@
 // what the clock is set to, and what the user sees when the server cannot be had.
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "net/SocketErrors.h"
 #include "settings/Ini.h"
 #include "tests/unit/HeadlessFixture.h"
 
@@ -102,6 +103,32 @@ TEST_F(ClockAdjustTest, AServerThatNeverClosesIsGivenUpAndTheNextRequestWorks) {
     EXPECT_EQ(form.WSTimeClient1.State(), wsClosed);
     clock.Advance(60000);
     EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+// Refused, too short, or closed with nothing: one line naming the server, no box, the
+// clock untouched; an answer that came is not reported as missing.
+TEST_F(ClockAdjustTest, ARequestWithoutAnAnswerIsListedWithTheServersName) {
+    const size_t before = form.HListBox2.Items().size();
+    form.AdjustClock();
+    sockets.Notify(sockets.Last(), net::FD_CONNECT_, 10061);
+    ui.ProcessMessages();
+    Answer(std::string("\x01\x02", 2));
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    Answer("");
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    Answer(std::string("\xE6\x6E\x4E\x00", 4));
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    const auto& items = form.HListBox2.Items();
+    ASSERT_EQ(items.size(), before + 4);
+    EXPECT_EQ(items[before], "The clock was not adjusted, time server time.example: " + WinsockErrorText(10061));
+    EXPECT_EQ(items[before + 1], "The clock was not adjusted, time server time.example: no answer");
+    EXPECT_EQ(items[before + 2], items[before + 1]);
+    EXPECT_EQ(items[before + 3].rfind("Computer clock adjusted by ", 0), 0u);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(clock.clockSets.size(), 1u);
 }
 
 TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
