@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
+#include "core/HelpContexts.h"
 #include "platform/Platform.h"
 #include "platform/headless/Headless.h"
 #include "platform/headless/IniProfile.h"
@@ -35,6 +38,11 @@ protected:
         Application().Initialize();
     }
     ~HeadlessTest() override {
+        // Every box the program showed answers F1 with a topic of the help file.
+        for (const headless::AskedBox& box : ui.boxes)
+            EXPECT_TRUE(std::any_of(std::begin(helpctx::kTopics), std::end(helpctx::kTopics),
+                                    [&](const helpctx::Topic& t) { return t.number == box.helpContext; }))
+                << "no help topic for the box \"" << box.text << "\" (" << box.helpContext << ")";
         Application().MainForm = nullptr;
         net::SetSocketApi(nullptr);
         platform::SetUi(nullptr);

@@ -97,9 +97,9 @@ LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
                     if (item->HelpContext) context = item->HelpContext;
             } else if (hi && hi->dwContextId) {
                 context = static_cast<int>(hi->dwContextId);
-            } else if (hi) {
-                if (TControl* c = ControlOf(static_cast<HWND>(hi->hItemHandle)); c && c->HelpContextInFront())
-                    context = c->HelpContextInFront();
+            } else if (auto item = static_cast<HWND>(hi ? hi->hItemHandle : nullptr); item && IsChild(hwnd, item)) {
+                // Our own controls only: another window's user data is not a control.
+                if (TControl* c = ControlOf(item); c && c->HelpContextInFront()) context = c->HelpContextInFront();
             }
             if (context) Application().HelpCommand(HELP_CONTEXT, static_cast<uintptr_t>(context));
             return TRUE;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "dialup/SimulatedRas.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
@@ -78,6 +79,7 @@ TEST_F(ConfigTest, AMailCheckIntervalOutsideOneToNinetyNineIsRefusedLikeNoNumber
         ASSERT_EQ(ui.boxes.size(), 1u);
         std::string expected = std::string("Error in the delay for checking email: ") + (typed == std::string("1x") ? "2" : "1");
         EXPECT_EQ(ui.boxes[0].text, expected);
+        EXPECT_EQ(ui.boxes[0].helpContext, helpctx::CheckDelay);
         EXPECT_EQ(IniOptions.TimerDelay, 15);
         EXPECT_EQ(Stored("Other", "TimerDelay"), "15");
         EXPECT_FALSE(dialog->Visible());  // the rest of OK goes on
@@ -189,4 +191,15 @@ TEST_F(ConfigTest, BrowseFillsTheBoxWithTheChosenFileAndPlayPlaysIt) {
     dialog->Button8.Click();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Enter an Application with the browse button above and then click on the add buttton");
+}
+
+// F1 asks for what is in front: the notebook answers with the page on top, a box with its
+// own page, the rest of the dialog with the dialog's topic.
+TEST_F(ConfigTest, HelpAsksForThePageInFront) {
+    Open();
+    dialog->ShowSettings("Mail");
+    EXPECT_EQ(dialog->TabbedNotebook1.HelpContextInFront(), helpctx::SettingsMail);
+    EXPECT_EQ(dialog->edt_usernameDUN.HelpContextInFront(), helpctx::SettingsDialUp);
+    EXPECT_EQ(dialog->Button1OK.HelpContextInFront(), helpctx::Settings);
+    EXPECT_EQ(form->SpeedButton1.HelpContextInFront(), helpctx::MainWindow);
 }
