@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds velmora.exe and starts it under Wine. With no X display it starts a virtual one,
+# Builds velmora.exe (and the files it ships beside it) and starts it under Wine. With no X display it starts a virtual one,
 # runs the program inside Wine's desktop window (frames and a notification area), and saves
 # a screenshot to build/screenshot.png a few seconds after start.
 #   ./run.sh [--build-only] [program arguments...]
@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
 . tools/deps.sh
 velmora_deps
-velmora_build "$root" win32
+velmora_build "$root" program
 exe="$root/build/win32/velmora.exe"
 echo "Built $exe"
 if [ "${1:-}" = "--build-only" ]; then exit 0; fi

@@ -5,7 +5,7 @@
 # the program says that the clock could not be set.
 . "$(dirname "$0")/lib.bash"
 
-printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nTimeServer=127.0.0.2\r\n' >"$E2E_WORK/velmora.ini"
+write_settings '[Other]' AutoAdjustClock=0 AutoStartUp=0 TimeServer=127.0.0.2
 wine "$DRIVER" timeserve 127.0.0.2 37 E66E4E00 60 >"$E2E_WORK/timeserve.log" 2>&1 &
 E2E_PIDS+=($!)
 for i in $(seq 1 50); do grep -q listening "$E2E_WORK/timeserve.log" 2>/dev/null && break; sleep 0.2; done

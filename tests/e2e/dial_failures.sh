@@ -3,21 +3,11 @@
 # redialled by itself while "&Stay Online" is set.
 . "$(dirname "$0")/lib.bash"
 
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-cat >"$VELMORA_PHONEBOOK" <<'INI'
-[Strict]
-PhoneNumber=555-0300
-User=joe
-Password=right
-StepDelay=40
-[Flaky]
-PhoneNumber=555-0400
-DropAfter=3
-StepDelay=40
-INI
+write_phonebook '[Strict]' PhoneNumber=555-0300 User=joe Password=right StepDelay=40 \
+  '[Flaky]' PhoneNumber=555-0400 DropAfter=3 StepDelay=40
 settings() { dial_settings "$1" StayOnline=1; }
 
-settings Strict >"$E2E_WORK/velmora.ini"
+settings Strict
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
 drive click "Velmora " "Dial"
@@ -31,7 +21,7 @@ drive text "Velmora " "Connect Cancelled" || fail "status is not Connect Cancell
 drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end"
 
-settings Flaky >"$E2E_WORK/velmora.ini"
+settings Flaky
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (drop)"
 drive click "Velmora " "Dial"

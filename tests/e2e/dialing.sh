@@ -3,24 +3,14 @@
 # the alternate numbers until one answers.
 . "$(dirname "$0")/lib.bash"
 
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-cat >"$VELMORA_PHONEBOOK" <<'INI'
-[ISP]
-PhoneNumber=555-0100
-StepDelay=40
-[Busy Town]
-PhoneNumber=555-0200
-Busy=555-0200,555-0201
-StepDelay=40
-INI
-# 5118547184477095129547184 is how the settings file stores the password "secret".
+write_phonebook '[ISP]' PhoneNumber=555-0100 StepDelay=40 \
+  '[Busy Town]' PhoneNumber=555-0200 Busy=555-0200,555-0201 StepDelay=40
 settings() {
-  dial_settings "$1" TimeOnLineHours=1 TimeOnLineMins=0 TimeOnLineSecs=0
-  printf '[PhoneNumber]\r\nm0=555-0201\r\nm1=555-0202\r\n'
+  dial_settings "$1" TimeOnLineHours=1 TimeOnLineMins=0 TimeOnLineSecs=0 '[PhoneNumber]' m0=555-0201 m1=555-0202
 }
 
 # Connect, stay a few seconds, hang up: the time keys grow by the time online.
-settings ISP >"$E2E_WORK/velmora.ini"
+settings ISP
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
 drive click "Velmora " "Dial" || fail "no Dial button"
@@ -37,14 +27,14 @@ sleep 4
 drive click "Velmora " "Hang-Up" || fail "no Hang-Up button"
 drive waittext "Velmora " "Disconnected" 10 || fail "status is not Disconnected"
 drive text "Velmora " "Dial" || fail "button does not read Dial"
-secs=$(tr -d '\r' <"$E2E_WORK/velmora.ini" | sed -n 's/^TimeOnLineSecs=//p')
-hours=$(tr -d '\r' <"$E2E_WORK/velmora.ini" | sed -n 's/^TimeOnLineHours=//p')
+secs=$(tr -d '\r' <"$E2E_INI" | sed -n 's/^TimeOnLineSecs=//p')
+hours=$(tr -d '\r' <"$E2E_INI" | sed -n 's/^TimeOnLineHours=//p')
 [ "$hours" = 1 ] && [ "${secs:-0}" -ge 3 ] && [ "$secs" -le 30 ] || fail "time keys did not grow: $hours h $secs s"
 drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end"
 
 # A busy line: redialled through the alternate numbers until one answers.
-settings "Busy Town" >"$E2E_WORK/velmora.ini"
+settings "Busy Town"
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (busy)"
 drive click "Velmora " "Dial"

@@ -4,25 +4,13 @@
 # again after a dial, an adjustment and a menu.
 . "$(dirname "$0")/lib.bash"
 
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-cat >"$VELMORA_PHONEBOOK" <<'INI'
-[Strict]
-PhoneNumber=555-0300
-User=joe
-Password=right
-StepDelay=40
-[ISP]
-PhoneNumber=555-0100
-StepDelay=40
-[Slow]
-PhoneNumber=555-0500
-StepDelay=3000
-INI
+write_phonebook '[Strict]' PhoneNumber=555-0300 User=joe Password=right StepDelay=40 \
+  '[ISP]' PhoneNumber=555-0100 StepDelay=40 '[Slow]' PhoneNumber=555-0500 StepDelay=3000
 settings() { dial_settings "$1" StayOnline=0 TimeServer=127.0.0.2; }
 
 # The refused-password box belongs to the main window and stays above it when the main
 # window is clicked.
-settings Strict >"$E2E_WORK/velmora.ini"
+settings Strict
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
 drive click "Velmora " "Dial"
@@ -42,7 +30,7 @@ wait_exit "$APP_PID" 30 || fail "program did not end"
 # disabled E-mail one left out) and the message list. A slow dial started with Space, then
 # with Enter, on the focused Dial button: Escape cancels it, and so does Alt+F4 on the
 # progress window. Then the About box: OK has the focus, Enter and Escape close it.
-settings Slow >"$E2E_WORK/velmora.ini"
+settings Slow
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (slow)"
 main_is_active "at start"
@@ -86,7 +74,7 @@ wait_exit "$APP_PID" 30 || fail "program did not end (slow)"
 # of more than half a second), so the clock is never changed.
 wine "$DRIVER" timeserve 127.0.0.2 37 now 60 >"$E2E_WORK/timeserve.log" 2>&1 &
 E2E_PIDS+=($!)
-settings ISP >"$E2E_WORK/velmora.ini"
+settings ISP
 WINEDEBUG=err+sync start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (connect)"
 drive click "Velmora " "Dial"

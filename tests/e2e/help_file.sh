@@ -5,7 +5,7 @@
 . "$(dirname "$0")/lib.bash"
 
 cp "$E2E_WIN32_DIR/velmora.hlp" "$E2E_WORK/"
-printf '[Other]\r\nAutoStartUp=0\r\n' >"$E2E_WORK/velmora.ini"
+write_settings '[Other]' AutoStartUp=0
 
 # Waits (bounded) until the viewer shows a page whose text has $1; prints the page.
 viewer_shows() {

@@ -35,14 +35,28 @@ start_app() {
 
 drive() { wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
-# A settings file's text for dialing phonebook ENTRY as joe with the password "secret"
-# (stored as 5118547184477095129547184), the clock left alone; each KEY=VALUE goes to [Other].
+# The program's settings file in the work folder, and the password "secret" as it stores it.
+E2E_INI="$E2E_WORK/velmora.ini"
+E2E_SECRET=5118547184477095129547184
+
+# Writes the settings file: each argument is one line, "[Section]" or "key=value", ended by
+# CR LF as the program writes them.
+write_settings() { printf '%s\r\n' "$@" >"$E2E_INI"; }
+
+# Writes the simulated line's phonebook from "[Entry]" and "key=value" lines and points the
+# program at it.
+write_phonebook() {
+  export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
+  printf '%s\n' "$@" >"$VELMORA_PHONEBOOK"
+}
+
+# Writes settings that dial phonebook ENTRY as joe with the password "secret", the clock
+# left alone; the further lines follow [Other]'s keys (more of them, or other sections).
 dial_settings() {
-  local entry=$1 kv
+  local entry=$1
   shift
-  printf '[DUN]\r\nDialUpConnection=%s\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n' "$entry"
-  printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\n'
-  for kv in "$@"; do printf '%s\r\n' "$kv"; done
+  write_settings '[DUN]' "DialUpConnection=$entry" UsernameDUN=joe "PasswordDUN=$E2E_SECRET" \
+    '[Other]' AutoAdjustClock=0 AutoStartUp=0 "$@"
 }
 
 # Fails unless the main window becomes the active window within 6 s.

@@ -9,18 +9,13 @@ trap 'pop3_stop; e2e_cleanup' EXIT
 pop3_start "$E2E_WORK/pop" "alice:secret:Bob <bob@example.com>|Hello there;Carol <carol@example.com>|Lunch at noon" \
   "dave:secret" || fail "no POP3 server"
 
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-printf '[ISP]\nPhoneNumber=555-0100\nStepDelay=20\n' >"$VELMORA_PHONEBOOK"
-# 5118547184477095129547184 is how the settings file stores the password "secret".
-secret=5118547184477095129547184
-{
-  printf '[DUN]\r\nDialUpConnection=ISP\r\nUsernameDUN=joe\r\nPasswordDUN=%s\r\n' "$secret"
-  printf '[Other]\r\nAutoAdjustClock=0\r\nTimerEnabled=1\r\nTimerDelay=15\r\n'
-  printf '[POP3]\r\nSound file=%s\r\n' 'C:\nowhere\missing.wav'
-  printf '[Mail]\r\nm0=alice\r\nm1=dave\r\nm2=erin\r\n'
-  printf '[POPS]\r\nm0=127.0.0.1\r\nm1=127.0.0.1\r\nm2=127.0.0.1\r\n'
-  printf '[Password]\r\nm0=%s\r\nm1=%s\r\nm2=%s\r\n' "$secret" "$secret" "$secret"
-} >"$E2E_WORK/velmora.ini"
+write_phonebook '[ISP]' PhoneNumber=555-0100 StepDelay=20
+write_settings '[DUN]' DialUpConnection=ISP UsernameDUN=joe "PasswordDUN=$E2E_SECRET" \
+  '[Other]' AutoAdjustClock=0 TimerEnabled=1 TimerDelay=15 \
+  '[POP3]' 'Sound file=C:\nowhere\missing.wav' \
+  '[Mail]' m0=alice m1=dave m2=erin \
+  '[POPS]' m0=127.0.0.1 m1=127.0.0.1 m2=127.0.0.1 \
+  '[Password]' "m0=$E2E_SECRET" "m1=$E2E_SECRET" "m2=$E2E_SECRET"
 
 exe=$(winepath -w "$E2E_WORK/velmora.exe" 2>/dev/null)
 start_app

@@ -16,17 +16,14 @@ POP3_TLS_CERT="$certs/server.crt" POP3_TLS_KEY="$certs/server.key"
 pop3_start "$E2E_WORK/pop" "${users[@]}" || fail "no POP3 server"
 log="$E2E_WORK/pop/dovecot.log"
 
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-printf '[ISP]\nPhoneNumber=555-0100\nStepDelay=20\n' >"$VELMORA_PHONEBOOK"
-secret=5118547184477095129547184  # "secret" as the settings file stores it
-{
-  printf '[DUN]\r\nDialUpConnection=ISP\r\nUsernameDUN=joe\r\nPasswordDUN=%s\r\n' "$secret"
-  printf '[Other]\r\nAutoAdjustClock=0\r\nTimerEnabled=1\r\nTimerDelay=15\r\n'
-  printf '[Mail]\r\nm0=alice\r\nm1=carol\r\n'
-  printf '[POPS]\r\nm0=pops://localhost\r\nm1=pop3+starttls://127.0.0.1\r\n'
-  printf '[Password]\r\nm0=%s\r\nm1=%s\r\n' "$secret" "$secret"
-  printf '[Certificates]\r\nlocalhost=%s\r\n' "$fp"  # trusted earlier for localhost only
-} >"$E2E_WORK/velmora.ini"
+write_phonebook '[ISP]' PhoneNumber=555-0100 StepDelay=20
+# The certificate was trusted earlier for localhost only.
+write_settings '[DUN]' DialUpConnection=ISP UsernameDUN=joe "PasswordDUN=$E2E_SECRET" \
+  '[Other]' AutoAdjustClock=0 TimerEnabled=1 TimerDelay=15 \
+  '[Mail]' m0=alice m1=carol \
+  '[POPS]' m0=pops://localhost m1=pop3+starttls://127.0.0.1 \
+  '[Password]' "m0=$E2E_SECRET" "m1=$E2E_SECRET" \
+  '[Certificates]' "localhost=$fp"
 
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
@@ -45,7 +42,7 @@ lines=$(drive listbox "Velmora ")
 grep -qx "Mail for : alice" <<<"$lines" || fail "no line for alice: $lines"
 grep -q "Eve <eve@example.com>.Lunch" <<<"$lines" || fail "carol's mail not listed: $lines"
 grep -q "Login: user=<carol>.*TLS" "$log" || fail "carol did not log in over TLS: $(cat "$log")"
-grep -qF "127.0.0.1=$fp" "$E2E_WORK/velmora.ini" || fail "the trusted fingerprint was not kept: $(cat "$E2E_WORK/velmora.ini")"
+grep -qF "127.0.0.1=$fp" "$E2E_INI" || fail "the trusted fingerprint was not kept: $(cat "$E2E_INI")"
 # No password went over a connection without TLS: every login the server saw was over TLS.
 grep "Login: user=" "$log" | grep -qv "TLS" && fail "a login without TLS: $(cat "$log")"
 

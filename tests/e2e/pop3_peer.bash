@@ -118,8 +118,12 @@ pop3_start() {
   local d=$POP3_DIR
   while [ "$d" != / ]; do chmod o+x "$d" 2>/dev/null; d=$(dirname "$d"); done
   pop3_write_config "$POP3_DIR" 127.0.0.1
-  # A system-wide server (started by a package install) would hold the port.
-  if (exec 3<>/dev/tcp/127.0.0.1/110) 2>/dev/null; then doveadm stop >/dev/null 2>&1 || true; sleep 1; fi
+  # Another server on the port (a system-wide one, or one this test did not start) is not
+  # ours to stop: say so and give up.
+  if (exec 3<>/dev/tcp/127.0.0.1/110) 2>/dev/null; then
+    echo "127.0.0.1:110 is taken by a server this test did not start; the POP3 peer needs it" >&2
+    return 1
+  fi
   # Its own output goes to its log: the server must not hold the caller's output open.
   dovecot -c "$POP3_DIR/dovecot.conf" </dev/null >/dev/null 2>&1 || { cat "$POP3_DIR/dovecot.log" >&2; return 1; }
   if pop3_wait_port 110 && { [ -z "$POP3_TLS_CERT" ] || pop3_wait_port 995; }; then return 0; fi
@@ -130,7 +134,17 @@ pop3_start() {
 
 pop3_stop() {
   [ -n "$POP3_DIR" ] && [ -f "$POP3_DIR/dovecot.conf" ] || return 0
-  doveadm -c "$POP3_DIR/dovecot.conf" stop 2>/dev/null || true
+  # Only our own instance: its master's pid is in the private base_dir.
+  local pid i
+  pid=$(cat "$POP3_DIR/run/master.pid" 2>/dev/null)
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null
+    # Ended (a process nobody reaps stays as a zombie, state Z), within 5 s.
+    for i in $(seq 1 50); do
+      kill -0 "$pid" 2>/dev/null && [ "$(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null)" != Z ] || break
+      sleep 0.1
+    done
+  fi
   pop3_wait_port 110 closed
   [ -z "$POP3_TLS_CERT" ] || pop3_wait_port 995 closed
   POP3_DIR=""

@@ -24,15 +24,11 @@ HOUR=$(date -u -d "@$((BOUNDARY + shift_min * 60))" +%H)
 MINUTE=$(date -u -d "@$((BOUNDARY + shift_min * 60))" +%M)
 echo "scheduled minute $HOUR:$MINUTE local, $(( BOUNDARY - now )) s from now"
 
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-printf '[ISP]\nPhoneNumber=555-0100\nStepDelay=40\n' >"$VELMORA_PHONEBOOK"
+write_phonebook '[ISP]' PhoneNumber=555-0100 StepDelay=40
 mkdir "$E2E_WORK/b"
 cp "$E2E_WORK/velmora.exe" "$E2E_WORK/b/"
-# 5118547184477095129547184 is how the settings file stores the password "secret".
-for d in "$E2E_WORK" "$E2E_WORK/b"; do
-  printf '[DUN]\r\nDialUpConnection=ISP\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n' >"$d/velmora.ini"
-  printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\n' >>"$d/velmora.ini"
-done
+dial_settings ISP
+cp "$E2E_INI" "$E2E_WORK/b/velmora.ini"
 
 drive_a() { WINEPREFIX="$PA" drive "$@"; }
 drive_b() { WINEPREFIX="$PB" drive "$@"; }

@@ -6,11 +6,9 @@
 . "$(dirname "$0")/lib.bash"
 
 D="Configure Velmora"
-INI="$E2E_WORK/velmora.ini"
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-printf '[ISP]\nPhoneNumber=555-0100\nStepDelay=20\n[Other]\nPhoneNumber=555-0200\nSavedUser=ouser\nSavedPassword=opw\n' \
-  >"$VELMORA_PHONEBOOK"
-printf '[DUN]\r\nDialUpConnection=ISP\r\nUsernameDUN=joe\r\n[Other]\r\nAutoStartUp=0\r\nAutoAdjustClock=0\r\n' >"$INI"
+INI=$E2E_INI
+write_phonebook '[ISP]' PhoneNumber=555-0100 StepDelay=20 '[Other]' PhoneNumber=555-0200 SavedUser=ouser SavedPassword=opw
+write_settings '[DUN]' DialUpConnection=ISP UsernameDUN=joe '[Other]' AutoStartUp=0 AutoAdjustClock=0
 
 # One key of the settings file, or <none>.
 key() { tr -d '\r' <"$INI" | awk -F= -v s="[$1]" -v k="$2" '/^\[/ { on = ($0 == s); next } on && $1 == k { print substr($0, length(k) + 2); f = 1 } END { if (!f) print "<none>" }'; }
@@ -127,8 +125,7 @@ drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end"
 
 # A mail check with no mailbox brings up the "Mail" page.
-printf '[DUN]\r\nDialUpConnection=ISP\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n' >"$INI"
-printf '[Other]\r\nAutoStartUp=0\r\nAutoAdjustClock=0\r\nTimerEnabled=1\r\n' >>"$INI"
+dial_settings ISP TimerEnabled=1
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (mail)"
 drive click "Velmora " "Dial"

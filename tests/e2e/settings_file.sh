@@ -3,9 +3,9 @@
 # read; closing the program writes the cumulative time online back.
 . "$(dirname "$0")/lib.bash"
 
-INI="$E2E_WORK/velmora.ini"
-printf '%s\r\n' '[POP3]' 'Server=pop.example' '[Mailboxes]' 'm0=alice' 'm1=bob' \
-  '[Mail]' 'm0=stale' 'm1=stale' 'm2=stale' '[Other]' 'TimeOnLineHours=5' 'TimeOnLineMins=7' >"$INI"
+INI=$E2E_INI
+write_settings '[POP3]' Server=pop.example '[Mailboxes]' m0=alice m1=bob \
+  '[Mail]' m0=stale m1=stale m2=stale '[Other]' TimeOnLineHours=5 TimeOnLineMins=7
 
 # The keys of one section as "key=value" lines, in file order.
 section() { tr -d '\r' <"$INI" | awk -v s="[$1]" '/^\[/ { on = ($0 == s); next } on && /=/'; }

@@ -3,7 +3,7 @@
 # off-line leaves the cumulative time as it was.
 . "$(dirname "$0")/lib.bash"
 
-printf '[Other]\r\nTimeOnLineHours=3\r\nTimeOnLineMins=10\r\nTimeOnLineSecs=0\r\n' >"$E2E_WORK/velmora.ini"
+write_settings '[Other]' TimeOnLineHours=3 TimeOnLineMins=10 TimeOnLineSecs=0
 
 start_app /minimize
 first=$APP_PID
@@ -30,9 +30,9 @@ drive wait "Velmora " 10 >/dev/null || fail "restore did not show the window"
 drive menu "Velmora " "&File" "&Quit" || fail "no &Quit item"
 wait_exit "$first" 30 || fail "program did not end after &Quit"
 [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC"
-grep -q '^TimeOnLineHours=3' "$E2E_WORK/velmora.ini" || fail "hours changed: $(cat "$E2E_WORK/velmora.ini")"
-grep -q '^TimeOnLineMins=10' "$E2E_WORK/velmora.ini" || fail "minutes changed"
-grep -q '^TimeOnLineSecs=0' "$E2E_WORK/velmora.ini" || fail "seconds changed"
+grep -q '^TimeOnLineHours=3' "$E2E_INI" || fail "hours changed: $(cat "$E2E_INI")"
+grep -q '^TimeOnLineMins=10' "$E2E_INI" || fail "minutes changed"
+grep -q '^TimeOnLineSecs=0' "$E2E_INI" || fail "seconds changed"
 
 # "/MINIMIZE" is not "/minimize": the window shows.
 start_app /MINIMIZE

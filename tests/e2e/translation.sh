@@ -5,13 +5,8 @@
 . "$(dirname "$0")/lib.bash"
 
 cp "$E2E_WIN32_DIR/French.ini" "$E2E_WORK/"
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-printf '[ISP]\r\nPhoneNumber=555-0100\r\nStepDelay=300\r\n' >"$VELMORA_PHONEBOOK"
-# 5118547184477095129547184 is how the settings file stores the password "secret".
-{
-  printf '[DUN]\r\nDialUpConnection=ISP\r\nUsernameDUN=joe\r\nPasswordDUN=5118547184477095129547184\r\n'
-  printf '[Other]\r\nAutoAdjustClock=0\r\nAutoStartUp=0\r\nMenuLanguage=French.ini\r\n'
-} >"$E2E_WORK/velmora.ini"
+write_phonebook '[ISP]' PhoneNumber=555-0100 StepDelay=300
+dial_settings ISP MenuLanguage=French.ini
 
 # Waits (bounded) until a label of the main window reads $1; the texts cross in code page 1252.
 shows() {

@@ -5,25 +5,14 @@
 # time written.
 . "$(dirname "$0")/lib.bash"
 
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-cat >"$VELMORA_PHONEBOOK" <<'INI'
-[Flaky]
-PhoneNumber=555-0400
-DropAfter=3
-StepDelay=300
-[Slow]
-PhoneNumber=555-0500
-StepDelay=500
-[Steady]
-PhoneNumber=555-0600
-StepDelay=40
-INI
+write_phonebook '[Flaky]' PhoneNumber=555-0400 DropAfter=3 StepDelay=300 \
+  '[Slow]' PhoneNumber=555-0500 StepDelay=500 '[Steady]' PhoneNumber=555-0600 StepDelay=40
 settings() { dial_settings "$1" StayOnline=1; }
-key() { tr -d '\r' <"$E2E_WORK/velmora.ini" | sed -n "s/^$1=//p"; }
+key() { tr -d '\r' <"$E2E_INI" | sed -n "s/^$1=//p"; }
 dials() { drive listbox "Velmora " | grep -c '^Opening Port$'; }
 
 # Hang-Up pressed while the redial after the drop is dialling.
-settings Flaky >"$E2E_WORK/velmora.ini"
+settings Flaky
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
 drive click "Velmora " "Dial"
@@ -44,7 +33,7 @@ drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end (redial)"
 
 # Quit during a slow first dial: the dial is cancelled, the time written, the process ends.
-settings Slow >"$E2E_WORK/velmora.ini"
+settings Slow
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (quit)"
 drive click "Velmora " "Dial"
@@ -55,7 +44,7 @@ wait_exit "$APP_PID" 30 || fail "program did not end after &Quit"
 [ "$(key TimeOnLineHours)" = 0 ] && [ "$(key TimeOnLineSecs)" = 0 ] || fail "time not written at &Quit"
 
 # Windows ends the session while online.
-settings Steady >"$E2E_WORK/velmora.ini"
+settings Steady
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (session)"
 drive click "Velmora " "Dial"

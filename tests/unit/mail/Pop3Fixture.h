@@ -1,6 +1,7 @@
-// A one-connection TCP server on 127.0.0.1 that plays a script from a thread: lines to
-// say (whole, or dribbled in small pieces), lines to hear (recorded for the test to
-// compare), silence, and cutting the connection. Every wait is bounded.
+// What every POP3 client test stands on: a one-connection TCP server on 127.0.0.1 that
+// plays a script from a thread (lines to say, whole or dribbled in small pieces, lines to
+// hear and record, silence, floods, cutting the connection; every wait bounded), and a
+// client fixture that points a T_Pop3 at it and records its trace.
 #pragma once
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -15,6 +16,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "mail/tcpip.h"
 
 namespace mail_test {
 
@@ -148,6 +153,35 @@ private:
     std::thread thread_;
     std::mutex mutex_;
     std::vector<std::string> heard_;
+};
+
+using Lines = std::vector<std::string>;
+
+// A client logging in as ann with the password "secret" to 127.0.0.1, two seconds per
+// answer. Every trace line is kept, and must come from this client.
+class Pop3Fixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pop.SetHostname("127.0.0.1");
+        pop.SetTimeout(2000);
+        pop.SetUserName("ann");
+        pop.SetPassword("secret");
+        pop.OnTrace = [this](TObject* sender, const std::string& s, TTraceLevel level) {
+            EXPECT_EQ(sender, &pop);
+            trace.push_back({level, s});
+        };
+    }
+    void Use(const ScriptedServer& s) { pop.SetPort(s.Port()); }
+    // Logs out after a failure; a connection that is over has no QUIT to say.
+    void End() {
+        try {
+            pop.Logout();
+        } catch (const ETcpIpError&) {
+        }
+    }
+
+    T_Pop3 pop;
+    std::vector<std::pair<TTraceLevel, std::string>> trace;
 };
 
 }  // namespace mail_test
