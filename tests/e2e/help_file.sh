@@ -42,15 +42,8 @@ wait_exit "$APP_PID" 30 || fail "program did not end"
 drive waitgone "Velmora Help" 20 || fail "help viewer still open after the program ended"
 
 # A refused password: F1 on the box that explains it opens that box's page.
-export VELMORA_PHONEBOOK="$E2E_WORK/phonebook.ini"
-cat >"$VELMORA_PHONEBOOK" <<'INI'
-[Strict]
-PhoneNumber=555-0300
-User=joe
-Password=right
-StepDelay=40
-INI
-dial_settings Strict >"$E2E_WORK/velmora.ini"
+write_phonebook '[Strict]' PhoneNumber=555-0300 User=joe Password=right StepDelay=40
+dial_settings Strict
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (691)"
 drive click "Velmora " "Dial"
