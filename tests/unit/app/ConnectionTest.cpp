@@ -184,11 +184,11 @@ TEST_F(ConnectionTest, DialButtonNeedsCredentialsButThePopupDialDialsAnyway) {
     EXPECT_TRUE(settings.Visible());
     // The page and the box where the missing value goes, whatever page was last in front.
     EXPECT_EQ(settings.TabbedNotebook1.Page(settings.TabbedNotebook1.ActivePageIndex()), &settings.TabDialUp);
-    EXPECT_EQ(FocusedControl(), &settings.edt_passwordDUN);
+    EXPECT_EQ(headless::FocusedControl(), &settings.edt_passwordDUN);
     settings.Hide();
     IniInfo.UsernameDUN = "";
     form->SpeedButton1.Click();
-    EXPECT_EQ(FocusedControl(), &settings.edt_usernameDUN);
+    EXPECT_EQ(headless::FocusedControl(), &settings.edt_usernameDUN);
     EXPECT_EQ(form->SpeedButton1.Caption(), "Dial");
     clock.Advance(5000);
     EXPECT_TRUE(sim->DialledNumbers().empty());
