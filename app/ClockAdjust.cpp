@@ -85,7 +85,9 @@ void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
 // Refused, cut short or closed without a word: said where the user looks after clicking
 // Adjust, with the server's name, but without a box (a check after dialing may be unattended).
 void TMainForm::WSTimeClient1NoAnswer(TObject*, int Error) {
-    std::string why = Error ? WinsockErrorText(Error) : GetLangText("no answer", "const_NoTimeAnswer");
+    std::string why = Error ? WinsockErrorText(Error)
+                      : WSTimeClient1.AnswerBytes() > 0 ? GetLangText("answer too short", "const_NoTimeShort")
+                                                        : GetLangText("no answer", "const_NoTimeAnswer");
     HListBox2.Add(GetLangText("The clock was not adjusted, time server", "const_NoTimeFrom") + " " +
                   WSTimeClient1.Addr() + ": " + why);
 }

@@ -25,6 +25,7 @@ void TWSTimeClient::GetTime() {
         if (State() != wsClosed) return;
         SetPortNumber(TimePort);
         connectError_ = 0;
+        answerBytes_ = 0;
         awaiting_ = true;
         try {
             Connect();
@@ -51,6 +52,7 @@ void TWSTimeClient::GetTime() {
 
 void TWSTimeClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) {
     TWSocketExt::NotifyReceiveBuffer(buf, count, fromPort, fromAddr);
+    if (awaiting_ && count > 0) answerBytes_ += count;
     if (PortNumber() == TimePort && OnTime && count >= 4 && buf) {
         // Network order first: the first byte received is the most significant.
         auto* b = static_cast<uint8_t*>(buf);

@@ -36,6 +36,8 @@ public:
     // A TCP request that ended without a whole answer: the connection refused, or closed
     // before four bytes came. The error is Winsock's code, 0 for a plain close.
     std::function<void(TObject* Sender, int Error)> OnNoAnswer;
+    // How many bytes the last TCP request received before it ended (fewer than four: too short).
+    int32_t AnswerBytes() const { return answerBytes_; }
     uint32_t RequestTimeout = 30000;
 
 protected:
@@ -48,4 +50,5 @@ private:
     uintptr_t requestTimer_ = 0;
     bool awaiting_ = false;  // a TCP request runs and has had no answer yet
     uint16_t connectError_ = 0;
+    int32_t answerBytes_ = 0;
 };

@@ -124,8 +124,8 @@ TEST_F(ClockAdjustTest, ARequestWithoutAnAnswerIsListedWithTheServersName) {
     const auto& items = form.HListBox2.Items();
     ASSERT_EQ(items.size(), before + 4);
     EXPECT_EQ(items[before], "The clock was not adjusted, time server time.example: " + WinsockErrorText(10061));
-    EXPECT_EQ(items[before + 1], "The clock was not adjusted, time server time.example: no answer");
-    EXPECT_EQ(items[before + 2], items[before + 1]);
+    EXPECT_EQ(items[before + 1], "The clock was not adjusted, time server time.example: answer too short");
+    EXPECT_EQ(items[before + 2], "The clock was not adjusted, time server time.example: no answer");
     EXPECT_EQ(items[before + 3].rfind("Computer clock adjusted by ", 0), 0u);
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(clock.clockSets.size(), 1u);
