@@ -50,6 +50,8 @@ void TMainForm::AdjustClock() {
             }
         }
     } restore;
+    // "ntp://host[:port]" names a network-time server; any other text a TIME server.
+    if (sntp::IsNtpServer(IniOptions.TimeServer)) return AskNetworkTime(IniOptions.TimeServer);
     WSTimeClient1.SetAddr(IniOptions.TimeServer);
     try {
         WSTimeClient1.GetTime();

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
+#include "settings/IniBatch.h"
 #include "settings/IniLang.h"
 #include "settings/schedule.h"
 
@@ -275,6 +276,10 @@ void TMainForm::Disconnect() {
 static void ShowingErrors(void (*write)()) {
     try {
         write();
+    } catch (const EIniFileException& e) {
+        // The file stays as it was and the values stay in effect; the next save tries again.
+        platform::Ui().MsgBox(SettingsNotSavedText(e.Message()), Application().Title(), MB_OK_ | MB_ICONERROR_,
+                              helpctx::SettingsNotSaved);
     } catch (const Exception& e) {
         platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::SettingsNotSaved);
     }

@@ -50,6 +50,7 @@ TMainForm::TMainForm(TComponent* owner)
       DialUp(this),
       pop(this),
       WSTimeClient1(this),
+      SntpClient1(this),
       Autostart1(this),
       MainMenu1(this, "MainMenu1", false),
       PopupMenu1(this, "PopupMenu1", true),
@@ -88,6 +89,12 @@ TMainForm::TMainForm(TComponent* owner)
     WSTimeClient1.OnRequestTimedOut = [](TObject*) { ShowTimeServerDown(); };
     WSTimeClient1.OnNoAnswer = [this](TObject* s, int e) { WSTimeClient1NoAnswer(s, e); };
     WSTimeClient1.Loaded();
+    SntpClient1.OnOffset = [this](TObject* s, double o, double d) { SntpClient1Offset(s, o, d); };
+    SntpClient1.OnKissOfDeath = [this](TObject*, const std::string& code) {
+        HListBox2.Add(GetLangText("The time server refused the request: ", "const_ntpRefused") + code);
+        ShowTimeServerDown();
+    };
+    SntpClient1.OnRequestTimedOut = [](TObject*) { ShowTimeServerDown(); };
     // Start with Windows, hidden in the notification area; the setting decides in
     // ReactToIniOptions whether the entry stays.
     Autostart1.SetAppName("Velmora");

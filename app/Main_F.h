@@ -10,6 +10,7 @@
 #include "app/NewMail.h"
 #include "dialup/DialUp.h"
 #include "mail/tcpip.h"
+#include "net/SntpClient.h"
 #include "net/WSTimeClient.h"
 #include "settings/Autostart.h"
 #include "widgets/Forms.h"
@@ -74,6 +75,7 @@ public:
     TDialUp DialUp;
     T_Pop3 pop;
     TWSTimeClient WSTimeClient1;
+    TSntpClient SntpClient1;  // for time servers given as ntp://host[:port]
     TAutostart Autostart1;
 
     TMenu MainMenu1, PopupMenu1;
@@ -156,6 +158,9 @@ public:
     void WSTimeClient1Time(TObject* Sender, TDateTime DateTime);
     // A request that ended without an answer: one line in the message list, no box.
     void WSTimeClient1NoAnswer(TObject* Sender, int Error);
+    // The network-time side of AdjustClock (app/NetworkTime.cpp).
+    void AskNetworkTime(const std::string& server);
+    void SntpClient1Offset(TObject* Sender, double Offset, double Delay);
 
     // Starting other programs.
     void RunProgram(const std::string& commandLine, const std::string& directory);

@@ -12,6 +12,8 @@
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
 
+static_assert(TSeenMail::MaxIds == T_Pop3::MaxListedMessages, "the record holds every message a listing gives");
+
 std::string SeenMailFileName() { return ExtractFilePath(IniFileName()) + "velmora.uid"; }
 
 std::string ShortSender(const std::string& from) {

@@ -3,6 +3,7 @@
 
 #include "core/SysUtils.h"
 #include "settings/Ini.h"
+#include "settings/IniBatch.h"
 
 namespace {
 const char kSection[] = "Certificates";
@@ -13,5 +14,7 @@ std::string PinnedCertificate(const std::string& host) {
 }
 
 void PinCertificate(const std::string& host, const std::string& fingerprint) {
-    TIniFile(IniFileName()).WriteString(kSection, host, UpperCase(fingerprint));
+    TIniBatch batch(IniFileName());
+    batch.String(kSection, host, UpperCase(fingerprint));
+    batch.Commit();
 }

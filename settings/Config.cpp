@@ -2,6 +2,7 @@
 // buttons do. The phonebook entries come through the main window's dial-up component.
 #include "settings/Config.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "app/Main_F.h"
@@ -9,6 +10,7 @@
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
+#include "settings/IniBatch.h"
 #include "settings/IniLang.h"
 
 TForm2* Form2 = nullptr;
@@ -22,6 +24,8 @@ const std::vector<std::string> kTimeServers = {
     "nist1-ny.ustiming.org",  "nist1-nj.ustiming.org",   "nist1-pa.ustiming.org",      "nist1-chi.ustiming.org",
     "nist1-atl.ustiming.org", "nist1-la.ustiming.org",   "nist1-lv.ustiming.org",      "nist1-sj.ustiming.org",
     "wolfnisttime.com",       "nist-time-server.eoni.com", "nist1.columbiacountyga.gov", "time.nist.gov",
+    // Network-time servers (ntp://host[:port]), which almost every time server of today is.
+    "ntp://pool.ntp.org",     "ntp://time.nist.gov",
 };
 
 namespace {
@@ -31,6 +35,22 @@ constexpr int kMinDelay = 1, kMaxDelay = 99, kFallbackDelay = 15;
 
 // A value for one line of the settings file: cut at its first line break, which would
 // otherwise start a line of its own there.
+// The text a box shows now, asked of its window: another program may have set it
+// (WM_SETTEXT, as assistive tools and automation do) without the change notification that
+// keeps Caption() current. A peer without a window to ask (a headless one answers nothing
+// and leaves the buffer alone) gives Caption().
+std::string ShownText(const TControl& c) {
+    constexpr uint32_t kGetText = 0x000D, kGetTextLength = 0x000E;  // WM_GETTEXT, WM_GETTEXTLENGTH
+    IControlPeer* peer = c.Peer();
+    if (!peer) return c.Caption();
+    const intptr_t length = peer->Send(kGetTextLength, 0, 0);
+    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\x01');
+    const intptr_t got = peer->Send(kGetText, text.size(), reinterpret_cast<intptr_t>(text.data()));
+    if (got <= 0 && text[0] == '\x01') return c.Caption();
+    text.resize(static_cast<size_t>(std::clamp<intptr_t>(got, 0, static_cast<intptr_t>(text.size()) - 1)));
+    return text;
+}
+
 std::string OneLine(const std::string& s) { return s.substr(0, s.find_first_of("\r\n")); }
 std::vector<std::string> OneLine(const std::vector<std::string>& v) {
     std::vector<std::string> out;
@@ -357,6 +377,7 @@ void TForm2::FormActivate(TObject*) {
     Edit1.SetEnabled(CheckBox2.Checked());
     // The hang-up time can be changed only while the hang-up is on.
     CheckBox3Click(&CheckBox3);
+    Button6.SetEnabled(MailboxComplete());
 }
 
 void TForm2::ComboBox3Enter(TObject*) {
@@ -399,12 +420,21 @@ void TForm2::ButtonRemovePhoneClick(TObject*) {
     ListBox3.Delete(ListBox3.ItemIndex());
 }
 
+// "Add mailbox to the list --->" only with a server, an account and a password: an empty
+// row would be saved and make every check fail.
+bool TForm2::MailboxComplete() const {
+    return !ShownText(edt_hostname).empty() && !ShownText(edt_username).empty() && !ShownText(edt_password).empty();
+}
+
 void TForm2::MailboxKeyUp(TObject*) {
-    Button6.SetEnabled(!edt_hostname.Caption().empty() && !edt_username.Caption().empty() &&
-                       !edt_password.Caption().empty());
+    Button6.SetEnabled(MailboxComplete());
 }
 
 void TForm2::Button6Click(TObject*) {
+    if (!MailboxComplete()) {
+        Button6.SetEnabled(false);
+        return;
+    }
     ListView1.AddRow({edt_username.Caption(), edt_hostname.Caption()});
     ListBox2.Add(edt_password.Caption());
 }
@@ -416,11 +446,12 @@ void TForm2::ListView1Click(TObject*) {
         edt_hostname.SetCaption("");
         edt_username.SetCaption("");
         edt_password.SetCaption("");
-        return;
+    } else {
+        edt_hostname.SetCaption(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : "");
+        edt_username.SetCaption(ListView1.Row(r)[0]);
+        edt_password.SetCaption(r < static_cast<int>(ListBox2.Items().size()) ? ListBox2.Items()[static_cast<size_t>(r)] : "");
     }
-    edt_hostname.SetCaption(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : "");
-    edt_username.SetCaption(ListView1.Row(r)[0]);
-    edt_password.SetCaption(r < static_cast<int>(ListBox2.Items().size()) ? ListBox2.Items()[static_cast<size_t>(r)] : "");
+    Button6.SetEnabled(MailboxComplete());
 }
 
 void TForm2::Button7Click(TObject*) {
@@ -471,25 +502,25 @@ void TForm2::CheckBox3Click(TObject*) {
 }
 
 void TForm2::Button1OKClick(TObject*) {
-    IniInfo.Pop3Server = OneLine(edt_hostname.Caption());
-    IniInfo.EmailApp = OneLine(edt_emailApplication.Caption());
-    IniInfo.DialUpConnection = OneLine(ComboBox3.Caption());
-    IniInfo.UsernameDUN = OneLine(edt_usernameDUN.Caption());
-    IniInfo.PasswordDUN = OneLine(edt_passwordDUN.Caption());
+    IniInfo.Pop3Server = OneLine(ShownText(edt_hostname));
+    IniInfo.EmailApp = OneLine(ShownText(edt_emailApplication));
+    IniInfo.DialUpConnection = OneLine(ShownText(ComboBox3));
+    IniInfo.UsernameDUN = OneLine(ShownText(edt_usernameDUN));
+    IniInfo.PasswordDUN = OneLine(ShownText(edt_passwordDUN));
     IniOptions.AutoDial = CheckBox1.Checked();
     IniOptions.AutoStartUp = CheckBox4.Checked();
     IniOptions.TimerEnabled = CheckBox2.Checked();
     IniOptions.AutoHangUp = CheckBox3.Checked();
-    IniInfo.WebBrowser = OneLine(WebBrowser.Caption());
+    IniInfo.WebBrowser = OneLine(ShownText(WebBrowser));
     IniOptions.AutoAdjustClock = AutoAdjustClock.Checked();
     IniOptions.AutoExecEmailApp = CheckBoxStartAppEmailReceived.Checked();
-    IniOptions.TimeServer = OneLine(edt_timeServer.Caption());
+    IniOptions.TimeServer = OneLine(ShownText(edt_timeServer));
     IniOptions.StayOnline = chk_StayOnline.Checked();
-    IniOptions.HangUpHour = ComboBox1.Caption().empty() ? 0 : StrToIntDef(ComboBox1.Caption(), 0);
-    IniOptions.HangUpMinutes = ComboBox2.Caption().empty() ? 0 : StrToIntDef(ComboBox2.Caption(), 0);
+    IniOptions.HangUpHour = ShownText(ComboBox1).empty() ? 0 : StrToIntDef(ShownText(ComboBox1), 0);
+    IniOptions.HangUpMinutes = ShownText(ComboBox2).empty() ? 0 : StrToIntDef(ShownText(ComboBox2), 0);
     // The interval must be a number of minutes the timer can take: 1 to 99.
     int32_t delay = 0;
-    int stopped = ParseIntPosition(Edit1.Caption(), delay);
+    int stopped = ParseIntPosition(ShownText(Edit1), delay);
     if (stopped == 0 && (delay < kMinDelay || delay > kMaxDelay)) stopped = 1;
     if (stopped != 0) {
         Warn(GetLangText("Error in the delay for checking email: ", "const_ErrorDelay") + IntToStr(stopped), helpctx::CheckDelay);
@@ -498,7 +529,7 @@ void TForm2::Button1OKClick(TObject*) {
         IniOptions.TimerDelay = delay;
         if (MainForm) MainForm->TimerCheckEmail.SetInterval(static_cast<uint32_t>(delay) * 60000u);
     }
-    IniInfo.SoundFile = OneLine(edt_WaveSound.Caption());
+    IniInfo.SoundFile = OneLine(ShownText(edt_WaveSound));
     PasswordList = OneLine(ListBox2.Items());
     PhoneNumberList = OneLine(ListBox3.Items());
     ApplicationList = OneLine(HListBox3.Items());
@@ -508,7 +539,13 @@ void TForm2::Button1OKClick(TObject*) {
         MailList.push_back(OneLine(ListView1.Row(r)[0]));
         PopServerList.push_back(OneLine(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : ""));
     }
-    WriteIniFile();
+    try {
+        WriteIniFile();
+    } catch (const EIniFileException& e) {
+        // The file stays as it was; the values stay in effect and the next OK tries again.
+        platform::Ui().MsgBox(SettingsNotSavedText(e.Message()), Application().Title(), MB_OK_ | MB_ICONERROR_,
+                              helpctx::SettingsNotSaved);
+    }
     if (MainForm) {
         MainForm->Autostart1.SetAutostart(IniOptions.AutoStartUp);
         MainForm->ReactToIniOptions();

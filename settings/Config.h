@@ -71,6 +71,7 @@ public:
     void ButtonPhoneAddClick(TObject* Sender);
     void ButtonRemovePhoneClick(TObject* Sender);
     void MailboxKeyUp(TObject* Sender);
+    bool MailboxComplete() const;
     void Button6Click(TObject* Sender);
     void ListView1Click(TObject* Sender);
     void Button7Click(TObject* Sender);

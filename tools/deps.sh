@@ -3,7 +3,7 @@
 velmora_deps() {
   local need=(cmake ninja-build g++ googletest libgtest-dev mingw-w64 g++-mingw-w64-i686-posix
               wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick dovecot-pop3d
-              nsis zip openssl clang-14 libclang-rt-14-dev ccache)
+              nsis zip openssl clang-14 libclang-rt-14-dev ccache chrony faketime)
   local missing=() p
   for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

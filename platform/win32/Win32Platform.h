@@ -99,5 +99,13 @@ public:
     char Separator() const override { return '\\'; }
     // The volume's serial number and the folder's file index (Win32FileSystem.cpp).
     std::string FolderIdentity(const std::string& folder) override;
+    // Whole files through CreateFile/WriteFile/FlushFileBuffers, MoveFileEx with
+    // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, DeleteFile.
+    bool Exists(const std::string& path) override;
+    bool Write(const std::string& path, const std::string& content, std::string& error) override;
+    bool Flush(const std::string& path, std::string& error) override;
+    bool Read(const std::string& path, size_t limit, std::string& content, std::string& error) override;
+    bool Replace(const std::string& from, const std::string& to, std::string& error) override;
+    bool Remove(const std::string& path) override;
 };
 }  // namespace win32

@@ -306,3 +306,14 @@ TEST_F(MailCheckTest, BrokenAnswersWarnForTheirMailboxAndTheOthersStillCount) {
                                                                 "Mail for : top", "1", "B\ab"}));
     EXPECT_EQ(form.nbr_emails.Caption(), "4");
 }
+
+TEST_F(MailCheckTest, ABigMailboxIsAnnouncedOnceNotAtEveryCheck) {
+    std::vector<TListedMail> listed;
+    for (int i = 0; i < 6000; ++i) listed.push_back({"id" + std::to_string(i), "s" + std::to_string(i)});
+    for (int check : {1, 2}) {
+        form.BeginNewMailTally();  // each check reads the record from the file afresh
+        form.NoteNewMail("alice", "pop.a", listed);
+        form.EndNewMailTally();
+        EXPECT_EQ(form.NewMailCount(), check == 1 ? 6000 : 0) << "check " << check;
+    }
+}

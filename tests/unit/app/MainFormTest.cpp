@@ -150,7 +150,7 @@ TEST_F(MainFormTest, ARefusedWriteIsShownAndClosingGoesOn) {
     profile.refuseWrites = true;
     form.Quit2->Click();
     ASSERT_EQ(ui.boxes.size(), 3u);  // "&Quit", the close query and the close each write the time
-    EXPECT_EQ(ui.boxes[0].text, "Unable to write to " + IniFileName());
+    EXPECT_EQ(ui.boxes[0].text, "The settings could not be saved: Unable to write to " + IniFileName());
     EXPECT_TRUE(form.Closed());
 }
 
