@@ -35,7 +35,7 @@ TEST_F(ClockAdjustTest, TheServersSecondsSetTheClockInUtc) {
     EXPECT_EQ(t.Hour, 5);
     EXPECT_EQ(t.Minute, 43);
     EXPECT_EQ(t.Second, 28);
-    EXPECT_EQ(shell.timeChanges, 1);
+    EXPECT_EQ(clock.timeChanges, 1);
     EXPECT_FALSE(progress.Visible());
     EXPECT_FALSE(ui.busyCursor);
     EXPECT_EQ(progress.Animate1.ResName(), "TIME_ANI");
@@ -110,7 +110,7 @@ TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error 1314.");
     EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
-    EXPECT_EQ(shell.timeChanges, 0);
+    EXPECT_EQ(clock.timeChanges, 0);
 }
 
 TEST(TimeProtocol, SecondsSince1900AreDaysFromDayTwo) {

@@ -9,7 +9,7 @@
 
 #include "mail/ip_misc.h"
 #include "mail/tcpip.h"
-#include "mail/win32/WinsockSocket.h"
+#include "platform/win32/WinsockSocket.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/headless/Headless.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
-#include "settings/win32/Win32Profile.h"
+#include "platform/win32/Win32Profile.h"
 #include "tests/unit/settings/TypedValues.h"
 
 namespace {
