@@ -68,7 +68,7 @@ void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
     const TDateTime before = platform::Clock().NowUtc();
     uint32_t error = platform::Clock().SetSystemTimeUtc(st);
     if (error == 0) {
-        platform::Shell().BroadcastTimeChange();
+        platform::Clock().BroadcastTimeChange();
         // A set that worked is shown, with how far the clock moved.
         HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + SecondsMoved(DateTime - before));
     } else {

@@ -84,7 +84,7 @@ void TMainForm::CheckAllEmailAccount() {
     if (!HListBox2.Items().empty()) {
         // Mail that was announced before stays listed and counted, and quiet.
         if (NewMailCount() > 0) {
-            if (!platform::Shell().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
+            if (!platform::Sound().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
             ShowNewMailBalloon();
             if (IniOptions.AutoExecEmailApp && nbr_emails.Caption() != "0") RunProgram(IniInfo.EmailApp, "");
         }
@@ -95,7 +95,7 @@ void TMainForm::CheckAllEmailAccount() {
 
 void TMainForm::ShowNewMailIcon() {
     // Loaded once: the icon stays the same for the program's life.
-    if (!MailIcon.Handle()) MailIcon.SetHandle(platform::Shell().LoadIconResource("BMAIL_ICON"));
+    if (!MailIcon.Handle()) MailIcon.SetHandle(platform::Tray().LoadIconResource("BMAIL_ICON"));
     SystemTrayIcon1.SetIcon(MailIcon);
 }
 

@@ -13,7 +13,6 @@
 
 bool Connected = false;
 bool DialCancelled = false;
-bool ScheduledRun = false;
 bool LineSeen = false;
 uint32_t ConnectStartTick = 0;
 int32_t RunningHours = 0, RunningMins = 0, RunningSecs = 0;
@@ -116,7 +115,7 @@ TMainForm::TMainForm(TComponent* owner)
     MainTrayIcon.SetTip("Velmora v ");
     MainTrayIcon.PopupMenu = &PopupMenu1;
     TIcon programIcon;
-    programIcon.SetHandle(platform::Shell().LoadIconResource("MAINICON"));
+    programIcon.SetHandle(platform::Tray().LoadIconResource("MAINICON"));
     MainTrayIcon.SetIcon(programIcon);
     MainTrayIcon.OnDblClick = [this](TObject* s) { MainTrayIconLeftClick(s); };
     MainTrayIcon.Loaded();
@@ -341,10 +340,7 @@ void TMainForm::MainTrayIconLeftClick(TObject*) {
     Application().ShowWindow(SW_SHOW_);
 }
 
-void TMainForm::SystemTrayIcon1DblClick(TObject*) {
-    Show();
-    Application().ShowWindow(SW_SHOW_);
-}
+void TMainForm::SystemTrayIcon1DblClick(TObject* Sender) { MainTrayIconLeftClick(Sender); }
 
 // Runs once the window and its controls exist.
 void TMainForm::FormCreate() {
@@ -422,33 +418,22 @@ void TMainForm::WndProc(TMessage& m) {
             return;
         default: break;
     }
-    if (m.Msg == WM_SYSCOMMAND_ && m.WParam == SC_MINIMIZE_) {
-        Application().ShowWindow(SW_HIDE_);
-        Hide();
-        m.Result = 1;
-        m.Handled = true;
-    } else if (m.Msg == WM_SYSCOMMAND_ && m.WParam == SC_RESTORE_) {
-        Application().ShowWindow(SW_SHOW_);
-        Show();
-        m.Result = 1;
-        m.Handled = true;
-    }
+    if (MinimiseOrRestore(m)) m.Handled = true;
 }
 
-bool TMainForm::AppWindowHook(TMessage& m) {
-    if (m.Msg != WM_SYSCOMMAND_) return false;
-    if (m.WParam == SC_MINIMIZE_) {
-        Hide();
-        Application().ShowWindow(SW_HIDE_);
-    } else if (m.WParam == SC_RESTORE_) {
-        Show();
-        Application().ShowWindow(SW_SHOW_);
-    } else {
-        return false;
-    }
+// The minimise and restore commands, of this window or of the application's window: both
+// windows hide (only the notification-area icon is left) or show again. True when m was one.
+bool TMainForm::MinimiseOrRestore(TMessage& m) {
+    if (m.Msg != WM_SYSCOMMAND_ || (m.WParam != SC_MINIMIZE_ && m.WParam != SC_RESTORE_)) return false;
+    bool restore = m.WParam == SC_RESTORE_;
+    Application().ShowWindow(restore ? SW_SHOW_ : SW_HIDE_);
+    if (restore) Show();
+    else Hide();
     m.Result = 1;
     return true;
 }
+
+bool TMainForm::AppWindowHook(TMessage& m) { return MinimiseOrRestore(m); }
 
 void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
     // A dial still under way would go on, and connect, with no window left to end it.

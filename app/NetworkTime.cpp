@@ -40,7 +40,7 @@ void TMainForm::SntpClient1Offset(TObject*, double Offset, double) {
     const TDateTime target = platform::Clock().NowUtc() + Offset / 86400.0;
     uint32_t error = platform::Clock().SetSystemTimeUtc(DateTimeToSystemTime(target));
     if (error == 0) {
-        platform::Shell().BroadcastTimeChange();
+        platform::Clock().BroadcastTimeChange();
         HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + MillisecondsMoved(Offset));
     } else {
         platform::Ui().MsgBox(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +

@@ -1,11 +1,10 @@
 // The settings dialog: its window as stored, its creation and activation, and what its
-// buttons do. The phonebook entries come through the main window's dial-up component.
+// buttons do. The phonebook entries come through the dialog's host (the main window).
 #include "settings/Config.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "app/Main_F.h"
 #include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
@@ -89,7 +88,7 @@ int ParseIntPosition(const std::string& text, int32_t& value) {
     return TryStrToInt(text, value) ? 0 : static_cast<int>(i) + 1;
 }
 
-TForm2::TForm2(TComponent* owner)
+TForm2::TForm2(TComponent* owner, IDialogHost* host)
     : TForm(owner, "Form2"),
       Panel1(this, this, TControlKind::Panel, "Panel1"),
       TabbedNotebook1(this, &Panel1, "TabbedNotebook1"),
@@ -161,6 +160,7 @@ TForm2::TForm2(TComponent* owner)
       Button2Cancel(this, &Panel1, TControlKind::Button, "Button2Cancel"),
       OpenDialog1(this) {
     Form2 = this;
+    host_ = host;
     BuildControls();
     BindEvents();
     CreateHandle();
@@ -181,7 +181,7 @@ void TForm2::BuildControls() {
     MinimizeBox = false;
     CenterOnScreen = true;
     SetHelpContext(helpctx::Settings);
-    OwnerForm = MainForm;
+    OwnerForm = host_ ? host_->HostForm() : nullptr;
     DefaultButton = &Button1OK;
     CancelButton = &Button2Cancel;
 
@@ -382,28 +382,25 @@ void TForm2::FormActivate(TObject*) {
 
 void TForm2::ComboBox3Enter(TObject*) {
     ComboBox3.Clear();
-    if (MainForm) MainForm->DialUp.GetEntries();
+    if (host_)
+        for (const std::string& name : host_->EntryNames()) ComboBox3.Add(name);
     ComboBox3.SetCaption(IniInfo.DialUpConnection);
 }
 
 void TForm2::ComboBox3Change(TObject*) {
-    if (!MainForm) return;
-    MainForm->DialUp.SetEntry(ComboBox3.Caption());
+    if (!host_) return;
     std::string user, password;
-    if (MainForm->DialUp.GetEntryUsername(user) != 0) user.clear();
-    if (MainForm->DialUp.GetEntryPassword(password) != 0) password.clear();
+    host_->EntryCredentials(ComboBox3.Caption(), user, password);
     edt_usernameDUN.SetCaption(user);
     edt_passwordDUN.SetCaption(password);
 }
 
 void TForm2::Button12Click(TObject*) {
-    if (!MainForm) return;
-    MainForm->DialUp.SetEntry(ComboBox3.Caption());
-    MainForm->DialUp.EditEntry();
+    if (host_) host_->EditEntry(ComboBox3.Caption());
 }
 
 void TForm2::Button11Click(TObject*) {
-    if (MainForm) MainForm->DialUp.CreateEntry();
+    if (host_) host_->CreateEntry();
 }
 
 void TForm2::PhoneNumberKeyUp(TObject*) { ButtonPhoneAdd.SetEnabled(!EdtPhoneNumber.Caption().empty()); }
@@ -491,7 +488,7 @@ void TForm2::Browse(const std::string& typeKey, const std::string& typeName, con
 }
 
 void TForm2::SpeedButton1Click(TObject*) {
-    if (MainForm) MainForm->PlaySoundFile(edt_WaveSound.Caption());
+    if (host_) host_->PlaySoundFile(edt_WaveSound.Caption());
 }
 
 void TForm2::CheckBox2Click(TObject*) { Edit1.SetEnabled(CheckBox2.Checked()); }
@@ -527,7 +524,7 @@ void TForm2::Button1OKClick(TObject*) {
         IniOptions.TimerDelay = kFallbackDelay;
     } else {
         IniOptions.TimerDelay = delay;
-        if (MainForm) MainForm->TimerCheckEmail.SetInterval(static_cast<uint32_t>(delay) * 60000u);
+        if (host_) host_->SetMailCheckInterval(static_cast<uint32_t>(delay) * 60000u);
     }
     IniInfo.SoundFile = OneLine(ShownText(edt_WaveSound));
     PasswordList = OneLine(ListBox2.Items());
@@ -546,10 +543,7 @@ void TForm2::Button1OKClick(TObject*) {
         platform::Ui().MsgBox(SettingsNotSavedText(e.Message()), Application().Title(), MB_OK_ | MB_ICONERROR_,
                               helpctx::SettingsNotSaved);
     }
-    if (MainForm) {
-        MainForm->Autostart1.SetAutostart(IniOptions.AutoStartUp);
-        MainForm->ReactToIniOptions();
-    }
+    if (host_) host_->SettingsSaved();
     Close();
 }
 

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "settings/DialogHost.h"
 #include "widgets/Forms.h"
 
 class TForm2 : public TForm {
 public:
-    explicit TForm2(TComponent* owner);
+    // The host (the window it is opened from, which it stays above) may be nullptr.
+    explicit TForm2(TComponent* owner, IDialogHost* host = nullptr);
     ~TForm2() override;
 
     // Shows the dialog (which reloads it) with the page of that caption in front, if given.
@@ -84,6 +86,7 @@ public:
     void Button2CancelClick(TObject* Sender);
 
 private:
+    IDialogHost* host_ = nullptr;
     void BuildControls();
     void BindEvents();
     // Runs the file-open dialog for the picker's file type and puts the choice in target.

@@ -2,13 +2,13 @@
 // the two timers that dial and hang up at the chosen minutes.
 #include "settings/schedule.h"
 
-#include "app/Main_F.h"
 #include "core/HelpContexts.h"
 #include "core/DateTime.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 
 TForm3* Form3 = nullptr;
+bool ScheduledRun = false;
 
 namespace {
 std::vector<std::string> TwoDigitSteps(int count, int step) {
@@ -28,7 +28,7 @@ bool AtChosenTime(const TListBox& hourList, const TListBox& minuteList) {
 }
 }  // namespace
 
-TForm3::TForm3(TComponent* owner)
+TForm3::TForm3(TComponent* owner, IDialogHost* host)
     : TForm(owner, "Form3"),
       Label2(this, this, TControlKind::Label, "Label2"),
       Label1(this, this, TControlKind::Label, "Label1"),
@@ -56,6 +56,7 @@ TForm3::TForm3(TComponent* owner)
       TimerScheduledHangUp(this, kTickMs, false),
       OpenDialog1(this) {
     Form3 = this;
+    host_ = host;
     BuildControls();
     Button1.OnClick = [this](TObject* s) { Button1Click(s); };
     Button5.OnClick = [this](TObject* s) { Button5Click(s); };
@@ -82,7 +83,7 @@ void TForm3::BuildControls() {
     MinimizeBox = false;
     CenterOnScreen = true;
     SetClientSize(717, 289);
-    OwnerForm = MainForm;  // stays above the main window it is opened from
+    OwnerForm = host_ ? host_->HostForm() : nullptr;  // stays above the window it is opened from
     DefaultButton = &Button2;
     CancelButton = &Button3;
 
@@ -178,9 +179,9 @@ void TForm3::Button2Click(TObject*) {
         }
     }
     Timer1.SetEnabled(true);
-    if (MainForm) {
-        MainForm->HListBox2.Clear();
-        MainForm->HListBox2.Add("Scheduled to execute at " + ComboBox1.Caption() + ":" + ComboBox2.Caption());
+    if (host_) {
+        host_->ClearMessages();
+        host_->AddMessage("Scheduled to execute at " + ComboBox1.Caption() + ":" + ComboBox2.Caption());
     }
     Button4.SetEnabled(true);
     Hide();
@@ -194,7 +195,7 @@ void TForm3::Button3Click(TObject*) { Close(); }
 void TForm3::Button4Click(TObject*) {
     Timer1.SetEnabled(false);
     Button4.SetEnabled(false);
-    if (MainForm) MainForm->HListBox2.Clear();
+    if (host_) host_->ClearMessages();
     platform::Ui().MsgBox("The scheduling has been removed and turned off.", Application().Title(), MB_OK_, helpctx::Schedule);
     Close();
 }
@@ -205,14 +206,14 @@ void TForm3::Timer1Timer(TObject*) {
     if (!AtChosenTime(ComboBox1, ComboBox2)) return;
     Timer1.SetEnabled(false);
     ScheduledRun = true;
-    if (!MainForm) return;
-    if (Connected) {
+    if (!host_) return;
+    if (host_->IsOnline()) {
         // The line is already up: dialing again would drop it and lose its time online, so
         // this connection becomes the scheduled one.
-        MainForm->RunScheduledPrograms();
+        host_->RunScheduledPrograms();
         TimerScheduledHangUp.SetEnabled(true);
     } else {
-        MainForm->ConnectToInternet();
+        host_->Dial();
     }
 }
 
@@ -220,5 +221,5 @@ void TForm3::TimerScheduledHangUpTimer(TObject*) {
     if (!AtChosenTime(ComboBox3, ComboBox4)) return;
     TimerScheduledHangUp.SetEnabled(false);
     ScheduledRun = false;
-    if (MainForm) MainForm->Disconnect();
+    if (host_) host_->HangUp();
 }

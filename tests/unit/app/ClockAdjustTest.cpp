@@ -38,7 +38,7 @@ TEST_F(ClockAdjustTest, TheServersSecondsSetTheClockInUtc) {
     EXPECT_EQ(t.Hour, 5);
     EXPECT_EQ(t.Minute, 43);
     EXPECT_EQ(t.Second, 28);
-    EXPECT_EQ(shell.timeChanges, 1);
+    EXPECT_EQ(clock.timeChanges, 1);
     EXPECT_FALSE(progress.Visible());
     EXPECT_FALSE(ui.busyCursor);
     EXPECT_EQ(progress.Animate1.ResName(), "TIME_ANI");
@@ -139,7 +139,7 @@ TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error 1314.");
     EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
-    EXPECT_EQ(shell.timeChanges, 0);
+    EXPECT_EQ(clock.timeChanges, 0);
 }
 
 TEST(TimeProtocol, SecondsSince1900AreDaysFromDayTwo) {
@@ -187,7 +187,7 @@ TEST_F(NetworkTimeTest, TheClockIsSetToNowPlusTheOffset) {
     ASSERT_EQ(clock.clockSets.size(), 1u);
     EXPECT_EQ(clock.clockSets[0].Second, 30);  // 28.010 now, plus 2.5 s
     EXPECT_EQ(clock.clockSets[0].Milliseconds, 510);
-    EXPECT_EQ(shell.timeChanges, 1);
+    EXPECT_EQ(clock.timeChanges, 1);
     ASSERT_EQ(form.HListBox2.Items().size(), before + 1);
     EXPECT_EQ(form.HListBox2.Items().back(), "Computer clock adjusted by +2500 ms");
     EXPECT_EQ(form.WSTimeClient1.State(), wsClosed);  // the TIME client is not asked

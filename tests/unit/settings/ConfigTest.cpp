@@ -26,7 +26,7 @@ protected:
         Application().MainForm = form.get();
         form->DialUp.SetRasApi(sim.get());
         form->FormCreate();
-        dialog = std::make_unique<TForm2>(&Application());
+        dialog = std::make_unique<TForm2>(&Application(), form.get());
     }
     ~ConfigTest() override {
         dialog.reset();
@@ -188,7 +188,7 @@ TEST_F(ConfigTest, BrowseFillsTheBoxWithTheChosenFileAndPlayPlaysIt) {
     EXPECT_EQ(factory.openDialogs[0].Filter, "Wav sound file (*.wav)|*.wav");
     EXPECT_EQ(dialog->edt_WaveSound.Caption(), "C:\\sounds\\ding.wav");
     dialog->SpeedButton1.Click();
-    EXPECT_EQ(shell.sounds.back(), "C:\\sounds\\ding.wav");
+    EXPECT_EQ(sound.sounds.back(), "C:\\sounds\\ding.wav");
     factory.openDialogAnswer = nullptr;
     dialog->Button9.Click();
     EXPECT_EQ(factory.openDialogs[1].Filter, "Application (*.exe)|*.exe");
