@@ -4,6 +4,7 @@
 // notice and, if wished, by starting the e-mail program.
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
@@ -24,7 +25,7 @@ const std::string& At(const std::vector<std::string>& list, size_t i) {
 // A check the user watches: the progress window with its animation, the hourglass.
 void TMainForm::CheckEmailWithIcon() {
     if (MailList.empty()) {
-        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::MailNotConfigured);
         ShowSettingsDialog(GetLangText("Mail", "const_tab3"));
         return;
     }
@@ -83,7 +84,7 @@ void TMainForm::CheckAllEmailAccount() {
     if (!HListBox2.Items().empty()) {
         // Mail that was announced before stays listed and counted, and quiet.
         if (NewMailCount() > 0) {
-            if (!platform::Shell().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
+            if (!platform::Sound().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
             ShowNewMailBalloon();
             if (IniOptions.AutoExecEmailApp && nbr_emails.Caption() != "0") RunProgram(IniInfo.EmailApp, "");
         }
@@ -94,14 +95,14 @@ void TMainForm::CheckAllEmailAccount() {
 
 void TMainForm::ShowNewMailIcon() {
     // Loaded once: the icon stays the same for the program's life.
-    if (!MailIcon.Handle()) MailIcon.SetHandle(platform::Shell().LoadIconResource("BMAIL_ICON"));
+    if (!MailIcon.Handle()) MailIcon.SetHandle(platform::Tray().LoadIconResource("BMAIL_ICON"));
     SystemTrayIcon1.SetIcon(MailIcon);
 }
 
 void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::string& password,
                                          const std::string& server) {
     if (server.empty() || account.empty() || password.empty()) {
-        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::MailNotConfigured);
         return;
     }
     std::string host = server.substr(0, server.find('\r'));
@@ -134,6 +135,6 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
     } catch (const ETcpIpError&) {
         platform::Ui().MsgBox(
             GetLangText("The Email server is not responding or the address entered in the Settings is wrong.", "const_EmailDown"),
-            Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+            Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::MailServerDown);
     }
 }

@@ -6,6 +6,7 @@
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "core/HelpContexts.h"
 #include "platform/Platform.h"
 #include "settings/IniLang.h"
 
@@ -39,12 +40,12 @@ void TMainForm::SntpClient1Offset(TObject*, double Offset, double) {
     const TDateTime target = platform::Clock().NowUtc() + Offset / 86400.0;
     uint32_t error = platform::Clock().SetSystemTimeUtc(DateTimeToSystemTime(target));
     if (error == 0) {
-        platform::Shell().BroadcastTimeChange();
+        platform::Clock().BroadcastTimeChange();
         HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + MillisecondsMoved(Offset));
     } else {
         platform::Ui().MsgBox(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +
                                   platform::Clock().ErrorText(error),
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::ClockNotSet);
     }
     if (Form4) {
         Form4->SetVisible(true);

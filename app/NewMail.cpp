@@ -5,6 +5,7 @@
 #include "app/NewMail.h"
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/CertificatePins.h"
@@ -107,7 +108,7 @@ bool TMainForm::TrustMailServer(const std::string& account, const platform::TTls
                                   GetLangText("The mailbox was not checked and no password was sent.",
                                               "const_CertRefused") +
                                   fingerprint,
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::Certificate);
         return false;
     }
     int answer = platform::Ui().MsgBox(
@@ -115,7 +116,7 @@ bool TMainForm::TrustMailServer(const std::string& account, const platform::TTls
                     "const_CertUntrusted") +
             " " + account + " (" + peer.Host + "): " + peer.Problem + fingerprint + "\r\n\r\n" +
             GetLangText("Trust this certificate for this server from now on?", "const_CertTrust"),
-        Application().Title(), MB_YESNO_ | MB_ICONQUESTION_, 0);
+        Application().Title(), MB_YESNO_ | MB_ICONQUESTION_, helpctx::Certificate);
     if (answer != IDYES_) return false;
     try {
         PinCertificate(peer.Host, peer.Fingerprint);

@@ -1,6 +1,7 @@
 // The timers that watch a connection: the time online and its cumulative total, the line
 // check that notices a dropped line, and the daily hang-up.
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
@@ -67,7 +68,7 @@ void TMainForm::TimerStillOnlineTimer(TObject*) {
         GetLangText("Your ISP (Internet Service Provider) terminated the connection. Would you like to reconnect "
                     "automatically next time ?",
                     "const_ispreconnect"),
-        Application().Title(), MB_YESNOCANCEL_ | MB_ICONQUESTION_, 0);
+        Application().Title(), MB_YESNOCANCEL_ | MB_ICONQUESTION_, helpctx::LineDropped);
     if (answer == IDYES_) {
         IniOptions.StayOnline = true;
         StayOnline1->SetChecked(true);

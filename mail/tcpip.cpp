@@ -4,13 +4,13 @@
 #include "mail/tcpip.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <exception>
 
 #include "core/SysUtils.h"
 #include "mail/MimeDecode.h"
 #include "mail/ip_misc.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -43,12 +43,6 @@ bool ParseCount(const std::string& s, int& value) {
     }
     value = v;
     return true;
-}
-
-// Milliseconds of a clock that only moves forward, for the deadlines of an exchange.
-int64_t SteadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 }  // namespace
@@ -117,16 +111,20 @@ void T_TcpIp::Login() {
     inboxPos_ = 0;
     ended_ = false;
     connected_ = true;
-    connectedAt_ = SteadyMs();
+    connectTick_ = platform::Clock().TickCount();
     exchangeDeadline_ = -1;
     sessionDeadline_ = -1;
     if (security_ == msImplicitTls) StartTls();
 }
 
-void T_TcpIp::StartExchange() { exchangeDeadline_ = exchangeTimeout_ < 0 ? -1 : SteadyMs() + exchangeTimeout_; }
+// Counted from the connection's start on the clock seam's tick count, which wraps: the
+// difference stays right for sessions shorter than 49 days.
+int64_t T_TcpIp::SinceConnect() const { return uint32_t(platform::Clock().TickCount() - connectTick_); }
+
+void T_TcpIp::StartExchange() { exchangeDeadline_ = exchangeTimeout_ < 0 ? -1 : SinceConnect() + exchangeTimeout_; }
 
 void T_TcpIp::SetSessionLimit(int64_t msSinceConnect) {
-    sessionDeadline_ = msSinceConnect < 0 ? -1 : connectedAt_ + msSinceConnect;
+    sessionDeadline_ = msSinceConnect < 0 ? -1 : msSinceConnect;
 }
 
 void T_TcpIp::ExtendDeadlines(int64_t ms) {
@@ -172,7 +170,7 @@ bool T_TcpIp::Fill() {
     // exchange and the rest of the session; a deadline that has passed ends the reading
     // even when more data is waiting (a server that streams without end).
     int64_t wait = timeout_;
-    int64_t now = SteadyMs();
+    int64_t now = SinceConnect();
     for (int64_t deadline : {exchangeDeadline_, sessionDeadline_})
         if (deadline >= 0) wait = std::min(wait, std::max<int64_t>(0, deadline - now));
     char buf[32768];

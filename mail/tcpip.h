@@ -138,9 +138,11 @@ protected:
 
 private:
     bool Fill();
+    // Milliseconds since the connection was opened.
+    int64_t SinceConnect() const;
 
-    int64_t connectedAt_ = 0;        // steady milliseconds
-    int64_t exchangeDeadline_ = -1;  // steady milliseconds; -1: none
+    uint32_t connectTick_ = 0;       // the clock's tick count when the connection opened
+    int64_t exchangeDeadline_ = -1;  // milliseconds since then; -1: none
     int64_t sessionDeadline_ = -1;
 
     platform::IBlockingSockets* sockets_ = nullptr;

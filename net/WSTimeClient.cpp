@@ -24,11 +24,20 @@ void TWSTimeClient::GetTime() {
         // A request still running is left to finish.
         if (State() != wsClosed) return;
         SetPortNumber(TimePort);
-        Connect();
+        connectError_ = 0;
+        answerBytes_ = 0;
+        awaiting_ = true;
+        try {
+            Connect();
+        } catch (...) {
+            awaiting_ = false;  // the caller hears of it through the exception
+            throw;
+        }
         StopRequestTimer();
         requestTimer_ = platform::Ui().StartTimer(RequestTimeout, [this] {
             StopRequestTimer();
             if (State() == wsClosed) return;  // the request ended on its own
+            awaiting_ = false;  // reported as a time-out, not as a closed connection
             Abort();
             if (OnRequestTimedOut) OnRequestTimedOut(this);
         });
@@ -43,6 +52,7 @@ void TWSTimeClient::GetTime() {
 
 void TWSTimeClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) {
     TWSocketExt::NotifyReceiveBuffer(buf, count, fromPort, fromAddr);
+    if (awaiting_ && count > 0) answerBytes_ += count;
     if (PortNumber() == TimePort && OnTime && count >= 4 && buf) {
         // Network order first: the first byte received is the most significant.
         auto* b = static_cast<uint8_t*>(buf);
@@ -52,9 +62,23 @@ void TWSTimeClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromP
         // The answer is complete: a server that keeps the connection open must not keep
         // the request running.
         StopRequestTimer();
+        awaiting_ = false;
         if (Proto() == "tcp") Close();
         OnTime(this, TimeProtocolToDateTime(t));
     } else if (PortNumber() == DayTimePort && OnDayTime && count > 0 && buf) {
         OnDayTime(this, std::string(static_cast<const char*>(buf), static_cast<size_t>(count)));
     }
+}
+
+void TWSTimeClient::NotifySessionConnected(uint16_t error) {
+    if (error) connectError_ = error;
+    TWSocketExt::NotifySessionConnected(error);
+}
+
+void TWSTimeClient::NotifySessionClosed(uint16_t error) {
+    TWSocketExt::NotifySessionClosed(error);
+    if (!awaiting_) return;
+    awaiting_ = false;
+    StopRequestTimer();
+    if (OnNoAnswer) OnNoAnswer(this, connectError_ ? connectError_ : error);
 }

@@ -33,12 +33,22 @@ public:
     TTimeEvent OnTime;
     TDayTimeEvent OnDayTime;
     TNotifyEvent OnRequestTimedOut;
+    // A TCP request that ended without a whole answer: the connection refused, or closed
+    // before four bytes came. The error is Winsock's code, 0 for a plain close.
+    std::function<void(TObject* Sender, int Error)> OnNoAnswer;
+    // How many bytes the last TCP request received before it ended (fewer than four: too short).
+    int32_t AnswerBytes() const { return answerBytes_; }
     uint32_t RequestTimeout = 30000;
 
 protected:
     void NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) override;
+    void NotifySessionConnected(uint16_t error) override;
+    void NotifySessionClosed(uint16_t error) override;
 
 private:
     void StopRequestTimer();
     uintptr_t requestTimer_ = 0;
+    bool awaiting_ = false;  // a TCP request runs and has had no answer yet
+    uint16_t connectError_ = 0;
+    int32_t answerBytes_ = 0;
 };

@@ -1,11 +1,11 @@
 // The settings dialog: its window as stored, its creation and activation, and what its
-// buttons do. The phonebook entries come through the main window's dial-up component.
+// buttons do. The phonebook entries come through the dialog's host (the main window).
 #include "settings/Config.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
@@ -57,7 +57,9 @@ std::vector<std::string> OneLine(const std::vector<std::string>& v) {
     return out;
 }
 
-void Warn(const std::string& text) { platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, 0); }
+void Warn(const std::string& text, int helpContext) {
+    platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, helpContext);
+}
 
 std::vector<std::string> Range(int count, int step) {
     std::vector<std::string> v;
@@ -86,7 +88,7 @@ int ParseIntPosition(const std::string& text, int32_t& value) {
     return TryStrToInt(text, value) ? 0 : static_cast<int>(i) + 1;
 }
 
-TForm2::TForm2(TComponent* owner)
+TForm2::TForm2(TComponent* owner, IDialogHost* host)
     : TForm(owner, "Form2"),
       Panel1(this, this, TControlKind::Panel, "Panel1"),
       TabbedNotebook1(this, &Panel1, "TabbedNotebook1"),
@@ -158,6 +160,7 @@ TForm2::TForm2(TComponent* owner)
       Button2Cancel(this, &Panel1, TControlKind::Button, "Button2Cancel"),
       OpenDialog1(this) {
     Form2 = this;
+    host_ = host;
     BuildControls();
     BindEvents();
     CreateHandle();
@@ -177,14 +180,14 @@ void TForm2::BuildControls() {
     BorderStyle = TBorderStyle::Dialog;
     MinimizeBox = false;
     CenterOnScreen = true;
-    SetHelpContext(100);
-    OwnerForm = MainForm;
+    SetHelpContext(helpctx::Settings);
+    OwnerForm = host_ ? host_->HostForm() : nullptr;
     DefaultButton = &Button1OK;
     CancelButton = &Button2Cancel;
 
     Panel1.SetBounds(0, 60, 520, 340);
     TabbedNotebook1.SetBounds(8, 8, 504, 290);
-    TabbedNotebook1.SetHelpContext(310);
+    TabbedNotebook1.SetHelpContext(helpctx::Settings);
     Button1OK.SetBounds(356, 306, 75, 25);
     Button1OK.SetCaption("OK");
     Button2Cancel.SetBounds(437, 306, 75, 25);
@@ -195,6 +198,7 @@ void TForm2::BuildControls() {
         if (caption) c.SetCaption(caption);
     };
 
+    TabDialUp.SetHelpContext(helpctx::SettingsDialUp);
     TabDialUp.SetCaption("Dial-up connection");
     place(Label1, 8, 8, 300, 13, "Select a Dial Up Networking entry to connect to the Internet");
     place(ComboBox3, 8, 24, 240, 21);
@@ -216,6 +220,7 @@ void TForm2::BuildControls() {
     place(ButtonRemovePhone, 180, 68, 96, 25, "<--- Remove");
     place(ListBox3, 286, 18, 180, 112);
 
+    TabAutomate.SetHelpContext(helpctx::SettingsAutomate);
     TabAutomate.SetCaption("Automate");
     place(CheckBox4, 8, 12, 300, 17, "Execute on Windows Start-Up");
     place(CheckBox1, 8, 36, 400, 17, "Connect automatically to Internet on Velmora Start-Up");
@@ -236,6 +241,7 @@ void TForm2::BuildControls() {
     place(edt_timeServer, 120, 132, 220, 21);
     edt_timeServer.SetItems(kTimeServers);
 
+    TabMail.SetHelpContext(helpctx::SettingsMail);
     TabMail.SetCaption("Mail");
     place(GroupBox2, 8, 4, 478, 252, "Mail Boxes");
     place(Label9, 10, 16, 150, 26, "Pop server (This is your email server)");
@@ -254,6 +260,7 @@ void TForm2::BuildControls() {
     ListView1.Columns = {{"Account", 135}, {"POP Server", 171}};
     ListBox2.SetVisible(false);
 
+    TabMailOptions.SetHelpContext(helpctx::SettingsMailOptions);
     TabMailOptions.SetCaption("Mail options");
     place(CheckBox2, 8, 12, 300, 17, "Notify when  new emails incoming");
     CheckBox2.SetChecked(true);
@@ -270,6 +277,7 @@ void TForm2::BuildControls() {
     place(SpeedButton1, 354, 160, 44, 40, "Play");
     place(Button4, 406, 168, 75, 25, "Browse");
 
+    TabAutoRun.SetHelpContext(helpctx::SettingsAutoRun);
     TabAutoRun.SetCaption("AutoRun");
     place(GroupBox3, 8, 4, 478, 62, "List of Application to Execute on Connection established");
     place(Label16, 10, 28, 80, 13, "Web Browser :");
@@ -329,6 +337,11 @@ void TForm2::ShowSettings(const std::string& page) {
     if (!page.empty()) TabbedNotebook1.SetActivePageIndex(TabbedNotebook1.IndexOfPage(page));
 }
 
+void TForm2::ShowMissingCredentials() {
+    ShowSettings(TabDialUp.Caption());
+    (IniInfo.UsernameDUN.empty() ? edt_usernameDUN : edt_passwordDUN).SetFocus();
+}
+
 // Every activation shows the settings as they are in memory: edits not confirmed with OK
 // are gone.
 void TForm2::FormActivate(TObject*) {
@@ -369,28 +382,25 @@ void TForm2::FormActivate(TObject*) {
 
 void TForm2::ComboBox3Enter(TObject*) {
     ComboBox3.Clear();
-    if (MainForm) MainForm->DialUp.GetEntries();
+    if (host_)
+        for (const std::string& name : host_->EntryNames()) ComboBox3.Add(name);
     ComboBox3.SetCaption(IniInfo.DialUpConnection);
 }
 
 void TForm2::ComboBox3Change(TObject*) {
-    if (!MainForm) return;
-    MainForm->DialUp.SetEntry(ComboBox3.Caption());
+    if (!host_) return;
     std::string user, password;
-    if (MainForm->DialUp.GetEntryUsername(user) != 0) user.clear();
-    if (MainForm->DialUp.GetEntryPassword(password) != 0) password.clear();
+    host_->EntryCredentials(ComboBox3.Caption(), user, password);
     edt_usernameDUN.SetCaption(user);
     edt_passwordDUN.SetCaption(password);
 }
 
 void TForm2::Button12Click(TObject*) {
-    if (!MainForm) return;
-    MainForm->DialUp.SetEntry(ComboBox3.Caption());
-    MainForm->DialUp.EditEntry();
+    if (host_) host_->EditEntry(ComboBox3.Caption());
 }
 
 void TForm2::Button11Click(TObject*) {
-    if (MainForm) MainForm->DialUp.CreateEntry();
+    if (host_) host_->CreateEntry();
 }
 
 void TForm2::PhoneNumberKeyUp(TObject*) { ButtonPhoneAdd.SetEnabled(!EdtPhoneNumber.Caption().empty()); }
@@ -400,7 +410,8 @@ void TForm2::ButtonPhoneAddClick(TObject*) { ListBox3.Add(EdtPhoneNumber.Caption
 void TForm2::ButtonRemovePhoneClick(TObject*) {
     if (ListBox3.ItemIndex() < 0) {
         Warn(GetLangText("Select a Phone Number to delete in the list at right, and then click on the remove button",
-                         "const_phoneNoDelete"));
+                         "const_phoneNoDelete"),
+             helpctx::SettingsDialUp);
         return;
     }
     ListBox3.Delete(ListBox3.ItemIndex());
@@ -444,7 +455,8 @@ void TForm2::Button7Click(TObject*) {
     int r = ListView1.ItemIndex();
     if (r < 0) {
         Warn(GetLangText("Select a Mailbox to delete in the list at right, and then click on the remove button",
-                         "const_SelectMail"));
+                         "const_SelectMail"),
+             helpctx::SettingsMail);
         return;
     }
     ListView1.DeleteRow(r);
@@ -453,7 +465,8 @@ void TForm2::Button7Click(TObject*) {
 
 void TForm2::Button8Click(TObject*) {
     if (edt_application.Caption().empty()) {
-        Warn(GetLangText("Enter an Application with the browse button above and then click on the add buttton", "const_appAdd"));
+        Warn(GetLangText("Enter an Application with the browse button above and then click on the add buttton", "const_appAdd"),
+             helpctx::SettingsAutoRun);
         return;
     }
     HListBox3.Add(edt_application.Caption());
@@ -462,7 +475,8 @@ void TForm2::Button8Click(TObject*) {
 void TForm2::Button10Click(TObject*) {
     if (HListBox3.ItemIndex() < 0) {
         Warn(GetLangText("Select an Application to delete in the list at right, and then click on the remove button",
-                         "const_appDelete"));
+                         "const_appDelete"),
+             helpctx::SettingsAutoRun);
         return;
     }
     HListBox3.Delete(HListBox3.ItemIndex());
@@ -474,7 +488,7 @@ void TForm2::Browse(const std::string& typeKey, const std::string& typeName, con
 }
 
 void TForm2::SpeedButton1Click(TObject*) {
-    if (MainForm) MainForm->PlaySoundFile(edt_WaveSound.Caption());
+    if (host_) host_->PlaySoundFile(edt_WaveSound.Caption());
 }
 
 void TForm2::CheckBox2Click(TObject*) { Edit1.SetEnabled(CheckBox2.Checked()); }
@@ -506,11 +520,11 @@ void TForm2::Button1OKClick(TObject*) {
     int stopped = ParseIntPosition(ShownText(Edit1), delay);
     if (stopped == 0 && (delay < kMinDelay || delay > kMaxDelay)) stopped = 1;
     if (stopped != 0) {
-        Warn(GetLangText("Error in the delay for checking email: ", "const_ErrorDelay") + IntToStr(stopped));
+        Warn(GetLangText("Error in the delay for checking email: ", "const_ErrorDelay") + IntToStr(stopped), helpctx::CheckDelay);
         IniOptions.TimerDelay = kFallbackDelay;
     } else {
         IniOptions.TimerDelay = delay;
-        if (MainForm) MainForm->TimerCheckEmail.SetInterval(static_cast<uint32_t>(delay) * 60000u);
+        if (host_) host_->SetMailCheckInterval(static_cast<uint32_t>(delay) * 60000u);
     }
     IniInfo.SoundFile = OneLine(ShownText(edt_WaveSound));
     PasswordList = OneLine(ListBox2.Items());
@@ -526,12 +540,10 @@ void TForm2::Button1OKClick(TObject*) {
         WriteIniFile();
     } catch (const EIniFileException& e) {
         // The file stays as it was; the values stay in effect and the next OK tries again.
-        platform::Ui().MsgBox(SettingsNotSavedText(e.Message()), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        platform::Ui().MsgBox(SettingsNotSavedText(e.Message()), Application().Title(), MB_OK_ | MB_ICONERROR_,
+                              helpctx::SettingsNotSaved);
     }
-    if (MainForm) {
-        MainForm->Autostart1.SetAutostart(IniOptions.AutoStartUp);
-        MainForm->ReactToIniOptions();
-    }
+    if (host_) host_->SettingsSaved();
     Close();
 }
 

@@ -71,6 +71,9 @@ std::string Clock::ErrorText(uint32_t code) {
     return s.empty() ? "System error " + std::to_string(code) + "." : s;
 }
 
+// Windows of other threads are not waited for: a hung one must not hold the caller.
+void Clock::BroadcastTimeChange() { SendNotifyMessageA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0); }
+
 void Ui::ProcessMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

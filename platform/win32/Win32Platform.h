@@ -1,4 +1,5 @@
-// The Win32 backends of the clock, profile-independent UI services and message windows.
+// The Win32 backends of the clock, the UI services, the notification area, program starts,
+// sounds, the registry and the file system.
 #pragma once
 #include "platform/Clock.h"
 #include "platform/Ui.h"
@@ -14,6 +15,7 @@ public:
     TDateTime NowUtc() override;
     uint32_t SetSystemTimeUtc(const TSystemTime& utc) override;
     std::string ErrorText(uint32_t code) override;
+    void BroadcastTimeChange() override;
 };
 
 class Ui : public IUi {
@@ -56,24 +58,36 @@ R Guarded(F&& f, R onError) {
 }
 }  // namespace win32
 
-#include "platform/Shell.h"
+#include "platform/Programs.h"
+#include "platform/Sound.h"
+#include "platform/Tray.h"
 
 namespace win32 {
-class Shell : public IShell {
+// The notification area through the shell library (Win32Tray.cpp).
+class Tray : public ITray {
 public:
     bool NotifyIcon(uint32_t action, const TNotifyIconData& data) override;
     bool NotifyBalloon(uintptr_t window, uint32_t id, const std::string& title, const std::string& text) override;
     void SetForegroundWindow(uintptr_t window) override;
     void GetCursorPos(int& x, int& y) override;
     uintptr_t LoadIconResource(const std::string& name) override;
+};
+
+// Program starts through the shell library, the host entry through Winsock (Win32Programs.cpp).
+class Programs : public IPrograms {
+public:
     intptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
                           const std::string& dir, int show) override;
-    bool PlaySound(const std::string& file) override;
-    bool PlayWaveAsync(const std::string& file) override;
     std::string SystemDirectory() override;
     bool LocalHostEntry(std::string& officialName, std::string& firstAddress) override;
+};
+
+// Wave files through the multimedia library (Win32Sound.cpp).
+class Sound : public ISound {
+public:
+    bool PlaySound(const std::string& file) override;
+    bool PlayWaveAsync(const std::string& file) override;
     void Beep() override;
-    void BroadcastTimeChange() override;
 };
 }  // namespace win32
 

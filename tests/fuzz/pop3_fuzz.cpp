@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mail/tcpip.h"
+#include "tests/fuzz/FuzzPlatform.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ public:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::Installed();  // the clock the exchange deadlines are counted on
     InputService service;
     service.data = data;
     service.size = size;

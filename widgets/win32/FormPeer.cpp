@@ -90,6 +90,8 @@ private:
                                                             : reinterpret_cast<HWND>(Application().Handle());
         hwnd_ = CreateWindowExA(ex, kFormClass, f_.Caption().c_str(), style, x, y, w, h, owner, menu, Inst(), nullptr);
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+        // The window's own hint, over the parts of it no control covers.
+        if (f_.ShowHint && !f_.Hint().empty()) AddTooltip(hwnd_, hwnd_, f_.Hint());
         const char* icon = f_.IconRes.empty() ? "MAINICON" : f_.IconRes.c_str();
         if (HICON big = LoadIconA(Inst(), icon)) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
         if (auto small = static_cast<HICON>(LoadImageA(Inst(), icon, IMAGE_ICON, Scale(16), Scale(16), 0)))

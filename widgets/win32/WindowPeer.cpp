@@ -155,7 +155,7 @@ void ControlPeer::CreateChild(const char* cls, DWORD style, DWORD ex) {
 }
 
 void ControlPeer::Changed(TProp what) {
-    if (what == TProp::Hint && c_.Parent()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
+    if (what == TProp::Hint) AddTooltip(c_.Parent() ? GetParent(hwnd_) : hwnd_, hwnd_, c_.Hint());
     else if (what == TProp::Glyph) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -179,6 +179,7 @@ bool ControlPeer::ClientToScreen(int& x, int& y) {
 void DialogPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height) {
     WindowPeer::CreateChild(cls, style, ex, text, height);
     TagWithName(hwnd_, c_.Name());
+    if (hwnd_ && !c_.Hint().empty()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
 }
 
 void DialogPeer::Destroying() {
@@ -190,6 +191,7 @@ void DialogPeer::Destroying() {
 void DialogPeer::Update(TProp what) {
     Updating quiet;
     WindowPeer::Update(what);
+    if (what == TProp::Hint && hwnd_ && c_.Parent()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
 }
 
 void DialogPeer::Repaint() {

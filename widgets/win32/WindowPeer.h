@@ -101,8 +101,8 @@ protected:
 };
 
 // The peers of the controls dialogs are made of: edit and combo boxes, list views, tabbed
-// pages and group boxes. Their windows carry the component name for automation, and every
-// change the program makes is marked as its own (Updating).
+// pages and group boxes. Their windows carry the component name for automation, show their
+// hints as tooltips, and every change the program makes is marked as its own (Updating).
 class DialogPeer : public WindowPeer {
 public:
     using WindowPeer::WindowPeer;

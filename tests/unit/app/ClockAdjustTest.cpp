@@ -4,6 +4,7 @@
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "net/SocketErrors.h"
 #include "settings/Ini.h"
 #include "tests/unit/HeadlessFixture.h"
 
@@ -37,7 +38,7 @@ TEST_F(ClockAdjustTest, TheServersSecondsSetTheClockInUtc) {
     EXPECT_EQ(t.Hour, 5);
     EXPECT_EQ(t.Minute, 43);
     EXPECT_EQ(t.Second, 28);
-    EXPECT_EQ(shell.timeChanges, 1);
+    EXPECT_EQ(clock.timeChanges, 1);
     EXPECT_FALSE(progress.Visible());
     EXPECT_FALSE(ui.busyCursor);
     EXPECT_EQ(progress.Animate1.ResName(), "TIME_ANI");
@@ -106,13 +107,39 @@ TEST_F(ClockAdjustTest, AServerThatNeverClosesIsGivenUpAndTheNextRequestWorks) {
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
+// Refused, too short, or closed with nothing: one line naming the server, no box, the
+// clock untouched; an answer that came is not reported as missing.
+TEST_F(ClockAdjustTest, ARequestWithoutAnAnswerIsListedWithTheServersName) {
+    const size_t before = form.HListBox2.Items().size();
+    form.AdjustClock();
+    sockets.Notify(sockets.Last(), net::FD_CONNECT_, 10061);
+    ui.ProcessMessages();
+    Answer(std::string("\x01\x02", 2));
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    Answer("");
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    Answer(std::string("\xE6\x6E\x4E\x00", 4));
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    const auto& items = form.HListBox2.Items();
+    ASSERT_EQ(items.size(), before + 4);
+    EXPECT_EQ(items[before], "The clock was not adjusted, time server time.example: " + WinsockErrorText(10061));
+    EXPECT_EQ(items[before + 1], "The clock was not adjusted, time server time.example: answer too short");
+    EXPECT_EQ(items[before + 2], "The clock was not adjusted, time server time.example: no answer");
+    EXPECT_EQ(items[before + 3].rfind("Computer clock adjusted by ", 0), 0u);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(clock.clockSets.size(), 1u);
+}
+
 TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
     clock.setTimeResult = 1314;
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error 1314.");
     EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
-    EXPECT_EQ(shell.timeChanges, 0);
+    EXPECT_EQ(clock.timeChanges, 0);
 }
 
 TEST(TimeProtocol, SecondsSince1900AreDaysFromDayTwo) {
@@ -160,7 +187,7 @@ TEST_F(NetworkTimeTest, TheClockIsSetToNowPlusTheOffset) {
     ASSERT_EQ(clock.clockSets.size(), 1u);
     EXPECT_EQ(clock.clockSets[0].Second, 30);  // 28.010 now, plus 2.5 s
     EXPECT_EQ(clock.clockSets[0].Milliseconds, 510);
-    EXPECT_EQ(shell.timeChanges, 1);
+    EXPECT_EQ(clock.timeChanges, 1);
     ASSERT_EQ(form.HListBox2.Items().size(), before + 1);
     EXPECT_EQ(form.HListBox2.Items().back(), "Computer clock adjusted by +2500 ms");
     EXPECT_EQ(form.WSTimeClient1.State(), wsClosed);  // the TIME client is not asked

@@ -148,7 +148,7 @@ TEST_F(MailCheckTest, ListsCountsAndPlaysTheSound) {
     form.CheckEmailWithIcon();
     EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : alice", "Bob\aHello", "Carol\aLunch"}));
     EXPECT_EQ(form.nbr_emails.Caption(), "2");
-    EXPECT_EQ(shell.waves, (std::vector<std::string>{"C:\\velmora\\man.wav"}));
+    EXPECT_EQ(sound.waves, (std::vector<std::string>{"C:\\velmora\\man.wav"}));
     EXPECT_FALSE(form.SystemTrayIcon1.Visible());
     EXPECT_FALSE(progress.Visible());
     EXPECT_EQ(progress.Animate1.ResName(), "CHECKEMAIL_ANI");
@@ -157,13 +157,13 @@ TEST_F(MailCheckTest, ListsCountsAndPlaysTheSound) {
 }
 
 TEST_F(MailCheckTest, AnUnplayableSoundShowsTheNewMailIconUntilACheckFindsNothing) {
-    shell.waveResult = false;
-    int loads = shell.iconLoads;
+    sound.waveResult = false;
+    int loads = tray.iconLoads;
     form.CheckEmailWithIcon();
     EXPECT_TRUE(form.SystemTrayIcon1.Visible());
     EXPECT_NE(form.SystemTrayIcon1.Icon().Handle(), 0u);
     form.CheckEmailWithIcon();
-    EXPECT_EQ(shell.iconLoads - loads, 1);  // loaded once, not once per check
+    EXPECT_EQ(tray.iconLoads - loads, 1);  // loaded once, not once per check
     service.servers[1]["alice"].messages.clear();
     form.CheckEmailWithIcon();
     EXPECT_TRUE(form.HListBox2.Items().empty());
@@ -202,11 +202,11 @@ TEST_F(MailCheckTest, TheEmailProgramStartsOnlyWhenMailWasFound) {
     IniOptions.AutoExecEmailApp = true;
     IniInfo.EmailApp = "C:\\mail\\mail.exe /check";
     form.CheckEmailWithIcon();
-    ASSERT_EQ(shell.executed.size(), 1u);
-    EXPECT_EQ(shell.executed[0].file, "C:\\mail\\mail.exe");
+    ASSERT_EQ(programs.executed.size(), 1u);
+    EXPECT_EQ(programs.executed[0].file, "C:\\mail\\mail.exe");
     service.servers[1]["alice"].messages.clear();
     form.CheckEmailWithIcon();
-    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(programs.executed.size(), 1u);
     IniOptions.AutoExecEmailApp = false;
 }
 
@@ -232,28 +232,28 @@ TEST_F(MailCheckTest, OnlyMailNotSeenBeforeIsAnnouncedButAllIsListedAndCounted) 
     auto& alice = service.servers[1]["alice"];
     alice.messages[0].first = "\"Bob B\" <bob@x>";
     form.CheckEmailWithIcon();  // the first check: everything is new
-    EXPECT_EQ(shell.waves.size(), 1u);
-    EXPECT_EQ(shell.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob B, Carol"}));
-    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(sound.waves.size(), 1u);
+    EXPECT_EQ(tray.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob B, Carol"}));
+    EXPECT_EQ(programs.executed.size(), 1u);
 
     form.CheckEmailWithIcon();  // nothing new: listed and counted, quietly
     EXPECT_EQ(form.HListBox2.Items().size(), 3u);
     EXPECT_EQ(form.nbr_emails.Caption(), "2");
-    EXPECT_EQ(shell.waves.size(), 1u);
-    EXPECT_EQ(shell.balloons.size(), 1u);
-    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(sound.waves.size(), 1u);
+    EXPECT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(programs.executed.size(), 1u);
 
     alice.messages.push_back({"Dan <dan@x>", "News"});
     form.TimerCheckEmailTimer(nullptr);  // one new message
     EXPECT_EQ(form.nbr_emails.Caption(), "3");
-    EXPECT_EQ(shell.waves.size(), 2u);
-    EXPECT_EQ(shell.balloons.back(), "New mail|1 new message from Dan");
-    EXPECT_EQ(shell.executed.size(), 2u);
+    EXPECT_EQ(sound.waves.size(), 2u);
+    EXPECT_EQ(tray.balloons.back(), "New mail|1 new message from Dan");
+    EXPECT_EQ(programs.executed.size(), 2u);
 
     alice.uidl = false;  // a server without unique ids: every check announces, as it always did
     form.TimerCheckEmailTimer(nullptr);
     form.TimerCheckEmailTimer(nullptr);
-    EXPECT_EQ(shell.waves.size(), 4u);
+    EXPECT_EQ(sound.waves.size(), 4u);
     EXPECT_EQ(form.nbr_emails.Caption(), "3");
     IniOptions.AutoExecEmailApp = false;
 }

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "dialup/SimulatedRas.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
@@ -25,7 +26,7 @@ protected:
         Application().MainForm = form.get();
         form->DialUp.SetRasApi(sim.get());
         form->FormCreate();
-        dialog = std::make_unique<TForm2>(&Application());
+        dialog = std::make_unique<TForm2>(&Application(), form.get());
     }
     ~ConfigTest() override {
         dialog.reset();
@@ -79,6 +80,7 @@ TEST_F(ConfigTest, AMailCheckIntervalOutsideOneToNinetyNineIsRefusedLikeNoNumber
         ASSERT_EQ(ui.boxes.size(), 1u);
         std::string expected = std::string("Error in the delay for checking email: ") + (typed == std::string("1x") ? "2" : "1");
         EXPECT_EQ(ui.boxes[0].text, expected);
+        EXPECT_EQ(ui.boxes[0].helpContext, helpctx::CheckDelay);
         EXPECT_EQ(IniOptions.TimerDelay, 15);
         EXPECT_EQ(Stored("Other", "TimerDelay"), "15");
         EXPECT_FALSE(dialog->Visible());  // the rest of OK goes on
@@ -186,7 +188,7 @@ TEST_F(ConfigTest, BrowseFillsTheBoxWithTheChosenFileAndPlayPlaysIt) {
     EXPECT_EQ(factory.openDialogs[0].Filter, "Wav sound file (*.wav)|*.wav");
     EXPECT_EQ(dialog->edt_WaveSound.Caption(), "C:\\sounds\\ding.wav");
     dialog->SpeedButton1.Click();
-    EXPECT_EQ(shell.sounds.back(), "C:\\sounds\\ding.wav");
+    EXPECT_EQ(sound.sounds.back(), "C:\\sounds\\ding.wav");
     factory.openDialogAnswer = nullptr;
     dialog->Button9.Click();
     EXPECT_EQ(factory.openDialogs[1].Filter, "Application (*.exe)|*.exe");
@@ -194,6 +196,17 @@ TEST_F(ConfigTest, BrowseFillsTheBoxWithTheChosenFileAndPlayPlaysIt) {
     dialog->Button8.Click();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Enter an Application with the browse button above and then click on the add buttton");
+}
+
+// F1 asks for what is in front: the notebook answers with the page on top, a box with its
+// own page, the rest of the dialog with the dialog's topic.
+TEST_F(ConfigTest, HelpAsksForThePageInFront) {
+    Open();
+    dialog->ShowSettings("Mail");
+    EXPECT_EQ(dialog->TabbedNotebook1.HelpContextInFront(), helpctx::SettingsMail);
+    EXPECT_EQ(dialog->edt_usernameDUN.HelpContextInFront(), helpctx::SettingsDialUp);
+    EXPECT_EQ(dialog->Button1OK.HelpContextInFront(), helpctx::Settings);
+    EXPECT_EQ(form->SpeedButton1.HelpContextInFront(), helpctx::MainWindow);
 }
 
 TEST_F(ConfigTest, AnEmptyMailboxRowCannotBeAdded) {

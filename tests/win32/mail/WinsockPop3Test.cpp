@@ -9,7 +9,9 @@
 
 #include "mail/ip_misc.h"
 #include "mail/tcpip.h"
-#include "mail/win32/WinsockSocket.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinsockSocket.h"
 
 namespace {
 
@@ -100,13 +102,20 @@ private:
 class WinsockPop3 : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(NetworkStartup(&platform::WinsockBlockingSockets()), 0);
+        platform::SetClock(&clock);
+        platform::SetBlockingSockets(&platform::WinsockBlockingSockets());
+        ASSERT_EQ(NetworkStartup(), 0);
         pop.SetHostname("127.0.0.1");
         pop.SetTimeout(2000);
         pop.SetUserName("ann");
         pop.SetPassword("secret");
     }
-    void TearDown() override { NetworkCleanup(); }
+    void TearDown() override {
+        NetworkCleanup();
+        platform::SetBlockingSockets(nullptr);
+        platform::SetClock(nullptr);
+    }
+    win32::Clock clock;
     T_Pop3 pop;
 };
 

@@ -11,7 +11,7 @@
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
 #include "platform/win32/Win32Platform.h"
-#include "settings/win32/Win32Profile.h"
+#include "platform/win32/Win32Profile.h"
 #include "tests/unit/settings/TypedValues.h"
 
 namespace {
