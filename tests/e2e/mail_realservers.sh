@@ -58,8 +58,8 @@ Résumé <cv@example.org>.Re: Cafénaïve
 Big <big@example.org>.Two megabytes"
 dove=$(sed -n '/^Mail for : alice$/,/^Mail for : alice@localhost$/p' <<<"$lines" | sed '1d;$d')
 mu=$(sed -n '/^Mail for : alice@localhost$/,/^bob@localhost$/p' <<<"$lines" | sed '1d;$d')
-[ "$(tr '\a' '.' <<<"$dove")" = "$want" ] || fail "dovecot's messages listed as: $dove"
-[ "$(tr '\a' '.' <<<"$mu")" = "$want" ] || fail "mailutils' messages listed as: $mu"
+[ "$(tr '\a\t' '..' <<<"$dove")" = "$want" ] || fail "dovecot's messages listed as: $dove"
+[ "$(tr '\a\t' '..' <<<"$mu")" = "$want" ] || fail "mailutils' messages listed as: $mu"
 reason=$(sed -n '/^bob@localhost$/{n;p}' <<<"$lines")
 grep -q "Bad login" <<<"$reason" || fail "no server's reason under bob's mailbox: $lines"
 drive syscmd "Velmora " close
