@@ -64,6 +64,9 @@ void TMainForm::AdjustClock() {
 // A refused change (no privilege, or a step the system will not take) is said as such,
 // with the system's reason, and nothing is announced.
 void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
+    // The answer was true when it arrived; the time since then is added.
+    const uint32_t since = platform::Clock().TickCount() - WSTimeClient1.AnswerTick();
+    DateTime += since / 86400000.0;
     TSystemTime st = DateTimeToSystemTime(DateTime);
     const TDateTime before = platform::Clock().NowUtc();
     uint32_t error = platform::Clock().SetSystemTimeUtc(st);

@@ -81,7 +81,8 @@ void TMainForm::CheckAllEmailAccount() {
         ProcessMessages();
     }
     EndNewMailTally();
-    if (!HListBox2.Items().empty()) {
+    // Lines of failed mailboxes are no mail.
+    if (StrToIntDef(nbr_emails.Caption(), 0) > 0) {
         // Mail that was announced before stays listed and counted, and quiet.
         if (NewMailCount() > 0) {
             if (!platform::Sound().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
@@ -132,7 +133,11 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         NoteNewMail(account, host, listed);
     } catch (const ECertificateError&) {
         // The user was asked or warned about the certificate already; nothing was sent.
-    } catch (const ETcpIpError&) {
+    } catch (const ETcpIpError& e) {
+        // The box says the same for every failure; the server's own reason, under the
+        // mailbox's name, tells a wrong password from a server that is down.
+        HListBox2.AddStrings({account, pop.FailureReason(e)});
+        HListBox2.Repaint();
         platform::Ui().MsgBox(
             GetLangText("The Email server is not responding or the address entered in the Settings is wrong.", "const_EmailDown"),
             Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::MailServerDown);

@@ -100,7 +100,7 @@ bool TMainForm::TrustMailServer(const std::string& account, const platform::TTls
     std::string pinned = PinnedCertificate(peer.Host);
     if (!pinned.empty() && pinned == UpperCase(peer.Fingerprint)) return true;
     const std::string fingerprint =
-        "\r\n\r\n" + GetLangText("SHA-256 fingerprint:", "const_CertFingerprint") + "\r\n" + peer.Fingerprint;
+        "\r\n\r\n" + GetLangText("SHA-256 fingerprint:", "const_CertFingerprint") + "\r\n" + FingerprintLines(peer.Fingerprint);
     if (!pinned.empty()) {
         platform::Ui().MsgBox(GetLangText("The certificate of the mail server has changed for the mailbox",
                                           "const_CertChanged") +

@@ -1,7 +1,9 @@
 // The mail client's extensions to plain POP3: TLS (from the first byte or after STLS) with
-// the certificate put to the owner, and the unique ids of the listed messages (UIDL).
+// the certificate put to the owner, the unique ids of the listed messages (UIDL), the
+// capabilities (CAPA, UTF8), the APOP login, and the reason a mailbox failed.
 #include <unordered_map>
 
+#include "core/Md5.h"
 #include "core/SysUtils.h"
 #include "mail/tcpip.h"
 
@@ -63,4 +65,84 @@ bool T_Pop3::GetUniqueIds() {
         if (it != byIndex.end()) it->second->UniqueId = id;
     });
     return true;
+}
+
+std::string ApopTimestamp(const std::string& greeting) {
+    size_t open = greeting.find('<');
+    size_t close = open == std::string::npos ? open : greeting.find('>', open);
+    if (close == std::string::npos) return "";
+    std::string stamp = greeting.substr(open, close - open + 1);
+    // A msg-id: printable, no blanks, with an "@".
+    for (char c : stamp)
+        if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F) return "";
+    return stamp.find('@') == std::string::npos ? "" : stamp;
+}
+
+std::string ApopDigest(const std::string& timestamp, const std::string& secret) {
+    return Md5Hex(timestamp + secret);
+}
+
+std::vector<std::string> T_Pop3::AskCapabilities() {
+    std::vector<std::string> names;
+    SendCommand("CAPA");
+    try {
+        CheckReply();
+    } catch (const EProtocolError&) {
+        if (Eof()) throw;
+        return names;  // a server without CAPA: plain POP3
+    }
+    ReadListing([&names](const std::string& line) { names.push_back(Trim(line.substr(0, line.find(' ')))); });
+    return names;
+}
+
+bool T_Pop3::HasCapability(const std::vector<std::string>& names, const char* name) {
+    for (const auto& n : names)
+        if (SameText(n, name)) return true;
+    return false;
+}
+
+void T_Pop3::Authenticate(const std::string& greeting) {
+    // Headers in raw UTF-8 are given as they are only to a client that said it takes them.
+    if (HasCapability(AskCapabilities(), "UTF8")) {
+        SendCommand("UTF8");
+        try {
+            CheckReply();
+        } catch (const EProtocolError&) {
+            if (Eof()) throw;
+        }
+    }
+    // APOP keeps the password off the line; under TLS the line is protected anyway and
+    // USER/PASS is what such servers expect.
+    const std::string stamp = security_ == msPlain ? ApopTimestamp(greeting) : "";
+    if (!stamp.empty()) {
+        Trace("APOP " + userName_ + " *****", tlCommand);
+        SendText("APOP " + userName_ + " " + ApopDigest(stamp, password_) + "\r\n");
+        try {
+            CheckReply();
+            return;
+        } catch (const EProtocolError&) {
+            if (Eof()) throw;  // the server hung up after the refusal
+        }
+    }
+    SendCommand("USER " + userName_);
+    CheckReply();
+    Trace("PASS *****", tlCommand);
+    SendText("PASS " + password_ + "\r\n");
+    CheckReply();
+}
+
+std::string T_Pop3::FailureReason(const ETcpIpError& e) const {
+    std::string text = e.Message();
+    if (dynamic_cast<const EProtocolError*>(&e) && text.compare(0, 4, "-ERR") == 0) {
+        std::string rest = Trim(text.substr(4));
+        if (!rest.empty()) text = rest;
+    }
+    // The server may repeat what it was sent; the password is never shown.
+    for (size_t at = 0; !password_.empty() && (at = text.find(password_, at)) != std::string::npos; at += 5)
+        text.replace(at, password_.size(), "*****");
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < ' ') c = ' ';
+    const size_t kLongest = 160;
+    if (text.size() > kLongest) text = text.substr(0, kLongest) + "...";
+    return Trim(text);
 }

@@ -219,6 +219,7 @@ void T_Pop3::CheckReply() {
     std::string line;
     ReadLine(line);
     Trace(line, tlReply);
+    lastReply_ = line;
     if (line.compare(0, 3, "+OK") == 0) return;
     if (line.compare(0, 4, "-ERR") == 0) throw EProtocolError(kPop3, line, 500);
     throw EProtocolError(kPop3, line, 999);
@@ -248,16 +249,13 @@ void T_Pop3::Login() {
     pipelining_ = -1;
     SetSessionLimit(mailboxBaseMs_);
     CheckReply();
+    const std::string greeting = lastReply_;
     if (security_ == msStartTls) {
         SendCommand("STLS");
         CheckReply();
         StartTls();
     }
-    SendCommand("USER " + userName_);
-    CheckReply();
-    Trace("PASS *****", tlCommand);
-    SendText("PASS " + password_ + "\r\n");
-    CheckReply();
+    Authenticate(greeting);
     SendCommand("LIST");
     CheckReply();
     numberOfMails_ = 0;
@@ -289,6 +287,7 @@ void T_Pop3::ReadHeader(t_reply& r) {
     r.Subject.clear();
     bool inHeader = true;
     size_t lines = 0;
+    std::string* field = nullptr;  // the field a continuation line belongs to, if kept
     ReadListing([&](const std::string& line) {
         if (++lines > MaxHeaderLines) {
             ended_ = true;  // the rest of the runaway answer would be taken for replies
@@ -298,27 +297,27 @@ void T_Pop3::ReadHeader(t_reply& r) {
         if (!inHeader) return;
         if (line.empty()) {
             inHeader = false;
+        } else if (line[0] == ' ' || line[0] == '\t') {
+            // A folded field goes on here: unfolding drops only the line break, so the
+            // blank that starts the line stays (and separates encoded words, which the
+            // decoder then joins).
+            if (field) *field = (field->empty() ? FieldValue(line, 0) : *field + line).substr(0, MaxSummaryField);
         } else if (StartsWithText(line, "From:")) {
             r.From = FieldValue(line, 5).substr(0, MaxSummaryField);
+            field = &r.From;
         } else if (StartsWithText(line, "Subject:")) {
             r.Subject = FieldValue(line, 8).substr(0, MaxSummaryField);
+            field = &r.Subject;
+        } else {
+            field = nullptr;
         }
     });
 }
 
 bool T_Pop3::ServerPipelines() {
     if (pipelining_ >= 0) return pipelining_ == 1;
-    pipelining_ = 0;
-    SendCommand("CAPA");
-    try {
-        CheckReply();
-    } catch (const EProtocolError&) {
-        if (Eof()) throw;
-        return false;  // a server without CAPA takes one command at a time
-    }
-    ReadListing([this](const std::string& line) {
-        if (SameText(Trim(line.substr(0, line.find(' '))), "PIPELINING")) pipelining_ = 1;
-    });
+    // Asked again after login: a server may offer more to a user it knows.
+    pipelining_ = HasCapability(AskCapabilities(), "PIPELINING") ? 1 : 0;
     return pipelining_ == 1;
 }
 

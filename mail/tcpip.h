@@ -151,6 +151,11 @@ private:
     size_t inboxPos_ = 0;
 };
 
+// The timestamp of an APOP greeting ("<...@...>" with its brackets), empty when it has none.
+std::string ApopTimestamp(const std::string& greeting);
+// The APOP digest: MD5 of the timestamp followed by the secret, in lower-case hex.
+std::string ApopDigest(const std::string& timestamp, const std::string& secret);
+
 // One message of the latest LIST answer.
 struct t_reply {
     int Index = 0;
@@ -178,7 +183,10 @@ public:
     // handle its messages.
     TNotifyEvent OnProgress;
 
-    // Connects, then greeting, USER, PASS and LIST; fills MessageList and NumberOfMails.
+    // Connects, then greeting, CAPA (and UTF8 when the server offers it), APOP when the
+    // greeting carries a timestamp and the line is not encrypted, USER and PASS when there
+    // was no APOP or it was refused, and LIST; fills MessageList and NumberOfMails.
+    // The password crosses the line only in PASS.
     void Login() override;
     // QUIT when connected, close, empty MessageList; reports a failed QUIT exchange.
     void Logout() override;
@@ -188,6 +196,10 @@ public:
     // Asks the server for the unique id of each listed message (UIDL) and stores them in
     // MessageList. False, with the ids left empty, when the server refuses the command.
     bool GetUniqueIds();
+    // What to tell the user about a failed exchange: the server's own words for a refusal
+    // ("-ERR" left out), otherwise the client's; on one line, kept short, and with the
+    // password masked should a server repeat it.
+    std::string FailureReason(const ETcpIpError& e) const;
 
     // The time one mailbox may take from connecting to its last header: a base and a
     // share per listed message, in milliseconds. Running out gives the mailbox up.
@@ -217,6 +229,11 @@ protected:
 
 private:
     void ReadHeader(t_reply& r);
+    // Logs in after the greeting (and STLS): UTF8, APOP, USER/PASS as Login says.
+    void Authenticate(const std::string& greeting);
+    // The capability names (first words) of a CAPA answer; none when CAPA is refused.
+    std::vector<std::string> AskCapabilities();
+    static bool HasCapability(const std::vector<std::string>& names, const char* name);
     // Asks once per session (CAPA) whether the server takes commands in batches.
     bool ServerPipelines();
     // Sends the TOP commands of walk positions [from, to) in one go.
@@ -224,6 +241,7 @@ private:
 
     std::string userName_;
     std::string password_;
+    std::string lastReply_;  // the latest status line
     int numberOfMails_ = 0;
     std::vector<std::unique_ptr<t_reply>> messageList_;
     int pipelining_ = -1;  // -1 not asked yet this session, else 0 or 1

@@ -38,6 +38,11 @@ public:
     std::function<void(TObject* Sender, int Error)> OnNoAnswer;
     // How many bytes the last TCP request received before it ended (fewer than four: too short).
     int32_t AnswerBytes() const { return answerBytes_; }
+    // The tick count (clock seam) at which the latest answer arrived: when the system
+    // reported its bytes, or when they were read where the system does not say. OnTime's
+    // handler adds the time passed since then, so that what the window did in between
+    // (hiding a window can take seconds) does not put the clock behind.
+    uint32_t AnswerTick() const { return answerTick_; }
     uint32_t RequestTimeout = 30000;
 
 protected:
@@ -51,4 +56,5 @@ private:
     bool awaiting_ = false;  // a TCP request runs and has had no answer yet
     uint16_t connectError_ = 0;
     int32_t answerBytes_ = 0;
+    uint32_t answerTick_ = 0;
 };

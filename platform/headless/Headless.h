@@ -90,6 +90,7 @@ public:
     void StopTimer(uintptr_t id) override;
     int MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) override;
     void SetBusyCursor(bool busy) override { busyCursor = busy; }
+    uint32_t MessageTick() override { return messageTick_; }
 
     // Answers for the next message boxes, in order; when none is queued, the first button
     // of the box (OK or Yes) is pressed.
@@ -105,7 +106,9 @@ public:
 private:
     VirtualClock& clock_;
     std::mutex mu_;
-    std::deque<std::function<void()>> queue_;
+    // Each message with the virtual tick count at which it was posted.
+    std::deque<std::pair<std::function<void()>, uint32_t>> queue_;
+    uint32_t messageTick_ = 0;
     uintptr_t nextHandle_ = 0x10000;
     bool pumping_ = false;
 };

@@ -172,5 +172,6 @@ int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t fla
 }
 
 void Ui::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+uint32_t Ui::MessageTick() { return static_cast<uint32_t>(GetMessageTime()); }
 
 }  // namespace win32

@@ -26,6 +26,7 @@ public:
     void StopTimer(uintptr_t id) override;
     int MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) override;
     void SetBusyCursor(bool busy) override;
+    uint32_t MessageTick() override;
 };
 
 // The module's instance handle, for resources and window classes.

@@ -67,6 +67,20 @@ TEST_F(ClockAdjustTest, ASetThatWorkedIsListedWithHowFarTheClockMoved) {
     EXPECT_EQ(form.HListBox2.Items().size(), before + 1);
 }
 
+// The answer waited 1.5 s between its arrival and being handled (a window being hidden):
+// the clock is set to the answer plus that time.
+TEST_F(ClockAdjustTest, TheTimeSinceTheAnswerArrivedIsAdded) {
+    form.AdjustClock();
+    sockets.Notify(sockets.Last(), net::FD_CONNECT_);
+    ui.ProcessMessages();
+    sockets.Arrive(sockets.Last(), std::string("\xE6\x6E\x4E\x00", 4));
+    clock.SetTickCount(clock.TickCount() + 1500);
+    ui.ProcessMessages();
+    ASSERT_EQ(clock.clockSets.size(), 1u);
+    EXPECT_EQ(clock.clockSets[0].Second, 29);
+    EXPECT_EQ(clock.clockSets[0].Milliseconds, 500);
+}
+
 TEST_F(ClockAdjustTest, ARequestStillRunningIsNotStartedAgain) {
     form.AdjustClock();
     form.AdjustClock();

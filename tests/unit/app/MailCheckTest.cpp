@@ -51,7 +51,9 @@ public:
 private:
     void Say(const std::string& line) { out_ += line + "\r\n"; }
     void Answer(const std::string& cmd) {
-        if (cmd.rfind("USER ", 0) == 0) {
+        if (cmd == "CAPA") {
+            Say("-ERR");
+        } else if (cmd.rfind("USER ", 0) == 0) {
             user_ = cmd.substr(5);
             Say("+OK");
         } else if (cmd.rfind("PASS ", 0) == 0) {
@@ -182,6 +184,19 @@ TEST_F(MailCheckTest, AFailingMailboxWarnsAndTheOthersStillCount) {
     EXPECT_EQ(form.nbr_emails.Caption(), "4");
 }
 
+// A refused login keeps its box and lists the server's reason under the mailbox's name;
+// those lines are no mail: no sound, and the new-mail icon goes.
+TEST_F(MailCheckTest, ARefusedLoginListsTheServersReasonUnderTheMailbox) {
+    PasswordList = {"wrong", "pw2"};
+    form.CheckEmailWithIcon();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "The Email server is not responding or the address entered in the Settings is wrong.");
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"alice", "refused"}));
+    EXPECT_EQ(form.nbr_emails.Caption(), "0");
+    EXPECT_TRUE(shell.waves.empty());
+    EXPECT_FALSE(form.SystemTrayIcon1.Visible());
+}
+
 TEST_F(MailCheckTest, MissingAccountDetailsAndNoMailboxAtAll) {
     PasswordList = {"pw1"};  // the second mailbox has no password
     form.CheckEmailWithIcon();
@@ -302,8 +317,10 @@ TEST_F(MailCheckTest, BrokenAnswersWarnForTheirMailboxAndTheOthersStillCount) {
     PopServerList = {"pop.a", "pop.a", "pop.a", "pop.a"};
     form.CheckEmailWithIcon();
     EXPECT_EQ(ui.boxes.size(), 2u);  // the malformed listing and the dropped connection
-    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : alice", "Bob\aHello", "Carol\aLunch",
-                                                                "Mail for : top", "1", "B\ab"}));
+    EXPECT_EQ(form.HListBox2.Items(),
+              (std::vector<std::string>{"list", "3 many", "Mail for : alice", "Bob\aHello", "Carol\aLunch",
+                                        "Mail for : top", "1", "B\ab", "drop",
+                                        "Connection ended before the end of the answer"}));
     EXPECT_EQ(form.nbr_emails.Caption(), "4");
 }
 
@@ -316,4 +333,12 @@ TEST_F(MailCheckTest, ABigMailboxIsAnnouncedOnceNotAtEveryCheck) {
         form.EndNewMailTally();
         EXPECT_EQ(form.NewMailCount(), check == 1 ? 6000 : 0) << "check " << check;
     }
+}
+
+TEST(CertificateQuestion, TheFingerprintIsBrokenIntoGroupsThatFitTheBox) {
+    std::string full;
+    for (int i = 0; i < 32; ++i) full += (i ? ":" : "") + std::string(i % 2 ? "AB" : "0F");
+    EXPECT_EQ(FingerprintLines(full),
+              "0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB\r\n0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB");
+    EXPECT_EQ(FingerprintLines("AA:01"), "AA:01");
 }
