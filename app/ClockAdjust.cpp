@@ -67,13 +67,14 @@ void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
     // The answer was true when it arrived; the time since then is added.
     const uint32_t since = platform::Clock().TickCount() - WSTimeClient1.AnswerTick();
     DateTime += since / 86400000.0;
-    TSystemTime st = DateTimeToSystemTime(DateTime);
-    const TDateTime before = platform::Clock().NowUtc();
-    uint32_t error = platform::Clock().SetSystemTimeUtc(st);
+    SetClockTo(DateTime, SecondsMoved(DateTime - platform::Clock().NowUtc()));
+}
+
+void TMainForm::SetClockTo(TDateTime utc, const std::string& moved) {
+    uint32_t error = platform::Clock().SetSystemTimeUtc(DateTimeToSystemTime(utc));
     if (error == 0) {
         platform::Clock().BroadcastTimeChange();
-        // A set that worked is shown, with how far the clock moved.
-        HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + SecondsMoved(DateTime - before));
+        HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + moved);
     } else {
         platform::Ui().MsgBox(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +
                                   platform::Clock().ErrorText(error),

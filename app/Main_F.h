@@ -157,6 +157,9 @@ public:
     // Setting the clock from the time server.
     void AdjustClock();
     void WSTimeClient1Time(TObject* Sender, TDateTime DateTime);
+    // Sets the clock (UTC) and says so in the list with how far it moved, or says in a box
+    // why the system refused; both time clients end here.
+    void SetClockTo(TDateTime utc, const std::string& moved);
     // A request that ended without an answer: one line in the message list, no box.
     void WSTimeClient1NoAnswer(TObject* Sender, int Error);
     // The network-time side of AdjustClock (app/NetworkTime.cpp).

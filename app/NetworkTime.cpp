@@ -38,19 +38,5 @@ void TMainForm::AskNetworkTime(const std::string& server) {
 // for TIME, with the system's reason.
 void TMainForm::SntpClient1Offset(TObject*, double Offset, double) {
     const TDateTime target = platform::Clock().NowUtc() + Offset / 86400.0;
-    uint32_t error = platform::Clock().SetSystemTimeUtc(DateTimeToSystemTime(target));
-    if (error == 0) {
-        platform::Clock().BroadcastTimeChange();
-        HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + MillisecondsMoved(Offset));
-    } else {
-        platform::Ui().MsgBox(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +
-                                  platform::Clock().ErrorText(error),
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::ClockNotSet);
-    }
-    if (Form4) {
-        Form4->SetVisible(true);
-        Form4->SetEnabled(true);
-        Form4->Show();
-        Form4->Hide();
-    }
+    SetClockTo(target, MillisecondsMoved(Offset));
 }
