@@ -193,7 +193,7 @@ TEST_F(MailCheckTest, ARefusedLoginListsTheServersReasonUnderTheMailbox) {
     EXPECT_EQ(ui.boxes[0].text, "The Email server is not responding or the address entered in the Settings is wrong.");
     EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"alice", "refused"}));
     EXPECT_EQ(form.nbr_emails.Caption(), "0");
-    EXPECT_TRUE(shell.waves.empty());
+    EXPECT_TRUE(sound.waves.empty());
     EXPECT_FALSE(form.SystemTrayIcon1.Visible());
 }
 
