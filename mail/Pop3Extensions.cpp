@@ -1,6 +1,7 @@
 // The mail client's extensions to plain POP3: TLS (from the first byte or after STLS) with
 // the certificate put to the owner, the unique ids of the listed messages (UIDL), the
 // capabilities (CAPA, UTF8), the APOP login, and the reason a mailbox failed.
+#include <exception>
 #include <unordered_map>
 
 #include "core/Md5.h"
@@ -114,6 +115,7 @@ void T_Pop3::Authenticate(const std::string& greeting) {
     // APOP keeps the password off the line; under TLS the line is protected anyway and
     // USER/PASS is what such servers expect.
     const std::string stamp = security_ == msPlain ? ApopTimestamp(greeting) : "";
+    std::exception_ptr refusal;
     if (!stamp.empty()) {
         Trace("APOP " + userName_ + " *****", tlCommand);
         SendText("APOP " + userName_ + " " + ApopDigest(stamp, password_) + "\r\n");
@@ -122,10 +124,17 @@ void T_Pop3::Authenticate(const std::string& greeting) {
             return;
         } catch (const EProtocolError&) {
             if (Eof()) throw;  // the server hung up after the refusal
+            refusal = std::current_exception();
         }
     }
     SendCommand("USER " + userName_);
-    CheckReply();
+    try {
+        CheckReply();
+    } catch (const EProtocolError&) {
+        // A server that hangs up after refusing APOP: its refusal is the reason to show.
+        if (refusal && Eof()) std::rethrow_exception(refusal);
+        throw;
+    }
     Trace("PASS *****", tlCommand);
     SendText("PASS " + password_ + "\r\n");
     CheckReply();
