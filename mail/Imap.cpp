@@ -57,8 +57,8 @@ std::vector<std::string> UidSets(const std::vector<uint32_t>& uids, size_t maxLe
     return sets;
 }
 
-// The text of a refusal as the server put it: the status and its text, without our tag.
-std::string Reason(const TImapResponse& r) { return r.Name + (r.Text.empty() ? "" : " " + r.Text); }
+// The text of a refusal as the server put it (status, code and text), without the tag.
+std::string Reason(const std::string& line) { return TrimLeft(line.substr(std::min(line.size(), line.find(' ')))); }
 
 }  // namespace
 
@@ -162,7 +162,7 @@ TImapResponse T_Imap::Await(const std::string& tag, const THandler& each, std::v
             if (r.Name == "BYE") {
                 // The server is closing before the answer: its reason is the failure.
                 ended_ = true;
-                throw EProtocolError(kImap, Reason(r), 500);
+                throw EProtocolError(kImap, Reason(firstLine), 500);
             }
             if (r.Name == "CAPABILITY") NoteCapabilities(r.Data);
             if (!r.Code.empty() && SameText(r.Code[0].Text, "CAPABILITY")) NoteCapabilities(r.Code);
@@ -173,7 +173,7 @@ TImapResponse T_Imap::Await(const std::string& tag, const THandler& each, std::v
         if (r.Tag != tag) throw EProtocolError(kImap, firstLine, 999);
         if (!r.Code.empty() && SameText(r.Code[0].Text, "CAPABILITY")) NoteCapabilities(r.Code);
         if (r.Name == "OK") return r;
-        if (r.Name == "NO" || r.Name == "BAD") throw EProtocolError(kImap, Reason(r), 500);
+        if (r.Name == "NO" || r.Name == "BAD") throw EProtocolError(kImap, Reason(firstLine), 500);
         throw EProtocolError(kImap, firstLine, 999);
     }
 }
@@ -217,7 +217,7 @@ void T_Imap::Login() {
     if (!ParseImapResponse(raw, greeting) || greeting.Tag != "*" ||
         (greeting.Name != "OK" && greeting.Name != "PREAUTH" && greeting.Name != "BYE"))
         throw EProtocolError(kImap, firstLine, 999);
-    if (greeting.Name == "BYE") throw EProtocolError(kImap, Reason(greeting), 500);
+    if (greeting.Name == "BYE") throw EProtocolError(kImap, Reason(firstLine), 500);
     bool preauth = greeting.Name == "PREAUTH";
     if (!greeting.Code.empty() && SameText(greeting.Code[0].Text, "CAPABILITY")) NoteCapabilities(greeting.Code);
     if (security_ == msStartTls) {
@@ -373,7 +373,7 @@ void T_Imap::Logout() {
                 TImapResponse r;
                 if (!ParseImapResponse(raw, r)) throw EProtocolError(kImap, firstLine, 999);
                 if (r.Tag == tag) {
-                    if (r.Name != "OK") throw EProtocolError(kImap, Reason(r), 500);
+                    if (r.Name != "OK") throw EProtocolError(kImap, Reason(firstLine), 500);
                     break;
                 }
             }

@@ -8,7 +8,8 @@
 //   C: text               the client must send exactly this line
 //   cut | silence MS | flood BYTES MS
 //   error: TEXT           the check fails with a message holding TEXT (else it must pass)
-//   line: TEXT            the next expected summary ("\a" for the BEL between the fields)
+//   line: TEXT            the next expected summary ("\a" for the BEL between the fields,
+//                         "\xHH" for a byte of the system's code page)
 //   ids: ID ID            the unique ids of the listed messages
 //   handshakes: N         TLS handshakes done (a stand-in keeps the connection as it is)
 // The client runs Login, GetHeaders and Logout; the lines it sent must be the C: lines.
@@ -47,8 +48,10 @@ struct Dialogue {
     int handshakes = -1;
 };
 
+// "\a" is the BEL between sender and subject, "\xHH" a byte of the system's code page.
 std::string Unescape(std::string s) {
     for (size_t i; (i = s.find("\\a")) != std::string::npos;) s.replace(i, 2, "\a");
+    for (size_t i; (i = s.find("\\x")) != std::string::npos;) s.replace(i, 4, 1, char(std::stoi(s.substr(i + 2, 2), nullptr, 16)));
     return s;
 }
 
@@ -155,12 +158,16 @@ TEST(ImapDialogueTest, EachScriptedDialogueEndsAsItSays) {
         if (d.error.empty()) {
             EXPECT_EQ(error, "");
             EXPECT_EQ(imap.MailLines, d.lines);
-            if (!d.ids.empty()) EXPECT_EQ(ids, d.ids);
+            if (!d.ids.empty()) {
+                EXPECT_EQ(ids, d.ids);
+            }
         } else {
             EXPECT_NE(error.find(d.error), std::string::npos) << "failed with: " << error;
         }
         EXPECT_EQ(server.Heard(), d.heard);
-        if (d.handshakes >= 0) EXPECT_EQ(tls.handshakes, d.handshakes);
+        if (d.handshakes >= 0) {
+            EXPECT_EQ(tls.handshakes, d.handshakes);
+        }
         ++played;
     }
     EXPECT_GE(played, 10u);
