@@ -91,7 +91,7 @@ TEST_F(ImapMailCheckTest, UnseenMailIsListedReadOnlyAndAnnouncedAgainOnlyUnderAN
     form.CheckEmailWithIcon();
     EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : ann", "Bob\aHello", "Carol\aLunch"}));
     EXPECT_EQ(form.nbr_emails.Caption(), "2");
-    EXPECT_EQ(shell.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob, Carol"}));
+    EXPECT_EQ(tray.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob, Carol"}));
     EXPECT_TRUE(ui.boxes.empty());
     for (const std::string& cmd : service.inbox.heard)
         EXPECT_TRUE(cmd.find("STORE") == std::string::npos && cmd.find("SELECT") == std::string::npos &&
@@ -101,10 +101,10 @@ TEST_F(ImapMailCheckTest, UnseenMailIsListedReadOnlyAndAnnouncedAgainOnlyUnderAN
 
     form.CheckEmailWithIcon();  // the same messages: listed and counted, quietly
     EXPECT_EQ(form.nbr_emails.Caption(), "2");
-    EXPECT_EQ(shell.balloons.size(), 1u);
+    EXPECT_EQ(tray.balloons.size(), 1u);
 
     service.inbox.uidValidity = "8";  // the server renumbered its inbox
     form.CheckEmailWithIcon();
-    EXPECT_EQ(shell.balloons.size(), 2u);
-    EXPECT_EQ(shell.balloons.back(), "New mail|2 new messages from Bob, Carol");
+    EXPECT_EQ(tray.balloons.size(), 2u);
+    EXPECT_EQ(tray.balloons.back(), "New mail|2 new messages from Bob, Carol");
 }

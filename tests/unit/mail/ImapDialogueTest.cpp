@@ -19,7 +19,7 @@
 #include <fstream>
 
 #include "mail/Imap.h"
-#include "tests/unit/mail/ScriptedServer.h"
+#include "tests/unit/mail/Pop3Fixture.h"
 
 namespace mail_test {
 namespace {
