@@ -1,4 +1,4 @@
-// The mail check: every configured mailbox is read with the POP3 client; what it holds is
+// The mail check: every configured mailbox is read with the POP3 or the IMAP client; what it holds is
 // listed and counted, and, when a message was not there at the last check, announced with
 // the new-mail sound (or the new-mail icon when the sound cannot be played), a balloon
 // notice and, if wished, by starting the e-mail program.
@@ -6,6 +6,7 @@
 #include "app/Unit4.h"
 #include "core/HelpContexts.h"
 #include "core/SysUtils.h"
+#include "mail/ServerText.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
@@ -108,29 +109,38 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
     }
     std::string host = server.substr(0, server.find('\r'));
     try {
-        pop.SetHostname(host);
-        pop.SetUserName(account);
-        pop.SetPassword(password);
-        pop.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
-            return TrustMailServer(account, peer);
+        // The same steps for either protocol; the server text says which client reads it.
+        const bool imapBox = IsImapServerText(host);
+        auto check = [&](auto& client) {
+            client.SetHostname(host);
+            client.SetUserName(account);
+            client.SetPassword(password);
+            client.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
+                return TrustMailServer(account, peer);
+            };
+            // A long mailbox lets the window breathe while its headers come in.
+            client.OnProgress = [](TObject*) { ProcessMessages(); };
+            client.Login();
+            client.GetHeaders();
+            std::vector<TListedMail> listed = ListedMail(imapBox);
+            if (!client.MailLines.empty()) {
+                // The mailbox's lines go into the list in one go.
+                std::vector<std::string> lines;
+                lines.reserve(client.MailLines.size() + 1);
+                lines.push_back(GetLangText("Mail for : ", "const_MailFor") + account);
+                lines.insert(lines.end(), client.MailLines.begin(), client.MailLines.end());
+                HListBox2.AddStrings(lines);
+                HListBox2.Repaint();
+            }
+            client.Logout();
+            nbr_emails.SetCaption(
+                IntToStr(static_cast<long long>(client.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
+            NoteNewMail(account, host, listed);
         };
-        // A long mailbox lets the window breathe while its headers come in.
-        pop.OnProgress = [](TObject*) { ProcessMessages(); };
-        pop.Login();
-        pop.GetHeaders();
-        std::vector<TListedMail> listed = ListedMail();
-        if (!pop.MailLines.empty()) {
-            // The mailbox's lines go into the list in one go.
-            std::vector<std::string> lines;
-            lines.reserve(pop.MailLines.size() + 1);
-            lines.push_back(GetLangText("Mail for : ", "const_MailFor") + account);
-            lines.insert(lines.end(), pop.MailLines.begin(), pop.MailLines.end());
-            HListBox2.AddStrings(lines);
-            HListBox2.Repaint();
-        }
-        pop.Logout();
-        nbr_emails.SetCaption(IntToStr(static_cast<long long>(pop.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
-        NoteNewMail(account, host, listed);
+        if (imapBox)
+            check(imap);
+        else
+            check(pop);
     } catch (const ECertificateError&) {
         // The user was asked or warned about the certificate already; nothing was sent.
     } catch (const ETcpIpError& e) {

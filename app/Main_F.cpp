@@ -48,6 +48,7 @@ TMainForm::TMainForm(TComponent* owner)
       TimerCheckEmail(this, 0, false),
       DialUp(this),
       pop(this),
+      imap(this),
       WSTimeClient1(this),
       SntpClient1(this),
       Autostart1(this),

@@ -9,6 +9,7 @@
 
 #include "app/NewMail.h"
 #include "dialup/DialUp.h"
+#include "mail/Imap.h"
 #include "mail/tcpip.h"
 #include "net/SntpClient.h"
 #include "net/WSTimeClient.h"
@@ -75,6 +76,7 @@ public:
     TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
     TDialUp DialUp;
     T_Pop3 pop;
+    T_Imap imap;
     TWSTimeClient WSTimeClient1;
     TSntpClient SntpClient1;  // for time servers given as ntp://host[:port]
     TAutostart Autostart1;
@@ -145,7 +147,7 @@ public:
     // mailbox's messages with its last check.
     void BeginNewMailTally();
     void EndNewMailTally();
-    std::vector<TListedMail> ListedMail();
+    std::vector<TListedMail> ListedMail(bool imapBox);
     void NoteNewMail(const std::string& account, const std::string& server, const std::vector<TListedMail>& listed);
     int NewMailCount() const { return newMail_.Count; }
     void ShowNewMailBalloon();

@@ -44,15 +44,17 @@ void TMainForm::EndNewMailTally() {
     newMail_.Seen.Save();  // a record that cannot be written only means announcing again
 }
 
-std::vector<TListedMail> TMainForm::ListedMail() {
+std::vector<TListedMail> TMainForm::ListedMail(bool imapBox) {
     bool ids = false;
     try {
-        ids = pop.GetUniqueIds();
+        // IMAP names its messages by UIDVALIDITY and UID already.
+        ids = imapBox ? imap.GetUniqueIds() : pop.GetUniqueIds();
     } catch (const ETcpIpError&) {
         // A garbled answer to UIDL costs only the record: the mail is announced as before.
     }
     std::vector<TListedMail> listed;
-    for (const auto& r : pop.MessageList()) listed.push_back({ids ? r->UniqueId : "", r->From});
+    for (const auto& r : (imapBox ? imap.MessageList() : pop.MessageList()))
+        listed.push_back({ids ? r->UniqueId : "", r->From});
     return listed;
 }
 

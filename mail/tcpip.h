@@ -115,6 +115,10 @@ protected:
     // Reads one line (CR dropped, LF ends it). Returns false, leaving line alone, when the
     // connection ended (or the time limit ran out) before a whole line arrived.
     bool ReadLine(std::string& line);
+    // Appends the bytes received and not yet taken (waiting, within the limits above, when
+    // there are none) for a protocol that reads more than lines. False when the connection
+    // ended or the time ran out before any byte came.
+    bool TakeBytes(std::string& out);
     // Sends text as it stands (the caller traces it).
     void SendText(const std::string& text);
     void CloseSocket();

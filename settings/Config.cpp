@@ -247,6 +247,9 @@ void TForm2::BuildControls() {
     place(Label9, 10, 16, 150, 26, "Pop server (This is your email server)");
     Label9.SetWordWrap(true);
     place(edt_hostname, 10, 44, 150, 21);
+    // The caption stays as it always was; the forms of the server text are told here.
+    edt_hostname.SetHint("A host name alone reads the mailbox over POP3 (pops:// or pop3+starttls:// for TLS); "
+                         "imap://, imaps:// or imap+starttls:// before it reads it over IMAP");
     place(Label10, 10, 72, 100, 13, "Account");
     place(edt_username, 10, 88, 150, 21);
     place(Label11, 10, 116, 100, 13, "Password");

@@ -1,0 +1,90 @@
+// The IMAP response parser on any bytes, and the IMAP client's whole mailbox check against a
+// server whose every byte is the input (greeting, each command's answers and literals,
+// arriving in pieces of varying size). The first byte chooses which.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "mail/Imap.h"
+#include "mail/ImapParse.h"
+
+namespace {
+
+class InputSocket : public platform::IBlockingSocket {
+public:
+    InputSocket(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    int Id() const override { return 3; }
+    int Send(const char*, int len) override { return len; }
+    int Receive(char* buf, int len, int) override {
+        if (pos_ >= size_) return 0;
+        int piece = std::min<int>(len, 1 + data_[pos_] % 61);
+        piece = std::min<int>(piece, int(size_ - pos_));
+        std::copy(data_ + pos_, data_ + pos_ + piece, buf);
+        pos_ += size_t(piece);
+        return piece;
+    }
+    bool PeerConnected() override { return pos_ < size_; }
+    int LastError() const override { return 0; }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+class InputService : public platform::IBlockingSockets {
+public:
+    int Startup() override { return 0; }
+    void Cleanup() override {}
+    bool ResolveHost(const std::string&, uint32_t&) override { return false; }
+    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t, uint16_t, int, int& error) override {
+        error = 0;
+        return std::make_unique<InputSocket>(data, size);
+    }
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+};
+
+void Parse(const std::string& raw) {
+    TImapResponse r;
+    if (ParseImapResponse(raw, r)) {
+        if (r.Tag.empty() || (r.Tag != "+" && r.Name.empty())) __builtin_trap();
+        if (const TImapItem* header = ImapFetchValue(r, "BODY[")) {
+            std::string from, subject;
+            ImapHeaderFields(header->Text, 64, from, subject);
+            if (from.size() > 64 || subject.size() > 64) __builtin_trap();
+        }
+    }
+    uint64_t n = 0;
+    ImapLiteralAtEnd(raw, n);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    if (data[0] & 1) {
+        Parse(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+        return 0;
+    }
+    InputService service;
+    service.data = data + 1;
+    service.size = size - 1;
+    T_Imap imap;
+    imap.SetSockets(&service);
+    imap.SetHostname("imap://127.0.0.1");
+    imap.SetUserName("ann");
+    imap.SetPassword("secret");
+    try {
+        imap.Login();
+        imap.GetHeaders();
+        if (imap.MailLines.size() != imap.MessageList().size()) __builtin_trap();
+        imap.Logout();
+    } catch (const ETcpIpError&) {
+        try {
+            imap.Logout();
+        } catch (const ETcpIpError&) {
+        }
+    }
+    return 0;
+}
