@@ -7,6 +7,7 @@
 
 #include "mail/Imap.h"
 #include "mail/ImapParse.h"
+#include "tests/fuzz/FuzzPlatform.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Parse(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
         return 0;
     }
+    fuzz::Installed();  // the clock the exchange deadlines are counted on
     InputService service;
     service.data = data + 1;
     service.size = size - 1;
