@@ -81,7 +81,7 @@ box_gone || fail "the warning stayed"
 box=$(drive dialog 60) || fail "no question about the certificate: $(drive listbox "Velmora ")"
 grep -q "does not trust the certificate of the mail server for the mailbox carol ($IMAP_HOST)" <<<"$box" ||
   fail "wrong box: $box"
-grep -qF "$fp" <<<"$box" || fail "the box does not show the fingerprint $fp: $box"
+shows_fingerprint "$fp" "$box" || fail "the box does not show the fingerprint $fp: $box"
 grep -q "user=<carol>" "$log" && fail "carol's account went out before the answer: $(cat "$log")"
 drive dialogbutton - "&Yes"
 drive waittext "Velmora " "3" 30 || fail "the count is not 3: $(drive list "Velmora ")"

@@ -9,8 +9,6 @@
 trap 'pop3_stop; e2e_cleanup' EXIT
 
 certs="$E2E_WORK/certs"
-# The box shows a fingerprint in groups over lines: compare its hex digits.
-shows_fingerprint() { tr -d ': \n' <<<"$2" | grep -qF "$(tr -d ':' <<<"$1")"; }
 fp=$(pop3_tls_cert "$certs" server) && [ -n "$fp" ] || fail "no test certificate"
 other=$(pop3_tls_cert "$certs" other) && [ -n "$other" ] || fail "no second test certificate"
 users=("alice:secret:Bob <bob@example.com>|Hello there" "carol:secret:Dan <dan@example.com>|Minutes;Eve <eve@example.com>|Lunch")
