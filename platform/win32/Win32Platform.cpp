@@ -158,6 +158,12 @@ void Ui::StopTimer(uintptr_t id) {
     Timers().erase(id);
 }
 
+namespace {
+int g_openBoxContext = 0;
+}
+
+int OpenBoxHelpContext() { return g_openBoxContext; }
+
 int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) {
     MSGBOXPARAMSA p{};
     p.cbSize = sizeof(p);
@@ -168,7 +174,11 @@ int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t fla
     p.lpszCaption = caption.c_str();
     p.dwStyle = flags | MB_SETFOREGROUND;
     p.dwContextHelpId = static_cast<DWORD_PTR>(helpContext);
-    return MessageBoxIndirectA(&p);
+    const int outer = g_openBoxContext;  // a box may open while another waits
+    g_openBoxContext = helpContext;
+    const int answer = MessageBoxIndirectA(&p);
+    g_openBoxContext = outer;
+    return answer;
 }
 
 void Ui::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }

@@ -29,6 +29,10 @@ public:
     uint32_t MessageTick() override;
 };
 
+// The help context of the message box that is open now (0 when none). The system's box does
+// not always pass its context on with F1 (Wine gives its owner none), so the owner asks here.
+int OpenBoxHelpContext();
+
 // The module's instance handle, for resources and window classes.
 void* Instance();
 // The system's wording for an error code, on one line; empty when the system has none.

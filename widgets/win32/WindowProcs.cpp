@@ -97,6 +97,8 @@ LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
                     if (item->HelpContext) context = item->HelpContext;
             } else if (hi && hi->dwContextId) {
                 context = static_cast<int>(hi->dwContextId);
+            } else if (int box = win32::OpenBoxHelpContext()) {
+                context = box;  // F1 on an open message box that passed no context of its own
             } else if (auto item = static_cast<HWND>(hi ? hi->hItemHandle : nullptr); item && IsChild(hwnd, item)) {
                 // Our own controls only: another window's user data is not a control.
                 if (TControl* c = ControlOf(item); c && c->HelpContextInFront()) context = c->HelpContextInFront();

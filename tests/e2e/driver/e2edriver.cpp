@@ -83,7 +83,9 @@ int main(int argc, char** argv) {
     if (!command || argc < command->minArgc) return Usage();
     Call call{argc, argv, nullptr};
     if (command->needsTop) {
-        call.top = Top(argv[2]);
+        // "-" names the message box in front (its caption is the program's title, which the
+        // hidden application window carries too).
+        call.top = std::strcmp(argv[2], "-") == 0 ? FindWindowA("#32770", nullptr) : Top(argv[2]);
         if (!call.top) {
             std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
             return 1;
