@@ -76,4 +76,13 @@ tr -d '\r' <"$INI" | grep -qx 'TimeServer=a-much-longer-name-of-a-time-server.ex
 tr -d '\r' <"$INI" | grep -qx 'm19=account-number-19-with-a-long-name' || fail "a mailbox was lost"
 tr -d '\r' <"$INI" | grep -qx '; written by hand' || fail "the comment was lost"
 tr -d '\r' <"$INI" | grep -qx 'key=value' || fail "the other program's section was lost"
+
+# A value set from outside (WM_SETTEXT: no key, no change notification) is what OK saves.
+drive waitgone "$D" 10 >/dev/null
+open_settings
+drive wmsettext "$D" edt_timeServer "set.from.outside.example.org" || fail "could not set the text"
+drive click "$D" "OK"
+drive waitgone "$D" 10 >/dev/null || fail "the dialog stayed open: $(drive dialog 1)"
+tr -d '\r' <"$INI" | grep -qx 'TimeServer=set.from.outside.example.org' ||
+  fail "the text set from outside was not saved: $(tr -d '\r' <"$INI" | grep TimeServer)"
 echo "saving: ok"

@@ -41,6 +41,7 @@ const Command kCommands[] = {
     {"checked", 4, true, "checked CAPTION TEXT          print 1 or 0: the check box with this text is checked", Checked},
     {"tab", 4, true, "tab CAPTION TABTEXT           click the tab with this text", Tab},
     {"settext", 5, true, "settext CAPTION NAME TEXT     click into an edit or combo box and type TEXT over its text", SetText},
+    {"wmsettext", 5, true, "wmsettext CAPTION NAME TEXT   set the text as automation does (WM_SETTEXT, no typing)", WmSetText},
     {"gettext", 4, true, "gettext CAPTION NAME          print the text of the named control", GetText},
     {"items", 4, true, "items CAPTION NAME            print the lines of a combo or list box", Items},
     {"select", 5, true, "select CAPTION NAME INDEX     choose a line of a combo or list box as the user does", Select},
