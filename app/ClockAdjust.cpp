@@ -5,6 +5,8 @@
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "net/SocketErrors.h"
+#include "core/HelpContexts.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
@@ -22,7 +24,7 @@ void ShowTimeServerDown() {
     platform::Ui().MsgBox(GetLangText("The Time server is not responding or is possibly down, you could select another "
                                       "one in the Settings,",
                                       "const_ServerDown"),
-                          Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+                          Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::TimeServerDown);
 }
 
 void TMainForm::AdjustClock() {
@@ -48,6 +50,8 @@ void TMainForm::AdjustClock() {
             }
         }
     } restore;
+    // "ntp://host[:port]" names a network-time server; any other text a TIME server.
+    if (sntp::IsNtpServer(IniOptions.TimeServer)) return AskNetworkTime(IniOptions.TimeServer);
     WSTimeClient1.SetAddr(IniOptions.TimeServer);
     try {
         WSTimeClient1.GetTime();
@@ -60,17 +64,21 @@ void TMainForm::AdjustClock() {
 // A refused change (no privilege, or a step the system will not take) is said as such,
 // with the system's reason, and nothing is announced.
 void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
-    TSystemTime st = DateTimeToSystemTime(DateTime);
-    const TDateTime before = platform::Clock().NowUtc();
-    uint32_t error = platform::Clock().SetSystemTimeUtc(st);
+    // The answer was true when it arrived; the time since then is added.
+    const uint32_t since = platform::Clock().TickCount() - WSTimeClient1.AnswerTick();
+    DateTime += since / 86400000.0;
+    SetClockTo(DateTime, SecondsMoved(DateTime - platform::Clock().NowUtc()));
+}
+
+void TMainForm::SetClockTo(TDateTime utc, const std::string& moved) {
+    uint32_t error = platform::Clock().SetSystemTimeUtc(DateTimeToSystemTime(utc));
     if (error == 0) {
-        platform::Shell().BroadcastTimeChange();
-        // A set that worked is shown, with how far the clock moved.
-        HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + SecondsMoved(DateTime - before));
+        platform::Clock().BroadcastTimeChange();
+        HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + moved);
     } else {
         platform::Ui().MsgBox(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +
                                   platform::Clock().ErrorText(error),
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::ClockNotSet);
     }
     if (Form4) {
         Form4->SetVisible(true);
@@ -78,4 +86,14 @@ void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
         Form4->Show();
         Form4->Hide();
     }
+}
+
+// Refused, cut short or closed without a word: said where the user looks after clicking
+// Adjust, with the server's name, but without a box (a check after dialing may be unattended).
+void TMainForm::WSTimeClient1NoAnswer(TObject*, int Error) {
+    std::string why = Error ? WinsockErrorText(Error)
+                      : WSTimeClient1.AnswerBytes() > 0 ? GetLangText("answer too short", "const_NoTimeShort")
+                                                        : GetLangText("no answer", "const_NoTimeAnswer");
+    HListBox2.Add(GetLangText("The clock was not adjusted, time server", "const_NoTimeFrom") + " " +
+                  WSTimeClient1.Addr() + ": " + why);
 }

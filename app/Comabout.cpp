@@ -2,6 +2,7 @@
 #include "app/Comabout.h"
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "platform/Platform.h"
 
 TAboutComponent::TAboutComponent(TComponent* owner)
@@ -14,6 +15,7 @@ TAboutComponent::TAboutComponent(TComponent* owner)
     BorderStyle = TBorderStyle::Dialog;
     MinimizeBox = false;
     CenterOnScreen = true;
+    SetHelpContext(helpctx::About);
     BackgroundTile = "ABOUTBG";
     SetClientSize(389, 380);
     Logo.SetBounds(146, 40, 96, 96);

@@ -3,10 +3,12 @@
 // connected actions, and hanging up.
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
+#include "settings/IniBatch.h"
 #include "settings/IniLang.h"
 #include "settings/schedule.h"
 
@@ -31,8 +33,8 @@ void TMainForm::SpeedButton1Click(TObject*) {
         ShowDialButton(true);
         userDialed_ = true;
         ConnectToInternet();
-    } else {
-        ShowSettingsDialog();
+    } else if (Form2) {
+        Form2->ShowMissingCredentials();
     }
 }
 
@@ -155,10 +157,7 @@ void TMainForm::Reconnect() {
     if (Connected && ConnectStartTick != 0) {
         // The line dropped while online: its time joins the total now, or it would never
         // be counted, since no Disconnect comes between this connection and the next.
-        UpdateRunningTime();
-        IniOptions.TimeOnLineHours = RunningHours;
-        IniOptions.TimeOnLineMins = RunningMins;
-        IniOptions.TimeOnLineSecs = RunningSecs;
+        FoldSessionTime();
         ConnectStartTick = 0;
         WriteTime();
     }
@@ -189,11 +188,16 @@ void TMainForm::CancelDial() {
     DialUp.HangUp();
     platform::Clock().Sleep(1000);
     DialUp.HangUp();
-    // A redial after a dropped line ends here too: that line is gone, so the program goes
-    // fully off-line rather than keep an online look, timers and a Hang-Up with no line.
+    EndFailedDial(GetLangText("Connect Cancelled", "const_connectCancel"));
+}
+
+// A dial that ends without a line. A redial after a dropped line ends here too: that line
+// is gone, so the program goes fully off-line rather than keep an online look, timers and a
+// Hang-Up with no line.
+void TMainForm::EndFailedDial(const std::string& status) {
     if (Connected) Disconnect();
     ShowDialButton(false);
-    Status2.SetCaption(GetLangText("Connect Cancelled", "const_connectCancel"));
+    Status2.SetCaption(status);
     if (Form4) Form4->Close();
 }
 
@@ -208,7 +212,7 @@ void TMainForm::ExplainDialError() {
         std::string text = GetLangText("Error, there is NO dial tone !", "const_error1") + CRLF + CRLF +
                            GetLangText("Check your phone line it may be disconnected or already in use by someone else.",
                                        "const_error2");
-        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, 500);
+        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::NoDialTone);
     } else if (err == kAuthFailed) {
         std::string text =
             GetLangText("Your username and or password for accessing the internet is wrong.", "const_error4") + CRLF +
@@ -216,7 +220,7 @@ void TMainForm::ExplainDialError() {
             CRLF + GetLangText("check for typo in your username and password.", "const_error5a") + CRLF + CRLF +
             GetLangText("If the problem persist, please contact your ISP (Internet Service Provider) ", "const_error5b") +
             CRLF + GetLangText("for assistance.", "const_error5c");
-        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONERROR_, 501);
+        platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::PasswordRefused);
     }
 }
 
@@ -228,14 +232,10 @@ void TMainForm::DialUpError(TObject*, int ErrorCode, const std::string& ErrorMes
     if (static_cast<uint32_t>(ErrorCode) == kEntryNotFound) {
         DialCancelled = true;
         dialing_ = false;
-        // A redial after a dropped line ends here too: the program goes fully off-line.
-        if (Connected) Disconnect();
-        ShowDialButton(false);
-        Status2.SetCaption("Error, this DialUp networking entry does not exist");
-        if (Form4) Form4->Close();
+        EndFailedDial("Error, this DialUp networking entry does not exist");
         platform::Ui().MsgBox(
             "Error, this DialUp networking entry does'nt exist !!\rPlease configure it and select an existing entry",
-            Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+            Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::EntryMissing);
         ShowSettingsDialog();
         Status2.SetCaption("");
         Repaint();
@@ -247,10 +247,18 @@ void TMainForm::DialUpNotConnected(TObject*, int, const std::string&) {
 }
 
 void TMainForm::DialUpEntryGet(TObject*, const char* EntryName) {
-    if (Form2) Form2->ComboBox3.Add(EntryName ? EntryName : "");
+    entryNames_.push_back(EntryName ? EntryName : "");
 }
 
 void TMainForm::DialUpActiveConnection(TObject*) { LineSeen = true; }
+
+// The session's time joins the total online time (the settings' running total).
+void TMainForm::FoldSessionTime() {
+    UpdateRunningTime();
+    IniOptions.TimeOnLineHours = RunningHours;
+    IniOptions.TimeOnLineMins = RunningMins;
+    IniOptions.TimeOnLineSecs = RunningSecs;
+}
 
 void TMainForm::Disconnect() {
     if (Connected) {
@@ -259,10 +267,7 @@ void TMainForm::Disconnect() {
         TimerCheckEmail.SetEnabled(false);
         TimerHangUp.SetEnabled(false);
         TimerTimeOnline.SetEnabled(false);
-        UpdateRunningTime();
-        IniOptions.TimeOnLineHours = RunningHours;
-        IniOptions.TimeOnLineMins = RunningMins;
-        IniOptions.TimeOnLineSecs = RunningSecs;
+        FoldSessionTime();
         DialUp.HangUp();
         ShowDialButton(false);
         Status2.SetCaption(GetLangText("Disconnected", "const_disc"));
@@ -276,8 +281,12 @@ void TMainForm::Disconnect() {
 static void ShowingErrors(void (*write)()) {
     try {
         write();
+    } catch (const EIniFileException& e) {
+        // The file stays as it was and the values stay in effect; the next save tries again.
+        platform::Ui().MsgBox(SettingsNotSavedText(e.Message()), Application().Title(), MB_OK_ | MB_ICONERROR_,
+                              helpctx::SettingsNotSaved);
     } catch (const Exception& e) {
-        platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        platform::Ui().MsgBox(e.Message(), Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::SettingsNotSaved);
     }
 }
 
@@ -287,14 +296,14 @@ void TMainForm::SaveSettings() { ShowingErrors(WriteIniFile); }
 
 void TMainForm::ShowIpAddress() {
     std::string host, address;
-    if (!platform::Shell().LocalHostEntry(host, address)) return;
+    if (!platform::Programs().LocalHostEntry(host, address)) return;
     StatusBar1.SetPanelText(0, "Host: " + host);
     if (!address.empty()) StatusBar1.SetPanelText(1, "IP: " + address);
     else StatusBar1.SetPanelText(1, "IP:" + GetLangText("address unknown", "const_addressUnk"));
 }
 
 void TMainForm::RunRasMonitor() {
-    platform::Shell().ShellExecute("open", platform::Shell().SystemDirectory() + "\\rasmon.exe", "", "", SW_SHOW_);
+    platform::Programs().ShellExecute("open", platform::Programs().SystemDirectory() + "\\rasmon.exe", "", "", SW_SHOW_);
 }
 
 // The schedule dialog's rows, in list order: command text and working directory.

@@ -1,10 +1,12 @@
-// The mail check: every configured mailbox is read with the POP3 client; what it holds is
+// The mail check: every configured mailbox is read with the POP3 or the IMAP client; what it holds is
 // listed and counted, and, when a message was not there at the last check, announced with
 // the new-mail sound (or the new-mail icon when the sound cannot be played), a balloon
 // notice and, if wished, by starting the e-mail program.
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
+#include "mail/ServerText.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
@@ -24,7 +26,7 @@ const std::string& At(const std::vector<std::string>& list, size_t i) {
 // A check the user watches: the progress window with its animation, the hourglass.
 void TMainForm::CheckEmailWithIcon(bool userAsked) {
     if (MailList.empty()) {
-        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::MailNotConfigured);
         ShowSettingsDialog(GetLangText("Mail", "const_tab3"));
         return;
     }
@@ -82,10 +84,11 @@ void TMainForm::CheckAllEmailAccount(bool userAsked) {
         ProcessMessages();
     }
     EndNewMailTally();
-    if (!HListBox2.Items().empty()) {
+    // Lines of failed mailboxes are no mail.
+    if (StrToIntDef(nbr_emails.Caption(), 0) > 0) {
         // Mail that was announced before stays listed and counted, and quiet.
         if (NewMailCount() > 0) {
-            if (!platform::Shell().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
+            if (!platform::Sound().PlayWaveAsync(IniInfo.SoundFile)) ShowNewMailIcon();
             ShowNewMailBalloon();
             if (IniOptions.AutoExecEmailApp && nbr_emails.Caption() != "0") RunProgram(IniInfo.EmailApp, "");
         }
@@ -96,43 +99,52 @@ void TMainForm::CheckAllEmailAccount(bool userAsked) {
 
 void TMainForm::ShowNewMailIcon() {
     // Loaded once: the icon stays the same for the program's life.
-    if (!MailIcon.Handle()) MailIcon.SetHandle(platform::Shell().LoadIconResource("BMAIL_ICON"));
+    if (!MailIcon.Handle()) MailIcon.SetHandle(platform::Tray().LoadIconResource("BMAIL_ICON"));
     SystemTrayIcon1.SetIcon(MailIcon);
 }
 
 void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::string& password,
                                          const std::string& server) {
     if (server.empty() || account.empty() || password.empty()) {
-        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, 0);
+        platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::MailNotConfigured);
         return;
     }
     std::string host = server.substr(0, server.find('\r'));
+    const bool imapBox = IsImapServerText(host);
     // A certificate accepted after a long question is used on a fresh connection, once.
     for (int attempt = 0; attempt < 2; ++attempt) try {
-        pop.SetHostname(host);
-        pop.SetUserName(account);
-        pop.SetPassword(password);
-        pop.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
-            return TrustMailServer(account, peer);
+        // The same steps for either protocol; the server text says which client reads it.
+        auto check = [&](auto& client) {
+            client.SetHostname(host);
+            client.SetUserName(account);
+            client.SetPassword(password);
+            client.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
+                return TrustMailServer(account, peer);
+            };
+            // The window handles its messages while the client waits for the server and
+            // while a long mailbox comes in.
+            client.OnWait = [](TObject*) { ProcessMessages(); };
+            client.Login();
+            client.GetHeaders();
+            std::vector<TListedMail> listed = ListedMail(imapBox);
+            if (!client.MailLines.empty()) {
+                // The mailbox's lines go into the list in one go.
+                std::vector<std::string> lines;
+                lines.reserve(client.MailLines.size() + 1);
+                lines.push_back(GetLangText("Mail for : ", "const_MailFor") + account);
+                lines.insert(lines.end(), client.MailLines.begin(), client.MailLines.end());
+                HListBox2.AddStrings(lines);
+                HListBox2.Repaint();
+            }
+            client.Logout();
+            nbr_emails.SetCaption(
+                IntToStr(static_cast<long long>(client.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
+            NoteNewMail(account, host, listed);
         };
-        // The window handles its messages while the client waits for the server and while
-        // a long mailbox comes in.
-        pop.OnWait = [](TObject*) { ProcessMessages(); };
-        pop.Login();
-        pop.GetHeaders();
-        std::vector<TListedMail> listed = ListedMail();
-        if (!pop.MailLines.empty()) {
-            // The mailbox's lines go into the list in one go.
-            std::vector<std::string> lines;
-            lines.reserve(pop.MailLines.size() + 1);
-            lines.push_back(GetLangText("Mail for : ", "const_MailFor") + account);
-            lines.insert(lines.end(), pop.MailLines.begin(), pop.MailLines.end());
-            HListBox2.AddStrings(lines);
-            HListBox2.Repaint();
-        }
-        pop.Logout();
-        nbr_emails.SetCaption(IntToStr(static_cast<long long>(pop.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
-        NoteNewMail(account, host, listed);
+        if (imapBox)
+            check(imap);
+        else
+            check(pop);
         return;
     } catch (const EReconnect&) {
         continue;
@@ -141,13 +153,18 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         // user's next check (listed then); nothing was sent.
         return;
     } catch (const ETcpIpError& e) {
-        // Why TLS failed is worth a line of its own: the box alone cannot tell a wrong port.
+        // The box says the same for every failure; the server's own reason, under the
+        // mailbox's name, tells a wrong password from a server that is down, and why TLS
+        // failed tells a wrong port.
+        // (The password masked is this mailbox's, whichever client read it.)
+        std::string reason = MailFailureReason(e, password);
         if (dynamic_cast<const ETlsError*>(&e))
-            HListBox2.Add(account + ": " + GetLangText("no secure connection to the mail server: ", "const_TlsFailed") +
-                          e.Message());
+            reason = GetLangText("no secure connection to the mail server: ", "const_TlsFailed") + reason;
+        HListBox2.AddStrings({account, reason});
+        HListBox2.Repaint();
         platform::Ui().MsgBox(
             GetLangText("The Email server is not responding or the address entered in the Settings is wrong.", "const_EmailDown"),
-            Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+            Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::MailServerDown);
         return;
     }
 }

@@ -3,6 +3,7 @@
 #include "app/Main_F.h"
 
 #include "app/Comabout.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Config.h"
@@ -12,7 +13,6 @@
 
 bool Connected = false;
 bool DialCancelled = false;
-bool ScheduledRun = false;
 bool LineSeen = false;
 uint32_t ConnectStartTick = 0;
 int32_t RunningHours = 0, RunningMins = 0, RunningSecs = 0;
@@ -48,7 +48,9 @@ TMainForm::TMainForm(TComponent* owner)
       TimerCheckEmail(this, 0, false),
       DialUp(this),
       pop(this),
+      imap(this),
       WSTimeClient1(this),
+      SntpClient1(this),
       Autostart1(this),
       MainMenu1(this, "MainMenu1", false),
       PopupMenu1(this, "PopupMenu1", true),
@@ -85,13 +87,21 @@ TMainForm::TMainForm(TComponent* owner)
     WSTimeClient1.SetPreserveSettings(true);
     WSTimeClient1.OnTime = [this](TObject* s, TDateTime t) { WSTimeClient1Time(s, t); };
     WSTimeClient1.OnRequestTimedOut = [](TObject*) { ShowTimeServerDown(); };
+    WSTimeClient1.OnNoAnswer = [this](TObject* s, int e) { WSTimeClient1NoAnswer(s, e); };
     WSTimeClient1.Loaded();
+    SntpClient1.OnOffset = [this](TObject* s, double o, double d) { SntpClient1Offset(s, o, d); };
+    SntpClient1.OnKissOfDeath = [this](TObject*, const std::string& code) {
+        HListBox2.Add(GetLangText("The time server refused the request: ", "const_ntpRefused") + code);
+        ShowTimeServerDown();
+    };
+    SntpClient1.OnRequestTimedOut = [](TObject*) { ShowTimeServerDown(); };
     // Start with Windows, hidden in the notification area; the setting decides in
     // ReactToIniOptions whether the entry stays.
     Autostart1.SetAppName("Velmora");
     Autostart1.SetAutostart(true);
     Autostart1.SetStartNextLogon(false);
-    Autostart1.SetGlobal(true);
+    // The machine's key only for a program every user can run (and only when writable).
+    Autostart1.SetGlobal(TAutostart::ForEveryUser());
     Autostart1.Parameters = "/minimize";
     BuildControls();
     BuildMenus();
@@ -106,7 +116,7 @@ TMainForm::TMainForm(TComponent* owner)
     MainTrayIcon.SetTip("Velmora v ");
     MainTrayIcon.PopupMenu = &PopupMenu1;
     TIcon programIcon;
-    programIcon.SetHandle(platform::Shell().LoadIconResource("MAINICON"));
+    programIcon.SetHandle(platform::Tray().LoadIconResource("MAINICON"));
     MainTrayIcon.SetIcon(programIcon);
     MainTrayIcon.OnDblClick = [this](TObject* s) { MainTrayIconLeftClick(s); };
     MainTrayIcon.Loaded();
@@ -136,7 +146,7 @@ void TMainForm::BuildControls() {
     CenterOnScreen = true;
     ShowHint = true;
     SetHint("Velmora");
-    SetHelpContext(310);
+    SetHelpContext(helpctx::MainWindow);
     Menu = &MainMenu1;
 
     Panel1.SetBounds(6, 7, 347, 59);
@@ -229,8 +239,9 @@ void TMainForm::BuildMenus() {
     About1 = help->Add("About1", "Help &Topics");
     N1 = help->Add("N1", "-");
     About = help->Add("About", "&About...");
-    for (TMenuItem* i : {RunEmailapplication1, RunWebBrowser1, Quit2, Configuration1, Scheduledownload1, About1, About})
-        i->HelpContext = 100;
+    for (TMenuItem* i : {RunEmailapplication1, RunWebBrowser1, Quit2, About1, About}) i->HelpContext = helpctx::Menus;
+    Configuration1->HelpContext = helpctx::Settings;
+    Scheduledownload1->HelpContext = helpctx::Schedule;
 
     Dial1 = PopupMenu1.Add("Dial1", "&Dial");
     StayOnline1 = PopupMenu1.Add("StayOnline1", "&Stay Online");
@@ -331,10 +342,7 @@ void TMainForm::MainTrayIconLeftClick(TObject*) {
     Application().ShowWindow(SW_SHOW_);
 }
 
-void TMainForm::SystemTrayIcon1DblClick(TObject*) {
-    Show();
-    Application().ShowWindow(SW_SHOW_);
-}
+void TMainForm::SystemTrayIcon1DblClick(TObject* Sender) { MainTrayIconLeftClick(Sender); }
 
 // Runs once the window and its controls exist.
 void TMainForm::FormCreate() {
@@ -412,33 +420,22 @@ void TMainForm::WndProc(TMessage& m) {
             return;
         default: break;
     }
-    if (m.Msg == WM_SYSCOMMAND_ && m.WParam == SC_MINIMIZE_) {
-        Application().ShowWindow(SW_HIDE_);
-        Hide();
-        m.Result = 1;
-        m.Handled = true;
-    } else if (m.Msg == WM_SYSCOMMAND_ && m.WParam == SC_RESTORE_) {
-        Application().ShowWindow(SW_SHOW_);
-        Show();
-        m.Result = 1;
-        m.Handled = true;
-    }
+    if (MinimiseOrRestore(m)) m.Handled = true;
 }
 
-bool TMainForm::AppWindowHook(TMessage& m) {
-    if (m.Msg != WM_SYSCOMMAND_) return false;
-    if (m.WParam == SC_MINIMIZE_) {
-        Hide();
-        Application().ShowWindow(SW_HIDE_);
-    } else if (m.WParam == SC_RESTORE_) {
-        Show();
-        Application().ShowWindow(SW_SHOW_);
-    } else {
-        return false;
-    }
+// The minimise and restore commands, of this window or of the application's window: both
+// windows hide (only the notification-area icon is left) or show again. True when m was one.
+bool TMainForm::MinimiseOrRestore(TMessage& m) {
+    if (m.Msg != WM_SYSCOMMAND_ || (m.WParam != SC_MINIMIZE_ && m.WParam != SC_RESTORE_)) return false;
+    bool restore = m.WParam == SC_RESTORE_;
+    Application().ShowWindow(restore ? SW_SHOW_ : SW_HIDE_);
+    if (restore) Show();
+    else Hide();
     m.Result = 1;
     return true;
 }
+
+bool TMainForm::AppWindowHook(TMessage& m) { return MinimiseOrRestore(m); }
 
 void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
     // A dial still under way would go on, and connect, with no window left to end it.

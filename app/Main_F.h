@@ -9,9 +9,12 @@
 
 #include "app/NewMail.h"
 #include "dialup/DialUp.h"
+#include "mail/Imap.h"
 #include "mail/tcpip.h"
+#include "net/SntpClient.h"
 #include "net/WSTimeClient.h"
 #include "settings/Autostart.h"
+#include "settings/DialogHost.h"
 #include "widgets/Forms.h"
 #include "widgets/TrayIco.h"
 #include "widgets/wwwbtn97.h"
@@ -33,7 +36,6 @@ enum : uint32_t {
 // Program-wide state of the connection, owned by the main window's unit.
 extern bool Connected;
 extern bool DialCancelled;
-extern bool ScheduledRun;
 extern bool LineSeen;
 extern uint32_t ConnectStartTick;
 extern int32_t RunningHours, RunningMins, RunningSecs;
@@ -54,7 +56,8 @@ std::string TimeText(int32_t h, int32_t m, int32_t s);
 // The version text appended to the banner, the hint and the tip.
 extern const char* const kVersionText;
 
-class TMainForm : public TForm {
+// The main window is the host of the settings and schedule dialogs (DialogHost.cpp).
+class TMainForm : public TForm, public IDialogHost {
 public:
     explicit TMainForm(TComponent* owner);
     ~TMainForm() override;
@@ -73,7 +76,9 @@ public:
     TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
     TDialUp DialUp;
     T_Pop3 pop;
+    T_Imap imap;
     TWSTimeClient WSTimeClient1;
+    TSntpClient SntpClient1;  // for time servers given as ntp://host[:port]
     TAutostart Autostart1;
 
     TMenu MainMenu1, PopupMenu1;
@@ -106,7 +111,7 @@ public:
     void Disconnect();
     void ShowIpAddress();
     void RunRasMonitor();
-    void RunScheduledPrograms();
+    void RunScheduledPrograms() override;
     void SpeedButton1Click(TObject* Sender);
     void DialUpEntryGet(TObject* Sender, const char* EntryName);
     void DialUpDialing(TObject* Sender);
@@ -145,7 +150,7 @@ public:
     // mailbox's messages with its last check.
     void BeginNewMailTally();
     void EndNewMailTally();
-    std::vector<TListedMail> ListedMail();
+    std::vector<TListedMail> ListedMail(bool imapBox);
     void NoteNewMail(const std::string& account, const std::string& server, const std::vector<TListedMail>& listed);
     int NewMailCount() const { return newMail_.Count; }
     void ShowNewMailBalloon();
@@ -157,6 +162,14 @@ public:
     // Setting the clock from the time server.
     void AdjustClock();
     void WSTimeClient1Time(TObject* Sender, TDateTime DateTime);
+    // Sets the clock (UTC) and says so in the list with how far it moved, or says in a box
+    // why the system refused; both time clients end here.
+    void SetClockTo(TDateTime utc, const std::string& moved);
+    // A request that ended without an answer: one line in the message list, no box.
+    void WSTimeClient1NoAnswer(TObject* Sender, int Error);
+    // The network-time side of AdjustClock (app/NetworkTime.cpp).
+    void AskNetworkTime(const std::string& server);
+    void SntpClient1Offset(TObject* Sender, double Offset, double Delay);
 
     // Starting other programs.
     void RunProgram(const std::string& commandLine, const std::string& directory);
@@ -165,11 +178,27 @@ public:
     // A click or a double-click on the message list: the e-mail program, started once.
     void HListBox2DblClick(TObject* Sender);
     void FavoritesBtnSelectURL(TObject* Sender);
-    void PlaySoundFile(const std::string& fileName);
+    void PlaySoundFile(const std::string& fileName) override;
     void FavoritesInternet1Click(TObject* Sender);
 
     // The settings dialog is Form2 (settings/Config.h), the schedule dialog Form3
-    // (settings/schedule.h).
+    // (settings/schedule.h); this window is their host.
+    TForm* HostForm() override { return this; }
+    std::vector<std::string> EntryNames() override;
+    void EntryCredentials(const std::string& entry, std::string& user, std::string& password) override;
+    void EditEntry(const std::string& entry) override;
+    void CreateEntry() override;
+    void SetMailCheckInterval(uint32_t ms) override;
+    void SettingsSaved() override;
+    void ClearMessages() override;
+    void AddMessage(const std::string& line) override;
+    bool IsOnline() override;
+    // The schedule's dial: nobody need be at the machine, so its mail check asks nothing.
+    void Dial() override {
+        userDialed_ = false;
+        ConnectToInternet();
+    }
+    void HangUp() override { Disconnect(); }
     // Shows the settings dialog, with the page of that caption in front when one is given.
     void ShowSettingsDialog(const std::string& page = "");
 
@@ -178,7 +207,10 @@ public:
     TIcon MailIcon;
 
 private:
+    bool MinimiseOrRestore(TMessage& m);
     void UpdateRunningTime();
+    void FoldSessionTime();
+    void EndFailedDial(const std::string& status);
     void SetOnlineLook(bool online);
     void ShowDialButton(bool hangUp);
     void WriteTime();
@@ -195,6 +227,7 @@ private:
     bool userCheck_ = false;
     bool userDialed_ = false;  // the current connection came from the user's Dial
     TNewMailTally newMail_;
+    std::vector<std::string> entryNames_;  // filled by DialUpEntryGet while EntryNames asks
 };
 
 extern TMainForm* MainForm;

@@ -5,11 +5,14 @@
 #include "app/NewMail.h"
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/CertificatePins.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
+
+static_assert(TSeenMail::MaxIds == T_Pop3::MaxListedMessages, "the record holds every message a listing gives");
 
 std::string SeenMailFileName() { return ExtractFilePath(IniFileName()) + "velmora.uid"; }
 
@@ -41,15 +44,17 @@ void TMainForm::EndNewMailTally() {
     newMail_.Seen.Save();  // a record that cannot be written only means announcing again
 }
 
-std::vector<TListedMail> TMainForm::ListedMail() {
+std::vector<TListedMail> TMainForm::ListedMail(bool imapBox) {
     bool ids = false;
     try {
-        ids = pop.GetUniqueIds();
+        // IMAP names its messages by UIDVALIDITY and UID already.
+        ids = imapBox ? imap.GetUniqueIds() : pop.GetUniqueIds();
     } catch (const ETcpIpError&) {
         // A garbled answer to UIDL costs only the record: the mail is announced as before.
     }
     std::vector<TListedMail> listed;
-    for (const auto& r : pop.MessageList()) listed.push_back({ids ? r->UniqueId : "", r->From});
+    for (const auto& r : (imapBox ? imap.MessageList() : pop.MessageList()))
+        listed.push_back({ids ? r->UniqueId : "", r->From});
     return listed;
 }
 
@@ -97,7 +102,7 @@ bool TMainForm::TrustMailServer(const std::string& account, const platform::TTls
     std::string pinned = PinnedCertificate(peer.Host);
     if (!pinned.empty() && pinned == UpperCase(peer.Fingerprint)) return true;
     const std::string fingerprint =
-        "\r\n\r\n" + GetLangText("SHA-256 fingerprint:", "const_CertFingerprint") + "\r\n" + peer.Fingerprint;
+        "\r\n\r\n" + GetLangText("SHA-256 fingerprint:", "const_CertFingerprint") + "\r\n" + FingerprintLines(peer.Fingerprint);
     if (!pinned.empty()) {
         platform::Ui().MsgBox(GetLangText("The certificate of the mail server has changed for the mailbox",
                                           "const_CertChanged") +
@@ -105,7 +110,7 @@ bool TMainForm::TrustMailServer(const std::string& account, const platform::TTls
                                   GetLangText("The mailbox was not checked and no password was sent.",
                                               "const_CertRefused") +
                                   fingerprint,
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::Certificate);
         return false;
     }
     if (!userCheck_) {
@@ -122,7 +127,7 @@ bool TMainForm::TrustMailServer(const std::string& account, const platform::TTls
                     "const_CertUntrusted") +
             " " + account + " (" + peer.Host + "): " + peer.Problem + fingerprint + "\r\n\r\n" +
             GetLangText("Trust this certificate for this server from now on?", "const_CertTrust"),
-        Application().Title(), MB_YESNO_ | MB_ICONQUESTION_ | MB_DEFBUTTON2_ | MB_STAYBEHIND_, 0);
+        Application().Title(), MB_YESNO_ | MB_ICONQUESTION_ | MB_DEFBUTTON2_ | MB_STAYBEHIND_, helpctx::Certificate);
     if (answer != IDYES_) return false;
     try {
         PinCertificate(peer.Host, peer.Fingerprint);

@@ -1,10 +1,19 @@
 // The timers that watch a connection: the time online and its cumulative total, the line
 // check that notices a dropped line, and the daily hang-up.
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
+
+namespace {
+// While online the running total is also saved this often, so that a crash or a power cut
+// loses at most this much of it. Counted in the connection's own time: SavedElapsed is its
+// time at the last save, for the connection whose count began at SavedStart.
+constexpr uint32_t kTimeSaveInterval = 5 * 60 * 1000;
+uint32_t SavedStart = 0, SavedElapsed = 0;
+}  // namespace
 
 // The stored total plus the current connection. The elapsed time is the difference of two
 // tick counts modulo 2^32 read as signed, so it stays right across a wrap of the count.
@@ -29,6 +38,18 @@ void TMainForm::UpdateRunningTime() {
 void TMainForm::TimerTimeOnlineTimer(TObject*) {
     UpdateRunningTime();
     Label3.SetCaption(TimeText(RunningHours, RunningMins, RunningSecs));
+    if (SavedStart != ConnectStartTick) SavedStart = ConnectStartTick, SavedElapsed = 0;
+    const uint32_t elapsed = platform::Clock().TickCount() - ConnectStartTick;
+    if (Connected && elapsed - SavedElapsed >= kTimeSaveInterval) {
+        SavedElapsed = elapsed;
+        try {
+            // The total so far goes to the file only; the stored counters in memory stay the
+            // base the connection's time is added to.
+            WriteTimeOnLine(RunningHours, RunningMins, RunningSecs);
+        } catch (const Exception&) {
+            // Tried again in five minutes; the end of the connection saves and reports.
+        }
+    }
 }
 
 // Any active connection counts as the line, whatever its entry; a failed enumeration
@@ -47,7 +68,7 @@ void TMainForm::TimerStillOnlineTimer(TObject*) {
         GetLangText("Your ISP (Internet Service Provider) terminated the connection. Would you like to reconnect "
                     "automatically next time ?",
                     "const_ispreconnect"),
-        Application().Title(), MB_YESNOCANCEL_ | MB_ICONQUESTION_, 0);
+        Application().Title(), MB_YESNOCANCEL_ | MB_ICONQUESTION_, helpctx::LineDropped);
     if (answer == IDYES_) {
         IniOptions.StayOnline = true;
         StayOnline1->SetChecked(true);

@@ -1,6 +1,7 @@
 // Starting other programs through the shell: a configured command line split into program
 // and parameters, with a plain explanation when the shell cannot start it.
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
@@ -49,10 +50,10 @@ void TMainForm::RunProgram(const std::string& commandLine, const std::string& di
     if (commandLine.empty()) return;
     std::string program, params;
     SplitCommandLine(commandLine, program, params);
-    intptr_t r = platform::Shell().ShellExecute("open", program, params, directory, SW_SHOWNORMAL_);
+    intptr_t r = platform::Programs().ShellExecute("open", program, params, directory, SW_SHOWNORMAL_);
     if (r > 32) return;
-    platform::Shell().Beep();
-    platform::Ui().MsgBox(ShellErrorText(r) + "\ntrying to execute '" + commandLine + "'", "Warning", MB_OK_, 0);
+    platform::Sound().Beep();
+    platform::Ui().MsgBox(ShellErrorText(r) + "\ntrying to execute '" + commandLine + "'", "Warning", MB_OK_, helpctx::ProgramNotStarted);
 }
 
 void TMainForm::RunWebBrowser1Click(TObject*) {
@@ -61,18 +62,18 @@ void TMainForm::RunWebBrowser1Click(TObject*) {
         return;
     }
     for (const char* candidate : {"blank.htm", "netscape.exe", "iexplore.exe"})
-        if (platform::Shell().ShellExecute("open", candidate, "", "", SW_SHOWNORMAL_) > 32) return;
+        if (platform::Programs().ShellExecute("open", candidate, "", "", SW_SHOWNORMAL_) > 32) return;
     platform::Ui().MsgBox("Sorry your Web browser could not be found, please specify it in the Settings menu",
-                          Application().Title(), MB_OK_, 0);
+                          Application().Title(), MB_OK_, helpctx::ProgramNotStarted);
 }
 
 void OpenWebTarget(const std::string& target) {
-    auto& shell = platform::Shell();
-    if (shell.ShellExecute("open", target, "", "", SW_SHOWNORMAL_) > 32) return;
+    IPrograms& programs = platform::Programs();
+    if (programs.ShellExecute("open", target, "", "", SW_SHOWNORMAL_) > 32) return;
     for (const char* browser : {"netscape.exe", "iexplore.exe"})
-        if (shell.ShellExecute("open", browser, target, "", SW_SHOWNORMAL_) > 32) return;
+        if (programs.ShellExecute("open", browser, target, "", SW_SHOWNORMAL_) > 32) return;
     platform::Ui().MsgBox("Sorry your Web browser could not be found, please specify it in the Settings menu",
-                          Application().Title(), MB_OK_, 0);
+                          Application().Title(), MB_OK_, helpctx::ProgramNotStarted);
 }
 
 void TMainForm::RunEmailapplication1Click(TObject*) { RunProgram(IniInfo.EmailApp, ""); }
@@ -83,8 +84,8 @@ void TMainForm::FavoritesBtnSelectURL(TObject*) { OpenWebTarget(FavoritesBtn.URL
 
 void TMainForm::FavoritesInternet1Click(TObject*) {
     int x = 0, y = 0;
-    platform::Shell().GetCursorPos(x, y);
+    platform::Tray().GetCursorPos(x, y);
     FavoritesBtn.PopupAt(x, y);
 }
 
-void TMainForm::PlaySoundFile(const std::string& fileName) { platform::Shell().PlaySound(fileName); }
+void TMainForm::PlaySoundFile(const std::string& fileName) { platform::Sound().PlaySound(fileName); }

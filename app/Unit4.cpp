@@ -2,6 +2,7 @@
 #include "app/Unit4.h"
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 
 TForm4* Form4 = nullptr;
 
@@ -17,6 +18,7 @@ TForm4::TForm4(TComponent* owner)
     MinimizeBox = false;
     StayOnTop = true;
     CenterOnScreen = true;
+    SetHelpContext(helpctx::Progress);
     SetClientSize(262, 112);
     Animate1.SetBounds(8, 8, 72, 65);
     Animate1.StopFrame = 4;

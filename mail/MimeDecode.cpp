@@ -142,9 +142,47 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
+bool IsUtf8(const std::string& bytes) {
+    const size_t n = bytes.size();
+    for (size_t i = 0; i < n;) {
+        unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        // The lead byte fixes the length and the range of the first continuation byte.
+        int more = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            more = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2;
+            if (b == 0xE0) lo = 0xA0;  // overlong
+            if (b == 0xED) hi = 0x9F;  // surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3;
+            if (b == 0xF0) lo = 0x90;  // overlong
+            if (b == 0xF4) hi = 0x8F;  // above U+10FFFF
+        } else {
+            return false;
+        }
+        if (i + more >= n) return false;  // cut off by the end of the text
+        for (int k = 1; k <= more; ++k) {
+            unsigned char c = static_cast<unsigned char>(bytes[i + k]);
+            if (c < (k == 1 ? lo : 0x80) || c > (k == 1 ? hi : 0xBF)) return false;
+        }
+        i += more + 1;
+    }
+    return true;
+}
+
 void SetCharsetConverter(TCharsetConverter converter) { SystemConverter() = std::move(converter); }
 
-std::string MimeDecode(const std::string& text) {
+std::string MimeDecode(const std::string& raw) {
+    bool ascii = true;
+    for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    // Encoded words are ASCII, so converting the whole text first leaves them as they are.
+    const std::string text = !ascii && IsUtf8(raw) ? FromCharset("UTF-8", raw) : raw;
     std::string out;
     size_t i = 0, afterWord = std::string::npos;
     while (i < text.size()) {

@@ -1,17 +1,15 @@
 // The mail client's extensions to plain POP3: TLS (from the first byte or after STLS) with
-// the certificate put to the owner, and the unique ids of the listed messages (UIDL).
+// the certificate put to the owner, the unique ids of the listed messages (UIDL), the
+// capabilities (CAPA, UTF8), the APOP login, and the reason a mailbox failed.
 #include <algorithm>
-#include <chrono>
+#include <exception>
 #include <unordered_map>
 
+#include "core/Md5.h"
 #include "core/SysUtils.h"
 #include "mail/tcpip.h"
 
 namespace {
-int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 // A server may have given up on a connection that waited this long for the user's answer.
 const int64_t kLongQuestionMs = 10000;
 }  // namespace
@@ -29,7 +27,7 @@ void T_TcpIp::StartTls() {
     int id = socket_ ? socket_->Id() : -1;
     // The whole handshake is one exchange: a peer that dribbles it byte by byte is given
     // up like one that dribbles a reply, and never after the session's own end.
-    int64_t now = NowMs();
+    int64_t now = SinceConnect();
     int64_t end = now + (exchangeTimeout_ >= 0 ? exchangeTimeout_ : timeout_);
     if (sessionDeadline_ >= 0) end = std::min(end, sessionDeadline_);
     handshakeDeadline_ = std::max(now, end);
@@ -42,17 +40,17 @@ void T_TcpIp::StartTls() {
     inboxPos_ = 0;
     if (!socket_) {
         ended_ = true;
-        if (NowMs() >= end && peer.Problem.empty()) peer.Problem = "no TLS answer from the server in time";
+        if (SinceConnect() >= end && peer.Problem.empty()) peer.Problem = "no TLS answer from the server in time";
         Trace("TLS failed on socket ID " + IntToStr(id) + ": " + peer.Problem, tlSocket);
         throw ETlsError(peer.Problem);
     }
     Trace("TLS on socket ID " + IntToStr(id) + "; certificate " + peer.Fingerprint +
               (peer.Trusted ? " trusted by the system" : " not trusted by the system: " + peer.Problem),
           tlSocket);
-    int64_t asked = NowMs();
+    int64_t asked = SinceConnect();
     bool accepted = OnCertificate ? OnCertificate(this, peer) : peer.Trusted;
     // The time the user took to answer is not the server's.
-    int64_t answered = NowMs() - asked;
+    int64_t answered = SinceConnect() - asked;
     ExtendDeadlines(answered);
     if (!accepted) {
         // Nothing more goes over this connection, the account and password least of all.
@@ -96,4 +94,94 @@ bool T_Pop3::GetUniqueIds() {
         if (it != byIndex.end()) it->second->UniqueId = id;
     });
     return true;
+}
+
+std::string ApopTimestamp(const std::string& greeting) {
+    size_t open = greeting.find('<');
+    size_t close = open == std::string::npos ? open : greeting.find('>', open);
+    if (close == std::string::npos) return "";
+    std::string stamp = greeting.substr(open, close - open + 1);
+    // A msg-id: printable, no blanks, with an "@".
+    for (char c : stamp)
+        if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F) return "";
+    return stamp.find('@') == std::string::npos ? "" : stamp;
+}
+
+std::string ApopDigest(const std::string& timestamp, const std::string& secret) {
+    return Md5Hex(timestamp + secret);
+}
+
+std::vector<std::string> T_Pop3::AskCapabilities() {
+    std::vector<std::string> names;
+    SendCommand("CAPA");
+    try {
+        CheckReply();
+    } catch (const EProtocolError&) {
+        if (Eof()) throw;
+        return names;  // a server without CAPA: plain POP3
+    }
+    ReadListing([&names](const std::string& line) { names.push_back(Trim(line.substr(0, line.find(' ')))); });
+    return names;
+}
+
+bool T_Pop3::HasCapability(const std::vector<std::string>& names, const char* name) {
+    for (const auto& n : names)
+        if (SameText(n, name)) return true;
+    return false;
+}
+
+void T_Pop3::Authenticate(const std::string& greeting) {
+    // Headers in raw UTF-8 are given as they are only to a client that said it takes them.
+    if (HasCapability(AskCapabilities(), "UTF8")) {
+        SendCommand("UTF8");
+        try {
+            CheckReply();
+        } catch (const EProtocolError&) {
+            if (Eof()) throw;
+        }
+    }
+    // APOP keeps the password off the line; under TLS the line is protected anyway and
+    // USER/PASS is what such servers expect.
+    const std::string stamp = security_ == msPlain ? ApopTimestamp(greeting) : "";
+    std::exception_ptr refusal;
+    if (!stamp.empty()) {
+        Trace("APOP " + userName_ + " *****", tlCommand);
+        SendText("APOP " + userName_ + " " + ApopDigest(stamp, password_) + "\r\n");
+        try {
+            CheckReply();
+            return;
+        } catch (const EProtocolError&) {
+            if (Eof()) throw;  // the server hung up after the refusal
+            refusal = std::current_exception();
+        }
+    }
+    SendCommand("USER " + userName_);
+    try {
+        CheckReply();
+    } catch (const EProtocolError&) {
+        // A server that hangs up after refusing APOP: its refusal is the reason to show.
+        if (refusal && Eof()) std::rethrow_exception(refusal);
+        throw;
+    }
+    Trace("PASS *****", tlCommand);
+    SendText("PASS " + password_ + "\r\n");
+    CheckReply();
+}
+
+std::string T_Pop3::FailureReason(const ETcpIpError& e) const { return MailFailureReason(e, password_); }
+
+std::string MailFailureReason(const ETcpIpError& e, const std::string& password) {
+    std::string text = e.Message();
+    if (dynamic_cast<const EProtocolError*>(&e) && text.compare(0, 4, "-ERR") == 0) {
+        std::string rest = Trim(text.substr(4));
+        if (!rest.empty()) text = rest;
+    }
+    // The server may repeat what it was sent; the password is never shown.
+    for (size_t at = 0; !password.empty() && (at = text.find(password, at)) != std::string::npos; at += 5)
+        text.replace(at, password.size(), "*****");
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < ' ') c = ' ';
+    const size_t kLongest = 160;
+    if (text.size() > kLongest) text = text.substr(0, kLongest) + "...";
+    return Trim(text);
 }

@@ -1,30 +1,22 @@
 // The record of seen messages; see SeenMail.h.
 #include "mail/SeenMail.h"
 
-#include <cstdio>
-#include <memory>
 #include <set>
 
 #include "core/SysUtils.h"
+#include "platform/Platform.h"
+#include "platform/WholeFile.h"
 
 std::string SeenMailKey(const std::string& account, const std::string& server) {
     return account + "@" + Trim(server);
 }
 
-namespace {
-// C files rather than streams: the streams would bring the whole locale library into the
-// program for two small files.
-using File = std::unique_ptr<FILE, int (*)(FILE*)>;
-File Open(const std::string& name, const char* mode) { return File(std::fopen(name.c_str(), mode), &std::fclose); }
-}  // namespace
-
 void TSeenMail::Load() {
     boxes_.clear();
-    File in = Open(fileName_, "rb");
-    if (!in) return;
-    std::string text;
-    char block[8192];
-    for (size_t n; (n = std::fread(block, 1, sizeof block, in.get())) > 0;) text.append(block, n);
+    std::string text, error;
+    if (!platform::Files().Read(fileName_, MaxFileBytes, text, error)) return;
+    // Cut at the bound: the last line may be cut too, and is left out.
+    if (text.size() >= MaxFileBytes) text.erase(text.find_last_of('\n') + 1);
     std::vector<std::string>* box = nullptr;
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
@@ -46,13 +38,18 @@ void TSeenMail::Load() {
 bool TSeenMail::Save() const {
     std::string text;
     for (const auto& [key, ids] : boxes_) {
+        if (text.size() + key.size() + 4 > MaxFileBytes) break;
         text += "> " + key + "\r\n";
-        for (const std::string& id : ids) text += id + "\r\n";
+        // Within the bound, the newest ids (at the end of the listing) are the ones kept.
+        size_t first = ids.size(), room = MaxFileBytes - text.size();
+        while (first > 0 && ids[first - 1].size() + 2 <= room) room -= ids[--first].size() + 2;
+        for (size_t i = first; i < ids.size(); ++i) text += ids[i] + "\r\n";
     }
-    FILE* out = std::fopen(fileName_.c_str(), "wb");
-    if (!out) return false;
-    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    return (std::fclose(out) == 0) && written;
+    whole_file::TSteps steps;
+    steps.start = text;
+    steps.readLimit = MaxFileBytes + 1;
+    std::string error;
+    return whole_file::Replace(platform::Files(), fileName_, steps, error);
 }
 
 std::vector<bool> TSeenMail::Update(const std::string& mailbox, const std::vector<std::string>& ids) {

@@ -29,6 +29,9 @@ bool ParseServerText(const std::string& text, uint16_t defaultPort, TMailServer&
             result.Security = msImplicitTls;
         } else if (scheme == "pop3+starttls") {
             result.Security = msStartTls;
+        } else if (scheme == "imap" || scheme == "imaps" || scheme == "imap+starttls") {
+            result.Protocol = mpImap;
+            result.Security = scheme == "imaps" ? msImplicitTls : scheme == "imap" ? msPlain : msStartTls;
         } else {
             return false;
         }
@@ -41,6 +44,8 @@ bool ParseServerText(const std::string& text, uint16_t defaultPort, TMailServer&
         rest = rest.substr(0, colon);
         // The well-known port of POP3 over TLS means TLS even without a scheme.
         if (!schemeGiven && result.Port == 995) result.Security = msImplicitTls;
+    } else if (result.Protocol == mpImap) {
+        result.Port = result.Security == msImplicitTls ? 993 : 143;
     } else if (result.Security == msImplicitTls) {
         result.Port = 995;
     } else {
@@ -50,4 +55,9 @@ bool ParseServerText(const std::string& text, uint16_t defaultPort, TMailServer&
     result.Host = rest;
     server = result;
     return true;
+}
+
+bool IsImapServerText(const std::string& text) {
+    TMailServer server;
+    return ParseServerText(text, 110, server) && server.Protocol == mpImap;
 }

@@ -4,13 +4,13 @@
 #include "mail/tcpip.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <exception>
 
 #include "core/SysUtils.h"
 #include "mail/MimeDecode.h"
 #include "mail/ip_misc.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -45,12 +45,6 @@ bool ParseCount(const std::string& s, int& value) {
     return true;
 }
 
-// Milliseconds of a clock that only moves forward, for the deadlines of an exchange.
-int64_t SteadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 }  // namespace
 
 // The connected socket as the client sees it: every wait is cut into slices of WaitSliceMs
@@ -67,18 +61,21 @@ public:
         return n;
     }
     int Receive(char* buf, int len, int timeoutMs) override {
-        int64_t end = SteadyMs() + std::max(0, timeoutMs);
-        if (owner_.handshakeDeadline_ >= 0) end = std::min(end, owner_.handshakeDeadline_);
+        // Counted down by the slices waited, so the wait ends even on a clock that stands.
+        int64_t left = std::max(0, timeoutMs);
         for (;;) {
+            if (owner_.handshakeDeadline_ >= 0)
+                left = std::min(left, owner_.handshakeDeadline_ - owner_.SinceConnect());
             owner_.Breathe();
-            int64_t left = end - SteadyMs();
             if (left <= 0) {
                 error_ = platform::sockErrTimedOut;
                 return -1;
             }
-            int n = inner_->Receive(buf, len, int(std::min<int64_t>(left, WaitSliceMs)));
+            int slice = int(std::min<int64_t>(left, WaitSliceMs));
+            int n = inner_->Receive(buf, len, slice);
             error_ = inner_->LastError();
             if (n >= 0 || error_ != platform::sockErrTimedOut) return n;
+            left -= slice;
         }
     }
     bool PeerConnected() override { return inner_->PeerConnected(); }
@@ -155,16 +152,20 @@ void T_TcpIp::Login() {
     inboxPos_ = 0;
     ended_ = false;
     connected_ = true;
-    connectedAt_ = SteadyMs();
+    connectTick_ = platform::Clock().TickCount();
     exchangeDeadline_ = -1;
     SetSessionLimit(initialSessionLimit_);
     if (security_ == msImplicitTls) StartTls();
 }
 
-void T_TcpIp::StartExchange() { exchangeDeadline_ = exchangeTimeout_ < 0 ? -1 : SteadyMs() + exchangeTimeout_; }
+// Counted from the connection's start on the clock seam's tick count, which wraps: the
+// difference stays right for sessions shorter than 49 days.
+int64_t T_TcpIp::SinceConnect() const { return uint32_t(platform::Clock().TickCount() - connectTick_); }
+
+void T_TcpIp::StartExchange() { exchangeDeadline_ = exchangeTimeout_ < 0 ? -1 : SinceConnect() + exchangeTimeout_; }
 
 void T_TcpIp::SetSessionLimit(int64_t msSinceConnect) {
-    sessionDeadline_ = msSinceConnect < 0 ? -1 : connectedAt_ + msSinceConnect;
+    sessionDeadline_ = msSinceConnect < 0 ? -1 : msSinceConnect;
 }
 
 void T_TcpIp::ExtendDeadlines(int64_t ms) {
@@ -188,11 +189,9 @@ void T_TcpIp::CloseSocket() {
 
 void T_TcpIp::Breathe() {
     if (!OnWait) return;
-    int64_t now = SteadyMs();
-    if (now - lastBreath_ < WaitSliceMs / 2) return;
-    lastBreath_ = now;
+    if (uint32_t(platform::Clock().TickCount() - lastBreath_) < WaitSliceMs / 2) return;
     OnWait(this);
-    lastBreath_ = SteadyMs();
+    lastBreath_ = platform::Clock().TickCount();
 }
 
 bool T_TcpIp::Eof() { return ended_ || !socket_ || !socket_->PeerConnected(); }
@@ -219,7 +218,7 @@ bool T_TcpIp::Fill() {
     // exchange and the rest of the session; a deadline that has passed ends the reading
     // even when more data is waiting (a server that streams without end).
     int64_t wait = timeout_;
-    int64_t now = SteadyMs();
+    int64_t now = SinceConnect();
     for (int64_t deadline : {exchangeDeadline_, sessionDeadline_})
         if (deadline >= 0) wait = std::min(wait, std::max<int64_t>(0, deadline - now));
     char buf[32768];
@@ -268,6 +267,7 @@ void T_Pop3::CheckReply() {
     std::string line;
     ReadLine(line);
     Trace(line, tlReply);
+    lastReply_ = line;
     if (line.compare(0, 3, "+OK") == 0) return;
     if (line.compare(0, 4, "-ERR") == 0) throw EProtocolError(kPop3, line, 500);
     throw EProtocolError(kPop3, line, 999);
@@ -297,16 +297,13 @@ void T_Pop3::Login() {
     T_TcpIp::Login();
     pipelining_ = -1;
     CheckReply();
+    const std::string greeting = lastReply_;
     if (security_ == msStartTls) {
         SendCommand("STLS");
         CheckReply();
         StartTls();
     }
-    SendCommand("USER " + userName_);
-    CheckReply();
-    Trace("PASS *****", tlCommand);
-    SendText("PASS " + password_ + "\r\n");
-    CheckReply();
+    Authenticate(greeting);
     SendCommand("LIST");
     CheckReply();
     numberOfMails_ = 0;
@@ -338,6 +335,7 @@ void T_Pop3::ReadHeader(t_reply& r) {
     r.Subject.clear();
     bool inHeader = true;
     size_t lines = 0;
+    std::string* field = nullptr;  // the field a continuation line belongs to, if kept
     ReadListing([&](const std::string& line) {
         if (++lines > MaxHeaderLines) {
             ended_ = true;  // the rest of the runaway answer would be taken for replies
@@ -347,27 +345,27 @@ void T_Pop3::ReadHeader(t_reply& r) {
         if (!inHeader) return;
         if (line.empty()) {
             inHeader = false;
+        } else if (line[0] == ' ' || line[0] == '\t') {
+            // A folded field goes on here: unfolding drops only the line break, so the
+            // blank that starts the line stays (and separates encoded words, which the
+            // decoder then joins).
+            if (field) *field = (field->empty() ? FieldValue(line, 0) : *field + line).substr(0, MaxSummaryField);
         } else if (StartsWithText(line, "From:")) {
             r.From = FieldValue(line, 5).substr(0, MaxSummaryField);
+            field = &r.From;
         } else if (StartsWithText(line, "Subject:")) {
             r.Subject = FieldValue(line, 8).substr(0, MaxSummaryField);
+            field = &r.Subject;
+        } else {
+            field = nullptr;
         }
     });
 }
 
 bool T_Pop3::ServerPipelines() {
     if (pipelining_ >= 0) return pipelining_ == 1;
-    pipelining_ = 0;
-    SendCommand("CAPA");
-    try {
-        CheckReply();
-    } catch (const EProtocolError&) {
-        if (Eof()) throw;
-        return false;  // a server without CAPA takes one command at a time
-    }
-    ReadListing([this](const std::string& line) {
-        if (SameText(Trim(line.substr(0, line.find(' '))), "PIPELINING")) pipelining_ = 1;
-    });
+    // Asked again after login: a server may offer more to a user it knows.
+    pipelining_ = HasCapability(AskCapabilities(), "PIPELINING") ? 1 : 0;
     return pipelining_ == 1;
 }
 

@@ -134,6 +134,10 @@ protected:
     // Reads one line (CR dropped, LF ends it). Returns false, leaving line alone, when the
     // connection ended (or the time limit ran out) before a whole line arrived.
     bool ReadLine(std::string& line);
+    // Appends the bytes received and not yet taken (waiting, within the limits above, when
+    // there are none) for a protocol that reads more than lines. False when the connection
+    // ended or the time ran out before any byte came.
+    bool TakeBytes(std::string& out);
     // Sends text as it stands (the caller traces it).
     void SendText(const std::string& text);
     void CloseSocket();
@@ -164,18 +168,30 @@ private:
     bool Fill();
     // Calls OnWait unless it was called within the last half slice.
     void Breathe();
+    // Milliseconds since the connection was opened.
+    int64_t SinceConnect() const;
 
-    int64_t connectedAt_ = 0;        // steady milliseconds
-    int64_t exchangeDeadline_ = -1;  // steady milliseconds; -1: none
+    uint32_t connectTick_ = 0;       // the clock's tick count when the connection opened
+    int64_t exchangeDeadline_ = -1;  // milliseconds since then; -1: none
     int64_t sessionDeadline_ = -1;
-    int64_t handshakeDeadline_ = -1;  // steady milliseconds, while a TLS handshake runs
-    int64_t lastBreath_ = 0;
+    int64_t handshakeDeadline_ = -1;  // milliseconds since connecting, while a TLS handshake runs
+    uint32_t lastBreath_ = 0;         // the clock's tick count at the last OnWait
 
     platform::IBlockingSockets* sockets_ = nullptr;
     std::unique_ptr<platform::IBlockingSocket> socket_;
     std::string inbox_;  // received bytes not yet taken as lines
     size_t inboxPos_ = 0;
 };
+
+// The timestamp of an APOP greeting ("<...@...>" with its brackets), empty when it has none.
+std::string ApopTimestamp(const std::string& greeting);
+// The APOP digest: MD5 of the timestamp followed by the secret, in lower-case hex.
+std::string ApopDigest(const std::string& timestamp, const std::string& secret);
+
+// What to tell the user about a failed mail exchange: the server's own words for a refusal
+// ("-ERR" left out), otherwise the client's; on one line, kept short, and with the password
+// masked should a server repeat it.
+std::string MailFailureReason(const ETcpIpError& e, const std::string& password);
 
 // One message of the latest LIST answer.
 struct t_reply {
@@ -204,7 +220,10 @@ public:
     // handle its messages.
     TNotifyEvent OnProgress;
 
-    // Connects, then greeting, USER, PASS and LIST; fills MessageList and NumberOfMails.
+    // Connects, then greeting, CAPA (and UTF8 when the server offers it), APOP when the
+    // greeting carries a timestamp and the line is not encrypted, USER and PASS when there
+    // was no APOP or it was refused, and LIST; fills MessageList and NumberOfMails.
+    // The password crosses the line only in PASS.
     void Login() override;
     // QUIT when connected, close, empty MessageList; reports a failed QUIT exchange.
     void Logout() override;
@@ -214,6 +233,9 @@ public:
     // Asks the server for the unique id of each listed message (UIDL) and stores them in
     // MessageList. False, with the ids left empty, when the server refuses the command.
     bool GetUniqueIds();
+    // What to tell the user about a failed exchange (see MailFailureReason), this
+    // client's password masked.
+    std::string FailureReason(const ETcpIpError& e) const;
 
     // The time one mailbox may take from connecting to its last header: a base and a
     // share per listed message, in milliseconds. Running out gives the mailbox up.
@@ -243,6 +265,11 @@ protected:
 
 private:
     void ReadHeader(t_reply& r);
+    // Logs in after the greeting (and STLS): UTF8, APOP, USER/PASS as Login says.
+    void Authenticate(const std::string& greeting);
+    // The capability names (first words) of a CAPA answer; none when CAPA is refused.
+    std::vector<std::string> AskCapabilities();
+    static bool HasCapability(const std::vector<std::string>& names, const char* name);
     // Asks once per session (CAPA) whether the server takes commands in batches.
     bool ServerPipelines();
     // Sends the TOP commands of walk positions [from, to) in one go.
@@ -250,6 +277,7 @@ private:
 
     std::string userName_;
     std::string password_;
+    std::string lastReply_;  // the latest status line
     int numberOfMails_ = 0;
     std::vector<std::unique_ptr<t_reply>> messageList_;
     int pipelining_ = -1;  // -1 not asked yet this session, else 0 or 1

@@ -8,6 +8,17 @@
 
 TDateTime TimeProtocolToDateTime(uint32_t t) { return 2.0 + static_cast<double>(t) / 86400.0; }
 
+namespace {
+// When the data being handled arrived: the posting time of the socket message that
+// announced it, unless that is unknown or implausible (later than now, or more than a
+// minute ago), then now.
+uint32_t ArrivalTick() {
+    const uint32_t now = platform::Clock().TickCount();
+    const uint32_t posted = platform::Ui().MessageTick();
+    return posted != 0 && now - posted <= 60000 ? posted : now;
+}
+}  // namespace
+
 TWSTimeClient::TWSTimeClient(TComponent* owner) : TWSocketExt(owner) { SetPreserveSettings(true); }
 
 TWSTimeClient::~TWSTimeClient() { StopRequestTimer(); }
@@ -24,12 +35,21 @@ void TWSTimeClient::GetTime() {
         // A request still running is left to finish.
         if (State() != wsClosed) return;
         SetPortNumber(TimePort);
+        connectError_ = 0;
+        answerBytes_ = 0;
         answer_.clear();
-        Connect();
+        awaiting_ = true;
+        try {
+            Connect();
+        } catch (...) {
+            awaiting_ = false;  // the caller hears of it through the exception
+            throw;
+        }
         StopRequestTimer();
         requestTimer_ = platform::Ui().StartTimer(RequestTimeout, [this] {
             StopRequestTimer();
             if (State() == wsClosed) return;  // the request ended on its own
+            awaiting_ = false;  // reported as a time-out, not as a closed connection
             Abort();
             if (OnRequestTimedOut) OnRequestTimedOut(this);
         });
@@ -44,6 +64,7 @@ void TWSTimeClient::GetTime() {
 
 void TWSTimeClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) {
     TWSocketExt::NotifyReceiveBuffer(buf, count, fromPort, fromAddr);
+    if (awaiting_ && count > 0) answerBytes_ += count;
     if (PortNumber() == TimePort && OnTime && count > 0 && buf) {
         // The four bytes may come in pieces: gather them (a datagram is whole or nothing).
         if (Proto() != "tcp") answer_.clear();
@@ -59,9 +80,24 @@ void TWSTimeClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromP
         // The answer is complete: a server that keeps the connection open must not keep
         // the request running.
         StopRequestTimer();
+        awaiting_ = false;
+        answerTick_ = ArrivalTick();
         if (Proto() == "tcp") Close();
         OnTime(this, TimeProtocolToDateTime(t));
     } else if (PortNumber() == DayTimePort && OnDayTime && count > 0 && buf) {
         OnDayTime(this, std::string(static_cast<const char*>(buf), static_cast<size_t>(count)));
     }
+}
+
+void TWSTimeClient::NotifySessionConnected(uint16_t error) {
+    if (error) connectError_ = error;
+    TWSocketExt::NotifySessionConnected(error);
+}
+
+void TWSTimeClient::NotifySessionClosed(uint16_t error) {
+    TWSocketExt::NotifySessionClosed(error);
+    if (!awaiting_) return;
+    awaiting_ = false;
+    StopRequestTimer();
+    if (OnNoAnswer) OnNoAnswer(this, connectError_ ? connectError_ : error);
 }

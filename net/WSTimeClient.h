@@ -33,13 +33,29 @@ public:
     TTimeEvent OnTime;
     TDayTimeEvent OnDayTime;
     TNotifyEvent OnRequestTimedOut;
+    // A TCP request that ended without a whole answer: the connection refused, or closed
+    // before four bytes came. The error is Winsock's code, 0 for a plain close.
+    std::function<void(TObject* Sender, int Error)> OnNoAnswer;
+    // How many bytes the last TCP request received before it ended (fewer than four: too short).
+    int32_t AnswerBytes() const { return answerBytes_; }
+    // The tick count (clock seam) at which the latest answer arrived: when the system
+    // reported its bytes, or when they were read where the system does not say. OnTime's
+    // handler adds the time passed since then, so that what the window did in between
+    // (hiding a window can take seconds) does not put the clock behind.
+    uint32_t AnswerTick() const { return answerTick_; }
     uint32_t RequestTimeout = 30000;
 
 protected:
     void NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) override;
+    void NotifySessionConnected(uint16_t error) override;
+    void NotifySessionClosed(uint16_t error) override;
 
 private:
     void StopRequestTimer();
     uintptr_t requestTimer_ = 0;
+    bool awaiting_ = false;  // a TCP request runs and has had no answer yet
+    uint16_t connectError_ = 0;
+    int32_t answerBytes_ = 0;
+    uint32_t answerTick_ = 0;
     std::string answer_;  // the bytes of the TIME answer so far: it may come in pieces
 };

@@ -1,7 +1,8 @@
 // The blocking TCP client socket the mail client talks through: connect to an IPv4
 // address and port, send, receive with a time limit, and close (by destroying the object).
-// Each platform supplies one implementation: the POSIX one (native builds, tests against
-// loopback peers) and the Winsock 1.1 one (the program). The build picks which one links.
+// Each platform supplies one implementation beside this header: the POSIX one
+// (platform/headless, for native builds and tests against loopback peers) and the Winsock
+// 1.1 one (platform/win32, the program's). The services record chooses which is in force.
 //
 // Error numbers are Winsock's on every platform (10060 timed out, 10061 refused, ...), so
 // the messages and the tests read the same everywhere.
@@ -83,7 +84,8 @@ public:
     }
 };
 
-// The platform's own socket service (defined by the backend the build links).
+// The socket service in force (installed with the services record, platform/Services.h);
+// throws std::logic_error when none is.
 IBlockingSockets& SystemBlockingSockets();
 
 }  // namespace platform

@@ -1,4 +1,5 @@
-// The clock seam: the tick count, sleeping, the local time and setting the system clock.
+// The clock seam: the tick count, sleeping, the local time, and setting the system clock
+// (and telling the other programs about it).
 // Logic that waits asks this seam for "now"; it never reads the real clock itself.
 #pragma once
 #include <cstdint>
@@ -22,4 +23,7 @@ public:
     virtual uint32_t SetSystemTimeUtc(const TSystemTime& utc) = 0;
     // The system's own wording for an error code of SetSystemTimeUtc, on one line.
     virtual std::string ErrorText(uint32_t code) = 0;
+    // Tells every top-level window that the system time changed (WM_TIMECHANGE), without
+    // waiting for any window of another thread to handle it.
+    virtual void BroadcastTimeChange() = 0;
 };

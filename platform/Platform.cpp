@@ -1,7 +1,6 @@
 // Holds the installed platform services.
 #include "platform/Platform.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 namespace platform {
@@ -9,9 +8,12 @@ namespace {
 IClock* g_clock = nullptr;
 IProfile* g_profile = nullptr;
 IUi* g_ui = nullptr;
-IShell* g_shell = nullptr;
+ITray* g_tray = nullptr;
+IPrograms* g_programs = nullptr;
+ISound* g_sound = nullptr;
 IRegistry* g_registry = nullptr;
 IFileSystem* g_files = nullptr;
+IBlockingSockets* g_blockingSockets = nullptr;
 std::string g_exePath;
 
 template <class T>
@@ -24,15 +26,21 @@ T& Need(T* p, const char* what) {
 IClock& Clock() { return Need(g_clock, "clock"); }
 IProfile& Profile() { return Need(g_profile, "profile"); }
 IUi& Ui() { return Need(g_ui, "ui"); }
-IShell& Shell() { return Need(g_shell, "shell"); }
+ITray& Tray() { return Need(g_tray, "tray"); }
+IPrograms& Programs() { return Need(g_programs, "programs"); }
+ISound& Sound() { return Need(g_sound, "sound"); }
 IRegistry& Registry() { return Need(g_registry, "registry"); }
 IFileSystem& Files() { return Need(g_files, "file system"); }
+IBlockingSockets& SystemBlockingSockets() { return Need(g_blockingSockets, "blocking sockets"); }
 void SetClock(IClock* c) { g_clock = c; }
 void SetProfile(IProfile* p) { g_profile = p; }
 void SetUi(IUi* u) { g_ui = u; }
-void SetShell(IShell* s) { g_shell = s; }
+void SetTray(ITray* t) { g_tray = t; }
+void SetPrograms(IPrograms* p) { g_programs = p; }
+void SetSound(ISound* s) { g_sound = s; }
 void SetRegistry(IRegistry* r) { g_registry = r; }
 void SetFiles(IFileSystem* f) { g_files = f; }
+void SetBlockingSockets(IBlockingSockets* s) { g_blockingSockets = s; }
 std::string ExePath() { return g_exePath; }
 void SetExePath(const std::string& path) { g_exePath = path; }
 }  // namespace platform

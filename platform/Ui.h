@@ -36,4 +36,7 @@ public:
                            int helpContext) = 0;
     // The hourglass (true) or the default cursor (false) over the whole screen.
     virtual void SetBusyCursor(bool busy) = 0;
+    // The tick count at which the message being handled was posted (by the system, for a
+    // socket's notice: when the data arrived); 0 when not known.
+    virtual uint32_t MessageTick() { return 0; }
 };

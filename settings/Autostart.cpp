@@ -18,6 +18,39 @@ const char* KeyOf(TAutostart::TKind kind) {
 }
 }  // namespace
 
+namespace {
+// Whether path lies inside folder (names without regard to case, either slash).
+bool Inside(std::string path, std::string folder) {
+    for (std::string* t : {&path, &folder})
+        for (char& c : *t)
+            if (c == '/') c = '\\';
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return !folder.empty() && path.size() > folder.size() && path[folder.size()] == '\\' &&
+           SameText(path.substr(0, folder.size()), folder);
+}
+}  // namespace
+
+bool TAutostart::ForEveryUser() {
+    // The shell's record of the user's folders, and the logon's copy of the profile's
+    // variables (absent on older systems).
+    static const struct {
+        const char *key, *value;
+    } folders[] = {
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Local AppData"},
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData"},
+        {"Volatile Environment", "LOCALAPPDATA"},
+        {"Volatile Environment", "APPDATA"},
+        {"Volatile Environment", "USERPROFILE"},
+    };
+    const std::string exe = platform::ExePath();
+    for (const auto& f : folders) {
+        std::string folder;
+        if (platform::Registry().ReadString(TRootKey::CurrentUser, f.key, f.value, folder) && Inside(exe, folder))
+            return false;
+    }
+    return true;
+}
+
 void ResetAutostartFirstWrite() { g_firstWritePending = true; }
 
 TAutostart::TAutostart(TComponent* owner) : TComponent(owner), name_(Application().Title() + "#Autostart") {}

@@ -27,6 +27,11 @@ public:
     // Command-line text written after the program's path.
     std::string Parameters;
 
+    // Whether the program may be started by every user of the machine: false when it lives
+    // in the current user's own folders (profile, roaming or local application data), as a
+    // per-user installation puts it.
+    static bool ForEveryUser();
+
     static const char* const kRunKey;
     static const char* const kRunOnceKey;
     static const char* const kProbeKey;

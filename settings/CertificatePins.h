@@ -11,3 +11,6 @@ std::string PinnedCertificate(const std::string& host);
 // Trusts fingerprint for host from now on (written at once). Raises EIniFileException when
 // the settings file refuses the write.
 void PinCertificate(const std::string& host, const std::string& fingerprint);
+// A fingerprint ("AB:CD:...") as the user is shown it: groups of four pairs separated by
+// blanks, four groups a line, so that a message box can show it whole.
+std::string FingerprintLines(const std::string& fingerprint);

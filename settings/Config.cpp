@@ -1,13 +1,15 @@
 // The settings dialog: its window as stored, its creation and activation, and what its
-// buttons do. The phonebook entries come through the main window's dial-up component.
+// buttons do. The phonebook entries come through the dialog's host (the main window).
 #include "settings/Config.h"
 
+#include <algorithm>
 #include <cctype>
 
-#include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "settings/Ini.h"
+#include "settings/IniBatch.h"
 #include "settings/IniLang.h"
 
 TForm2* Form2 = nullptr;
@@ -21,6 +23,8 @@ const std::vector<std::string> kTimeServers = {
     "nist1-ny.ustiming.org",  "nist1-nj.ustiming.org",   "nist1-pa.ustiming.org",      "nist1-chi.ustiming.org",
     "nist1-atl.ustiming.org", "nist1-la.ustiming.org",   "nist1-lv.ustiming.org",      "nist1-sj.ustiming.org",
     "wolfnisttime.com",       "nist-time-server.eoni.com", "nist1.columbiacountyga.gov", "time.nist.gov",
+    // Network-time servers (ntp://host[:port]), which almost every time server of today is.
+    "ntp://pool.ntp.org",     "ntp://time.nist.gov",
 };
 
 namespace {
@@ -30,6 +34,22 @@ constexpr int kMinDelay = 1, kMaxDelay = 99, kFallbackDelay = 15;
 
 // A value for one line of the settings file: cut at its first line break, which would
 // otherwise start a line of its own there.
+// The text a box shows now, asked of its window: another program may have set it
+// (WM_SETTEXT, as assistive tools and automation do) without the change notification that
+// keeps Caption() current. A peer without a window to ask (a headless one answers nothing
+// and leaves the buffer alone) gives Caption().
+std::string ShownText(const TControl& c) {
+    constexpr uint32_t kGetText = 0x000D, kGetTextLength = 0x000E;  // WM_GETTEXT, WM_GETTEXTLENGTH
+    IControlPeer* peer = c.Peer();
+    if (!peer) return c.Caption();
+    const intptr_t length = peer->Send(kGetTextLength, 0, 0);
+    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\x01');
+    const intptr_t got = peer->Send(kGetText, text.size(), reinterpret_cast<intptr_t>(text.data()));
+    if (got <= 0 && text[0] == '\x01') return c.Caption();
+    text.resize(static_cast<size_t>(std::clamp<intptr_t>(got, 0, static_cast<intptr_t>(text.size()) - 1)));
+    return text;
+}
+
 std::string OneLine(const std::string& s) { return s.substr(0, s.find_first_of("\r\n")); }
 std::vector<std::string> OneLine(const std::vector<std::string>& v) {
     std::vector<std::string> out;
@@ -37,7 +57,9 @@ std::vector<std::string> OneLine(const std::vector<std::string>& v) {
     return out;
 }
 
-void Warn(const std::string& text) { platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, 0); }
+void Warn(const std::string& text, int helpContext) {
+    platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, helpContext);
+}
 
 std::vector<std::string> Range(int count, int step) {
     std::vector<std::string> v;
@@ -66,7 +88,7 @@ int ParseIntPosition(const std::string& text, int32_t& value) {
     return TryStrToInt(text, value) ? 0 : static_cast<int>(i) + 1;
 }
 
-TForm2::TForm2(TComponent* owner)
+TForm2::TForm2(TComponent* owner, IDialogHost* host)
     : TForm(owner, "Form2"),
       Panel1(this, this, TControlKind::Panel, "Panel1"),
       TabbedNotebook1(this, &Panel1, "TabbedNotebook1"),
@@ -137,6 +159,7 @@ TForm2::TForm2(TComponent* owner)
       Button2Cancel(this, &Panel1, TControlKind::Button, "Button2Cancel"),
       OpenDialog1(this) {
     Form2 = this;
+    host_ = host;
     BuildControls();
     BindEvents();
     CreateHandle();
@@ -156,14 +179,14 @@ void TForm2::BuildControls() {
     BorderStyle = TBorderStyle::Dialog;
     MinimizeBox = false;
     CenterOnScreen = true;
-    SetHelpContext(100);
-    OwnerForm = MainForm;
+    SetHelpContext(helpctx::Settings);
+    OwnerForm = host_ ? host_->HostForm() : nullptr;
     DefaultButton = &Button1OK;
     CancelButton = &Button2Cancel;
 
     Panel1.SetBounds(0, 60, 520, 340);
     TabbedNotebook1.SetBounds(8, 8, 504, 290);
-    TabbedNotebook1.SetHelpContext(310);
+    TabbedNotebook1.SetHelpContext(helpctx::Settings);
     Button1OK.SetBounds(356, 306, 75, 25);
     Button1OK.SetCaption("OK");
     Button2Cancel.SetBounds(437, 306, 75, 25);
@@ -174,6 +197,7 @@ void TForm2::BuildControls() {
         if (caption) c.SetCaption(caption);
     };
 
+    TabDialUp.SetHelpContext(helpctx::SettingsDialUp);
     TabDialUp.SetCaption("Dial-up connection");
     place(Label1, 8, 8, 300, 13, "Select a Dial Up Networking entry to connect to the Internet");
     place(ComboBox3, 8, 24, 240, 21);
@@ -195,6 +219,7 @@ void TForm2::BuildControls() {
     place(ButtonRemovePhone, 180, 68, 96, 25, "<--- Remove");
     place(ListBox3, 286, 18, 180, 112);
 
+    TabAutomate.SetHelpContext(helpctx::SettingsAutomate);
     TabAutomate.SetCaption("Automate");
     place(CheckBox4, 8, 12, 300, 17, "Execute on Windows Start-Up");
     place(CheckBox1, 8, 36, 400, 17, "Connect automatically to Internet on Velmora Start-Up");
@@ -215,11 +240,15 @@ void TForm2::BuildControls() {
     place(edt_timeServer, 120, 132, 220, 21);
     edt_timeServer.SetItems(kTimeServers);
 
+    TabMail.SetHelpContext(helpctx::SettingsMail);
     TabMail.SetCaption("Mail");
     place(GroupBox2, 8, 4, 478, 252, "Mail Boxes");
     place(Label9, 10, 16, 150, 26, "Pop server (This is your email server)");
     Label9.SetWordWrap(true);
     place(edt_hostname, 10, 44, 150, 21);
+    // The caption stays as it always was; the forms of the server text are told here.
+    edt_hostname.SetHint("A host name alone reads the mailbox over POP3 (pops:// or pop3+starttls:// for TLS); "
+                         "imap://, imaps:// or imap+starttls:// before it reads it over IMAP");
     place(Label10, 10, 72, 100, 13, "Account");
     place(edt_username, 10, 88, 150, 21);
     place(Label11, 10, 116, 100, 13, "Password");
@@ -232,6 +261,7 @@ void TForm2::BuildControls() {
     place(ListView1, 166, 18, 304, 224);
     ListView1.Columns = {{"Account", 135}, {"POP Server", 171}};
 
+    TabMailOptions.SetHelpContext(helpctx::SettingsMailOptions);
     TabMailOptions.SetCaption("Mail options");
     place(CheckBox2, 8, 12, 300, 17, "Notify when  new emails incoming");
     CheckBox2.SetChecked(true);
@@ -248,6 +278,7 @@ void TForm2::BuildControls() {
     place(SpeedButton1, 354, 160, 44, 40, "Play");
     place(Button4, 406, 168, 75, 25, "Browse");
 
+    TabAutoRun.SetHelpContext(helpctx::SettingsAutoRun);
     TabAutoRun.SetCaption("AutoRun");
     place(GroupBox3, 8, 4, 478, 62, "List of Application to Execute on Connection established");
     place(Label16, 10, 28, 80, 13, "Web Browser :");
@@ -307,6 +338,11 @@ void TForm2::ShowSettings(const std::string& page) {
     if (!page.empty()) TabbedNotebook1.SetActivePageIndex(TabbedNotebook1.IndexOfPage(page));
 }
 
+void TForm2::ShowMissingCredentials() {
+    ShowSettings(TabDialUp.Caption());
+    (IniInfo.UsernameDUN.empty() ? edt_usernameDUN : edt_passwordDUN).SetFocus();
+}
+
 // Every activation shows the settings as they are in memory: edits not confirmed with OK
 // are gone.
 void TForm2::FormActivate(TObject*) {
@@ -342,32 +378,30 @@ void TForm2::FormActivate(TObject*) {
     Edit1.SetEnabled(CheckBox2.Checked());
     // The hang-up time can be changed only while the hang-up is on.
     CheckBox3Click(&CheckBox3);
+    Button6.SetEnabled(MailboxComplete());
 }
 
 void TForm2::ComboBox3Enter(TObject*) {
     ComboBox3.Clear();
-    if (MainForm) MainForm->DialUp.GetEntries();
+    if (host_)
+        for (const std::string& name : host_->EntryNames()) ComboBox3.Add(name);
     ComboBox3.SetCaption(IniInfo.DialUpConnection);
 }
 
 void TForm2::ComboBox3Change(TObject*) {
-    if (!MainForm) return;
-    MainForm->DialUp.SetEntry(ComboBox3.Caption());
+    if (!host_) return;
     std::string user, password;
-    if (MainForm->DialUp.GetEntryUsername(user) != 0) user.clear();
-    if (MainForm->DialUp.GetEntryPassword(password) != 0) password.clear();
+    host_->EntryCredentials(ComboBox3.Caption(), user, password);
     edt_usernameDUN.SetCaption(user);
     edt_passwordDUN.SetCaption(password);
 }
 
 void TForm2::Button12Click(TObject*) {
-    if (!MainForm) return;
-    MainForm->DialUp.SetEntry(ComboBox3.Caption());
-    MainForm->DialUp.EditEntry();
+    if (host_) host_->EditEntry(ComboBox3.Caption());
 }
 
 void TForm2::Button11Click(TObject*) {
-    if (MainForm) MainForm->DialUp.CreateEntry();
+    if (host_) host_->CreateEntry();
 }
 
 void TForm2::PhoneNumberKeyUp(TObject*) { ButtonPhoneAdd.SetEnabled(!EdtPhoneNumber.Caption().empty()); }
@@ -377,18 +411,28 @@ void TForm2::ButtonPhoneAddClick(TObject*) { ListBox3.Add(EdtPhoneNumber.Caption
 void TForm2::ButtonRemovePhoneClick(TObject*) {
     if (ListBox3.ItemIndex() < 0) {
         Warn(GetLangText("Select a Phone Number to delete in the list at right, and then click on the remove button",
-                         "const_phoneNoDelete"));
+                         "const_phoneNoDelete"),
+             helpctx::SettingsDialUp);
         return;
     }
     ListBox3.Delete(ListBox3.ItemIndex());
 }
 
+// "Add mailbox to the list --->" only with a server, an account and a password: an empty
+// row would be saved and make every check fail.
+bool TForm2::MailboxComplete() const {
+    return !ShownText(edt_hostname).empty() && !ShownText(edt_username).empty() && !ShownText(edt_password).empty();
+}
+
 void TForm2::MailboxKeyUp(TObject*) {
-    Button6.SetEnabled(!edt_hostname.Caption().empty() && !edt_username.Caption().empty() &&
-                       !edt_password.Caption().empty());
+    Button6.SetEnabled(MailboxComplete());
 }
 
 void TForm2::Button6Click(TObject*) {
+    if (!MailboxComplete()) {
+        Button6.SetEnabled(false);
+        return;
+    }
     ListView1.AddRow({edt_username.Caption(), edt_hostname.Caption()});
     MailboxPasswords.push_back(edt_password.Caption());
 }
@@ -400,18 +444,20 @@ void TForm2::ListView1Click(TObject*) {
         edt_hostname.SetCaption("");
         edt_username.SetCaption("");
         edt_password.SetCaption("");
-        return;
+    } else {
+        edt_hostname.SetCaption(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : "");
+        edt_username.SetCaption(ListView1.Row(r)[0]);
+        edt_password.SetCaption(r < static_cast<int>(MailboxPasswords.size()) ? MailboxPasswords[static_cast<size_t>(r)] : "");
     }
-    edt_hostname.SetCaption(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : "");
-    edt_username.SetCaption(ListView1.Row(r)[0]);
-    edt_password.SetCaption(r < static_cast<int>(MailboxPasswords.size()) ? MailboxPasswords[static_cast<size_t>(r)] : "");
+    Button6.SetEnabled(MailboxComplete());
 }
 
 void TForm2::Button7Click(TObject*) {
     int r = ListView1.ItemIndex();
     if (r < 0) {
         Warn(GetLangText("Select a Mailbox to delete in the list at right, and then click on the remove button",
-                         "const_SelectMail"));
+                         "const_SelectMail"),
+             helpctx::SettingsMail);
         return;
     }
     ListView1.DeleteRow(r);
@@ -420,7 +466,8 @@ void TForm2::Button7Click(TObject*) {
 
 void TForm2::Button8Click(TObject*) {
     if (edt_application.Caption().empty()) {
-        Warn(GetLangText("Enter an Application with the browse button above and then click on the add buttton", "const_appAdd"));
+        Warn(GetLangText("Enter an Application with the browse button above and then click on the add buttton", "const_appAdd"),
+             helpctx::SettingsAutoRun);
         return;
     }
     HListBox3.Add(edt_application.Caption());
@@ -429,7 +476,8 @@ void TForm2::Button8Click(TObject*) {
 void TForm2::Button10Click(TObject*) {
     if (HListBox3.ItemIndex() < 0) {
         Warn(GetLangText("Select an Application to delete in the list at right, and then click on the remove button",
-                         "const_appDelete"));
+                         "const_appDelete"),
+             helpctx::SettingsAutoRun);
         return;
     }
     HListBox3.Delete(HListBox3.ItemIndex());
@@ -441,7 +489,7 @@ void TForm2::Browse(const std::string& typeKey, const std::string& typeName, con
 }
 
 void TForm2::SpeedButton1Click(TObject*) {
-    if (MainForm) MainForm->PlaySoundFile(edt_WaveSound.Caption());
+    if (host_) host_->PlaySoundFile(edt_WaveSound.Caption());
 }
 
 void TForm2::CheckBox2Click(TObject*) { Edit1.SetEnabled(CheckBox2.Checked()); }
@@ -452,34 +500,34 @@ void TForm2::CheckBox3Click(TObject*) {
 }
 
 void TForm2::Button1OKClick(TObject*) {
-    IniInfo.Pop3Server = OneLine(edt_hostname.Caption());
-    IniInfo.EmailApp = OneLine(edt_emailApplication.Caption());
-    IniInfo.DialUpConnection = OneLine(ComboBox3.Caption());
-    IniInfo.UsernameDUN = OneLine(edt_usernameDUN.Caption());
-    IniInfo.PasswordDUN = OneLine(edt_passwordDUN.Caption());
+    IniInfo.Pop3Server = OneLine(ShownText(edt_hostname));
+    IniInfo.EmailApp = OneLine(ShownText(edt_emailApplication));
+    IniInfo.DialUpConnection = OneLine(ShownText(ComboBox3));
+    IniInfo.UsernameDUN = OneLine(ShownText(edt_usernameDUN));
+    IniInfo.PasswordDUN = OneLine(ShownText(edt_passwordDUN));
     IniOptions.AutoDial = CheckBox1.Checked();
     IniOptions.AutoStartUp = CheckBox4.Checked();
     IniOptions.TimerEnabled = CheckBox2.Checked();
     IniOptions.AutoHangUp = CheckBox3.Checked();
-    IniInfo.WebBrowser = OneLine(WebBrowser.Caption());
+    IniInfo.WebBrowser = OneLine(ShownText(WebBrowser));
     IniOptions.AutoAdjustClock = AutoAdjustClock.Checked();
     IniOptions.AutoExecEmailApp = CheckBoxStartAppEmailReceived.Checked();
-    IniOptions.TimeServer = OneLine(edt_timeServer.Caption());
+    IniOptions.TimeServer = OneLine(ShownText(edt_timeServer));
     IniOptions.StayOnline = chk_StayOnline.Checked();
-    IniOptions.HangUpHour = ComboBox1.Caption().empty() ? 0 : StrToIntDef(ComboBox1.Caption(), 0);
-    IniOptions.HangUpMinutes = ComboBox2.Caption().empty() ? 0 : StrToIntDef(ComboBox2.Caption(), 0);
+    IniOptions.HangUpHour = ShownText(ComboBox1).empty() ? 0 : StrToIntDef(ShownText(ComboBox1), 0);
+    IniOptions.HangUpMinutes = ShownText(ComboBox2).empty() ? 0 : StrToIntDef(ShownText(ComboBox2), 0);
     // The interval must be a number of minutes the timer can take: 1 to 99.
     int32_t delay = 0;
-    int stopped = ParseIntPosition(Edit1.Caption(), delay);
+    int stopped = ParseIntPosition(ShownText(Edit1), delay);
     if (stopped == 0 && (delay < kMinDelay || delay > kMaxDelay)) stopped = 1;
     if (stopped != 0) {
-        Warn(GetLangText("Error in the delay for checking email: ", "const_ErrorDelay") + IntToStr(stopped));
+        Warn(GetLangText("Error in the delay for checking email: ", "const_ErrorDelay") + IntToStr(stopped), helpctx::CheckDelay);
         IniOptions.TimerDelay = kFallbackDelay;
     } else {
         IniOptions.TimerDelay = delay;
-        if (MainForm) MainForm->TimerCheckEmail.SetInterval(static_cast<uint32_t>(delay) * 60000u);
+        if (host_) host_->SetMailCheckInterval(static_cast<uint32_t>(delay) * 60000u);
     }
-    IniInfo.SoundFile = OneLine(edt_WaveSound.Caption());
+    IniInfo.SoundFile = OneLine(ShownText(edt_WaveSound));
     PasswordList = OneLine(MailboxPasswords);
     PhoneNumberList = OneLine(ListBox3.Items());
     ApplicationList = OneLine(HListBox3.Items());
@@ -489,11 +537,14 @@ void TForm2::Button1OKClick(TObject*) {
         MailList.push_back(OneLine(ListView1.Row(r)[0]));
         PopServerList.push_back(OneLine(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : ""));
     }
-    WriteIniFile();
-    if (MainForm) {
-        MainForm->Autostart1.SetAutostart(IniOptions.AutoStartUp);
-        MainForm->ReactToIniOptions();
+    try {
+        WriteIniFile();
+    } catch (const EIniFileException& e) {
+        // The file stays as it was; the values stay in effect and the next OK tries again.
+        platform::Ui().MsgBox(SettingsNotSavedText(e.Message()), Application().Title(), MB_OK_ | MB_ICONERROR_,
+                              helpctx::SettingsNotSaved);
     }
+    if (host_) host_->SettingsSaved();
     Close();
 }
 

@@ -5,15 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "settings/DialogHost.h"
 #include "widgets/Forms.h"
 
 class TForm2 : public TForm {
 public:
-    explicit TForm2(TComponent* owner);
+    // The host (the window it is opened from, which it stays above) may be nullptr.
+    explicit TForm2(TComponent* owner, IDialogHost* host = nullptr);
     ~TForm2() override;
 
     // Shows the dialog (which reloads it) with the page of that caption in front, if given.
     void ShowSettings(const std::string& page = "");
+    // Shows the Dial-up page with the focus in the first of user name and password that is empty.
+    void ShowMissingCredentials();
 
     // Controls, in creation order (the order Tab follows).
     TWinControl Panel1;
@@ -71,6 +75,7 @@ public:
     void ButtonPhoneAddClick(TObject* Sender);
     void ButtonRemovePhoneClick(TObject* Sender);
     void MailboxKeyUp(TObject* Sender);
+    bool MailboxComplete() const;
     void Button6Click(TObject* Sender);
     void ListView1Click(TObject* Sender);
     void Button7Click(TObject* Sender);
@@ -83,6 +88,7 @@ public:
     void Button2CancelClick(TObject* Sender);
 
 private:
+    IDialogHost* host_ = nullptr;
     void BuildControls();
     void BindEvents();
     // Runs the file-open dialog for the picker's file type and puts the choice in target.

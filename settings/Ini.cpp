@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <variant>
 
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 #include "platform/ProfileValue.h"
+#include "settings/IniBatch.h"
 
 TIniInfo IniInfo;
 TIniOptions IniOptions;
@@ -38,33 +40,8 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
     return platform::Profile().ReadKeys(fileName_, section);
 }
 
-namespace {
-
-// Refuses, naming the file, the section and the key, a value that the file could not give
-// back whole: one too long for a read, or one holding a line break (which would end the
-// key's line and start others). Nothing has been written when this refuses.
-void CheckStorable(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) {
-    std::string why;
-    switch (profile_value::Check(value)) {
-        case profile_value::TFit::Fits:
-            return;
-        case profile_value::TFit::TooLong:
-            why = "is longer than the " + IntToStr(static_cast<long long>(profile_value::Limit(value))) +
-                  " characters the file can keep of it.";
-            break;
-        case profile_value::TFit::LineBreak:
-            why = "holds a line break.";
-            break;
-    }
-    throw EIniFileException("Nothing was saved to " + file + ": the value of \"" + key + "\" in [" + section + "] " +
-                            why);
-}
-
-}  // namespace
-
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) const {
-    CheckStorable(fileName_, section, key, value);
+    CheckIniValue(fileName_, section, key, value);
     if (!platform::Profile().WriteString(fileName_, section, key, value)) Refused();
 }
 
@@ -91,69 +68,107 @@ std::string ExtractFilePath(const std::string& path) {
 
 std::string IniFileName() { return ExtractFilePath(platform::ExePath()) + "velmora.ini"; }
 
-// ---- lists ----
+// ---- the table of settings ----
 
 namespace {
 
 using Transform = std::function<std::string(const std::string&)>;
 
-std::string ListKey(size_t i) { return "m" + IntToStr(static_cast<long long>(i)); }
+// How a value is kept in the file.
+enum class TKind { String, Integer, Bool, Scrambled };
+// Who writes a key: WriteIniFile, WriteTimeOnLine, or nobody (read only).
+enum class TWriter { Settings, TimeOnLine, None };
+
+// One key of the file: where it lives, the field it fills, its default, who writes it.
+struct TSetting {
+    const char* section;
+    const char* key;
+    TKind kind;
+    std::variant<std::string*, int32_t*, bool*> field;
+    const char* text;  // default of a string ("" when none; nullptr: the sound beside the program)
+    int32_t number;    // default of an integer or a switch
+    TWriter writer;
+};
+
+// Every key, in the order WriteIniFile writes them; the keys it does not write come last.
+// The defaults are those a missing file, section or key gives.
+const std::vector<TSetting>& Settings() {
+    static const std::vector<TSetting> table = {
+        {"POP3", "Server", TKind::String, &IniInfo.Pop3Server, "", 0, TWriter::Settings},
+        {"POP3", "Port", TKind::Integer, &IniInfo.Pop3Port, "", 110, TWriter::Settings},
+        {"POP3", "Email app", TKind::String, &IniInfo.EmailApp, "", 0, TWriter::Settings},
+        {"POP3", "Sound file", TKind::String, &IniInfo.SoundFile, nullptr, 0, TWriter::Settings},
+        {"DUN", "DialUpConnection", TKind::String, &IniInfo.DialUpConnection, "", 0, TWriter::Settings},
+        {"DUN", "UsernameDUN", TKind::String, &IniInfo.UsernameDUN, "", 0, TWriter::Settings},
+        {"DUN", "PasswordDUN", TKind::Scrambled, &IniInfo.PasswordDUN, "", 0, TWriter::Settings},
+        {"Browser", "Web browser", TKind::String, &IniInfo.WebBrowser, "", 0, TWriter::Settings},
+        {"Other", "AutoDial", TKind::Bool, &IniOptions.AutoDial, "", 0, TWriter::Settings},
+        {"Other", "AutoStartUp", TKind::Bool, &IniOptions.AutoStartUp, "", 1, TWriter::Settings},
+        {"Other", "TimerDelay", TKind::Integer, &IniOptions.TimerDelay, "", 15, TWriter::Settings},
+        {"Other", "TimerEnabled", TKind::Bool, &IniOptions.TimerEnabled, "", 0, TWriter::Settings},
+        {"Other", "AutoHangUp", TKind::Bool, &IniOptions.AutoHangUp, "", 0, TWriter::Settings},
+        {"Other", "HangUpHour", TKind::Integer, &IniOptions.HangUpHour, "", 0, TWriter::Settings},
+        {"Other", "HangUpMinutes", TKind::Integer, &IniOptions.HangUpMinutes, "", 0, TWriter::Settings},
+        {"Other", "AutoAdjustClock", TKind::Bool, &IniOptions.AutoAdjustClock, "", 1, TWriter::Settings},
+        {"Other", "AutoExecEmailApp", TKind::Bool, &IniOptions.AutoExecEmailApp, "", 0, TWriter::Settings},
+        {"Other", "TimeServer", TKind::String, &IniOptions.TimeServer, "time.nist.gov", 0, TWriter::Settings},
+        {"Other", "StayOnline", TKind::Bool, &IniOptions.StayOnline, "", 1, TWriter::Settings},
+        {"Other", "TimeOnLineHours", TKind::Integer, &IniOptions.TimeOnLineHours, "", 0, TWriter::TimeOnLine},
+        {"Other", "TimeOnLineMins", TKind::Integer, &IniOptions.TimeOnLineMins, "", 0, TWriter::TimeOnLine},
+        {"Other", "TimeOnLineSecs", TKind::Integer, &IniOptions.TimeOnLineSecs, "", 0, TWriter::TimeOnLine},
+        {"Other", "MenuLanguage", TKind::String, &IniOptions.MenuLanguage, "English.ini", 0, TWriter::None},
+    };
+    return table;
+}
+
+// The list sections, in the order they are read and written (the older layout's
+// "Mailboxes" is read on its own, between "PhoneNumber" and "Mail").
+struct TListSetting {
+    const char* section;
+    std::vector<std::string>* list;
+    bool scrambled;
+};
+const TListSetting kLists[] = {
+    {"Password", &PasswordList, true}, {"Applications", &ApplicationList, false},
+    {"PhoneNumber", &PhoneNumberList, false}, {"Mail", &MailList, false}, {"POPS", &PopServerList, false},
+};
+
+void ReadSetting(const TIniFile& ini, const TSetting& s, const std::string& dir) {
+    switch (s.kind) {
+        case TKind::String:
+            *std::get<std::string*>(s.field) = ini.ReadString(s.section, s.key, s.text ? s.text : dir + "man.wav");
+            break;
+        case TKind::Scrambled:
+            *std::get<std::string*>(s.field) = UnscramblePassword(ini.ReadString(s.section, s.key, s.text));
+            break;
+        case TKind::Integer:
+            *std::get<int32_t*>(s.field) = ini.ReadInteger(s.section, s.key, s.number);
+            break;
+        case TKind::Bool:
+            *std::get<bool*>(s.field) = ini.ReadBool(s.section, s.key, s.number != 0);
+            break;
+    }
+}
+
+void WriteSetting(TIniBatch& batch, const TSetting& s) {
+    switch (s.kind) {
+        case TKind::String: batch.String(s.section, s.key, *std::get<std::string*>(s.field)); break;
+        case TKind::Scrambled: batch.String(s.section, s.key, ScramblePassword(*std::get<std::string*>(s.field))); break;
+        case TKind::Integer: batch.Integer(s.section, s.key, *std::get<int32_t*>(s.field)); break;
+        case TKind::Bool: batch.Bool(s.section, s.key, *std::get<bool*>(s.field)); break;
+    }
+}
 
 // A list section: as many entries as the section has keys; entry i is the value of "m<i>",
 // or empty where that key is missing (the key names found only give the count).
 std::vector<std::string> ReadList(const TIniFile& ini, const std::string& section, const Transform& decode = {}) {
     std::vector<std::string> list(ini.ReadSection(section).size());
     for (size_t i = 0; i < list.size(); ++i) {
-        std::string v = ini.ReadString(section, ListKey(i), "");
+        std::string v = ini.ReadString(section, IniListKey(i), "");
         list[i] = decode ? decode(v) : v;
     }
     return list;
 }
-
-// Replaces a list section with exactly the entries given; an empty list leaves no section.
-void WriteList(const TIniFile& ini, const std::string& section, const std::vector<std::string>& list,
-               const Transform& encode = {}) {
-    ini.EraseSection(section);
-    for (size_t i = 0; i < list.size(); ++i) ini.WriteString(section, ListKey(i), encode ? encode(list[i]) : list[i]);
-}
-
-// The writes of one routine, checked together before the first of them reaches the file, so
-// that a value the file cannot hold leaves the whole file as it was (and the message names
-// that value: "Nothing was saved to <file>: the value of "<key>" in [<section>] ...").
-class TWriteBatch {
-public:
-    explicit TWriteBatch(const TIniFile& ini) : ini_(ini) {}
-    void String(const std::string& section, const std::string& key, const std::string& value) {
-        steps_.push_back({section, key, value, false});
-    }
-    void Integer(const std::string& section, const std::string& key, int32_t value) {
-        String(section, key, IntToStr(value));
-    }
-    void Bool(const std::string& section, const std::string& key, bool value) { String(section, key, value ? "1" : "0"); }
-    // Erases the section, then writes entry i as "m<i>".
-    void List(const std::string& section, const std::vector<std::string>& list, const Transform& encode = {}) {
-        steps_.push_back({section, "", "", true});
-        for (size_t i = 0; i < list.size(); ++i) String(section, ListKey(i), encode ? encode(list[i]) : list[i]);
-    }
-    void Commit() const {
-        for (const auto& s : steps_)
-            if (!s.erase) CheckStorable(ini_.FileName(), s.section, s.key, s.value);
-        for (const auto& s : steps_) {
-            if (s.erase)
-                ini_.EraseSection(s.section);
-            else
-                ini_.WriteString(s.section, s.key, s.value);
-        }
-    }
-
-private:
-    struct Step {
-        std::string section, key, value;
-        bool erase;
-    };
-    const TIniFile& ini_;
-    std::vector<Step> steps_;
-};
 
 // Every mailbox gets a server and a password entry, even when a hand-edited file holds fewer
 // of them than accounts: the missing ones are empty.
@@ -170,38 +185,14 @@ void ReadIniFile() {
     const std::string dir = ExtractFilePath(platform::ExePath());
     const TIniFile ini(IniFileName());
 
-    IniInfo.Pop3Server = ini.ReadString("POP3", "Server", "");
-    IniInfo.Pop3Port = ini.ReadInteger("POP3", "Port", 110);
-    IniInfo.EmailApp = ini.ReadString("POP3", "Email app", "");
-    IniInfo.SoundFile = ini.ReadString("POP3", "Sound file", dir + "man.wav");
-
-    IniInfo.DialUpConnection = ini.ReadString("DUN", "DialUpConnection", "");
-    IniInfo.UsernameDUN = ini.ReadString("DUN", "UsernameDUN", "");
-    IniInfo.PasswordDUN = UnscramblePassword(ini.ReadString("DUN", "PasswordDUN", ""));
-
-    IniInfo.WebBrowser = ini.ReadString("Browser", "Web browser", "");
-
-    IniOptions.AutoDial = ini.ReadBool("Other", "AutoDial", false);
-    IniOptions.AutoStartUp = ini.ReadBool("Other", "AutoStartUp", true);
-    IniOptions.TimerEnabled = ini.ReadBool("Other", "TimerEnabled", false);
-    IniOptions.TimerDelay = ini.ReadInteger("Other", "TimerDelay", 15);
+    for (const TSetting& s : Settings()) ReadSetting(ini, s, dir);
     // A hand-edited interval the settings dialog would refuse: no check every 0 or -5 minutes.
     if (IniOptions.TimerDelay < 1 || IniOptions.TimerDelay > 99) IniOptions.TimerDelay = 15;
-    IniOptions.AutoHangUp = ini.ReadBool("Other", "AutoHangUp", false);
-    IniOptions.HangUpHour = ini.ReadInteger("Other", "HangUpHour", 0);
-    IniOptions.HangUpMinutes = ini.ReadInteger("Other", "HangUpMinutes", 0);
-    IniOptions.TimeOnLineHours = ini.ReadInteger("Other", "TimeOnLineHours", 0);
-    IniOptions.TimeOnLineMins = ini.ReadInteger("Other", "TimeOnLineMins", 0);
-    IniOptions.TimeOnLineSecs = ini.ReadInteger("Other", "TimeOnLineSecs", 0);
-    IniOptions.AutoAdjustClock = ini.ReadBool("Other", "AutoAdjustClock", true);
-    IniOptions.AutoExecEmailApp = ini.ReadBool("Other", "AutoExecEmailApp", false);
-    IniOptions.TimeServer = ini.ReadString("Other", "TimeServer", "time.nist.gov");
-    IniOptions.StayOnline = ini.ReadBool("Other", "StayOnline", true);
-    IniOptions.MenuLanguage = ini.ReadString("Other", "MenuLanguage", "English.ini");
 
-    PasswordList = ReadList(ini, "Password", UnscramblePassword);
-    ApplicationList = ReadList(ini, "Applications");
-    PhoneNumberList = ReadList(ini, "PhoneNumber");
+    for (const TListSetting& l : kLists) {
+        if (l.list == &MailList) break;  // read after the older layout is converted
+        *l.list = l.scrambled ? ReadList(ini, l.section, UnscramblePassword) : ReadList(ini, l.section);
+    }
 
     LegacyMailboxList = ReadList(ini, "Mailboxes");
     bool converted = false;
@@ -230,51 +221,32 @@ void MigrateMailboxes() {
     MailList = LegacyMailboxList;
     PopServerList.assign(LegacyMailboxList.size(), IniInfo.Pop3Server);
 
-    WriteList(ini, "Mail", MailList);
-    WriteList(ini, "POPS", PopServerList);
-    ini.EraseSection("Mailboxes");
+    TIniBatch batch(ini.FileName());
+    batch.List("Mail", MailList);
+    batch.List("POPS", PopServerList);
+    batch.Erase("Mailboxes");
+    batch.Commit();
 }
 
 void WriteIniFile() {
-    const TIniFile ini(IniFileName());
-    TWriteBatch batch(ini);
+    TIniBatch batch(IniFileName());
+    for (const TSetting& s : Settings())
+        if (s.writer == TWriter::Settings) WriteSetting(batch, s);
+    for (const TListSetting& l : kLists)
+        l.scrambled ? batch.List(l.section, *l.list, ScramblePassword) : batch.List(l.section, *l.list);
+    batch.Commit();
+}
 
-    batch.String("POP3", "Server", IniInfo.Pop3Server);
-    batch.Integer("POP3", "Port", IniInfo.Pop3Port);
-    batch.String("POP3", "Email app", IniInfo.EmailApp);
-    batch.String("POP3", "Sound file", IniInfo.SoundFile);
-
-    batch.String("DUN", "DialUpConnection", IniInfo.DialUpConnection);
-    batch.String("DUN", "UsernameDUN", IniInfo.UsernameDUN);
-    batch.String("DUN", "PasswordDUN", ScramblePassword(IniInfo.PasswordDUN));
-
-    batch.String("Browser", "Web browser", IniInfo.WebBrowser);
-
-    batch.Bool("Other", "AutoDial", IniOptions.AutoDial);
-    batch.Bool("Other", "AutoStartUp", IniOptions.AutoStartUp);
-    batch.Integer("Other", "TimerDelay", IniOptions.TimerDelay);
-    batch.Bool("Other", "TimerEnabled", IniOptions.TimerEnabled);
-    batch.Bool("Other", "AutoHangUp", IniOptions.AutoHangUp);
-    batch.Integer("Other", "HangUpHour", IniOptions.HangUpHour);
-    batch.Integer("Other", "HangUpMinutes", IniOptions.HangUpMinutes);
-    batch.Bool("Other", "AutoAdjustClock", IniOptions.AutoAdjustClock);
-    batch.Bool("Other", "AutoExecEmailApp", IniOptions.AutoExecEmailApp);
-    batch.String("Other", "TimeServer", IniOptions.TimeServer);
-    batch.Bool("Other", "StayOnline", IniOptions.StayOnline);
-
-    batch.List("Password", PasswordList, ScramblePassword);
-    batch.List("Applications", ApplicationList);
-    batch.List("PhoneNumber", PhoneNumberList);
-    batch.List("Mail", MailList);
-    batch.List("POPS", PopServerList);
+void WriteTimeOnLine(int32_t hours, int32_t mins, int32_t secs) {
+    TIniBatch batch(IniFileName());
+    batch.Integer("Other", "TimeOnLineHours", hours);
+    batch.Integer("Other", "TimeOnLineMins", mins);
+    batch.Integer("Other", "TimeOnLineSecs", secs);
     batch.Commit();
 }
 
 void WriteTimeOnLine() {
-    const TIniFile ini(IniFileName());
-    ini.WriteInteger("Other", "TimeOnLineHours", IniOptions.TimeOnLineHours);
-    ini.WriteInteger("Other", "TimeOnLineMins", IniOptions.TimeOnLineMins);
-    ini.WriteInteger("Other", "TimeOnLineSecs", IniOptions.TimeOnLineSecs);
+    WriteTimeOnLine(IniOptions.TimeOnLineHours, IniOptions.TimeOnLineMins, IniOptions.TimeOnLineSecs);
 }
 
 // ---- passwords ----

@@ -1,7 +1,7 @@
 // The settings: velmora.ini beside the executable, read once at start-up into the records
 // IniInfo and IniOptions and the string lists below, which every other unit reads directly.
 // The whole file is written back by WriteIniFile; the cumulative time online on its own by
-// WriteTimeOnLine. Passwords are held in clear in memory and stored scrambled as digits.
+// WriteTimeOnLine. Every key is named once, in one table (Ini.cpp) that drives both ways. Passwords are held in clear in memory and stored scrambled as digits.
 //
 // File layout: booleans as "1"/"0", integers in decimal (read also as "$"/"0x" hex), lists
 // as sections of their own with the keys "m0", "m1", ... in list order.
@@ -103,12 +103,14 @@ std::string IniFileName();
 // file of the older mailbox layout on the way (writing the converted file).
 void ReadIniFile();
 // Writes every setting and list except "MenuLanguage" and the three time-online counters.
-// Every value is checked first: one the file cannot keep raises EIniFileException with
-// nothing written. A write the service then refuses raises it too; keys written before it
-// stay written.
+// Every save of the file (this, WriteTimeOnLine, MigrateMailboxes, the certificate pins) is
+// one whole-file replacement (settings/IniBatch.h): when it fails it raises EIniFileException
+// and the file stays exactly as it was.
 void WriteIniFile();
 // Writes the three time-online counters and nothing else.
 void WriteTimeOnLine();
+// The same with other values (the running total of a connection still up).
+void WriteTimeOnLine(int32_t hours, int32_t mins, int32_t secs);
 // Converts the older layout ("Mailboxes" accounts sharing "POP3"/"Server") into "Mail" and
 // "POPS" and removes "Mailboxes". MailList and PopServerList hold the converted lists even
 // when the file refused the writes (which then raise EIniFileException).

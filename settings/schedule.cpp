@@ -2,12 +2,13 @@
 // the two timers that dial and hang up at the chosen minutes.
 #include "settings/schedule.h"
 
-#include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "core/DateTime.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
 
 TForm3* Form3 = nullptr;
+bool ScheduledRun = false;
 
 namespace {
 std::vector<std::string> TwoDigitSteps(int count, int step) {
@@ -27,7 +28,7 @@ bool AtChosenTime(const TListBox& hourList, const TListBox& minuteList) {
 }
 }  // namespace
 
-TForm3::TForm3(TComponent* owner)
+TForm3::TForm3(TComponent* owner, IDialogHost* host)
     : TForm(owner, "Form3"),
       Label2(this, this, TControlKind::Label, "Label2"),
       Label1(this, this, TControlKind::Label, "Label1"),
@@ -55,6 +56,7 @@ TForm3::TForm3(TComponent* owner)
       TimerScheduledHangUp(this, kTickMs, false),
       OpenDialog1(this) {
     Form3 = this;
+    host_ = host;
     BuildControls();
     Button1.OnClick = [this](TObject* s) { Button1Click(s); };
     Button5.OnClick = [this](TObject* s) { Button5Click(s); };
@@ -75,13 +77,13 @@ TForm3::~TForm3() {
 void TForm3::BuildControls() {
     SetCaption("Scheduling program to execute unattended");
     SetHint("Used to specify an Internet application to run unattended");
-    SetHelpContext(310);
+    SetHelpContext(helpctx::Schedule);
     ShowHint = true;
     BorderStyle = TBorderStyle::Dialog;
     MinimizeBox = false;
     CenterOnScreen = true;
     SetClientSize(717, 289);
-    OwnerForm = MainForm;  // stays above the main window it is opened from
+    OwnerForm = host_ ? host_->HostForm() : nullptr;  // stays above the window it is opened from
     DefaultButton = &Button2;
     CancelButton = &Button3;
 
@@ -135,7 +137,7 @@ void TForm3::BuildControls() {
     ListView1.SetBounds(340, 8, 369, 235);
     ListView1.Columns = {{"Application", 200}, {"Working directory", 163}};
     ListView1.SortByFirstColumn = true;
-    ListView1.SetHelpContext(310);
+    ListView1.SetHelpContext(helpctx::Schedule);
 
     Button2.SetBounds(472, 256, 75, 25);
     Button2.SetCaption("Ok");
@@ -161,7 +163,7 @@ void TForm3::Button5Click(TObject*) { ListView1.AddRow({Edit1.Caption(), Edit2.C
 void TForm3::Button6Click(TObject*) {
     if (ListView1.ItemIndex() < 0) {
         platform::Ui().MsgBox("Select an Application to delete in the list at right, and then click on the remove button",
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, 0);
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::Schedule);
         return;
     }
     ListView1.DeleteRow(ListView1.ItemIndex());
@@ -172,14 +174,14 @@ void TForm3::Button2Click(TObject*) {
     for (const TListBox* list : {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4}) {
         if (list->ItemIndex() < 0) {
             platform::Ui().MsgBox("Error, Missing or bad values. Verify your inputs", Application().Title(),
-                                  MB_OK_ | MB_ICONERROR_, 0);
+                                  MB_OK_ | MB_ICONERROR_, helpctx::ScheduleBadValues);
             return;
         }
     }
     Timer1.SetEnabled(true);
-    if (MainForm) {
-        MainForm->HListBox2.Clear();
-        MainForm->HListBox2.Add("Scheduled to execute at " + ComboBox1.Caption() + ":" + ComboBox2.Caption());
+    if (host_) {
+        host_->ClearMessages();
+        host_->AddMessage("Scheduled to execute at " + ComboBox1.Caption() + ":" + ComboBox2.Caption());
     }
     Button4.SetEnabled(true);
     Hide();
@@ -193,8 +195,8 @@ void TForm3::Button3Click(TObject*) { Close(); }
 void TForm3::Button4Click(TObject*) {
     Timer1.SetEnabled(false);
     Button4.SetEnabled(false);
-    if (MainForm) MainForm->HListBox2.Clear();
-    platform::Ui().MsgBox("The scheduling has been removed and turned off.", Application().Title(), MB_OK_, 0);
+    if (host_) host_->ClearMessages();
+    platform::Ui().MsgBox("The scheduling has been removed and turned off.", Application().Title(), MB_OK_, helpctx::Schedule);
     Close();
 }
 
@@ -204,15 +206,14 @@ void TForm3::Timer1Timer(TObject*) {
     if (!AtChosenTime(ComboBox1, ComboBox2)) return;
     Timer1.SetEnabled(false);
     ScheduledRun = true;
-    if (!MainForm) return;
-    if (Connected) {
+    if (!host_) return;
+    if (host_->IsOnline()) {
         // The line is already up: dialing again would drop it and lose its time online, so
         // this connection becomes the scheduled one.
-        MainForm->RunScheduledPrograms();
+        host_->RunScheduledPrograms();
         TimerScheduledHangUp.SetEnabled(true);
     } else {
-        MainForm->SetUserDialed(false);
-        MainForm->ConnectToInternet();
+        host_->Dial();
     }
 }
 
@@ -220,5 +221,5 @@ void TForm3::TimerScheduledHangUpTimer(TObject*) {
     if (!AtChosenTime(ComboBox3, ComboBox4)) return;
     TimerScheduledHangUp.SetEnabled(false);
     ScheduledRun = false;
-    if (MainForm) MainForm->Disconnect();
+    if (host_) host_->HangUp();
 }

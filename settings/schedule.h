@@ -4,11 +4,13 @@
 #pragma once
 #include <string>
 
+#include "settings/DialogHost.h"
 #include "widgets/Forms.h"
 
 class TForm3 : public TForm {
 public:
-    explicit TForm3(TComponent* owner);
+    // The host (the window it is opened from, which it stays above) may be nullptr.
+    explicit TForm3(TComponent* owner, IDialogHost* host = nullptr);
     ~TForm3() override;
 
     // Controls, in tab order.
@@ -42,8 +44,13 @@ public:
     static constexpr uint32_t kTickMs = 25000;
 
 private:
+    IDialogHost* host_ = nullptr;
     void BuildControls();
 };
 
 // The one schedule dialog, created hidden at start-up (nullptr before and after).
 extern TForm3* Form3;
+
+// True from the schedule's dial until its hang-up time: the session under way is the
+// scheduled one (its programs run once the line is up).
+extern bool ScheduledRun;

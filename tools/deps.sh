@@ -2,8 +2,8 @@
 # the tests need, and does nothing (quickly) when they are all there.
 velmora_deps() {
   local need=(cmake ninja-build g++ googletest libgtest-dev mingw-w64 g++-mingw-w64-i686-posix
-              wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick dovecot-pop3d
-              nsis zip openssl clang-14 libclang-rt-14-dev ccache)
+              wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick dovecot-pop3d mailutils-pop3d dovecot-imapd
+              nsis zip openssl clang-14 libclang-rt-14-dev ccache chrony faketime)
   local missing=() p
   for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "widgets/CommonControls.h"
+
 namespace widgets {
 namespace {
 IWidgetFactory* g_factory = nullptr;
@@ -141,4 +143,16 @@ std::vector<TControl*> TWinControl::AllControls() const {
     std::vector<TControl*> all;
     CollectControls(*this, all);
     return all;
+}
+
+int TControl::HelpContextInFront() const {
+    for (const TControl* c = this; c; c = c->Parent()) {
+        if (c->Kind() == TControlKind::PageControl) {
+            const auto* pages = static_cast<const TPageControl*>(c);
+            if (const TWinControl* page = pages->Page(pages->ActivePageIndex()); page && page->HelpContext())
+                return page->HelpContext();
+        }
+        if (c->HelpContext()) return c->HelpContext();
+    }
+    return 0;
 }

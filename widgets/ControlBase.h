@@ -141,6 +141,10 @@ public:
     void SetChecked(bool v);
     int HelpContext() const { return helpContext_; }
     void SetHelpContext(int v) { helpContext_ = v; }
+    // What F1 on this control asks for: its own context, else that of the nearest container
+    // that has one; a page control (or a control on it) answers with the page in front, when
+    // that page has a context. 0 when nothing up to the form has one.
+    int HelpContextInFront() const;
     bool HandCursor() const { return handCursor_; }
     void SetHandCursor(bool v);
     // Labels: text centred in the control's width (set before the control is realized).

@@ -51,7 +51,7 @@ void TSystemTrayIcon::SetVisible(bool v) {
 
 bool TSystemTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
     if (!shown_) return false;
-    return platform::Shell().NotifyBalloon(WindowHandle(), 1, title.substr(0, 63), text.substr(0, 255));
+    return platform::Tray().NotifyBalloon(WindowHandle(), 1, title.substr(0, 63), text.substr(0, 255));
 }
 
 // Every call carries the window, the message, the icon and the tip; the shell's answer is
@@ -67,7 +67,7 @@ void TSystemTrayIcon::Notify(uint32_t action) {
     size_t n = tip_.size() < 63 ? tip_.size() : 63;
     std::memcpy(d.szTip, tip_.data(), n);
     d.szTip[n] = '\0';
-    platform::Shell().NotifyIcon(action, d);
+    platform::Tray().NotifyIcon(action, d);
 }
 
 intptr_t TSystemTrayIcon::WndProc(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
@@ -80,11 +80,11 @@ intptr_t TSystemTrayIcon::WndProc(uint32_t msg, uintptr_t wParam, intptr_t lPara
             if (OnDblClick) OnDblClick(this);
             return 0;
         case WM_RBUTTONDOWN_: {
-            platform::Shell().SetForegroundWindow(WindowHandle());
+            platform::Tray().SetForegroundWindow(WindowHandle());
             if (OnRightClick) OnRightClick(this);
             if (PopupMenu) {
                 int x = 0, y = 0;
-                platform::Shell().GetCursorPos(x, y);
+                platform::Tray().GetCursorPos(x, y);
                 PopupMenu->Popup(x, y);
             }
             return 0;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/MessageWindow.h"
-#include "platform/Shell.h"
+#include "platform/Tray.h"
 #include "widgets/Controls.h"
 
 // An icon object: empty, or an icon of the program's resources.

@@ -1,6 +1,5 @@
 // The program entry: refuses a second instance, shows the splash picture, creates the
 // windows, and runs the message loop until the main window closes.
-#include <winsock.h>
 #include <windows.h>
 
 #include <string>
@@ -11,14 +10,16 @@
 #include "app/Unit4.h"
 #include "app/win32/SingleInstance.h"
 #include "dialup/win32/DefaultRas.h"
+#include "mail/ip_misc.h"
 #include "mail/win32/SystemCharsets.h"
 #include "net/win32/WinsockBinding.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Profile.h"
+#include "platform/win32/WinsockSocket.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
 #include "settings/schedule.h"
-#include "settings/win32/Win32Profile.h"
 #include "widgets/win32/Win32Widgets.h"
 
 namespace {
@@ -37,20 +38,39 @@ void ShowError(const std::exception& e) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     static win32::Clock clock;
     static win32::Ui ui;
-    static win32::Shell shell;
+    static win32::Tray tray;
+    static win32::Programs programs;
+    static win32::Sound sound;
     static win32::WidgetFactory factory;
     static Win32Profile profile;
     static win32::Registry registry;
     static win32::FileSystem files;
-    platform::SetClock(&clock);
-    platform::SetUi(&ui);
-    platform::SetShell(&shell);
-    platform::SetExePath(ModulePath());
-    platform::SetProfile(&profile);
-    platform::SetRegistry(&registry);
-    platform::SetFiles(&files);
-    net::win32::InstallWinsock();
-    widgets::SetFactory(&factory);
+    // The dial-up service: the system's, or a simulated line when VELMORA_PHONEBOOK names one.
+    static std::unique_ptr<ras::IRasApi> rasApi = ras::MakeDefaultRasApi();
+    platform::Services services;
+    services.clock = &clock;
+    services.ui = &ui;
+    services.tray = &tray;
+    services.programs = &programs;
+    services.sound = &sound;
+    services.profile = &profile;
+    services.registry = &registry;
+    services.files = &files;
+    services.blockingSockets = &platform::WinsockBlockingSockets();
+    services.asyncSockets = &net::win32::Winsock();
+    services.ras = rasApi.get();
+    services.widgets = &factory;
+    // Mail headers in any character set the system knows.
+    services.charsets = win32::SystemCharsetConverter();
+    // The service's entry dialogs stay above the window the user works in (the settings
+    // dialog), else above the component's form.
+    services.ownerWindow = [](TComponent* owner) -> uintptr_t {
+        if (HWND active = GetActiveWindow()) return reinterpret_cast<uintptr_t>(active);
+        auto* form = dynamic_cast<TForm*>(owner);
+        return form ? form->Handle() : 0;
+    };
+    services.exePath = ModulePath();
+    platform::Install(services);
     Application().Initialize();  // the application window, whose handle the section holds
 
     try {
@@ -66,20 +86,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     Application().SetTitle("Velmora");
     // The sockets library (1.1) serves the whole run: the address display, mail and clock.
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(1, 1), &wsa);
-    // Mail headers in any character set the system knows.
-    win32::InstallSystemCharsets();
-    // The dial-up service: the system's, or a simulated line when VELMORA_PHONEBOOK names one.
-    static std::unique_ptr<ras::IRasApi> rasApi = ras::MakeDefaultRasApi();
-    dialup::SetDefaultRasApi(rasApi.get());
-    // The service's entry dialogs stay above the window the user works in (the settings
-    // dialog), else above the component's form.
-    dialup::SetOwnerWindowResolver([](TComponent* owner) -> uintptr_t {
-        if (HWND active = GetActiveWindow()) return reinterpret_cast<uintptr_t>(active);
-        auto* form = dynamic_cast<TForm*>(owner);
-        return form ? form->Handle() : 0;
-    });
+    NetworkStartup();
     TMainForm* main = nullptr;
     try {
         main = new TMainForm(&Application());
@@ -89,8 +96,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ShowError(e);
     }
     if (!main) return 0;
-    auto* settings = new TForm2(&Application());  // hidden until asked for, above the main window
-    auto* schedule = new TForm3(&Application());  // hidden until asked for
+    auto* settings = new TForm2(&Application(), main);  // hidden until asked for, above the main window
+    auto* schedule = new TForm3(&Application(), main);  // hidden until asked for
     auto* progress = new TForm4(&Application());
 
     Application().ProcessMessages();
@@ -116,6 +123,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     delete schedule;
     delete settings;
     delete main;
-    WSACleanup();
+    NetworkCleanup();
     return 0;
 }

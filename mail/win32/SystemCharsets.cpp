@@ -47,5 +47,5 @@ bool Convert(const std::string& charset, const std::string& bytes, std::string& 
 }
 }  // namespace
 
-void InstallSystemCharsets() { SetCharsetConverter(Convert); }
+TCharsetConverter SystemCharsetConverter() { return Convert; }
 }  // namespace win32

@@ -1,8 +1,9 @@
 // The system's character-set conversions for decoded mail headers.
 #pragma once
+#include "mail/MimeDecode.h"
 
 namespace win32 {
-// Makes MimeDecode convert every character set Windows has a code page for into the
-// program's ANSI code page.
-void InstallSystemCharsets();
+// Converts every character set Windows has a code page for into the program's ANSI code
+// page (installed through the services record, platform/Services.h).
+TCharsetConverter SystemCharsetConverter();
 }  // namespace win32

@@ -128,8 +128,9 @@ HeadlessUi::HeadlessUi(VirtualClock& clock) : clock_(clock) {
 HeadlessUi::~HeadlessUi() { clock_.SetUiPump(nullptr); }
 
 void HeadlessUi::Post(std::function<void()> delivery) {
+    const uint32_t tick = clock_.TickCount();
     std::lock_guard<std::mutex> lock(mu_);
-    queue_.push_back(std::move(delivery));
+    queue_.emplace_back(std::move(delivery), tick);
 }
 
 size_t HeadlessUi::Pending() {
@@ -140,14 +141,17 @@ size_t HeadlessUi::Pending() {
 void HeadlessUi::ProcessMessages() {
     // Re-entrant, as the real loop is: a handler may itself process pending messages.
     for (;;) {
-        std::function<void()> next;
+        std::pair<std::function<void()>, uint32_t> next;
         {
             std::lock_guard<std::mutex> lock(mu_);
             if (queue_.empty()) return;
             next = std::move(queue_.front());
             queue_.pop_front();
         }
-        next();
+        const uint32_t outer = messageTick_;
+        messageTick_ = next.second;
+        next.first();
+        messageTick_ = outer;
     }
 }
 

@@ -28,6 +28,8 @@ public:
     TDateTime Now() override;
     uint32_t SetSystemTimeUtc(const TSystemTime& utc) override;
     std::string ErrorText(uint32_t code) override { return "System error " + std::to_string(code) + "."; }
+    void BroadcastTimeChange() override { ++timeChanges; }
+    int timeChanges = 0;
 
     // Work of "another thread", run when virtual time reaches delayMs from now.
     void RunBackground(uint32_t delayMs, std::function<void()> fn);
@@ -88,6 +90,7 @@ public:
     void StopTimer(uintptr_t id) override;
     int MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) override;
     void SetBusyCursor(bool busy) override { busyCursor = busy; }
+    uint32_t MessageTick() override { return messageTick_; }
 
     // Answers for the next message boxes, in order; when none is queued, the first button
     // of the box (OK or Yes) is pressed.
@@ -103,18 +106,22 @@ public:
 private:
     VirtualClock& clock_;
     std::mutex mu_;
-    std::deque<std::function<void()>> queue_;
+    // Each message with the virtual tick count at which it was posted.
+    std::deque<std::pair<std::function<void()>, uint32_t>> queue_;
+    uint32_t messageTick_ = 0;
     uintptr_t nextHandle_ = 0x10000;
     bool pumping_ = false;
 };
 
 }  // namespace headless
 
-#include "platform/Shell.h"
+#include "platform/Programs.h"
+#include "platform/Sound.h"
+#include "platform/Tray.h"
 
 namespace headless {
-// A shell that records what it is asked.
-class HeadlessShell : public IShell {
+// A notification area that records what it is asked.
+class HeadlessTray : public ITray {
 public:
     bool NotifyIcon(uint32_t action, const TNotifyIconData& data) override {
         notifications.push_back({action, data});
@@ -124,7 +131,6 @@ public:
         balloons.push_back(title + "|" + text);
         return true;
     }
-    std::vector<std::string> balloons;  // "title|text"
     void SetForegroundWindow(uintptr_t w) override { foreground.push_back(w); }
     void GetCursorPos(int& x, int& y) override {
         x = cursorX;
@@ -134,21 +140,25 @@ public:
         ++iconLoads;
         return name.empty() ? 0 : 0x1C00 + name.size();
     }
+
+    struct Call {
+        uint32_t action;
+        TNotifyIconData data;
+    };
+    std::vector<Call> notifications;
+    std::vector<std::string> balloons;  // "title|text"
+    std::vector<uintptr_t> foreground;
     int iconLoads = 0;
+    int cursorX = 0, cursorY = 0;
+};
+
+// Program starts that are recorded and answered with executeResult.
+class HeadlessPrograms : public IPrograms {
+public:
     intptr_t ShellExecute(const std::string& op, const std::string& file, const std::string& params,
                           const std::string& dir, int show) override {
         executed.push_back({op, file, params, dir, show});
         return executeResult;
-    }
-    bool PlayWaveAsync(const std::string& file) override {
-        waves.push_back(file);
-        return waveResult;
-    }
-    std::vector<std::string> waves;
-    bool waveResult = true;
-    bool PlaySound(const std::string& file) override {
-        sounds.push_back(file);
-        return true;
     }
     std::string SystemDirectory() override { return "C:\\windows\\system32"; }
     bool LocalHostEntry(std::string& name, std::string& address) override {
@@ -157,26 +167,33 @@ public:
         address = hostAddress;
         return true;
     }
-    void Beep() override { ++beeps; }
-    void BroadcastTimeChange() override { ++timeChanges; }
-    int timeChanges = 0;
-    bool hostKnown = true;
-    std::string hostName = "pc1.example", hostAddress = "10.0.0.7";
-    int beeps = 0;
 
-    struct Call {
-        uint32_t action;
-        TNotifyIconData data;
-    };
     struct Exec {
         std::string op, file, params, dir;
         int show;
     };
-    std::vector<Call> notifications;
-    std::vector<uintptr_t> foreground;
     std::vector<Exec> executed;
-    std::vector<std::string> sounds;
     intptr_t executeResult = 42;
-    int cursorX = 0, cursorY = 0;
+    bool hostKnown = true;
+    std::string hostName = "pc1.example", hostAddress = "10.0.0.7";
+};
+
+// Sounds that are recorded, not played.
+class HeadlessSound : public ISound {
+public:
+    bool PlayWaveAsync(const std::string& file) override {
+        waves.push_back(file);
+        return waveResult;
+    }
+    bool PlaySound(const std::string& file) override {
+        sounds.push_back(file);
+        return true;
+    }
+    void Beep() override { ++beeps; }
+
+    std::vector<std::string> waves;  // PlayWaveAsync
+    bool waveResult = true;
+    std::vector<std::string> sounds;  // PlaySound
+    int beeps = 0;
 };
 }  // namespace headless

@@ -170,7 +170,5 @@ IBlockingSockets& PosixBlockingSockets() {
     return sockets;
 }
 
-IBlockingSockets& SystemBlockingSockets() { return PosixBlockingSockets(); }
-
 }  // namespace platform
 #endif

@@ -2,6 +2,7 @@
 // the file information of an open folder.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/Win32Platform.h"
@@ -32,5 +33,80 @@ std::string FileSystem::FolderIdentity(const std::string& folder) {
     if (!known) return folder;
     return "volume " + std::to_string(info.dwVolumeSerialNumber) + " index " + std::to_string(info.nFileIndexHigh) +
            ":" + std::to_string(info.nFileIndexLow);
+}
+}  // namespace win32
+
+// ---- whole-file steps ----
+
+namespace win32 {
+namespace {
+// The system's text for its last error, without the line end it carries.
+bool Failed(std::string& error, DWORD code = GetLastError()) {
+    char buf[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                             sizeof buf, nullptr);
+    error.assign(buf, n);
+    while (!error.empty() && (error.back() == '\n' || error.back() == '\r' || error.back() == ' ')) error.pop_back();
+    if (error.empty()) error = "System error " + std::to_string(code) + ".";
+    return false;
+}
+struct File {
+    HANDLE h;
+    ~File() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+}  // namespace
+
+bool FileSystem::Exists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileSystem::Write(const std::string& path, const std::string& content, std::string& error) {
+    File f{CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (f.h == INVALID_HANDLE_VALUE) return Failed(error);
+    for (size_t done = 0; done < content.size();) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 20)), wrote = 0;
+        if (!WriteFile(f.h, content.data() + done, chunk, &wrote, nullptr)) return Failed(error);
+        if (wrote == 0) return Failed(error, ERROR_DISK_FULL);  // a short write is never a success
+        done += wrote;
+    }
+    if (!FlushFileBuffers(f.h)) return Failed(error);
+    HANDLE h = f.h;
+    f.h = INVALID_HANDLE_VALUE;
+    return CloseHandle(h) || Failed(error);
+}
+
+bool FileSystem::Flush(const std::string& path, std::string& error) {
+    File f{CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (f.h == INVALID_HANDLE_VALUE) return Failed(error);
+    return FlushFileBuffers(f.h) || Failed(error);
+}
+
+bool FileSystem::Read(const std::string& path, size_t limit, std::string& content, std::string& error) {
+    content.clear();
+    File f{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (f.h == INVALID_HANDLE_VALUE) return Failed(error);
+    char block[8192];
+    while (content.size() < limit) {
+        DWORD got = 0;
+        if (!ReadFile(f.h, block, static_cast<DWORD>(std::min<size_t>(sizeof block, limit - content.size())), &got,
+                      nullptr))
+            return Failed(error);
+        if (got == 0) break;
+        content.append(block, got);
+    }
+    return true;
+}
+
+bool FileSystem::Replace(const std::string& from, const std::string& to, std::string& error) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) || Failed(error);
+}
+
+bool FileSystem::Remove(const std::string& path) {
+    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 }  // namespace win32

@@ -71,6 +71,9 @@ std::string Clock::ErrorText(uint32_t code) {
     return s.empty() ? "System error " + std::to_string(code) + "." : s;
 }
 
+// Windows of other threads are not waited for: a hung one must not hold the caller.
+void Clock::BroadcastTimeChange() { SendNotifyMessageA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0); }
+
 void Ui::ProcessMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -155,6 +158,12 @@ void Ui::StopTimer(uintptr_t id) {
     Timers().erase(id);
 }
 
+namespace {
+int g_openBoxContext = 0;
+}
+
+int OpenBoxHelpContext() { return g_openBoxContext; }
+
 int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) {
     MSGBOXPARAMSA p{};
     p.cbSize = sizeof(p);
@@ -165,9 +174,14 @@ int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t fla
     p.lpszCaption = caption.c_str();
     p.dwStyle = (flags & MB_STAYBEHIND_) ? (flags & ~MB_STAYBEHIND_) : (flags | MB_SETFOREGROUND);
     p.dwContextHelpId = static_cast<DWORD_PTR>(helpContext);
-    return MessageBoxIndirectA(&p);
+    const int outer = g_openBoxContext;  // a box may open while another waits
+    g_openBoxContext = helpContext;
+    const int answer = MessageBoxIndirectA(&p);
+    g_openBoxContext = outer;
+    return answer;
 }
 
 void Ui::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+uint32_t Ui::MessageTick() { return static_cast<uint32_t>(GetMessageTime()); }
 
 }  // namespace win32

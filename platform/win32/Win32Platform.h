@@ -1,4 +1,5 @@
-// The Win32 backends of the clock, profile-independent UI services and message windows.
+// The Win32 backends of the clock, the UI services, the notification area, program starts,
+// sounds, the registry and the file system.
 #pragma once
 #include "platform/Clock.h"
 #include "platform/Ui.h"
@@ -14,6 +15,7 @@ public:
     TDateTime NowUtc() override;
     uint32_t SetSystemTimeUtc(const TSystemTime& utc) override;
     std::string ErrorText(uint32_t code) override;
+    void BroadcastTimeChange() override;
 };
 
 class Ui : public IUi {
@@ -24,7 +26,12 @@ public:
     void StopTimer(uintptr_t id) override;
     int MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) override;
     void SetBusyCursor(bool busy) override;
+    uint32_t MessageTick() override;
 };
+
+// The help context of the message box that is open now (0 when none). The system's box does
+// not always pass its context on with F1 (Wine gives its owner none), so the owner asks here.
+int OpenBoxHelpContext();
 
 // The module's instance handle, for resources and window classes.
 void* Instance();
@@ -56,24 +63,36 @@ R Guarded(F&& f, R onError) {
 }
 }  // namespace win32
 
-#include "platform/Shell.h"
+#include "platform/Programs.h"
+#include "platform/Sound.h"
+#include "platform/Tray.h"
 
 namespace win32 {
-class Shell : public IShell {
+// The notification area through the shell library (Win32Tray.cpp).
+class Tray : public ITray {
 public:
     bool NotifyIcon(uint32_t action, const TNotifyIconData& data) override;
     bool NotifyBalloon(uintptr_t window, uint32_t id, const std::string& title, const std::string& text) override;
     void SetForegroundWindow(uintptr_t window) override;
     void GetCursorPos(int& x, int& y) override;
     uintptr_t LoadIconResource(const std::string& name) override;
+};
+
+// Program starts through the shell library, the host entry through Winsock (Win32Programs.cpp).
+class Programs : public IPrograms {
+public:
     intptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
                           const std::string& dir, int show) override;
-    bool PlaySound(const std::string& file) override;
-    bool PlayWaveAsync(const std::string& file) override;
     std::string SystemDirectory() override;
     bool LocalHostEntry(std::string& officialName, std::string& firstAddress) override;
+};
+
+// Wave files through the multimedia library (Win32Sound.cpp).
+class Sound : public ISound {
+public:
+    bool PlaySound(const std::string& file) override;
+    bool PlayWaveAsync(const std::string& file) override;
     void Beep() override;
-    void BroadcastTimeChange() override;
 };
 }  // namespace win32
 
@@ -99,5 +118,13 @@ public:
     char Separator() const override { return '\\'; }
     // The volume's serial number and the folder's file index (Win32FileSystem.cpp).
     std::string FolderIdentity(const std::string& folder) override;
+    // Whole files through CreateFile/WriteFile/FlushFileBuffers, MoveFileEx with
+    // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, DeleteFile.
+    bool Exists(const std::string& path) override;
+    bool Write(const std::string& path, const std::string& content, std::string& error) override;
+    bool Flush(const std::string& path, std::string& error) override;
+    bool Read(const std::string& path, size_t limit, std::string& content, std::string& error) override;
+    bool Replace(const std::string& from, const std::string& to, std::string& error) override;
+    bool Remove(const std::string& path) override;
 };
 }  // namespace win32

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The help file beside the program opens in the system's help viewer: "Help Topics" shows
-# the contents, F1 in the main window shows the main window's page.
+# the contents, F1 in the main window shows the main window's page, F1 in the schedule
+# dialog the schedule's, and F1 on a message box the page of that box.
 . "$(dirname "$0")/lib.bash"
 
 cp "$E2E_WIN32_DIR/velmora.hlp" "$E2E_WORK/"
@@ -28,8 +29,30 @@ grep -qF "Error messages" <<<"$page" || fail "contents lack their links: $page"
 drive press "Velmora " f1 || fail "could not press F1"
 page=$(viewer_shows "The main window shows the state") || fail "F1 did not open the main window's page: $page"
 
+SCHEDULE="Scheduling program to execute unattended"
+drive menu "Velmora " "&Schedule" "&Dial and execute progs" || fail "no schedule menu"
+drive wait "$SCHEDULE" 10 >/dev/null || fail "the schedule dialog did not open"
+drive press "$SCHEDULE" f1 || fail "could not press F1 in the schedule dialog"
+page=$(viewer_shows "Choose Schedule, Dial and execute progs") || fail "F1 in the schedule dialog: $page"
+drive syscmd "$SCHEDULE" close
+
 drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end"
 # The program closes the help window when it ends.
 drive waitgone "Velmora Help" 20 || fail "help viewer still open after the program ended"
+
+# A refused password: F1 on the box that explains it opens that box's page.
+write_phonebook '[Strict]' PhoneNumber=555-0300 User=joe Password=right StepDelay=40
+dial_settings Strict
+start_app
+drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (691)"
+drive click "Velmora " "Dial"
+drive dialog 30 >/dev/null || fail "no box for the refused password"
+drive press - f1 || fail "could not press F1 on the box"
+drive wait "Velmora Help" 60 >/dev/null || fail "F1 on the box opened no help: $(drive tops -)"
+page=$(viewer_shows "means your provider refused the log-on") || fail "F1 on the 691 box: $page"
+drive dialogbutton - OK || fail "could not close the box"
+drive syscmd "Velmora " close
+wait_exit "$APP_PID" 30 || fail "program did not end (691)"
+
 echo "help_file: ok"

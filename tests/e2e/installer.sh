@@ -33,8 +33,11 @@ drive wait "Velmora Help" 60 >/dev/null || fail "installed program did not find 
 drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end"
 [ -f "$dir/velmora.ini" ] || fail "program wrote no settings beside itself"
-grep -q 'Velmora' <<<"$(regval 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' Velmora)$(regval 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Velmora)" ||
-  fail "program did not register its start with Windows (nothing for the uninstaller to remove)"
+# Installed in the user's own folder, it starts with Windows for that user only.
+grep -q 'Velmora' <<<"$(regval 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Velmora)" ||
+  fail "program did not register its start with Windows for the user"
+! grep -qiF "$loc" <<<"$(regval 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' Velmora)" ||
+  fail "a per-user installation registered its start for every user"
 
 # The uninstaller copies itself away and returns at once: wait for it to finish.
 wine "$dir/uninstall.exe" /S >/dev/null 2>&1 || fail "uninstaller failed"

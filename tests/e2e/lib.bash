@@ -79,3 +79,6 @@ wait_exit() {
   done
   return 1
 }
+
+# The certificate box shows a fingerprint in groups over lines: compare its hex digits.
+shows_fingerprint() { tr -d ': \n' <<<"$2" | grep -qF "$(tr -d ':' <<<"$1")"; }

@@ -33,7 +33,7 @@ drive click "Velmora " "Dial"
 box=$(drive dialog 60) || fail "no question about the certificate: $(drive listbox "Velmora ")"
 grep -q "does not trust the certificate of the mail server for the mailbox carol (127.0.0.1)" <<<"$box" ||
   fail "wrong box: $box"
-grep -qF "$fp" <<<"$box" || fail "the box does not show the fingerprint $fp: $box"
+shows_fingerprint "$fp" "$box" || fail "the box does not show the fingerprint $fp: $box"
 grep -q "Login: user=<alice>.*TLS" "$log" || fail "alice did not log in over TLS: $(cat "$log")"
 grep -q "user=<carol>" "$log" && fail "carol's account went out before the answer: $(cat "$log")"
 drive dialogbutton - "&Yes" || fail "no Yes button: $box"
@@ -55,7 +55,7 @@ drive click "Velmora " "E-mail"
 for who in "alice (localhost)" "carol (127.0.0.1)"; do
   box=$(drive dialog 60) || fail "no warning for $who"
   grep -q "The certificate of the mail server has changed for the mailbox $who" <<<"$box" || fail "wrong box: $box"
-  grep -qF "$other" <<<"$box" || fail "the warning does not show the new fingerprint: $box"
+  shows_fingerprint "$other" "$box" || fail "the warning does not show the new fingerprint: $box"
   drive dialogbutton - OK
   # Bounded: wait until this box is gone before looking for the next one.
   for i in $(seq 1 50); do drive dialog 0 >/dev/null || break; sleep 0.1; done

@@ -1,5 +1,5 @@
 // The headless platform for the fuzz targets, installed once per process: virtual clock,
-// in-memory UI and shell, INI files in a scratch folder of the process's own.
+// in-memory UI, tray, programs and sounds, INI files in a scratch folder of the process's own.
 #pragma once
 #include <stdlib.h>
 #include <unistd.h>
@@ -19,18 +19,22 @@ namespace fuzz {
 
 struct Platform {
     Platform() : ui(clock) {
-        platform::SetClock(&clock);
-        platform::SetUi(&ui);
-        platform::SetShell(&shell);
-        platform::SetProfile(&profile);
-        platform::SetRegistry(&registry);
-        platform::SetFiles(&files);
         // Memory-backed where the system has it: the targets rewrite their files every run.
         char shm[] = "/dev/shm/velmora-fuzz-XXXXXX";
         char tmp[] = "/tmp/velmora-fuzz-XXXXXX";
         const char* made = mkdtemp(shm);
         dir = made ? made : mkdtemp(tmp);
-        platform::SetExePath(dir + "/velmora.exe");
+        platform::Services s;
+        s.clock = &clock;
+        s.ui = &ui;
+        s.tray = &tray;
+        s.programs = &programs;
+        s.sound = &sound;
+        s.profile = &profile;
+        s.registry = &registry;
+        s.files = &files;
+        s.exePath = dir + "/velmora.exe";
+        platform::Install(s);
     }
     ~Platform() {
         std::error_code ignored;
@@ -44,7 +48,9 @@ struct Platform {
     }
     headless::VirtualClock clock;
     headless::HeadlessUi ui;
-    headless::HeadlessShell shell;
+    headless::HeadlessTray tray;
+    headless::HeadlessPrograms programs;
+    headless::HeadlessSound sound;
     headless::IniFileProfile profile;
     headless::MemoryRegistry registry;
     headless::DiskFileSystem files;

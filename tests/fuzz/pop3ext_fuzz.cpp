@@ -6,55 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "mail/TlsRecord.h"
 #include "mail/tcpip.h"
-
-namespace {
-
-class InputSocket : public platform::IBlockingSocket {
-public:
-    InputSocket(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    int Id() const override { return 3; }
-    int Send(const char*, int len) override { return len; }
-    int Receive(char* buf, int len, int) override {
-        if (pos_ >= size_) return 0;
-        int piece = std::min<int>(len, 1 + data_[pos_] % 47);
-        piece = std::min<int>(piece, int(size_ - pos_));
-        std::copy(data_ + pos_, data_ + pos_ + piece, buf);
-        pos_ += size_t(piece);
-        return piece;
-    }
-    bool PeerConnected() override { return pos_ < size_; }
-    int LastError() const override { return 0; }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-};
-
-class InputService : public platform::IBlockingSockets {
-public:
-    int Startup() override { return 0; }
-    void Cleanup() override {}
-    bool ResolveHost(const std::string&, uint32_t&) override { return false; }
-    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t, uint16_t, int, int& error) override {
-        error = 0;
-        return std::make_unique<InputSocket>(data, size);
-    }
-    std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
-                                                        const std::string& host, int timeoutMs,
-                                                        platform::TTlsPeer& peer) override {
-        if (timeoutMs < 0 || timeoutMs > 60000) __builtin_trap();
-        peer = {host, trusted, trusted ? "" : "unknown issuer", "AA:BB"};
-        return plain;
-    }
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    bool trusted = false;
-};
-
-}  // namespace
+#include "platform/TlsRecord.h"
+#include "tests/fuzz/FuzzPlatform.h"
+#include "tests/fuzz/InputServer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
@@ -65,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string sni = ServerNameIndication(text);
     if (!sni.empty() && sni != text) __builtin_trap();
 
+    fuzz::Installed();  // the clock the exchange deadlines are counted on
     uint8_t mode = data[0];
-    InputService service;
+    fuzz::InputService service;
     service.data = data + 1;
     service.size = size - 1;
     service.trusted = mode & 4;

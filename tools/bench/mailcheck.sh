@@ -26,10 +26,10 @@ python=$(python3 -c 'import sys; print(sys.executable)')
 
 bench=$root/build/bench
 mkdir -p "$bench"
-client_src=(tools/bench/pop3bench.cpp mail/tcpip.cpp mail/Pop3Extensions.cpp mail/ServerText.cpp mail/MimeDecode.cpp mail/ip_misc.cpp core/SysUtils.cpp core/DateTime.cpp)
+client_src=(tools/bench/pop3bench.cpp mail/tcpip.cpp mail/Pop3Extensions.cpp mail/ServerText.cpp mail/MimeDecode.cpp mail/ip_misc.cpp core/SysUtils.cpp core/DateTime.cpp platform/Platform.cpp platform/headless/SystemClock.cpp)
 g++ -std=c++20 -O2 -I"$root" "${client_src[@]}" platform/headless/PosixSocket.cpp -o "$bench/pop3bench"
 i686-w64-mingw32-g++-posix -std=c++20 -O2 -s -static -DWIN32_LEAN_AND_MEAN -DNOMINMAX -I"$root" "${client_src[@]}" \
-  mail/win32/WinsockSocket.cpp mail/win32/TlsSocket.cpp core/Sha256.cpp -lwsock32 -o "$bench/pop3bench.exe"
+  platform/win32/WinsockSocket.cpp platform/win32/TlsSocket.cpp core/Sha256.cpp -lwsock32 -o "$bench/pop3bench.exe"
 
 . tests/wine-env.sh
 velmora_prefix

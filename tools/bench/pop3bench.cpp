@@ -5,12 +5,24 @@
 #include <cstdlib>
 
 #include "mail/tcpip.h"
+#include "platform/Platform.h"
+#include "platform/headless/SystemClock.h"
+#ifdef _WIN32
+#include "platform/win32/WinsockSocket.h"
+#define VELMORA_BENCH_SOCKETS platform::WinsockBlockingSockets()
+#else
+#include "platform/headless/PosixSocket.h"
+#define VELMORA_BENCH_SOCKETS platform::PosixBlockingSockets()
+#endif
 
 int main(int argc, char** argv) {
     if (argc != 5) {
         std::fprintf(stderr, "usage: pop3bench HOST PORT USER PASSWORD\n");
         return 2;
     }
+    headless::SystemClock clock;
+    platform::SetClock(&clock);
+    platform::SetBlockingSockets(&VELMORA_BENCH_SOCKETS);
     platform::SystemBlockingSockets().Startup();
     T_Pop3 pop;
     pop.SetHostname(argv[1]);

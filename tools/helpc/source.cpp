@@ -148,8 +148,9 @@ bool parseSource(const std::string& text, HelpSource& out, std::string& error) {
       if (!flush() || !start(Style::Bullet, trim(line.substr(1)))) return false;
       continue;
     }
-    if (open) pending += " " + line;
-    else if (!start(Style::Body, line)) return false;
+    // A bullet is one line: text after it is a paragraph of its own, not more of the bullet.
+    if (open && open->style != Style::Bullet) pending += " " + line;
+    else if (!flush() || !start(Style::Body, line)) return false;
   }
   if (!flush()) return false;
 

@@ -7,7 +7,7 @@
 //   .topic ID TITLE        starts a topic; ID is its context name ([A-Za-z0-9_.])
 //   .map NUMBER...         context numbers the program asks for (HELP_CONTEXT)
 //   .h TEXT                a heading inside the topic
-//   * TEXT                 a bulleted paragraph
+//   * TEXT                 a bulleted paragraph of one line
 //   TEXT                   body text; consecutive lines form one paragraph
 //   (blank line)           ends a paragraph
 // Inside text, [shown words](ID) is a link to the topic ID. The file is UTF-8; the help

@@ -56,11 +56,10 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     const RECT full = r;  // the caption may use the whole width, under the arrow too
     if (c.Kind() == TControlKind::FavoritesButton) {
         // The arrow part: a small triangle in the right-hand 9 pixels, set off by an etched line.
-        int ax = r.right - 9;
-        RECT line{ax, r.top + 4, ax + 2, r.bottom - 4};
+        int ax = r.right - Scale(9), mid = (r.top + r.bottom) / 2;
+        RECT line{ax, r.top + Scale(4), ax + 2, r.bottom - Scale(4)};
         DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
-        POINT tri[3] = {{ax + 2, (r.top + r.bottom) / 2 - 1}, {ax + 7, (r.top + r.bottom) / 2 - 1},
-                        {ax + 4, (r.top + r.bottom) / 2 + 2}};
+        POINT tri[3] = {{ax + Scale(2), mid - Scale(1)}, {ax + Scale(7), mid - Scale(1)}, {ax + Scale(4) + 1, mid + Scale(2)}};
         HBRUSH br = CreateSolidBrush(GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
         HGDIOBJ oldBrush = SelectObject(dc, br);
         HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
@@ -71,7 +70,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
         r.right = ax;  // the picture and caption share the rest
     }
     if (!c.Glyph().empty()) {
-        HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), c.Glyph().c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        HBITMAP bmp = LoadScaledBitmap(c.Glyph(), true);
         if (bmp) {
             BITMAP bm;
             GetObject(bmp, sizeof(bm), &bm);
@@ -79,7 +78,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
             HGDIOBJ old = SelectObject(mem, bmp);
             COLORREF key = GetPixel(mem, 0, bm.bmHeight - 1);  // bottom-left pixel is transparent
             int x = (r.right - r.left - bm.bmWidth) / 2 + off;
-            int y = 3 + off;
+            int y = Scale(3) + off;
             if (disabled) {
                 DrawGreyedGlyph(dc, mem, bmp, bm.bmWidth, bm.bmHeight, key, x, y);
             } else {
@@ -100,7 +99,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
         GetTextExtentPoint32A(dc, c.Caption().c_str(), static_cast<int>(c.Caption().size()), &sz);
         if (sz.cx <= r.right - r.left) tr.right = r.right;
     }
-    tr.top = r.bottom - 18 + off;
+    tr.top = r.bottom - Scale(18) + off;
     tr.left += off;
     tr.right += off;
     if (disabled) {
@@ -111,7 +110,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     DrawTextA(dc, c.Caption().c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_TOP);
     if (di.itemState & ODS_FOCUS) {  // reached with Tab: the dotted frame shows where Space goes
         RECT fr = full;
-        InflateRect(&fr, -3, -3);
+        InflateRect(&fr, -Scale(3), -Scale(3));
         DrawFocusRect(dc, &fr);
     }
 }

@@ -64,7 +64,7 @@ protected:
         auto press = reinterpret_cast<uintptr_t>(GetPropA(hwnd_, kPressProp));
         if (!(press & 0x80000000u)) return ControlPeer::ClickPoint();
         RemovePropA(hwnd_, kPressProp);
-        return POINT{static_cast<short>(LOWORD(press)), static_cast<short>(HIWORD(press) & 0x7FFF)};
+        return POINT{Unscale(static_cast<short>(LOWORD(press))), Unscale(static_cast<short>(HIWORD(press) & 0x7FFF))};
     }
 };
 

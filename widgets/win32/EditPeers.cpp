@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/win32/Win32Platform.h"
+#include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
 
 namespace win32 {
@@ -89,6 +90,7 @@ public:
         if (!hwnd_) return;
         Updating quiet;
         if (c_.MaxLength > 0) SendMessageA(hwnd_, CB_LIMITTEXT, static_cast<WPARAM>(c_.MaxLength), 0);
+        FitHeight();
         Fill();
         if (HWND edit = FindWindowExA(hwnd_, nullptr, WC_EDITA, nullptr)) SubclassForKeys(edit);
         else SubclassForKeys(hwnd_);
@@ -105,8 +107,8 @@ public:
 protected:
     void SetText() override { ShowText(); }
     void Place() override {
-        const TRect& b = c_.Bounds();
-        MoveWindow(hwnd_, b.Left, b.Top, b.Width, b.Height + kDropDownHeight, TRUE);
+        RECT r = ScaleRect(c_.Bounds());
+        MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top + Scale(kDropDownHeight), TRUE);
     }
     void Changed(TProp what) override {
         if (what == TProp::Items) Fill();
@@ -114,6 +116,17 @@ protected:
     }
 
 private:
+    // A box is as high as its font makes it, which on a larger screen falls short of the
+    // layout's height, scaled: its text field grows by the difference.
+    void FitHeight() {
+        if (ScreenDpi() <= 96) return;
+        RECT r;
+        GetWindowRect(hwnd_, &r);
+        int want = Scale(c_.Bounds().Top + c_.Bounds().Height) - Scale(c_.Bounds().Top);
+        int field = static_cast<int>(SendMessageA(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        if (field > 0 && r.bottom - r.top < want)
+            SendMessageA(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + want - (r.bottom - r.top));
+    }
     void Fill() {
         SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
         for (const std::string& s : cb_.Items()) SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));

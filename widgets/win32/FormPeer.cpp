@@ -56,7 +56,7 @@ protected:
     // The frame stays around the given client size.
     void Place() override {
         const TRect& b = c_.Bounds();
-        RECT r{0, 0, b.Width, b.Height};
+        RECT r{0, 0, Scale(b.Width), Scale(b.Height)};
         AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), GetMenu(hwnd_) != nullptr, GetWindowLongA(hwnd_, GWL_EXSTYLE));
         SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -78,10 +78,10 @@ private:
         }
         if (f_.StayOnTop) ex |= WS_EX_TOPMOST;
         HMENU menu = f_.Menu && f_.Menu->Peer() ? reinterpret_cast<HMENU>(f_.Menu->Peer()->Handle()) : nullptr;
-        RECT r{0, 0, f_.ClientWidth(), f_.ClientHeight()};
+        RECT r{0, 0, Scale(f_.ClientWidth()), Scale(f_.ClientHeight())};
         AdjustWindowRectEx(&r, style, menu != nullptr, ex);
         int w = r.right - r.left, h = r.bottom - r.top;
-        int x = f_.Left(), y = f_.Top();
+        int x = Scale(f_.Left()), y = Scale(f_.Top());
         if (f_.CenterOnScreen) {
             x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
             y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
@@ -90,9 +90,11 @@ private:
                                                             : reinterpret_cast<HWND>(Application().Handle());
         hwnd_ = CreateWindowExA(ex, kFormClass, f_.Caption().c_str(), style, x, y, w, h, owner, menu, Inst(), nullptr);
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+        // The window's own hint, over the parts of it no control covers.
+        if (f_.ShowHint && !f_.Hint().empty()) AddTooltip(hwnd_, hwnd_, f_.Hint());
         const char* icon = f_.IconRes.empty() ? "MAINICON" : f_.IconRes.c_str();
         if (HICON big = LoadIconA(Inst(), icon)) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-        if (auto small = static_cast<HICON>(LoadImageA(Inst(), icon, IMAGE_ICON, 16, 16, 0)))
+        if (auto small = static_cast<HICON>(LoadImageA(Inst(), icon, IMAGE_ICON, Scale(16), Scale(16), 0)))
             SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     }
 

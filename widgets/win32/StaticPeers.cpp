@@ -1,5 +1,6 @@
 // Controls that show and do not take input: labels and static texts, bevels, pictures, the
 // status bar with its panels, and the animation control.
+#include <algorithm>
 #include <vector>
 
 #include "widgets/win32/WidgetCommon.h"
@@ -12,6 +13,37 @@ namespace {
 // is on.
 void ToTop(HWND h) {
     if (h) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool IsLabel(const TControl* c) { return c && (c->Kind() == TControlKind::Label || c->Kind() == TControlKind::StaticText); }
+
+// A label wider than its place in the layout (another font than the layout was measured
+// with) pushes the labels after it on its row to the right, keeping the gap the layout
+// gives between them, so that a caption does not run into the count beside it.
+void MakeRoom(HWND parent) {
+    struct Item {
+        HWND h;
+        TRect b;
+        int right;  // in pixels, where the window ends once placed
+    };
+    std::vector<Item> row;
+    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (TControl* c = ControlOf(h); IsLabel(c)) row.push_back({h, c->Bounds(), 0});
+    std::sort(row.begin(), row.end(), [](const Item& a, const Item& b) { return a.b.Left < b.b.Left; });
+    for (size_t i = 0; i < row.size(); ++i) {
+        const TRect& b = row[i].b;
+        int x = Scale(b.Left);
+        for (size_t j = 0; j < i; ++j) {
+            const TRect& o = row[j].b;
+            bool sameRow = o.Top < b.Top + b.Height && b.Top < o.Top + o.Height;
+            if (sameRow && o.Left + o.Width <= b.Left) x = std::max(x, row[j].right + Scale(b.Left - o.Left - o.Width));
+        }
+        RECT wr;
+        GetWindowRect(row[i].h, &wr);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&wr), 2);
+        if (wr.left != x) SetWindowPos(row[i].h, nullptr, x, wr.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        row[i].right = x + (wr.right - wr.left);
+    }
 }
 
 class LabelPeer : public ControlPeer {
@@ -47,6 +79,7 @@ public:
 
 protected:
     void Changed(TProp what) override {
+        if (what == TProp::Bounds) AutoSize();
         if (what != TProp::Caption) return ControlPeer::Changed(what);
         AutoSize();
         if (c_.Kind() == TControlKind::Label) RedrawLabel();
@@ -55,16 +88,17 @@ protected:
 private:
     // A one-line label is as wide as its text, so no text is cut off whatever the font.
     void AutoSize() {
-        if (c_.Kind() != TControlKind::Label || c_.WordWrap() || c_.CenterText) return;
+        if (c_.Kind() != TControlKind::Label || c_.WordWrap() || c_.CenterText) return MakeRoom(GetParent(hwnd_));
         HDC dc = GetDC(hwnd_);
         HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
         SIZE sz{};
         GetTextExtentPoint32A(dc, c_.Caption().c_str(), static_cast<int>(c_.Caption().size()), &sz);
         SelectObject(dc, old);
         ReleaseDC(hwnd_, dc);
-        const TRect& b = c_.Bounds();
-        int w = sz.cx + 1 > b.Width ? sz.cx + 1 : b.Width;
-        SetWindowPos(hwnd_, nullptr, 0, 0, w, b.Height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT r = ScaleRect(c_.Bounds());
+        int w = std::max<int>(sz.cx + 1, r.right - r.left);
+        SetWindowPos(hwnd_, nullptr, 0, 0, w, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MakeRoom(GetParent(hwnd_));
     }
 
     // A transparent label must have its background repainted by the parent.
@@ -102,8 +136,10 @@ protected:
 private:
     void ShowPicture() {
         if (c_.Glyph().empty()) return;
-        HANDLE bmp = LoadImageA(Inst(), c_.Glyph().c_str(), IMAGE_BITMAP, 0, 0, 0);
-        if (bmp) SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
+        HBITMAP bmp = LoadScaledBitmap(c_.Glyph(), false);
+        if (!bmp) return;
+        auto old = reinterpret_cast<HBITMAP>(SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
+        if (old && old != bmp) DeleteObject(old);
     }
 };
 
@@ -127,7 +163,7 @@ private:
         std::vector<int> edges;
         int x = 0;
         for (size_t i = 0; i < sb_.Panels().size(); ++i) {
-            x += sb_.Panels()[i].Width;
+            x += Scale(sb_.Panels()[i].Width);
             edges.push_back(i + 1 == sb_.Panels().size() ? -1 : x);
         }
         if (edges.empty()) return;

@@ -34,8 +34,9 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
     int x = r.left + 2;
     HICON icon = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
     if (icon) {
-        DrawIconEx(dc, x, r.top + (ch - 16) / 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
-        x += 20;
+        const int side = Scale(16);
+        DrawIconEx(dc, x, r.top + (ch - side) / 2, icon, side, side, 0, nullptr, DI_NORMAL);
+        x += side + Scale(4);
     }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, active ? RGB(255, 255, 255) : RGB(224, 224, 224));
@@ -51,7 +52,7 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
     if (second.empty() && form.TitleBarShowsCaption) second = form.Caption();
     if (!second.empty()) {
         SelectObject(dc, FontFor(TFontStyle{}));
-        RECT nr{tb->Caption().empty() ? x : tr.right + 6, r.top, r.right, r.bottom};
+        RECT nr{tb->Caption().empty() ? x : tr.right + Scale(6), r.top, r.right, r.bottom};
         DrawTextA(dc, second.c_str(), -1, &nr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     SelectObject(dc, old);

@@ -27,7 +27,7 @@ SIZE BitmapSize(const std::string& res) {
     if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
         BITMAP bm;
         GetObject(b, sizeof(bm), &bm);
-        sz = {bm.bmWidth, bm.bmHeight};
+        sz = {Scale(bm.bmWidth), Scale(bm.bmHeight)};  // as drawn on this screen
         DeleteObject(b);
     }
     return sz;
@@ -48,9 +48,9 @@ void MeasureLookItem(const TMenuLook& look, MEASUREITEMSTRUCT& mi) {
     }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    int h = std::max<int>({BitmapSize(look.FolderIcon).cy, BitmapSize(look.ItemIcon).cy, look.Font.Size - fontHeight - 3});
-    mi.itemHeight = h + 2;
-    mi.itemWidth = std::min(widest, 200) + GetSystemMetrics(SM_CXMENUCHECK) + 20;
+    int h = std::max<int>({BitmapSize(look.FolderIcon).cy, BitmapSize(look.ItemIcon).cy, Scale(look.Font.Size - 3) - fontHeight});
+    mi.itemHeight = h + Scale(2);
+    mi.itemWidth = std::min(widest, Scale(200)) + GetSystemMetrics(SM_CXMENUCHECK) + Scale(20);
 }
 
 void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
@@ -70,7 +70,8 @@ void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
             HDC mem = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(mem, b);
             COLORREF key = GetPixel(mem, 0, 0);  // the top-left pixel is transparent
-            TransparentBlt(dc, r.left + 2, r.top + (r.bottom - r.top - 16) / 2, 16, 16, mem, 0, 0, 16, 16, key);
+            const int side = Scale(16);
+            TransparentBlt(dc, r.left + Scale(2), r.top + (r.bottom - r.top - side) / 2, side, side, mem, 0, 0, 16, 16, key);
             SelectObject(mem, old);
             DeleteDC(mem);
             DeleteObject(b);
@@ -78,7 +79,7 @@ void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
     }
     int iconWidth = std::max(BitmapSize(look.FolderIcon).cx, BitmapSize(look.ItemIcon).cx);
     RECT tr = r;
-    tr.left += iconWidth > 0 ? iconWidth + 5 : 20;
+    tr.left += iconWidth > 0 ? iconWidth + Scale(5) : Scale(20);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, selected ? look.SelectFontColor : look.FontColor);
     HGDIOBJ old = SelectObject(dc, FontFor(look.Font));

@@ -18,6 +18,45 @@ namespace win32 {
 
 HINSTANCE Inst() { return GetModuleHandleA(nullptr); }
 
+int ScreenDpi() {
+    static const int dpi = [] {
+        HDC dc = GetDC(nullptr);
+        int d = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+        if (dc) ReleaseDC(nullptr, dc);
+        return d > 0 ? d : 96;
+    }();
+    return dpi;
+}
+
+int Scale(int v) { return MulDiv(v, ScreenDpi(), 96); }
+int Unscale(int v) { return MulDiv(v, 96, ScreenDpi()); }
+
+RECT ScaleRect(const TRect& b) {
+    return RECT{Scale(b.Left), Scale(b.Top), Scale(b.Left + b.Width), Scale(b.Top + b.Height)};
+}
+
+HBITMAP LoadScaledBitmap(const std::string& res, bool keyed) {
+    auto bmp = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bmp || ScreenDpi() == 96) return bmp;
+    BITMAP bm;
+    GetObject(bmp, sizeof bm, &bm);
+    HDC screen = GetDC(nullptr);
+    HDC src = CreateCompatibleDC(screen), dst = CreateCompatibleDC(screen);
+    HBITMAP big = CreateCompatibleBitmap(screen, Scale(bm.bmWidth), Scale(bm.bmHeight));
+    HGDIOBJ oldSrc = SelectObject(src, bmp), oldDst = SelectObject(dst, big);
+    // Blended edges of a keyed picture would show as a fringe of near-key colours.
+    SetStretchBltMode(dst, keyed ? COLORONCOLOR : HALFTONE);
+    SetBrushOrgEx(dst, 0, 0, nullptr);
+    StretchBlt(dst, 0, 0, Scale(bm.bmWidth), Scale(bm.bmHeight), src, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    SelectObject(src, oldSrc);
+    SelectObject(dst, oldDst);
+    DeleteDC(src);
+    DeleteDC(dst);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bmp);
+    return big;
+}
+
 HFONT FontFor(const TFontStyle& f) {
     static std::map<std::pair<std::string, int>, HFONT> cache;
     int key = f.Size * 2 + (f.Bold ? 1 : 0);

@@ -113,8 +113,8 @@ void WindowPeer::Update(TProp what) {
 void WindowPeer::SetText() { SetWindowTextA(hwnd_, c_.Caption().c_str()); }
 void WindowPeer::Show() { ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE); }
 void WindowPeer::Place() {
-    const TRect& b = c_.Bounds();
-    MoveWindow(hwnd_, b.Left, b.Top, b.Width, b.Height, TRUE);
+    RECT r = ScaleRect(c_.Bounds());
+    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 void WindowPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height) {
@@ -122,8 +122,9 @@ void WindowPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char*
     style |= WS_CHILD | WS_CLIPSIBLINGS;
     if (c_.Visible()) style |= WS_VISIBLE;
     if (!c_.Enabled()) style |= WS_DISABLED;
-    const TRect& b = c_.Bounds();
-    hwnd_ = CreateWindowExA(ex, cls, text, style, b.Left, b.Top, b.Width, height, parent, nullptr, Inst(), nullptr);
+    RECT r = ScaleRect(c_.Bounds());
+    hwnd_ = CreateWindowExA(ex, cls, text, style, r.left, r.top, r.right - r.left, Scale(c_.Bounds().Top + height) - r.top,
+                            parent, nullptr, Inst(), nullptr);
     if (!hwnd_) return;
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
@@ -143,7 +144,7 @@ POINT WindowPeer::ClickPoint() {
     POINT at{};
     GetCursorPos(&at);
     ScreenToClient(hwnd_, &at);
-    return at;
+    return POINT{Unscale(at.x), Unscale(at.y)};
 }
 
 // ---- ControlPeer ----
@@ -154,7 +155,7 @@ void ControlPeer::CreateChild(const char* cls, DWORD style, DWORD ex) {
 }
 
 void ControlPeer::Changed(TProp what) {
-    if (what == TProp::Hint && c_.Parent()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
+    if (what == TProp::Hint) AddTooltip(c_.Parent() ? GetParent(hwnd_) : hwnd_, hwnd_, c_.Hint());
     else if (what == TProp::Glyph) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -166,7 +167,7 @@ void ControlPeer::Repaint() {
 
 bool ControlPeer::ClientToScreen(int& x, int& y) {
     if (!hwnd_) return false;
-    POINT p{x, y};
+    POINT p{Scale(x), Scale(y)};
     ::ClientToScreen(hwnd_, &p);
     x = p.x;
     y = p.y;
@@ -178,6 +179,7 @@ bool ControlPeer::ClientToScreen(int& x, int& y) {
 void DialogPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height) {
     WindowPeer::CreateChild(cls, style, ex, text, height);
     TagWithName(hwnd_, c_.Name());
+    if (hwnd_ && !c_.Hint().empty()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
 }
 
 void DialogPeer::Destroying() {
@@ -189,6 +191,7 @@ void DialogPeer::Destroying() {
 void DialogPeer::Update(TProp what) {
     Updating quiet;
     WindowPeer::Update(what);
+    if (what == TProp::Hint && hwnd_ && c_.Parent()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
 }
 
 void DialogPeer::Repaint() {

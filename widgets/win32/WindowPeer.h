@@ -50,6 +50,8 @@ public:
     ~WindowPeer() override;
     void Destroying() override;
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
+    // Asks the window itself (its text as shown, whoever set it), on this thread.
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ ? SendMessageA(hwnd_, msg, w, l) : 0; }
     void Focus() override;
     // Caption, Enabled, Visible, Bounds and Font through SetText, Show and Place; then
     // Changed for every property, the kind's own ones included.
@@ -101,8 +103,8 @@ protected:
 };
 
 // The peers of the controls dialogs are made of: edit and combo boxes, list views, tabbed
-// pages and group boxes. Their windows carry the component name for automation, and every
-// change the program makes is marked as its own (Updating).
+// pages and group boxes. Their windows carry the component name for automation, show their
+// hints as tooltips, and every change the program makes is marked as its own (Updating).
 class DialogPeer : public WindowPeer {
 public:
     using WindowPeer::WindowPeer;

@@ -87,12 +87,22 @@ LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
         case WM_CLOSE:
             form->Close();
             return 0;
-        case WM_HELP: {  // F1: the help topic of the highlighted menu item, else of the form
+        case WM_HELP: {
+            // F1: a message box passes on its own context; else the highlighted menu item's,
+            // else that of the control with the focus (or the page in front), else the form's.
             const auto* hi = reinterpret_cast<const HELPINFO*>(l);
             int context = form->HelpContext();
-            if (hi && hi->iContextType == HELPINFO_MENUITEM && form->Menu)
+            if (hi && hi->iContextType == HELPINFO_MENUITEM && form->Menu) {
                 if (TMenuItem* item = form->Menu->FindCommand(static_cast<unsigned>(hi->iCtrlId)))
                     if (item->HelpContext) context = item->HelpContext;
+            } else if (hi && hi->dwContextId) {
+                context = static_cast<int>(hi->dwContextId);
+            } else if (int box = win32::OpenBoxHelpContext()) {
+                context = box;  // F1 on an open message box that passed no context of its own
+            } else if (auto item = static_cast<HWND>(hi ? hi->hItemHandle : nullptr); item && IsChild(hwnd, item)) {
+                // Our own controls only: another window's user data is not a control.
+                if (TControl* c = ControlOf(item); c && c->HelpContextInFront()) context = c->HelpContextInFront();
+            }
             if (context) Application().HelpCommand(HELP_CONTEXT, static_cast<uintptr_t>(context));
             return TRUE;
         }

@@ -192,6 +192,15 @@ int SetText(const Call& call) {  // typed: the old text selected, replaced key b
     return 0;
 }
 
+// What assistive tools and automation do: the text set from outside, with no key typed, so
+// the box sends no change notification.
+int WmSetText(const Call& call) {
+    HWND c = Named(call);
+    if (!c) return 1;
+    SendMessageA(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(call.argv[4]));
+    return 0;
+}
+
 int Items(const Call& call) {
     HWND c = Named(call);
     if (!c) return 1;

@@ -55,6 +55,7 @@ int DialogButton(const Call&);
 int Checked(const Call&);
 int Tab(const Call&);
 int SetText(const Call&);
+int WmSetText(const Call&);
 int GetText(const Call&);
 int Items(const Call&);
 int Select(const Call&);

@@ -54,9 +54,13 @@ int TimeServe(const Call& c) {  // timeserve ADDR PORT HEXBYTES SECONDS: a one-a
     SOCKET s = accept(l, nullptr, nullptr);
     if (hex == "now") bytes = TimeNow();
     send(s, bytes.data(), static_cast<int>(bytes.size()), 0);
+    // The moment of the answer, in ms since 1970, for tests that check the clock set.
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    unsigned long long ms = ((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) / 10000;
     closesocket(s);
     closesocket(l);
-    std::printf("served\n");
+    std::printf("served %llu\n", ms - 11644473600000ULL);
     return 0;
 }
 

@@ -41,6 +41,7 @@ const Command kCommands[] = {
     {"checked", 4, true, "checked CAPTION TEXT          print 1 or 0: the check box with this text is checked", Checked},
     {"tab", 4, true, "tab CAPTION TABTEXT           click the tab with this text", Tab},
     {"settext", 5, true, "settext CAPTION NAME TEXT     click into an edit or combo box and type TEXT over its text", SetText},
+    {"wmsettext", 5, true, "wmsettext CAPTION NAME TEXT   set the text as automation does (WM_SETTEXT, no typing)", WmSetText},
     {"gettext", 4, true, "gettext CAPTION NAME          print the text of the named control", GetText},
     {"items", 4, true, "items CAPTION NAME            print the lines of a combo or list box", Items},
     {"select", 5, true, "select CAPTION NAME INDEX     choose a line of a combo or list box as the user does", Select},
@@ -83,7 +84,9 @@ int main(int argc, char** argv) {
     if (!command || argc < command->minArgc) return Usage();
     Call call{argc, argv, nullptr};
     if (command->needsTop) {
-        call.top = Top(argv[2]);
+        // "-" names the message box in front (its caption is the program's title, which the
+        // hidden application window carries too).
+        call.top = std::strcmp(argv[2], "-") == 0 ? FindWindowA("#32770", nullptr) : Top(argv[2]);
         if (!call.top) {
             std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
             return 1;

@@ -38,6 +38,24 @@ TEST_F(AutostartTest, AWritableMachineRootTakesTheEntryAndKeepsTheProbesParent) 
     EXPECT_FALSE(registry.KeyExists(HKLM, TAutostart::kProbeKey));
 }
 
+// Installed in the user's own folders, the entry goes to the user's key even when the
+// machine's could be written.
+TEST_F(AutostartTest, AProgramInTheUsersOwnFoldersRegistersForThatUserOnly) {
+    const std::string shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    registry.WriteString(HKCU, shellFolders, "AppData", dir + "x");  // a neighbour, not a parent
+    EXPECT_TRUE(TAutostart::ForEveryUser());
+    for (const char* value : {"Local AppData", "AppData"}) {
+        registry.WriteString(HKCU, shellFolders, value, dir + "/");
+        EXPECT_FALSE(TAutostart::ForEveryUser()) << value;
+        registry.DeleteValue(HKCU, shellFolders, value);
+    }
+    registry.WriteString(HKCU, "Volatile Environment", "USERPROFILE", dir);
+    StartMainWindow();
+    EXPECT_FALSE(form->Autostart1.Global());
+    EXPECT_EQ(registry.Value(HKCU, TAutostart::kRunKey, "Velmora"), Expected());
+    EXPECT_EQ(registry.Value(HKLM, TAutostart::kRunKey, "Velmora"), "<none>");
+}
+
 TEST_F(AutostartTest, SwitchedOffTheEntryIsRemoved) {
     StartMainWindow();
     ASSERT_NE(registry.Value(HKLM, TAutostart::kRunKey, "Velmora"), "<none>");

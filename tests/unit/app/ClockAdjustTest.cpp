@@ -1,7 +1,10 @@
 // Setting the clock from a TIME server, over the scripted socket library: what is asked,
 // what the clock is set to, and what the user sees when the server cannot be had.
+#include <cmath>
+
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "net/SocketErrors.h"
 #include "settings/Ini.h"
 #include "tests/unit/HeadlessFixture.h"
 
@@ -35,7 +38,7 @@ TEST_F(ClockAdjustTest, TheServersSecondsSetTheClockInUtc) {
     EXPECT_EQ(t.Hour, 5);
     EXPECT_EQ(t.Minute, 43);
     EXPECT_EQ(t.Second, 28);
-    EXPECT_EQ(shell.timeChanges, 1);
+    EXPECT_EQ(clock.timeChanges, 1);
     EXPECT_FALSE(progress.Visible());
     EXPECT_FALSE(ui.busyCursor);
     EXPECT_EQ(progress.Animate1.ResName(), "TIME_ANI");
@@ -71,6 +74,20 @@ TEST_F(ClockAdjustTest, ASetThatWorkedIsListedWithHowFarTheClockMoved) {
     ui.ProcessMessages();
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
     EXPECT_EQ(form.HListBox2.Items().size(), before + 1);
+}
+
+// The answer waited 1.5 s between its arrival and being handled (a window being hidden):
+// the clock is set to the answer plus that time.
+TEST_F(ClockAdjustTest, TheTimeSinceTheAnswerArrivedIsAdded) {
+    form.AdjustClock();
+    sockets.Notify(sockets.Last(), net::FD_CONNECT_);
+    ui.ProcessMessages();
+    sockets.Arrive(sockets.Last(), std::string("\xE6\x6E\x4E\x00", 4));
+    clock.SetTickCount(clock.TickCount() + 1500);
+    ui.ProcessMessages();
+    ASSERT_EQ(clock.clockSets.size(), 1u);
+    EXPECT_EQ(clock.clockSets[0].Second, 29);
+    EXPECT_EQ(clock.clockSets[0].Milliseconds, 500);
 }
 
 TEST_F(ClockAdjustTest, ARequestStillRunningIsNotStartedAgain) {
@@ -113,16 +130,130 @@ TEST_F(ClockAdjustTest, AServerThatNeverClosesIsGivenUpAndTheNextRequestWorks) {
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
+// Refused, too short, or closed with nothing: one line naming the server, no box, the
+// clock untouched; an answer that came is not reported as missing.
+TEST_F(ClockAdjustTest, ARequestWithoutAnAnswerIsListedWithTheServersName) {
+    const size_t before = form.HListBox2.Items().size();
+    form.AdjustClock();
+    sockets.Notify(sockets.Last(), net::FD_CONNECT_, 10061);
+    ui.ProcessMessages();
+    Answer(std::string("\x01\x02", 2));
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    Answer("");
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    Answer(std::string("\xE6\x6E\x4E\x00", 4));
+    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+    ui.ProcessMessages();
+    const auto& items = form.HListBox2.Items();
+    ASSERT_EQ(items.size(), before + 4);
+    EXPECT_EQ(items[before], "The clock was not adjusted, time server time.example: " + WinsockErrorText(10061));
+    EXPECT_EQ(items[before + 1], "The clock was not adjusted, time server time.example: answer too short");
+    EXPECT_EQ(items[before + 2], "The clock was not adjusted, time server time.example: no answer");
+    EXPECT_EQ(items[before + 3].rfind("Computer clock adjusted by ", 0), 0u);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(clock.clockSets.size(), 1u);
+}
+
 TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
     clock.setTimeResult = 1314;
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error 1314.");
     EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
-    EXPECT_EQ(shell.timeChanges, 0);
+    EXPECT_EQ(clock.timeChanges, 0);
 }
 
 TEST(TimeProtocol, SecondsSince1900AreDaysFromDayTwo) {
     EXPECT_DOUBLE_EQ(TimeProtocolToDateTime(0), 2.0);  // 1900-01-01 00:00
     EXPECT_NEAR(TimeProtocolToDateTime(3865988608u), 44747.2385, 1e-4);
+}
+
+// A time server given as ntp://host:port is asked over network time (UDP) instead.
+class NetworkTimeTest : public ClockAdjustTest {
+protected:
+    NetworkTimeTest() {
+        IniOptions.TimeServer = "ntp://time.example:12300";
+        clock.SetLocalTime(TimeProtocolToDateTime(0xE66E4E00u));  // 05:43:28.000 UTC
+    }
+    // Answers the last request as a server `ahead` seconds ahead, after `trip` ms.
+    void Answer(double ahead, uint32_t trip = 10, uint8_t stratum = 2) {
+        auto& k = sockets.socks.at(sockets.Last());
+        uint64_t t1 = 0;
+        for (size_t i = 0; i < 8; ++i) t1 = t1 << 8 | static_cast<uint8_t>(k.sent.at(k.sent.size() - 8 + i));
+        const uint64_t t2 = t1 + static_cast<uint64_t>(std::llround((ahead + trip / 2000.0) * 4294967296.0));
+        std::string p(48, '\0');
+        p[0] = 0x24;
+        p[1] = static_cast<char>(stratum);
+        p.replace(12, 4, "RATE");
+        for (int i = 0; i < 8; ++i) {
+            p[24 + i] = static_cast<char>(t1 >> (56 - 8 * i));
+            p[32 + i] = p[40 + i] = static_cast<char>(t2 >> (56 - 8 * i));
+        }
+        clock.Advance(trip);
+        k.from.addr = 0x0200007Fu;
+        k.from.port = net::HostToNet16(12300);
+        sockets.Arrive(sockets.Last(), p);
+        ui.ProcessMessages();
+    }
+    const std::string kDown =
+        "The Time server is not responding or is possibly down, you could select another one in the Settings,";
+};
+
+TEST_F(NetworkTimeTest, TheClockIsSetToNowPlusTheOffset) {
+    form.AdjustClock();
+    EXPECT_EQ(sockets.socks.at(sockets.Last()).type, net::kSockDgram);
+    EXPECT_EQ(sockets.socks.at(sockets.Last()).sentTo.at(0).port, net::HostToNet16(12300));
+    const size_t before = form.HListBox2.Items().size();
+    Answer(2.5);
+    ASSERT_EQ(clock.clockSets.size(), 1u);
+    EXPECT_EQ(clock.clockSets[0].Second, 30);  // 28.010 now, plus 2.5 s
+    EXPECT_EQ(clock.clockSets[0].Milliseconds, 510);
+    EXPECT_EQ(clock.timeChanges, 1);
+    ASSERT_EQ(form.HListBox2.Items().size(), before + 1);
+    EXPECT_EQ(form.HListBox2.Items().back(), "Computer clock adjusted by +2500 ms");
+    EXPECT_EQ(form.WSTimeClient1.State(), wsClosed);  // the TIME client is not asked
+    EXPECT_FALSE(progress.Visible());
+    EXPECT_FALSE(ui.busyCursor);
+
+    clock.setTimeResult = 1314;
+    form.AdjustClock();
+    Answer(-0.25);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error 1314.");
+    EXPECT_EQ(form.HListBox2.Items().size(), before + 1);
+}
+
+TEST_F(NetworkTimeTest, ASilentServerIsReportedAfterThirtySecondsAndTheNextAdjustWorks) {
+    form.AdjustClock();
+    form.AdjustClock();  // one request at a time
+    EXPECT_EQ(sockets.socks.size(), 1u);
+    clock.Advance(29999);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(sockets.socks.at(sockets.Last()).sent.size(), 96u);  // sent, and resent once
+    clock.Advance(1);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, kDown);
+    form.AdjustClock();
+    Answer(1.0);
+    EXPECT_EQ(clock.clockSets.size(), 1u);
+}
+
+TEST_F(NetworkTimeTest, UnusableServersAndAKissOfDeathAreReported) {
+    for (const char* server : {"ntp://time.example:0", "ntp://nowhere.example", "ntp://"}) {
+        IniOptions.TimeServer = server;
+        ui.boxes.clear();
+        form.AdjustClock();
+        ASSERT_EQ(ui.boxes.size(), 1u) << server;
+        EXPECT_EQ(ui.boxes[0].text, kDown) << server;
+    }
+    IniOptions.TimeServer = "ntp://time.example:12300";
+    ui.boxes.clear();
+    form.AdjustClock();
+    Answer(5.0, 10, 0);
+    EXPECT_TRUE(clock.clockSets.empty());
+    EXPECT_EQ(form.HListBox2.Items().back(), "The time server refused the request: RATE");
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, kDown);
 }

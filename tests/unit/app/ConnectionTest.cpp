@@ -56,7 +56,7 @@ TEST_F(ConnectionTest, DialConnectsAndHangUpReturnsToTheOffLineLook) {
     EXPECT_TRUE(form->SpeedButton2.Enabled());
     EXPECT_FALSE(form->PopupMenu1.Items(0)->Enabled());
     for (int i : {2, 7, 8}) EXPECT_TRUE(form->PopupMenu1.Items(i)->Enabled());
-    EXPECT_EQ(shell.executed.at(0).file, "C:\\windows\\system32\\rasmon.exe");
+    EXPECT_EQ(programs.executed.at(0).file, "C:\\windows\\system32\\rasmon.exe");
 
     form->SpeedButton1.Click();
     EXPECT_FALSE(Connected);
@@ -68,12 +68,12 @@ TEST_F(ConnectionTest, DialConnectsAndHangUpReturnsToTheOffLineLook) {
 }
 
 TEST_F(ConnectionTest, UnresolvableHostLeavesTheStatusBarAloneAndNoAddressSaysSo) {
-    shell.hostKnown = false;
+    programs.hostKnown = false;
     form->ShowIpAddress();
     EXPECT_EQ(form->StatusBar1.PanelText(0), "Host :");
     EXPECT_EQ(form->StatusBar1.PanelText(1), "IP address :");
-    shell.hostKnown = true;
-    shell.hostAddress = "";
+    programs.hostKnown = true;
+    programs.hostAddress = "";
     form->ShowIpAddress();
     EXPECT_EQ(form->StatusBar1.PanelText(1), "IP:address unknown");
 }
@@ -178,8 +178,17 @@ TEST_F(ConnectionTest, MissingEntryExplainsOpensTheSettingsAndClearsTheStatus) {
 
 TEST_F(ConnectionTest, DialButtonNeedsCredentialsButThePopupDialDialsAnyway) {
     IniInfo.PasswordDUN = "";
+    settings.ShowSettings("Mail");
+    settings.Hide();
     form->SpeedButton1.Click();
     EXPECT_TRUE(settings.Visible());
+    // The page and the box where the missing value goes, whatever page was last in front.
+    EXPECT_EQ(settings.TabbedNotebook1.Page(settings.TabbedNotebook1.ActivePageIndex()), &settings.TabDialUp);
+    EXPECT_EQ(headless::FocusedControl(), &settings.edt_passwordDUN);
+    settings.Hide();
+    IniInfo.UsernameDUN = "";
+    form->SpeedButton1.Click();
+    EXPECT_EQ(headless::FocusedControl(), &settings.edt_usernameDUN);
     EXPECT_EQ(form->SpeedButton1.Caption(), "Dial");
     clock.Advance(5000);
     EXPECT_TRUE(sim->DialledNumbers().empty());
@@ -368,16 +377,16 @@ TEST(CommandLine, SplitsIntoProgramAndParameters) {
 }
 
 TEST_F(ConnectionTest, FailedProgramStartBeepsAndExplains) {
-    shell.executeResult = 2;
+    programs.executeResult = 2;
     form->RunProgram("notepad c:\\x.txt", "");
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(shell.beeps, 1);
+    EXPECT_EQ(sound.beeps, 1);
     EXPECT_EQ(ui.boxes[0].caption, "Warning");
     EXPECT_EQ(ui.boxes[0].text, "The specified file was not found.\ntrying to execute 'notepad c:\\x.txt'");
-    shell.executeResult = 14;
+    programs.executeResult = 14;
     form->RunProgram("x.exe", "");
     EXPECT_EQ(ui.boxes[1].text, "ShellExecute failed with error #14\ntrying to execute 'x.exe'");
-    shell.executeResult = 32;  // the last failure code
+    programs.executeResult = 32;  // the last failure code
     form->RunProgram("x.exe", "");
     EXPECT_EQ(ui.boxes[2].text, "The specified dynamic-link library was not found.\ntrying to execute 'x.exe'");
     form->RunProgram("", "");
@@ -397,42 +406,42 @@ TEST_F(ConnectionTest, ScheduledDialStartsItsProgramsAndArmsItsHangUpOnly) {
     EXPECT_TRUE(form->PopupMenu1.Items(0)->Enabled());
     EXPECT_FALSE(form->TimerStillOnline.Enabled());
     EXPECT_TRUE(schedule.TimerScheduledHangUp.Enabled());
-    ASSERT_EQ(shell.executed.size(), 1u);  // the program, and no dial-up monitor
-    EXPECT_EQ(shell.executed[0].file, "C:\\nightly.exe");
-    EXPECT_EQ(shell.executed[0].params, "/fetch");
-    EXPECT_EQ(shell.executed[0].dir, "C:\\work");
+    ASSERT_EQ(programs.executed.size(), 1u);  // the program, and no dial-up monitor
+    EXPECT_EQ(programs.executed[0].file, "C:\\nightly.exe");
+    EXPECT_EQ(programs.executed[0].params, "/fetch");
+    EXPECT_EQ(programs.executed[0].dir, "C:\\work");
 }
 
 TEST_F(ConnectionTest, WebTargetFallsBackThroughTwoBrowsersThenSaysSo) {
-    shell.executeResult = 32;  // nothing starts
+    programs.executeResult = 32;  // nothing starts
     OpenWebTarget("http://x.example/");
-    ASSERT_EQ(shell.executed.size(), 3u);
-    EXPECT_EQ(shell.executed[0].file, "http://x.example/");
-    EXPECT_EQ(shell.executed[1].file, "netscape.exe");
-    EXPECT_EQ(shell.executed[1].params, "http://x.example/");
-    EXPECT_EQ(shell.executed[2].file, "iexplore.exe");
+    ASSERT_EQ(programs.executed.size(), 3u);
+    EXPECT_EQ(programs.executed[0].file, "http://x.example/");
+    EXPECT_EQ(programs.executed[1].file, "netscape.exe");
+    EXPECT_EQ(programs.executed[1].params, "http://x.example/");
+    EXPECT_EQ(programs.executed[2].file, "iexplore.exe");
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Sorry your Web browser could not be found, please specify it in the Settings menu");
-    shell.executed.clear();
-    shell.executeResult = 33;  // the first attempt works
+    programs.executed.clear();
+    programs.executeResult = 33;  // the first attempt works
     OpenWebTarget("http://x.example/");
-    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(programs.executed.size(), 1u);
 }
 
 TEST_F(ConnectionTest, BrowserButtonWithoutABrowserTriesTheBlankPageThenTwoBrowsers) {
     IniInfo.WebBrowser = "";
-    shell.executeResult = 32;  // nothing starts
+    programs.executeResult = 32;  // nothing starts
     form->SpeedButton4.Click();
-    ASSERT_EQ(shell.executed.size(), 3u);
-    EXPECT_EQ(shell.executed[0].file, "blank.htm");
-    EXPECT_EQ(shell.executed[1].file, "netscape.exe");
-    EXPECT_EQ(shell.executed[2].file, "iexplore.exe");
-    for (auto& e : shell.executed) EXPECT_EQ(e.params, "");
+    ASSERT_EQ(programs.executed.size(), 3u);
+    EXPECT_EQ(programs.executed[0].file, "blank.htm");
+    EXPECT_EQ(programs.executed[1].file, "netscape.exe");
+    EXPECT_EQ(programs.executed[2].file, "iexplore.exe");
+    for (auto& e : programs.executed) EXPECT_EQ(e.params, "");
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Sorry your Web browser could not be found, please specify it in the Settings menu");
-    shell.executed.clear();
-    shell.executeResult = 33;  // the blank page opens
+    programs.executed.clear();
+    programs.executeResult = 33;  // the blank page opens
     form->RunWebBrowser1->Click();
-    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(programs.executed.size(), 1u);
     EXPECT_EQ(ui.boxes.size(), 1u);
 }

@@ -218,3 +218,19 @@ TEST_F(HangUpTest, DisconnectWhileOffLineChangesNothingButTheStoredTime) {
     EXPECT_EQ(Stored("TimeOnLineHours"), "2");
     EXPECT_EQ(Stored("TimeOnLineSecs"), "9");
 }
+
+TEST_F(HangUpTest, WhileOnlineTheTotalIsSavedEveryFiveMinutes) {
+    WriteBook("[ISP]\nPhoneNumber=555-0100\nUser=joe\nPassword=pw\nStepDelay=10\n");
+    form->SpeedButton1.Click();
+    ASSERT_TRUE(AdvanceUntil([&] { return Online(); }));
+    clock.Advance(295000);
+    EXPECT_EQ(Stored("TimeOnLineMins"), "");
+    clock.Advance(6000);
+    EXPECT_EQ(Stored("TimeOnLineHours"), "2");
+    EXPECT_EQ(Stored("TimeOnLineMins"), "5");
+    EXPECT_EQ(IniOptions.TimeOnLineMins, 0);  // the base the connection's time is added to
+    clock.Advance(300000);
+    EXPECT_EQ(Stored("TimeOnLineMins"), "10");
+    form->SpeedButton1.Click();  // the end of the connection stores it, counted once
+    EXPECT_EQ(Stored("TimeOnLineMins"), "10");
+}

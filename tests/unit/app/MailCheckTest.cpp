@@ -51,7 +51,9 @@ public:
 private:
     void Say(const std::string& line) { out_ += line + "\r\n"; }
     void Answer(const std::string& cmd) {
-        if (cmd.rfind("USER ", 0) == 0) {
+        if (cmd == "CAPA") {
+            Say("-ERR");
+        } else if (cmd.rfind("USER ", 0) == 0) {
             user_ = cmd.substr(5);
             Say("+OK");
         } else if (cmd.rfind("PASS ", 0) == 0) {
@@ -148,7 +150,7 @@ TEST_F(MailCheckTest, ListsCountsAndPlaysTheSound) {
     form.CheckEmailWithIcon();
     EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : alice", "Bob\aHello", "Carol\aLunch"}));
     EXPECT_EQ(form.nbr_emails.Caption(), "2");
-    EXPECT_EQ(shell.waves, (std::vector<std::string>{"C:\\velmora\\man.wav"}));
+    EXPECT_EQ(sound.waves, (std::vector<std::string>{"C:\\velmora\\man.wav"}));
     EXPECT_FALSE(form.SystemTrayIcon1.Visible());
     EXPECT_FALSE(progress.Visible());
     EXPECT_EQ(progress.Animate1.ResName(), "CHECKEMAIL_ANI");
@@ -157,13 +159,13 @@ TEST_F(MailCheckTest, ListsCountsAndPlaysTheSound) {
 }
 
 TEST_F(MailCheckTest, AnUnplayableSoundShowsTheNewMailIconUntilACheckFindsNothing) {
-    shell.waveResult = false;
-    int loads = shell.iconLoads;
+    sound.waveResult = false;
+    int loads = tray.iconLoads;
     form.CheckEmailWithIcon();
     EXPECT_TRUE(form.SystemTrayIcon1.Visible());
     EXPECT_NE(form.SystemTrayIcon1.Icon().Handle(), 0u);
     form.CheckEmailWithIcon();
-    EXPECT_EQ(shell.iconLoads - loads, 1);  // loaded once, not once per check
+    EXPECT_EQ(tray.iconLoads - loads, 1);  // loaded once, not once per check
     service.servers[1]["alice"].messages.clear();
     form.CheckEmailWithIcon();
     EXPECT_TRUE(form.HListBox2.Items().empty());
@@ -180,6 +182,19 @@ TEST_F(MailCheckTest, AFailingMailboxWarnsAndTheOthersStillCount) {
     EXPECT_EQ(ui.boxes[0].text, "The Email server is not responding or the address entered in the Settings is wrong.");
     EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
     EXPECT_EQ(form.nbr_emails.Caption(), "4");
+}
+
+// A refused login keeps its box and lists the server's reason under the mailbox's name;
+// those lines are no mail: no sound, and the new-mail icon goes.
+TEST_F(MailCheckTest, ARefusedLoginListsTheServersReasonUnderTheMailbox) {
+    PasswordList = {"wrong", "pw2"};
+    form.CheckEmailWithIcon();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "The Email server is not responding or the address entered in the Settings is wrong.");
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"alice", "refused"}));
+    EXPECT_EQ(form.nbr_emails.Caption(), "0");
+    EXPECT_TRUE(sound.waves.empty());
+    EXPECT_FALSE(form.SystemTrayIcon1.Visible());
 }
 
 TEST_F(MailCheckTest, MissingAccountDetailsAndNoMailboxAtAll) {
@@ -202,11 +217,11 @@ TEST_F(MailCheckTest, TheEmailProgramStartsOnlyWhenMailWasFound) {
     IniOptions.AutoExecEmailApp = true;
     IniInfo.EmailApp = "C:\\mail\\mail.exe /check";
     form.CheckEmailWithIcon();
-    ASSERT_EQ(shell.executed.size(), 1u);
-    EXPECT_EQ(shell.executed[0].file, "C:\\mail\\mail.exe");
+    ASSERT_EQ(programs.executed.size(), 1u);
+    EXPECT_EQ(programs.executed[0].file, "C:\\mail\\mail.exe");
     service.servers[1]["alice"].messages.clear();
     form.CheckEmailWithIcon();
-    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(programs.executed.size(), 1u);
     IniOptions.AutoExecEmailApp = false;
 }
 
@@ -232,28 +247,28 @@ TEST_F(MailCheckTest, OnlyMailNotSeenBeforeIsAnnouncedButAllIsListedAndCounted) 
     auto& alice = service.servers[1]["alice"];
     alice.messages[0].first = "\"Bob B\" <bob@x>";
     form.CheckEmailWithIcon();  // the first check: everything is new
-    EXPECT_EQ(shell.waves.size(), 1u);
-    EXPECT_EQ(shell.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob B, Carol"}));
-    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(sound.waves.size(), 1u);
+    EXPECT_EQ(tray.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob B, Carol"}));
+    EXPECT_EQ(programs.executed.size(), 1u);
 
     form.CheckEmailWithIcon();  // nothing new: listed and counted, quietly
     EXPECT_EQ(form.HListBox2.Items().size(), 3u);
     EXPECT_EQ(form.nbr_emails.Caption(), "2");
-    EXPECT_EQ(shell.waves.size(), 1u);
-    EXPECT_EQ(shell.balloons.size(), 1u);
-    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_EQ(sound.waves.size(), 1u);
+    EXPECT_EQ(tray.balloons.size(), 1u);
+    EXPECT_EQ(programs.executed.size(), 1u);
 
     alice.messages.push_back({"Dan <dan@x>", "News"});
     form.TimerCheckEmailTimer(nullptr);  // one new message
     EXPECT_EQ(form.nbr_emails.Caption(), "3");
-    EXPECT_EQ(shell.waves.size(), 2u);
-    EXPECT_EQ(shell.balloons.back(), "New mail|1 new message from Dan");
-    EXPECT_EQ(shell.executed.size(), 2u);
+    EXPECT_EQ(sound.waves.size(), 2u);
+    EXPECT_EQ(tray.balloons.back(), "New mail|1 new message from Dan");
+    EXPECT_EQ(programs.executed.size(), 2u);
 
     alice.uidl = false;  // a server without unique ids: every check announces, as it always did
     form.TimerCheckEmailTimer(nullptr);
     form.TimerCheckEmailTimer(nullptr);
-    EXPECT_EQ(shell.waves.size(), 4u);
+    EXPECT_EQ(sound.waves.size(), 4u);
     EXPECT_EQ(form.nbr_emails.Caption(), "3");
     IniOptions.AutoExecEmailApp = false;
 }
@@ -322,7 +337,28 @@ TEST_F(MailCheckTest, BrokenAnswersWarnForTheirMailboxAndTheOthersStillCount) {
     PopServerList = {"pop.a", "pop.a", "pop.a", "pop.a"};
     form.CheckEmailWithIcon();
     EXPECT_EQ(ui.boxes.size(), 2u);  // the malformed listing and the dropped connection
-    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : alice", "Bob\aHello", "Carol\aLunch",
-                                                                "Mail for : top", "1", "B\ab"}));
+    EXPECT_EQ(form.HListBox2.Items(),
+              (std::vector<std::string>{"list", "3 many", "Mail for : alice", "Bob\aHello", "Carol\aLunch",
+                                        "Mail for : top", "1", "B\ab", "drop",
+                                        "Connection ended before the end of the answer"}));
     EXPECT_EQ(form.nbr_emails.Caption(), "4");
+}
+
+TEST_F(MailCheckTest, ABigMailboxIsAnnouncedOnceNotAtEveryCheck) {
+    std::vector<TListedMail> listed;
+    for (int i = 0; i < 6000; ++i) listed.push_back({"id" + std::to_string(i), "s" + std::to_string(i)});
+    for (int check : {1, 2}) {
+        form.BeginNewMailTally();  // each check reads the record from the file afresh
+        form.NoteNewMail("alice", "pop.a", listed);
+        form.EndNewMailTally();
+        EXPECT_EQ(form.NewMailCount(), check == 1 ? 6000 : 0) << "check " << check;
+    }
+}
+
+TEST(CertificateQuestion, TheFingerprintIsBrokenIntoGroupsThatFitTheBox) {
+    std::string full;
+    for (int i = 0; i < 32; ++i) full += (i ? ":" : "") + std::string(i % 2 ? "AB" : "0F");
+    EXPECT_EQ(FingerprintLines(full),
+              "0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB\r\n0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB");
+    EXPECT_EQ(FingerprintLines("AA:01"), "AA:01");
 }

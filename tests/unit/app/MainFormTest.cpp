@@ -150,13 +150,13 @@ TEST_F(MainFormTest, ARefusedWriteIsShownAndClosingGoesOn) {
     profile.refuseWrites = true;
     form.Quit2->Click();
     ASSERT_EQ(ui.boxes.size(), 3u);  // "&Quit", the close query and the close each write the time
-    EXPECT_EQ(ui.boxes[0].text, "Unable to write to " + IniFileName());
+    EXPECT_EQ(ui.boxes[0].text, "The settings could not be saved: Unable to write to " + IniFileName());
     EXPECT_TRUE(form.Closed());
 }
 
 TEST_F(MainFormTest, MessageListStartsTheEmailProgramOncePerClickOrDoubleClick) {
     IniInfo.EmailApp = "C:\\Mail\\mail.exe /check";
-    auto starts = [&] { return shell.executed.size(); };
+    auto starts = [&] { return programs.executed.size(); };
     form.HListBox2.Click();  // a double-click whose first click selects a line
     form.HListBox2.DblClick();
     EXPECT_EQ(starts(), 1u);
@@ -166,16 +166,16 @@ TEST_F(MainFormTest, MessageListStartsTheEmailProgramOncePerClickOrDoubleClick) 
     clock.Advance(2000);
     form.HListBox2.Click();
     EXPECT_EQ(starts(), 3u);
-    EXPECT_EQ(shell.executed.back().file, "C:\\Mail\\mail.exe");
-    EXPECT_EQ(shell.executed.back().params, "/check");
+    EXPECT_EQ(programs.executed.back().file, "C:\\Mail\\mail.exe");
+    EXPECT_EQ(programs.executed.back().params, "/check");
     IniInfo.EmailApp = "";
 }
 
 TEST_F(MainFormTest, OwnMessagesStartTheEmailProgramAndTheClockAdjustment) {
     IniInfo.EmailApp = "C:\\Mail\\mail.exe";
     form.Perform(UM_RUNEMAIL);
-    ASSERT_EQ(shell.executed.size(), 1u);
-    EXPECT_EQ(shell.executed[0].file, "C:\\Mail\\mail.exe");
+    ASSERT_EQ(programs.executed.size(), 1u);
+    EXPECT_EQ(programs.executed[0].file, "C:\\Mail\\mail.exe");
     IniInfo.EmailApp = "";
     IniOptions.TimeServer = "time.example";
     sockets.hosts["time.example"] = {0x0200007Fu};

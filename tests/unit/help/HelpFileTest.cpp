@@ -7,6 +7,7 @@
 #include <iterator>
 #include <set>
 
+#include "core/HelpContexts.h"
 #include "tests/unit/help/HlpReader.h"
 #include "tools/helpc/hlpwriter.h"
 #include "tools/helpc/source.h"
@@ -97,6 +98,25 @@ TEST(HelpFile, ContentsContextNumbersAndNamesOpenTheirTopics) {
     EXPECT_NE(titles.find(e), std::string::npos) << e;
 }
 
+// Every context number a window, page or message box asks for opens the topic meant for
+// it, and the help file maps no number the program does not know.
+TEST(HelpFile, EveryHelpContextOfTheProgramOpensItsTopic) {
+  const HelpFile& h = Shipped();
+  std::set<uint32_t> known;
+  for (const helpctx::Topic& t : helpctx::kTopics) {
+    known.insert(uint32_t(t.number));
+    auto number = h.map.find(uint32_t(t.number));
+    ASSERT_NE(number, h.map.end()) << t.number << " is not in the help file";
+    auto name = h.context.find(nameHash(t.name));
+    ASSERT_NE(name, h.context.end()) << t.name << " is not a topic";
+    EXPECT_EQ(TitleFor(number->second), TitleFor(name->second)) << t.number;
+  }
+  for (auto [number, offset] : h.map) EXPECT_TRUE(known.count(number)) << number << " (" << TitleFor(offset) << ")";
+  EXPECT_NE(TitleFor(h.map.at(helpctx::Schedule)), TitleFor(h.map.at(helpctx::MainWindow)));
+  // The contents lead a newcomer to the first steps.
+  EXPECT_EQ(TitleFor(h.context.at(nameHash("getting_started"))), "Getting started");
+}
+
 TEST(HelpCompiler, RefusesSourcesThatWouldGiveBrokenHelp) {
   const struct {
     const char* source;
@@ -120,6 +140,13 @@ TEST(HelpCompiler, RefusesSourcesThatWouldGiveBrokenHelp) {
   ASSERT_TRUE(helpc::parseSource(".title T\n.contents a\n.topic a A\nthe [Other] section, caf\xC3\xA9\n", src, error)) << error;
   EXPECT_EQ(src.topics[0].paragraphs[1].spans.size(), 1u);
   EXPECT_EQ(src.topics[0].paragraphs[1].spans[0].text, "the [Other] section, caf\xE9");
+  // Text right after a bullet is a paragraph of its own ("See also ..." under a list).
+  helpc::HelpSource list;
+  ASSERT_TRUE(helpc::parseSource(".title T\n.contents a\n.topic a A\n* one\nSee also\nmore\n", list, error)) << error;
+  ASSERT_EQ(list.topics[0].paragraphs.size(), 3u);
+  EXPECT_EQ(list.topics[0].paragraphs[1].spans[0].text, "one");
+  EXPECT_EQ(list.topics[0].paragraphs[2].style, helpc::Style::Body);
+  EXPECT_EQ(list.topics[0].paragraphs[2].spans[0].text, "See also more");
 }
 
 }  // namespace

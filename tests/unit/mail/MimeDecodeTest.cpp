@@ -106,3 +106,28 @@ TEST(IpMisc, StartIsRememberedUnlessTheLibraryRefusedIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Raw 8-bit header text: UTF-8 when it is well-formed, otherwise the display's code page.
+TEST(MimeDecode, RawHeaderBytesAreUtf8OnlyWhenWellFormed) {
+    struct Case {
+        std::string bytes;
+        bool utf8;
+    } cases[] = {
+        {"plain", true},
+        {"R\xC3\xA9sum\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", true},
+        {"R\xE9sum\xE9", false},          // Latin-1
+        {"\xC0\x80", false},              // overlong
+        {"\xE0\x80\xAF", false},          // overlong
+        {"\xED\xA0\x80", false},          // surrogate
+        {"\xF4\x90\x80\x80", false},      // above U+10FFFF
+        {"\xE2\x82", false},              // cut off
+        {"\x80 stray", false},
+    };
+    for (auto& c : cases) EXPECT_EQ(IsUtf8(c.bytes), c.utf8) << c.bytes;
+    EXPECT_EQ(MimeDecode("R\xC3\xA9sum\xC3\xA9 =?ISO-8859-1?Q?Caf=E9?="), "R\xE9sum\xE9 Caf\xE9");
+    EXPECT_EQ(MimeDecode("R\xE9sum\xE9"), "R\xE9sum\xE9");
+}
+
+}  // namespace

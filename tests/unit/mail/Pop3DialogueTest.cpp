@@ -21,7 +21,9 @@
 //                      port=SERVER or "closed" (a port nobody listens on), wait=MS (how long
 //                      the servers wait for a connection and each line), sockets=standin (TLS
 //                      that keeps the connection; tls.trusted=0, tls.fail=1, certificate=accept
-//                      answers each certificate question) or sockets=nonames (no name resolves)
+//                      answers each certificate question) or sockets=nonames (no name resolves),
+//                      capa=scripted (the servers' scripts answer the CAPA asked before
+//                      login; otherwise it is answered "-ERR" and not among the C: lines)
 //   > CALL [N]         login, logout, headers, action, mail N, uidl
 //   R: KEY=VALUE       after the call above: KEY is VALUE (KEY^=PREFIX: starts with it;
 //                      KEY<N: a number below N). Keys: error (the exception's exact class,
@@ -69,6 +71,7 @@ struct Dialogue {
     std::map<std::string, ServerPart> servers;
     std::vector<ClientStep> client;
     int wait = 3000;
+    bool scriptedCapa = false;
 };
 
 std::string Unescape(const std::string& s) {
@@ -136,6 +139,10 @@ std::vector<Dialogue> ReadDialogues() {
             } else if (line.rfind("set ", 0) == 0) {
                 std::string kv = line.substr(4);
                 if (kv.rfind("wait=", 0) == 0) d.wait = std::stoi(kv.substr(5));
+                if (kv == "capa=scripted") {
+                    d.scriptedCapa = true;
+                    continue;
+                }
                 d.client.push_back({"set", kv, {}});
             } else if (line.rfind("> ", 0) == 0) {
                 std::string call = line.substr(2), arg;
@@ -235,7 +242,7 @@ class Pop3DialogueTest : public Pop3Fixture, public ::testing::WithParamInterfac
 protected:
     void Run(const Dialogue& d) {
         std::map<std::string, std::unique_ptr<ScriptedServer>> servers;
-        for (auto& name : d.serverOrder) servers[name] = std::make_unique<ScriptedServer>(d.servers.at(name).script, d.wait);
+        for (auto& name : d.serverOrder) servers[name] = std::make_unique<ScriptedServer>(d.servers.at(name).script, d.wait, !d.scriptedCapa);
         if (servers.count("main")) port_ = servers["main"]->Port();
         pop.SetPort(port_);
         for (const ClientStep& step : d.client) {

@@ -45,8 +45,11 @@ inline Step Flood(size_t bytes, int ms, const std::string& then = "") { return {
 
 class ScriptedServer {
 public:
-    explicit ScriptedServer(std::vector<Step> script, int waitMs = 3000)
-        : script_(std::move(script)), waitMs_(waitMs) {
+    // Unless refuseFirstCapa is false, the client's first CAPA (asked before logging in) is
+    // answered "-ERR" and left out of what was heard, as a server without CAPA would: the
+    // script then only has to play the exchanges it is about.
+    explicit ScriptedServer(std::vector<Step> script, int waitMs = 3000, bool refuseFirstCapa = true)
+        : script_(std::move(script)), waitMs_(waitMs), refuseFirstCapa_(refuseFirstCapa) {
         listener_ = socket(AF_INET, SOCK_STREAM, 0);
         int yes = 1;
         setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
@@ -82,6 +85,19 @@ private:
         return poll(&p, 1, ms) > 0;
     }
 
+    bool ReadLine(int c, std::string& line) {
+        line.clear();
+        char ch;
+        while (Wait(c, POLLIN, waitMs_) && recv(c, &ch, 1, 0) == 1) {
+            if (ch == '\n') {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                return true;
+            }
+            line += ch;
+        }
+        return false;
+    }
+
     void Run() {
         if (!Wait(listener_, POLLIN, waitMs_)) return;
         int c = accept(listener_, nullptr, nullptr);
@@ -96,16 +112,12 @@ private:
                 }
             } else if (s.kind == Step::Hear) {
                 std::string line;
-                char ch;
-                bool got = false;
-                while (Wait(c, POLLIN, waitMs_) && recv(c, &ch, 1, 0) == 1) {
-                    if (ch == '\n') {
-                        got = true;
-                        break;
-                    }
-                    line += ch;
+                bool got = ReadLine(c, line);
+                if (got && refuseFirstCapa_ && line == "CAPA") {
+                    refuseFirstCapa_ = false;
+                    send(c, "-ERR\r\n", 6, MSG_NOSIGNAL);
+                    got = ReadLine(c, line);
                 }
-                if (!line.empty() && line.back() == '\r') line.pop_back();
                 if (!got) break;  // the client went away or fell silent: the script ends
                 std::lock_guard<std::mutex> lock(mutex_);
                 heard_.push_back(line);
@@ -148,6 +160,7 @@ private:
 
     std::vector<Step> script_;
     int waitMs_;
+    bool refuseFirstCapa_;
     int listener_ = -1;
     uint16_t port_ = 0;
     std::thread thread_;

@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "mail/TlsRecord.h"
+#include "platform/TlsRecord.h"
 #include "mail/tcpip.h"
 #include "tests/unit/mail/Pop3Fixture.h"
 

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "mail/SeenMail.h"
+#include "platform/Platform.h"
+#include "platform/headless/DiskFileSystem.h"
 
 namespace {
 
@@ -17,9 +19,14 @@ protected:
         char tmpl[] = "/tmp/velmora-seen-XXXXXX";
         dir = mkdtemp(tmpl);
         file = dir + "/velmora.uid";
+        platform::SetFiles(&files);
     }
-    ~SeenMailTest() override { std::filesystem::remove_all(dir); }
+    ~SeenMailTest() override {
+        platform::SetFiles(nullptr);
+        std::filesystem::remove_all(dir);
+    }
     std::string dir, file;
+    headless::DiskFileSystem files;
 };
 
 TEST_F(SeenMailTest, NewIsWhatTheLastCheckDidNotListAndTheRecordSurvivesTheFile) {

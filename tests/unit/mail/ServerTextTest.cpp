@@ -23,7 +23,11 @@ TEST(ServerTextTest, PlainHostsStayAsTheyWereAndTheTlsFormsAreRead) {
         {"POP3S://mail.example.org:1995/", true, "mail.example.org", 1995, msImplicitTls},
         {"pop3+starttls://mail.example.org", true, "mail.example.org", 110, msStartTls},
         {"pop3://mail.example.org:995", true, "mail.example.org", 995, msPlain},  // a scheme says it all
-        {"imap://mail.example.org", false, "", 0, msPlain},
+        {"imap://mail.example.org", true, "mail.example.org", 143, msPlain},
+        {"IMAPS://mail.example.org", true, "mail.example.org", 993, msImplicitTls},
+        {"imap+starttls://mail.example.org:1143", true, "mail.example.org", 1143, msStartTls},
+        {"mail.example.org:993", true, "mail.example.org", 993, msPlain},  // no scheme: POP3
+        {"imap4://mail.example.org", false, "", 0, msPlain},
         {"mail.example.org:0", false, "", 0, msPlain},
         {"mail.example.org:65536", false, "", 0, msPlain},
         {"pops://", false, "", 0, msPlain},
@@ -37,6 +41,8 @@ TEST(ServerTextTest, PlainHostsStayAsTheyWereAndTheTlsFormsAreRead) {
         EXPECT_EQ(s.Host, c.host);
         EXPECT_EQ(s.Port, c.port);
         EXPECT_EQ(s.Security, c.security);
+        EXPECT_EQ(s.Protocol == mpImap, std::string(c.text).find("imap") != std::string::npos ||
+                                            std::string(c.text).find("IMAP") != std::string::npos);
     }
 }
 

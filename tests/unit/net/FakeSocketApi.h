@@ -23,6 +23,8 @@ public:
         uint32_t msg = 0, events = 0;
         std::vector<net::LingerOption> lingers;
         bool shutdownSend = false;
+        net::SockAddrIn from;                 // the sender recvfrom reports (when addr is set)
+        std::vector<net::SockAddrIn> sentTo;  // the destination of each sendto
     };
 
     // ---- what the test scripts
@@ -133,7 +135,8 @@ public:
         ++sendCalls;
         return n;
     }
-    int SendTo(net::TSocketHandle s, const void* data, int length, int flags, const net::SockAddrIn&) override {
+    int SendTo(net::TSocketHandle s, const void* data, int length, int flags, const net::SockAddrIn& to) override {
+        Get(s).sentTo.push_back(to);
         return Send(s, data, length, flags);
     }
     int Recv(net::TSocketHandle s, void* buffer, int size, int) override {
@@ -146,7 +149,8 @@ public:
         k.incoming.erase(0, n);
         return static_cast<int>(n);
     }
-    int RecvFrom(net::TSocketHandle s, void* buffer, int size, int flags, net::SockAddrIn*) override {
+    int RecvFrom(net::TSocketHandle s, void* buffer, int size, int flags, net::SockAddrIn* from) override {
+        if (from && Get(s).from.addr) *from = Get(s).from;
         return Recv(s, buffer, size, flags);
     }
     int BytesWaiting(net::TSocketHandle s, uint32_t& count) override {

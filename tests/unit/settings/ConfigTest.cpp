@@ -2,8 +2,10 @@
 // dial-up service behind it: what it shows, what OK stores and applies, what Cancel keeps.
 #include <algorithm>
 #include <fstream>
+#include <map>
 
 #include "app/Main_F.h"
+#include "core/HelpContexts.h"
 #include "dialup/SimulatedRas.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
@@ -25,7 +27,7 @@ protected:
         Application().MainForm = form.get();
         form->DialUp.SetRasApi(sim.get());
         form->FormCreate();
-        dialog = std::make_unique<TForm2>(&Application());
+        dialog = std::make_unique<TForm2>(&Application(), form.get());
     }
     ~ConfigTest() override {
         dialog.reset();
@@ -79,6 +81,7 @@ TEST_F(ConfigTest, AMailCheckIntervalOutsideOneToNinetyNineIsRefusedLikeNoNumber
         ASSERT_EQ(ui.boxes.size(), 1u);
         std::string expected = std::string("Error in the delay for checking email: ") + (typed == std::string("1x") ? "2" : "1");
         EXPECT_EQ(ui.boxes[0].text, expected);
+        EXPECT_EQ(ui.boxes[0].helpContext, helpctx::CheckDelay);
         EXPECT_EQ(IniOptions.TimerDelay, 15);
         EXPECT_EQ(Stored("Other", "TimerDelay"), "15");
         EXPECT_FALSE(dialog->Visible());  // the rest of OK goes on
@@ -171,7 +174,11 @@ TEST_F(ConfigTest, CancelKeepsTheSavedSettingsAndOkCutsValuesAtALineBreak) {
     Type(dialog->WebBrowser, "C:\\web.exe\r\n[DUN]");
     Type(dialog->EdtPhoneNumber, "556\n2");
     dialog->ButtonPhoneAdd.Click();
+    // A network-time server is a time-server text like any other, kept as typed.
+    Type(dialog->edt_timeServer, "ntp://127.0.0.8:12300");
+    EXPECT_EQ(dialog->edt_timeServer.Items().size(), 34u);  // the 32 TIME servers stay
     dialog->Button1OK.Click();
+    EXPECT_EQ(Stored("Other", "TimeServer"), "ntp://127.0.0.8:12300");
     EXPECT_EQ(IniInfo.WebBrowser, "C:\\web.exe");
     EXPECT_EQ(Stored("Browser", "Web browser"), "C:\\web.exe");
     EXPECT_EQ(Stored("PhoneNumber", "m1"), "556");
@@ -188,7 +195,7 @@ TEST_F(ConfigTest, BrowseFillsTheBoxWithTheChosenFileAndPlayPlaysIt) {
     EXPECT_EQ(factory.openDialogs[0].Filter, "Wav sound file (*.wav)|*.wav");
     EXPECT_EQ(dialog->edt_WaveSound.Caption(), "C:\\sounds\\ding.wav");
     dialog->SpeedButton1.Click();
-    EXPECT_EQ(shell.sounds.back(), "C:\\sounds\\ding.wav");
+    EXPECT_EQ(sound.sounds.back(), "C:\\sounds\\ding.wav");
     factory.openDialogAnswer = nullptr;
     dialog->Button9.Click();
     EXPECT_EQ(factory.openDialogs[1].Filter, "Application (*.exe)|*.exe");
@@ -196,4 +203,83 @@ TEST_F(ConfigTest, BrowseFillsTheBoxWithTheChosenFileAndPlayPlaysIt) {
     dialog->Button8.Click();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Enter an Application with the browse button above and then click on the add buttton");
+}
+
+// F1 asks for what is in front: the notebook answers with the page on top, a box with its
+// own page, the rest of the dialog with the dialog's topic.
+TEST_F(ConfigTest, HelpAsksForThePageInFront) {
+    Open();
+    dialog->ShowSettings("Mail");
+    EXPECT_EQ(dialog->TabbedNotebook1.HelpContextInFront(), helpctx::SettingsMail);
+    EXPECT_EQ(dialog->edt_usernameDUN.HelpContextInFront(), helpctx::SettingsDialUp);
+    EXPECT_EQ(dialog->Button1OK.HelpContextInFront(), helpctx::Settings);
+    EXPECT_EQ(form->SpeedButton1.HelpContextInFront(), helpctx::MainWindow);
+}
+
+TEST_F(ConfigTest, AnEmptyMailboxRowCannotBeAdded) {
+    MailList = {"ann"};
+    PopServerList = {"pop.a"};
+    PasswordList = {"pw"};
+    IniInfo.Pop3Server = "pop.a";
+    Open();
+    EXPECT_FALSE(dialog->Button6.Enabled());  // only the server box holds text
+    dialog->ListView1.SelectedByUser(0);
+    dialog->ListView1.Click();
+    EXPECT_TRUE(dialog->Button6.Enabled());
+    dialog->ListView1.SelectedByUser(-1);
+    dialog->ListView1.Click();  // the three boxes are emptied
+    EXPECT_FALSE(dialog->Button6.Enabled());
+    dialog->Button6.Click();  // a click that reaches it anyway adds nothing
+    dialog->Button1OK.Click();
+    EXPECT_EQ(MailList, (std::vector<std::string>{"ann"}));
+    EXPECT_EQ(Stored("Mail", "m1"), "<none>");
+}
+
+namespace {
+// A box whose text another program set with WM_SETTEXT: its window answers WM_GETTEXT with
+// that text, and no change notification told the control.
+class SetFromOutside : public headless::ControlPeer {
+public:
+    SetFromOutside(TControl& c, uintptr_t h, std::map<std::string, std::string>& texts)
+        : ControlPeer(c, h), control_(c), texts_(texts) {}
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override {
+        auto it = texts_.find(control_.Name());
+        if (it == texts_.end()) return 0;
+        const std::string& t = it->second;
+        if (msg == 0x000E) return static_cast<intptr_t>(t.size());  // WM_GETTEXTLENGTH
+        if (msg != 0x000D || w == 0) return 0;                       // WM_GETTEXT
+        size_t n = std::min<size_t>(w - 1, t.size());
+        t.copy(reinterpret_cast<char*>(l), n);
+        reinterpret_cast<char*>(l)[n] = '\0';
+        return static_cast<intptr_t>(n);
+    }
+
+private:
+    TControl& control_;
+    std::map<std::string, std::string>& texts_;
+};
+struct SetFromOutsideFactory : headless::WidgetFactory {
+    std::unique_ptr<IControlPeer> CreatePeer(TControl& c) override {
+        return std::make_unique<SetFromOutside>(c, next++, texts);
+    }
+    std::map<std::string, std::string> texts;
+    uintptr_t next = 0x90000;
+};
+}  // namespace
+
+TEST_F(ConfigTest, OkSavesTheTextABoxShowsEvenWhenNoChangeWasNotified) {
+    SetFromOutsideFactory outside;
+    widgets::SetFactory(&outside);
+    dialog = std::make_unique<TForm2>(&Application());
+    IniOptions.TimeServer = "old.example";
+    Open();
+    EXPECT_EQ(dialog->edt_timeServer.Caption(), "old.example");
+    outside.texts["edt_timeServer"] = "new.example";
+    outside.texts["edt_passwordDUN"] = "";
+    dialog->Button1OK.Click();
+    dialog.reset();
+    widgets::SetFactory(&factory);
+    EXPECT_EQ(IniOptions.TimeServer, "new.example");
+    EXPECT_EQ(Stored("Other", "TimeServer"), "new.example");
+    EXPECT_EQ(IniInfo.PasswordDUN, "");
 }

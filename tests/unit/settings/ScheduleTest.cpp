@@ -10,7 +10,7 @@ class ScheduleTest : public SimulatedLineTest<dialup_test::RecordingRas> {
 protected:
     ScheduleTest() {
         Open("[ISP]\nPhoneNumber=555-0100\nStepDelay=10\n");
-        schedule = std::make_unique<TForm3>(&Application());
+        schedule = std::make_unique<TForm3>(&Application(), form.get());
         IniOptions.TimerEnabled = false;
     }
     ~ScheduleTest() override {
@@ -49,7 +49,7 @@ protected:
     }
     std::vector<std::string> Started() const {
         std::vector<std::string> v;
-        for (const auto& e : shell.executed) v.push_back(e.file + "|" + e.params + "|" + e.dir);
+        for (const auto& e : programs.executed) v.push_back(e.file + "|" + e.params + "|" + e.dir);
         return v;
     }
 

@@ -11,6 +11,7 @@
 
 #include "platform/Platform.h"
 #include "platform/headless/Headless.h"
+#include "platform/headless/DiskFileSystem.h"
 #include "platform/headless/IniProfile.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
@@ -23,12 +24,14 @@ protected:
         dir += "/";
         platform::SetExePath(dir + "velmora.exe");
         platform::SetProfile(&profile);
+        platform::SetFiles(&files);
         platform::SetClock(&clock);
         ResetSettings();
     }
     ~SettingsTest() override {
         ResetSettings();
         platform::SetProfile(nullptr);
+        platform::SetFiles(nullptr);
         platform::SetClock(nullptr);
         std::filesystem::remove_all(dir);
     }
@@ -55,5 +58,6 @@ protected:
 
     std::string dir;
     headless::IniFileProfile profile;
+    headless::DiskFileSystem files;
     headless::VirtualClock clock;
 };

@@ -8,7 +8,7 @@ class TrayIconTest : public HeadlessTest {
 protected:
     std::vector<uint32_t> Actions() {
         std::vector<uint32_t> a;
-        for (auto& n : shell.notifications) a.push_back(n.action);
+        for (auto& n : tray.notifications) a.push_back(n.action);
         return a;
     }
     TIcon SomeIcon() {
@@ -21,19 +21,19 @@ protected:
 TEST_F(TrayIconTest, AddsThenModifiesAndDeletesOnDestructionEvenIfNeverShown) {
     {
         TSystemTrayIcon never(nullptr);
-        EXPECT_TRUE(shell.notifications.empty());  // nothing until Visible or Icon is set
+        EXPECT_TRUE(tray.notifications.empty());  // nothing until Visible or Icon is set
     }
     EXPECT_EQ(Actions(), (std::vector<uint32_t>{NIM_DELETE_}));
-    shell.notifications.clear();
+    tray.notifications.clear();
 
     TSystemTrayIcon t(nullptr);
     t.MessageID = 1025;
     t.SetTip("hidden tip");  // hidden: no call
-    EXPECT_TRUE(shell.notifications.empty());
+    EXPECT_TRUE(tray.notifications.empty());
     t.SetVisible(true);
     t.SetVisible(true);
     EXPECT_EQ(Actions(), (std::vector<uint32_t>{NIM_ADD_, NIM_MODIFY_}));
-    const TNotifyIconData& d = shell.notifications[0].data;
+    const TNotifyIconData& d = tray.notifications[0].data;
     EXPECT_EQ(d.cbSize, 88u);
     EXPECT_EQ(d.uID, 1u);
     EXPECT_EQ(d.uFlags, 7u);
@@ -42,7 +42,7 @@ TEST_F(TrayIconTest, AddsThenModifiesAndDeletesOnDestructionEvenIfNeverShown) {
     EXPECT_EQ(d.hWnd, t.WindowHandle());
     EXPECT_STREQ(d.szTip, "hidden tip");
     t.SetIcon(TIcon());  // an empty icon hides it
-    EXPECT_EQ(shell.notifications.back().action, NIM_DELETE_);
+    EXPECT_EQ(tray.notifications.back().action, NIM_DELETE_);
     EXPECT_FALSE(t.Visible());
 }
 
@@ -50,8 +50,8 @@ TEST_F(TrayIconTest, TipIsCutTo63Characters) {
     TSystemTrayIcon t(nullptr);
     t.SetIcon(SomeIcon());
     t.SetTip(std::string(100, 'x'));
-    EXPECT_EQ(shell.notifications.back().action, NIM_MODIFY_);
-    EXPECT_EQ(std::strlen(shell.notifications.back().data.szTip), 63u);
+    EXPECT_EQ(tray.notifications.back().action, NIM_MODIFY_);
+    EXPECT_EQ(std::strlen(tray.notifications.back().data.szTip), 63u);
 }
 
 TEST_F(TrayIconTest, LoadedShowsAStoredIconWhateverVisibleSaid) {
@@ -60,13 +60,13 @@ TEST_F(TrayIconTest, LoadedShowsAStoredIconWhateverVisibleSaid) {
     withIcon.SetIcon(SomeIcon());
     withIcon.SetVisible(false);
     withIcon.Designing = false;
-    shell.notifications.clear();
+    tray.notifications.clear();
     withIcon.Loaded();
     EXPECT_EQ(Actions(), (std::vector<uint32_t>{NIM_ADD_}));
     EXPECT_TRUE(withIcon.Visible());
 
     TSystemTrayIcon empty(nullptr);
-    shell.notifications.clear();
+    tray.notifications.clear();
     empty.Loaded();
     EXPECT_EQ(Actions(), (std::vector<uint32_t>{NIM_DELETE_}));
     EXPECT_FALSE(empty.Visible());
@@ -89,14 +89,14 @@ TEST_F(TrayIconTest, MouseMessagesBecomeEvents) {
 
     // A right click with no menu and no handler still brings the window forward.
     t.WndProc(1025, 1, 0x204);
-    EXPECT_EQ(shell.foreground, (std::vector<uintptr_t>{t.WindowHandle()}));
+    EXPECT_EQ(tray.foreground, (std::vector<uintptr_t>{t.WindowHandle()}));
 
     TMenu menu(nullptr, "PopupMenu1", true);
     menu.Add("Dial1", "&Dial");
     menu.Realize();
     t.PopupMenu = &menu;
-    shell.cursorX = 300;
-    shell.cursorY = 200;
+    tray.cursorX = 300;
+    tray.cursorY = 200;
     t.OnRightClick = [&](TObject*) { events.push_back("right"); };
     t.WndProc(1025, 1, 0x204);
     EXPECT_EQ(events.back(), "right");

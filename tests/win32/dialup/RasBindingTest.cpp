@@ -11,7 +11,7 @@
 #include "dialup/win32/SimEntryDialog.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
-#include "settings/win32/Win32Profile.h"
+#include "platform/win32/Win32Profile.h"
 
 namespace {
 

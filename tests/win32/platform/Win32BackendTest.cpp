@@ -12,13 +12,16 @@
 #include "platform/win32/Win32Platform.h"
 #include "net/win32/WinsockBinding.h"
 #include "settings/Ini.h"
-#include "settings/win32/Win32Profile.h"
+#include "platform/win32/Win32Profile.h"
+#include "platform/win32/WinsockSocket.h"
 #include "widgets/win32/Win32Widgets.h"
 
 namespace {
 win32::Clock g_clock;
 win32::Ui g_ui;
-win32::Shell g_shell;
+win32::Tray g_tray;
+win32::Programs g_programs;
+win32::Sound g_sound;
 win32::WidgetFactory g_factory;
 Win32Profile g_profile;
 win32::Registry g_registry;
@@ -27,21 +30,26 @@ win32::FileSystem g_files;
 class Win32Backend : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetClock(&g_clock);
-        platform::SetUi(&g_ui);
-        platform::SetShell(&g_shell);
-        widgets::SetFactory(&g_factory);
-        platform::SetProfile(&g_profile);
-        platform::SetRegistry(&g_registry);
-        platform::SetFiles(&g_files);
-        net::win32::InstallWinsock();
         // The main window reads its settings beside the "program": a scratch folder.
         char tmp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, tmp);
         std::string dir = std::string(tmp) + "velmora-backend-test";
         CreateDirectoryA(dir.c_str(), nullptr);
         DeleteFileA((dir + "\\velmora.ini").c_str());
-        platform::SetExePath(dir + "\\velmora.exe");
+        platform::Services s;
+        s.clock = &g_clock;
+        s.ui = &g_ui;
+        s.tray = &g_tray;
+        s.programs = &g_programs;
+        s.sound = &g_sound;
+        s.widgets = &g_factory;
+        s.profile = &g_profile;
+        s.registry = &g_registry;
+        s.files = &g_files;
+        s.blockingSockets = &platform::WinsockBlockingSockets();
+        s.asyncSockets = &net::win32::Winsock();
+        s.exePath = dir + "\\velmora.exe";
+        platform::Install(s);
         Application().Initialize();
     }
     // Pumps messages until pred() holds or the time is up.
@@ -176,7 +184,7 @@ TEST_F(Win32Backend, TimeChangeBroadcastDoesNotWaitForAHungWindow) {
     });
     WaitForSingleObject(ready, 5000);
     DWORD start = GetTickCount();
-    g_shell.BroadcastTimeChange();
+    g_clock.BroadcastTimeChange();
     EXPECT_LT(GetTickCount() - start, 2000u);
     hung.join();
     CloseHandle(ready);

@@ -10,7 +10,8 @@
 #include "platform/headless/Headless.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
-#include "settings/win32/Win32Profile.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Profile.h"
 #include "tests/unit/settings/TypedValues.h"
 
 namespace {
@@ -26,6 +27,7 @@ protected:
         DeleteFileA((dir + "velmora.ini").c_str());
         platform::SetExePath(dir + "velmora.exe");
         platform::SetProfile(&profile);
+        platform::SetFiles(&files);
         platform::SetClock(&clock);
         Reset();
     }
@@ -34,6 +36,7 @@ protected:
         DeleteFileA((dir + "velmora.ini").c_str());
         RemoveDirectoryA(dir.c_str());
         platform::SetProfile(nullptr);
+        platform::SetFiles(nullptr);
         platform::SetClock(nullptr);
     }
     static void Reset() {
@@ -49,6 +52,7 @@ protected:
     }
     std::string dir;
     Win32Profile profile;
+    win32::FileSystem files;
     headless::VirtualClock clock;
 };
 

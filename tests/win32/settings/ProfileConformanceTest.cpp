@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/headless/IniProfile.h"
-#include "settings/win32/Win32Profile.h"
+#include "platform/win32/Win32Profile.h"
 #include "tests/unit/settings/TypedValues.h"
 
 namespace {

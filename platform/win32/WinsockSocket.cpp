@@ -3,8 +3,8 @@
 // non-blocking mode: a receive takes what is there at once and only waits (select) on an
 // empty socket; a send waits for room the same way. TLS over such a socket comes from
 // TlsSocket.cpp.
-#include "mail/win32/WinsockSocket.h"
-#include "mail/win32/TlsSocket.h"
+#include "platform/win32/WinsockSocket.h"
+#include "platform/win32/TlsSocket.h"
 
 #include <winsock.h>
 
@@ -165,7 +165,5 @@ IBlockingSockets& WinsockBlockingSockets() {
     static WinsockSockets sockets;
     return sockets;
 }
-
-IBlockingSockets& SystemBlockingSockets() { return WinsockBlockingSockets(); }
 
 }  // namespace platform

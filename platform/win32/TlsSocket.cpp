@@ -3,7 +3,7 @@
 // the encrypting socket itself. The provider's library and the certificate functions are
 // bound at run time from the system directory.
 #define SECURITY_WIN32
-#include "mail/win32/TlsSocket.h"
+#include "platform/win32/TlsSocket.h"
 
 #include <windows.h>
 #include <wincrypt.h>
@@ -14,7 +14,7 @@
 #include <string>
 
 #include "core/Sha256.h"
-#include "mail/TlsRecord.h"
+#include "platform/TlsRecord.h"
 
 namespace platform {
 namespace {

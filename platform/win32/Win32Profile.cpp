@@ -1,5 +1,5 @@
 // The Windows profile service; see Win32Profile.h.
-#include "settings/win32/Win32Profile.h"
+#include "platform/win32/Win32Profile.h"
 
 #include <windows.h>
 

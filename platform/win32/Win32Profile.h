@@ -1,7 +1,7 @@
 // The profile service of Windows (GetPrivateProfileStringA and WritePrivateProfileStringA),
 // behind the program's profile seam. Values are written as platform/ProfileValue.h lays
-// them down, so that they read back unchanged. The program's entry installs it with
-// platform::SetProfile.
+// them down, so that they read back unchanged. The program's entry installs it
+// with the services record.
 #pragma once
 #include "platform/Profile.h"
 

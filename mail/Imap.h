@@ -1,0 +1,95 @@
+// T_Imap: the mail check's IMAP4rev1 client, beside T_Pop3 and with the same surface, over
+// the same blocking connection (T_TcpIp): log in, look at the inbox read-only, list the
+// unseen messages' senders and subjects, log out. It never changes a message's flags and
+// never deletes: EXAMINE opens the inbox read-only and BODY.PEEK sets no \Seen flag.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mail/ImapParse.h"
+#include "mail/tcpip.h"
+
+class T_Imap : public T_TcpIp {
+public:
+    explicit T_Imap(TComponent* owner = nullptr);
+
+    const std::string& UserName() const { return userName_; }
+    void SetUserName(const std::string& u) { userName_ = u; }
+    const std::string& Password() const { return password_; }
+    void SetPassword(const std::string& p) { password_ = p; }
+    // The unseen messages, in the order of their UIDs. Index is the UID, UniqueId is
+    // "UIDVALIDITY/UID" (empty when the server named no UIDVALIDITY).
+    int NumberOfMails() const { return numberOfMails_; }
+    const std::vector<std::unique_ptr<t_reply>>& MessageList() const { return messageList_; }
+
+    // One summary per unseen message after GetHeaders: sender, BEL, subject; the UID alone
+    // when the server gave no header for it.
+    std::vector<std::string> MailLines;
+    // Called now and then while GetHeaders reads a long answer.
+    TNotifyEvent OnProgress;
+
+    // Connects (TLS as the server text asks), greeting, CAPABILITY, STARTTLS where asked,
+    // LOGIN or AUTHENTICATE PLAIN, EXAMINE INBOX and UID SEARCH UNSEEN: fills MessageList.
+    // A plain connection to a server that announces LOGINDISABLED fails before any
+    // password goes out; so does imap+starttls:// to a server that does not offer STARTTLS.
+    void Login() override;
+    // Fetches the sender and subject of every listed message in one UID FETCH.
+    void GetHeaders();
+    // The unique ids are known from the search already; true when the server gave them.
+    bool GetUniqueIds() const { return !uidValidity_.empty(); }
+    // LOGOUT when connected, close, empty MessageList; reports a failed LOGOUT exchange.
+    void Logout() override;
+
+    // The time one mailbox may take from connecting to its last header, as for POP3.
+    void SetMailboxTimeout(int baseMs, int perMessageMs) {
+        mailboxBaseMs_ = baseMs;
+        mailboxPerMessageMs_ = perMessageMs;
+    }
+
+    // Most bytes of one response, literals included (a search of 100 000 UIDs fits).
+    static constexpr size_t MaxResponseLength = 2 * 1024 * 1024;
+    // Longest literal taken (the two header fields of a message need far less).
+    static constexpr uint64_t MaxLiteralLength = 256 * 1024;
+    // Most unseen messages a search may name; a mailbox naming more is given up.
+    static constexpr size_t MaxListedMessages = 100000;
+    // Most untagged responses one command may bring before its end.
+    static constexpr size_t MaxUntagged = 2 * MaxListedMessages + 1000;
+    // Longest set of UIDs in one FETCH command; a longer one is split.
+    static constexpr size_t MaxSetLength = 8000;
+
+private:
+    using THandler = std::function<void(const TImapResponse&)>;
+    // Reads one whole response: its lines and the literals they announce.
+    bool ReadResponse(std::string& raw);
+    // Sends tag + command (the trace shows shown instead when given); returns the tag.
+    std::string Command(const std::string& command, const std::string& shown = "");
+    // Reads up to the command's tagged answer, handing every untagged response to each and
+    // answering a request for more with the next of more (a request beyond them cancels).
+    // "OK" returns; "NO", "BAD" or "BYE" raise EProtocolError 500 with the server's text;
+    // anything else 999.
+    TImapResponse Await(const std::string& tag, const THandler& each = nullptr,
+                        std::vector<std::string> more = {});
+    void NoteCapabilities(const std::vector<TImapItem>& items);
+    void AskCapabilities();
+    bool Has(const std::string& capability) const;
+    void Authenticate();
+    void Examine();
+    void Search();
+    void Fetch(const std::string& set, std::vector<std::pair<std::string, std::string>>& headers);
+
+    std::string userName_;
+    std::string password_;
+    int numberOfMails_ = 0;
+    std::vector<std::unique_ptr<t_reply>> messageList_;
+    std::vector<std::string> capabilities_;  // upper case
+    std::string uidValidity_;
+    std::string buffer_;  // received bytes not yet taken
+    size_t bufferPos_ = 0;
+    unsigned tagCount_ = 0;
+    bool tls_ = false;
+    int mailboxBaseMs_ = 120000;
+    int mailboxPerMessageMs_ = 1000;
+};
