@@ -33,7 +33,9 @@ void TMainForm::CheckEmailWithIcon(bool userAsked) {
     platform::Ui().SetBusyCursor(true);
     if (Form4) {
         Form4->PlayAnimation("CHECKEMAIL_ANI");
-        Form4->Button1.SetVisible(false);
+        // Cancel stops the check: a slow or hostile server must not hold the user.
+        Form4->Button1.SetEnabled(true);
+        Form4->Button1.SetVisible(true);
         Form4->MSOfficeCaption1.SetCaption(GetLangText("Checking for new emails", "const_checkemail"));
         Form4->Repaint();
         Form4->Show();
@@ -55,6 +57,13 @@ void TMainForm::CheckEmailWithIcon(bool userAsked) {
 
 void TMainForm::TimerCheckEmailTimer(TObject*) { CheckAllEmailAccount(); }
 
+void TMainForm::ProgressCancelled() {
+    if (checkingMail_)
+        mailCancelled_ = true;  // the client gives up at its next wait
+    else
+        CancelDial();
+}
+
 void TMainForm::CheckAllEmailAccount(bool userAsked) {
     if (MailList.empty()) return;
     // The window handles messages between mailboxes, so a timer tick or a click may ask for
@@ -62,11 +71,13 @@ void TMainForm::CheckAllEmailAccount(bool userAsked) {
     if (checkingMail_) return;
     checkingMail_ = true;
     userCheck_ = userAsked;
+    mailCancelled_ = false;
     struct Done {
         bool& flag;
         bool& user;
-        ~Done() { flag = user = false; }
-    } done{checkingMail_, userCheck_};
+        bool& cancelled;
+        ~Done() { flag = user = cancelled = false; }
+    } done{checkingMail_, userCheck_, mailCancelled_};
 
     nbr_emails.SetCaption("0");
     HListBox2.Clear();
@@ -82,6 +93,7 @@ void TMainForm::CheckAllEmailAccount(bool userAsked) {
         ProcessMessages();
         CheckEmailForThisAccount(MailList[i], At(PasswordList, i), At(PopServerList, i));
         ProcessMessages();
+        if (mailCancelled_) break;
     }
     EndNewMailTally();
     // Lines of failed mailboxes are no mail.
@@ -123,7 +135,10 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
             };
             // The window handles its messages while the client waits for the server and
             // while a long mailbox comes in.
-            client.OnWait = [](TObject*) { ProcessMessages(); };
+            client.OnWait = [this, &client](TObject*) {
+                ProcessMessages();
+                if (mailCancelled_) client.Abort();
+            };
             client.Login();
             client.GetHeaders();
             std::vector<TListedMail> listed = ListedMail(imapBox);
@@ -153,6 +168,10 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         // user's next check (listed then); nothing was sent.
         return;
     } catch (const ETcpIpError& e) {
+        if (mailCancelled_) {
+            HListBox2.Add(account + ": " + GetLangText("mail check cancelled", "const_MailCheckCancelled"));
+            return;
+        }
         // The box says the same for every failure; the server's own reason, under the
         // mailbox's name, tells a wrong password from a server that is down, and why TLS
         // failed tells a wrong port.

@@ -121,6 +121,8 @@ public:
     void DialUpActiveConnection(TObject* Sender);
     // The progress dialog's Cancel (also the handling of UM_CANCELDIAL).
     void CancelDial();
+    // The progress window's Cancel: ends the mail check under way, otherwise the dial.
+    void ProgressCancelled();
     // The user's word on a dial (Hang-Up, quitting): a dial under way is cancelled, and a
     // redial that is waiting to dial stops.
     void StopDialing();
@@ -222,6 +224,7 @@ private:
     uint32_t listClickTick_ = 0;
     bool listClicked_ = false;
     bool checkingMail_ = false;
+    bool mailCancelled_ = false;  // the user cancelled the running mail check
     // The running mail check was started by the user (a click, or the connection the user
     // dialled): only then may it ask about a certificate. Timer and schedule checks do not.
     bool userCheck_ = false;

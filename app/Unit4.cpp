@@ -29,7 +29,7 @@ TForm4::TForm4(TComponent* owner)
     Button1.SetCaption("Cancel");
     Button1.SetHint("Cancel the connection");
     Button1.OnClick = [](TObject*) {
-        if (MainForm) MainForm->CancelDial();
+        if (MainForm) MainForm->ProgressCancelled();
     };
     CancelButton = &Button1;  // Escape
     CreateHandle();

@@ -67,6 +67,10 @@ public:
             if (owner_.handshakeDeadline_ >= 0)
                 left = std::min(left, owner_.handshakeDeadline_ - owner_.SinceConnect());
             owner_.Breathe();
+            if (owner_.aborted_) {
+                error_ = platform::sockErrAborted;
+                return -1;
+            }
             if (left <= 0) {
                 error_ = platform::sockErrTimedOut;
                 return -1;
@@ -111,7 +115,13 @@ void T_TcpIp::OpenSocket() {
     CloseSocket();
     platform::IBlockingSockets& sockets = sockets_ ? *sockets_ : platform::SystemBlockingSockets();
     int error = 0;
-    socket_ = sockets.Connect(address_, serverPort_, timeout_, error);
+    socket_ = sockets.ConnectPaced(
+        address_, serverPort_, timeout_, error,
+        [this] {
+            Breathe();
+            return !aborted_;
+        },
+        WaitSliceMs);
     lastError_ = error;
     if (socket_) socket_ = std::make_unique<PacedSocket>(*this, std::move(socket_));
     if (!socket_) {
@@ -134,6 +144,7 @@ void T_TcpIp::Login() {
             Trace("Previous connection ended with: " + e.Message(), tlSocket);
         }
     }
+    aborted_ = false;
     TMailServer server;
     bool readable = ParseServerText(hostname_, port_, server);
     const std::string& host = server.Host;

@@ -84,6 +84,10 @@ public:
     // window handles its messages there, so it repaints and takes clicks during a check.
     TNotifyEvent OnWait;
     static constexpr int WaitSliceMs = 100;
+    // Ends the exchange under way at once, as if the connection broke (for OnWait, when the
+    // user cancels); the next Login starts afresh.
+    void Abort() { aborted_ = true; }
+    bool Aborted() const { return aborted_; }
 
     // The port to connect to; no published property: the subclass sets it.
     uint16_t Port() const { return port_; }
@@ -176,6 +180,7 @@ private:
     int64_t sessionDeadline_ = -1;
     int64_t handshakeDeadline_ = -1;  // milliseconds since connecting, while a TLS handshake runs
     uint32_t lastBreath_ = 0;         // the clock's tick count at the last OnWait
+    bool aborted_ = false;
 
     platform::IBlockingSockets* sockets_ = nullptr;
     std::unique_ptr<platform::IBlockingSocket> socket_;

@@ -8,6 +8,7 @@
 // the messages and the tests read the same everywhere.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -70,6 +71,15 @@ public:
     // Returns the connected socket, or nullptr with error set to a Winsock number.
     virtual std::unique_ptr<IBlockingSocket> Connect(uint32_t address, uint16_t port, int timeoutMs,
                                                      int& error) = 0;
+    // Connect as above, calling keepWaiting at least every sliceMs while the connection is
+    // not made yet (the window handles its messages there); false from it gives up at once
+    // with sockErrAborted. This default waits in one go.
+    virtual std::unique_ptr<IBlockingSocket> ConnectPaced(uint32_t address, uint16_t port, int timeoutMs, int& error,
+                                                          const std::function<bool()>& keepWaiting, int sliceMs) {
+        (void)keepWaiting;
+        (void)sliceMs;
+        return Connect(address, port, timeoutMs, error);
+    }
     // Turns a connected socket into a TLS client connection to host (also sent to the
     // server as the name it should answer for, unless it is an address literal): the handshake,
     // at most timeoutMs in all, then the system's own check of the certificate, whose result (and

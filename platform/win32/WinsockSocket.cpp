@@ -115,6 +115,11 @@ public:
 
     std::unique_ptr<IBlockingSocket> Connect(uint32_t address, uint16_t port, int timeoutMs,
                                              int& error) override {
+        return ConnectPaced(address, port, timeoutMs, error, nullptr, timeoutMs);
+    }
+
+    std::unique_ptr<IBlockingSocket> ConnectPaced(uint32_t address, uint16_t port, int timeoutMs, int& error,
+                                                  const std::function<bool()>& keepWaiting, int sliceMs) override {
         SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
         if (s == INVALID_SOCKET) {
             error = WSAGetLastError();
@@ -131,11 +136,24 @@ public:
         if (connect(s, reinterpret_cast<sockaddr*>(&to), sizeof(to)) == SOCKET_ERROR) {
             failure = WSAGetLastError();
             if (failure == WSAEWOULDBLOCK) {
-                int w = WaitFor(s, true, timeoutMs);
+                // In slices, with the caller's turn between them; the time left counted
+                // down by the slices waited.
+                int w = 0;
+                for (int left = timeoutMs < 0 ? 0 : timeoutMs; w == 0 && left > 0;) {
+                    if (keepWaiting && !keepWaiting()) {
+                        w = -3;
+                        break;
+                    }
+                    int slice = sliceMs > 0 && sliceMs < left ? sliceMs : left;
+                    w = WaitFor(s, true, slice);
+                    left -= slice;
+                }
                 if (w == 1) {
                     failure = 0;
                 } else if (w == 0) {
                     failure = WSAETIMEDOUT;
+                } else if (w == -3) {
+                    failure = WSAECONNABORTED;
                 } else {
                     int soError = 0;
                     int size = sizeof(soError);

@@ -63,6 +63,11 @@ drive settext "$D" edt_password "secret"
 drive click "$D" "Add mailbox to the list --->"
 sleep 0.5
 [ "$(drive rows "$D" ListView1)" = "alice|127.0.0.1" ] || fail "mailbox rows: $(drive rows "$D" ListView1)"
+# Not even with its password character switched off does the box give its text away, and
+# no window of the program (no hidden list either) holds the mailbox's password.
+[ -z "$(drive unmask "$D" edt_password)" ] || fail "the password box gave its text to another program"
+drive holds "$D" "alice" >/dev/null || fail "the probe does not see the user name"
+where=$(drive holds "$D" "secret") && fail "a window of the program holds the password: $where"
 
 # "Mail options" and "AutoRun".
 drive tab "$D" "Mail options" || fail "no Mail options tab"

@@ -39,17 +39,9 @@ private:
     SIZE_T size_;
 };
 
-std::string NameOf(HWND h) {
-    ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(h, "VelmoraName")));
-    char buf[256] = {};
-    if (a) GlobalGetAtomNameA(a, buf, sizeof buf);
-    return buf;
-}
-
 // The control argv[3] names in the window; null (and said so) when there is none.
 HWND Named(const Call& c) {
-    for (HWND ch : Children(c.top))
-        if (NameOf(ch) == c.argv[3]) return ch;
+    if (HWND ch = NamedControl(c.top, c.argv[3])) return ch;
     std::fprintf(stderr, "no control named \"%s\"\n", c.argv[3]);
     return nullptr;
 }

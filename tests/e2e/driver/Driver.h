@@ -75,6 +75,11 @@ int Raise(const Call&);
 int Pointer(const Call&);
 int RClick(const Call&);
 int Type(const Call&);
+// What another program can learn from or do to ours (Probes.cpp).
+int Responsive(const Call&);
+int DefButton(const Call&);
+int Unmask(const Call&);
+int Holds(const Call&);
 // The notification area (TrayIcon.cpp).
 int TrayIcon(const Call&);
 

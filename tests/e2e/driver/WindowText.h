@@ -54,4 +54,19 @@ inline HWND ChildByText(HWND top, const std::string& text) {
     return nullptr;
 }
 
+// A control's component name (the window property "VelmoraName"), and the control of a
+// window with this name (null when none).
+inline std::string NameOf(HWND h) {
+    ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(h, "VelmoraName")));
+    char buf[256] = {};
+    if (a) GlobalGetAtomNameA(a, buf, sizeof buf);
+    return buf;
+}
+
+inline HWND NamedControl(HWND top, const std::string& name) {
+    for (HWND ch : Children(top))
+        if (NameOf(ch) == name) return ch;
+    return nullptr;
+}
+
 }  // namespace drv

@@ -60,6 +60,11 @@ const Command kCommands[] = {
     {"rclick", 4, false, "rclick X Y                    press and release the right button at a point of the screen", RClick},
     {"type", 3, false, "type KEY...                   type keys into the foreground window (tab, shift+tab, space, "
                        "enter, escape, alt+f4, alt+LETTER, LETTER)", Type},
+    {"responsive", 4, true, "responsive CAPTION SECONDS    ask the window every 100 ms; print the longest answer time (ms)",
+     Responsive},
+    {"defbutton", 3, false, "defbutton SECONDS             wait for a message box; print its default button's text", DefButton},
+    {"unmask", 4, true, "unmask CAPTION NAME           switch a password box's character off, print the text it gives", Unmask},
+    {"holds", 4, true, "holds CAPTION TEXT            exit 0 if any window of CAPTION's process shows TEXT", Holds},
     {"trayicon", 4, false, "trayicon EXE NAME...          for each notification-area icon, print which of EXE's icon "
                            "resources NAME... it shows", TrayIcon},
 };

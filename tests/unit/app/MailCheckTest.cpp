@@ -1,6 +1,7 @@
 // The mail check over an in-memory POP3 service: what is listed, counted and announced.
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 
 #include "app/Main_F.h"
@@ -20,6 +21,9 @@ struct Box {
     std::string fault;
     bool uidl = true;  // answers UIDL with "From-Subject" as each message's id
 };
+
+// Run when a TOP command comes in: what the user does while the server is busy.
+std::function<void()> g_duringTop;
 
 // Talks POP3 from memory: each host name maps to a server with mailboxes by user name.
 class FakePopSocket : public platform::IBlockingSocket {
@@ -73,6 +77,7 @@ private:
                 Say(std::to_string(i + 1) + " " + b.messages[i].first + "-" + b.messages[i].second);
             Say(".");
         } else if (cmd.rfind("TOP ", 0) == 0) {
+            if (g_duringTop) g_duringTop();
             size_t n = std::stoul(cmd.substr(4));
             auto& m = boxes_[user_].messages[n - 1];
             const std::string& fault = boxes_[user_].fault;
@@ -139,7 +144,10 @@ protected:
         PopServerList = {"pop.a", "pop.b"};
         IniInfo.SoundFile = "C:\\velmora\\man.wav";
     }
-    ~MailCheckTest() override { MailList.clear(), PasswordList.clear(), PopServerList.clear(); }
+    ~MailCheckTest() override {
+        MailList.clear(), PasswordList.clear(), PopServerList.clear();
+        g_duringTop = nullptr;
+    }
     FakePopService service;
     TMainForm form;
     TForm4 progress;
@@ -326,6 +334,19 @@ TEST_F(MailCheckTest, OnlyACheckTheUserStartedAsksAboutACertificate) {
     form.CheckEmailWithIcon();
     EXPECT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(form.nbr_emails.Caption(), "2");
+}
+
+TEST_F(MailCheckTest, CancelInTheProgressWindowStopsTheCheckAtTheNextWait) {
+    g_duringTop = [this] {
+        EXPECT_TRUE(progress.Button1.Visible());
+        progress.Button1.Click();
+        clock.Sleep(200);  // the server takes its time
+    };
+    form.CheckEmailWithIcon();
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"alice: mail check cancelled"}));
+    EXPECT_EQ(std::count(service.heard.begin(), service.heard.end(), "USER dave"), 0);  // nor the next mailbox
+    EXPECT_FALSE(DialCancelled);                                                // the line is not touched
 }
 
 TEST_F(MailCheckTest, BrokenAnswersWarnForTheirMailboxAndTheOthersStillCount) {
