@@ -1,7 +1,8 @@
-// The mail check over an in-memory POP3 service: what is listed, counted and announced.
+// The mail check over in-memory POP3 and IMAP services: what is listed, counted and announced.
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <tuple>
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
@@ -123,6 +124,66 @@ public:
     std::map<uint32_t, std::map<std::string, Box>> servers;
     int connects = 0;
 };
+
+// One inbox of unseen messages (uid, sender, subject) under a UIDVALIDITY.
+struct Inbox {
+    std::string uidValidity = "7";
+    std::vector<std::tuple<int, std::string, std::string>> unseen;
+    std::vector<std::string> heard;
+};
+
+class FakeImapSocket : public platform::IBlockingSocket {
+public:
+    explicit FakeImapSocket(Inbox& inbox) : inbox_(inbox) { out_ = "* OK [CAPABILITY IMAP4rev1] ready\r\n"; }
+    int Id() const override { return 9; }
+    int Send(const char* data, int len) override {
+        in_.append(data, len);
+        for (size_t eol; (eol = in_.find("\r\n")) != std::string::npos; in_.erase(0, eol + 2)) {
+            std::string line = in_.substr(0, eol), tag = line.substr(0, line.find(' '));
+            std::string cmd = line.substr(tag.size() + 1);
+            inbox_.heard.push_back(cmd);
+            if (cmd == "EXAMINE INBOX") out_ += "* OK [UIDVALIDITY " + inbox_.uidValidity + "] ok\r\n";
+            if (cmd == "UID SEARCH UNSEEN") {
+                out_ += "* SEARCH";
+                for (auto& m : inbox_.unseen) out_ += " " + std::to_string(std::get<0>(m));
+                out_ += "\r\n";
+            }
+            if (cmd.rfind("UID FETCH", 0) == 0) {
+                for (auto& [uid, from, subject] : inbox_.unseen) {
+                    std::string h = "From: " + from + "\r\nSubject: " + subject + "\r\n\r\n";
+                    out_ += "* 1 FETCH (UID " + std::to_string(uid) + " BODY[HEADER.FIELDS (FROM SUBJECT)] {" +
+                            std::to_string(h.size()) + "}\r\n" + h + ")\r\n";
+                }
+            }
+            out_ += tag + " OK done\r\n";
+        }
+        return len;
+    }
+    int Receive(char* buf, int len, int) override {
+        int n = std::min<int>(len, int(out_.size()));
+        out_.copy(buf, n);
+        out_.erase(0, n);
+        return n;
+    }
+    bool PeerConnected() override { return true; }
+    int LastError() const override { return 0; }
+
+private:
+    Inbox& inbox_;
+    std::string in_, out_;
+};
+
+class FakeImapService : public platform::IBlockingSockets {
+public:
+    int Startup() override { return 0; }
+    void Cleanup() override {}
+    bool ResolveHost(const std::string&, uint32_t& a) override { return a = 5, true; }
+    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t, uint16_t port, int, int& error) override {
+        if (port != 143) return error = platform::sockErrRefused, nullptr;
+        return std::make_unique<FakeImapSocket>(inbox);
+    }
+    Inbox inbox;
+};
 }  // namespace
 
 class MailCheckTest : public HeadlessTest {
@@ -131,6 +192,7 @@ protected:
         Application().MainForm = &form;
         form.FormCreate();
         form.pop.SetSockets(&service);
+        form.imap.SetSockets(&imapService);
         service.hosts = {{"pop.a", 1}, {"pop.b", 2}, {"pop.down", 3}};
         service.servers[1]["alice"] = {"pw1", {{"Bob", "Hello"}, {"Carol", "Lunch"}}, ""};
         service.servers[2]["dave"] = {"pw2", {}, ""};
@@ -141,6 +203,7 @@ protected:
     }
     ~MailCheckTest() override { MailList.clear(), PasswordList.clear(), PopServerList.clear(); }
     FakePopService service;
+    FakeImapService imapService;  // IMAP server texts: any host, port 143
     TMainForm form;
     TForm4 progress;
     TForm2 settings{nullptr};
@@ -341,4 +404,30 @@ TEST(CertificateQuestion, TheFingerprintIsBrokenIntoGroupsThatFitTheBox) {
     EXPECT_EQ(FingerprintLines(full),
               "0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB\r\n0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB");
     EXPECT_EQ(FingerprintLines("AA:01"), "AA:01");
+}
+
+TEST_F(MailCheckTest, ImapUnseenMailIsListedReadOnlyAndAnnouncedAgainOnlyUnderANewUidValidity) {
+    MailList = {"ann"};
+    PasswordList = {"pw"};
+    PopServerList = {"imap://mail.a"};
+    imapService.inbox.unseen = {{3, "Bob", "Hello"}, {5, "Carol", "Lunch"}};
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : ann", "Bob\aHello", "Carol\aLunch"}));
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+    EXPECT_EQ(tray.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob, Carol"}));
+    EXPECT_TRUE(ui.boxes.empty());
+    for (const std::string& cmd : imapService.inbox.heard)
+        EXPECT_TRUE(cmd.find("STORE") == std::string::npos && cmd.find("SELECT") == std::string::npos &&
+                    cmd.find("EXPUNGE") == std::string::npos && (cmd.find("FETCH") == std::string::npos ||
+                                                                 cmd.find("BODY.PEEK[") != std::string::npos))
+            << cmd;
+
+    form.CheckEmailWithIcon();  // the same messages: listed and counted, quietly
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+    EXPECT_EQ(tray.balloons.size(), 1u);
+
+    imapService.inbox.uidValidity = "8";  // the server renumbered its inbox
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(tray.balloons.size(), 2u);
+    EXPECT_EQ(tray.balloons.back(), "New mail|2 new messages from Bob, Carol");
 }
