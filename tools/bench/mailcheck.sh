@@ -173,7 +173,7 @@ for n in "${counts[@]}"; do
   echo "  client natively / fully pipelined:              $(ratio "${t[native]}" "${t[pipelined]}")"
   echo "  client under Wine / natively:                   $(ratio "${t[wine]}" "${t[native]}")"
   echo "  program's mail check / client under Wine:       $(ratio "${t[program]}" "${t[wine]}")"
-  echo "  IMAP / POP3 ($unseen unseen), client natively:   $(against imap native)"
+  echo "  IMAP / POP3 ($unseen unseen), client natively:      $(against imap native)"
   echo "  IMAP / POP3, client under Wine:                 $(against imap-wine wine)"
   echo "  IMAP / POP3, program's mail check:              $(against imap-program program)"
 done

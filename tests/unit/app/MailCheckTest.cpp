@@ -22,25 +22,16 @@ struct Box {
     bool uidl = true;  // answers UIDL with "From-Subject" as each message's id
 };
 
-// Talks POP3 from memory: each host name maps to a server with mailboxes by user name.
-class FakePopSocket : public platform::IBlockingSocket {
+// A server in memory: each line the client sends goes to Answer, what the server says waits
+// in out_; once it is all taken, the server has closed the connection.
+class FakeLineSocket : public platform::IBlockingSocket {
 public:
-    FakePopSocket(std::map<std::string, Box>& boxes, std::vector<std::string>& heard) : boxes_(boxes), heard_(heard) {
-        Say("+OK ready");
-    }
-    int Id() const override { return 7; }
     int Send(const char* data, int len) override {
         in_.append(data, len);
-        size_t eol;
-        while ((eol = in_.find("\r\n")) != std::string::npos) {
-            heard_.push_back(in_.substr(0, eol));
-            Answer(in_.substr(0, eol));
-            in_.erase(0, eol + 2);
-        }
+        for (size_t eol; (eol = in_.find("\r\n")) != std::string::npos; in_.erase(0, eol + 2)) Answer(in_.substr(0, eol));
         return len;
     }
     int Receive(char* buf, int len, int) override {
-        if (out_.empty()) return 0;  // the server closed the connection
         int n = std::min<int>(len, static_cast<int>(out_.size()));
         out_.copy(buf, n);
         out_.erase(0, n);
@@ -49,9 +40,26 @@ public:
     bool PeerConnected() override { return true; }
     int LastError() const override { return 0; }
 
+protected:
+    virtual void Answer(const std::string& line) = 0;
+    std::string out_;
+
+private:
+    std::string in_;
+};
+
+// Talks POP3 from memory: each host name maps to a server with mailboxes by user name.
+class FakePopSocket : public FakeLineSocket {
+public:
+    FakePopSocket(std::map<std::string, Box>& boxes, std::vector<std::string>& heard) : boxes_(boxes), heard_(heard) {
+        Say("+OK ready");
+    }
+    int Id() const override { return 7; }
+
 private:
     void Say(const std::string& line) { out_ += line + "\r\n"; }
-    void Answer(const std::string& cmd) {
+    void Answer(const std::string& cmd) override {
+        heard_.push_back(cmd);
         if (cmd == "CAPA") {
             Say("-ERR");
         } else if (cmd.rfind("USER ", 0) == 0) {
@@ -90,7 +98,7 @@ private:
     }
     std::map<std::string, Box>& boxes_;
     std::vector<std::string>& heard_;
-    std::string user_, in_, out_;
+    std::string user_;
 };
 
 class FakePopService : public platform::IBlockingSockets {
@@ -132,45 +140,32 @@ struct Inbox {
     std::vector<std::string> heard;
 };
 
-class FakeImapSocket : public platform::IBlockingSocket {
+class FakeImapSocket : public FakeLineSocket {
 public:
     explicit FakeImapSocket(Inbox& inbox) : inbox_(inbox) { out_ = "* OK [CAPABILITY IMAP4rev1] ready\r\n"; }
     int Id() const override { return 9; }
-    int Send(const char* data, int len) override {
-        in_.append(data, len);
-        for (size_t eol; (eol = in_.find("\r\n")) != std::string::npos; in_.erase(0, eol + 2)) {
-            std::string line = in_.substr(0, eol), tag = line.substr(0, line.find(' '));
-            std::string cmd = line.substr(tag.size() + 1);
-            inbox_.heard.push_back(cmd);
-            if (cmd == "EXAMINE INBOX") out_ += "* OK [UIDVALIDITY " + inbox_.uidValidity + "] ok\r\n";
-            if (cmd == "UID SEARCH UNSEEN") {
-                out_ += "* SEARCH";
-                for (auto& m : inbox_.unseen) out_ += " " + std::to_string(std::get<0>(m));
-                out_ += "\r\n";
-            }
-            if (cmd.rfind("UID FETCH", 0) == 0) {
-                for (auto& [uid, from, subject] : inbox_.unseen) {
-                    std::string h = "From: " + from + "\r\nSubject: " + subject + "\r\n\r\n";
-                    out_ += "* 1 FETCH (UID " + std::to_string(uid) + " BODY[HEADER.FIELDS (FROM SUBJECT)] {" +
-                            std::to_string(h.size()) + "}\r\n" + h + ")\r\n";
-                }
-            }
-            out_ += tag + " OK done\r\n";
-        }
-        return len;
-    }
-    int Receive(char* buf, int len, int) override {
-        int n = std::min<int>(len, int(out_.size()));
-        out_.copy(buf, n);
-        out_.erase(0, n);
-        return n;
-    }
-    bool PeerConnected() override { return true; }
-    int LastError() const override { return 0; }
 
 private:
+    void Answer(const std::string& line) override {
+        std::string tag = line.substr(0, line.find(' ')), cmd = line.substr(tag.size() + 1);
+        inbox_.heard.push_back(cmd);
+        if (cmd == "EXAMINE INBOX") out_ += "* OK [UIDVALIDITY " + inbox_.uidValidity + "] ok\r\n";
+        if (cmd == "UID SEARCH UNSEEN") {
+            out_ += "* SEARCH";
+            for (auto& m : inbox_.unseen) out_ += " " + std::to_string(std::get<0>(m));
+            out_ += "\r\n";
+        }
+        if (cmd.rfind("UID FETCH", 0) == 0) {
+            for (auto& [uid, from, subject] : inbox_.unseen) {
+                std::string h = "From: " + from + "\r\nSubject: " + subject + "\r\n\r\n";
+                out_ += "* 1 FETCH (UID " + std::to_string(uid) + " BODY[HEADER.FIELDS (FROM SUBJECT)] {" +
+                        std::to_string(h.size()) + "}\r\n" + h + ")\r\n";
+            }
+        }
+        out_ += tag + " OK done\r\n";
+    }
+
     Inbox& inbox_;
-    std::string in_, out_;
 };
 
 class FakeImapService : public platform::IBlockingSockets {
