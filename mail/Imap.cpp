@@ -74,7 +74,7 @@ bool T_TcpIp::TakeBytes(std::string& out) {
     return true;
 }
 
-T_Imap::T_Imap(TComponent* owner) : T_TcpIp(owner) { port_ = 143; }
+T_Imap::T_Imap(TComponent* owner) : T_MailClient(owner) { port_ = 143; }
 
 bool T_Imap::ReadResponse(std::string& raw) {
     raw.clear();

@@ -1,7 +1,7 @@
-// T_Imap: the mail check's IMAP4rev1 client, beside T_Pop3 and with the same surface, over
-// the same blocking connection (T_TcpIp): log in, look at the inbox read-only, list the
-// unseen messages' senders and subjects, log out. It never changes a message's flags and
-// never deletes: EXAMINE opens the inbox read-only and BODY.PEEK sets no \Seen flag.
+// T_Imap: the mail check's IMAP4rev1 client, beside T_Pop3 and with the same surface
+// (T_MailClient): log in, look at the inbox read-only, list the unseen messages' senders and
+// subjects, log out. It never changes a message's flags and never deletes: EXAMINE opens the
+// inbox read-only and BODY.PEEK sets no \Seen flag.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -12,24 +12,12 @@
 #include "mail/ImapParse.h"
 #include "mail/tcpip.h"
 
-class T_Imap : public T_TcpIp {
+// MessageList holds the unseen messages, in the order of their UIDs: Index is the UID,
+// UniqueId "UIDVALIDITY/UID" (empty when the server named no UIDVALIDITY); a MailLines
+// entry without a header is the UID.
+class T_Imap : public T_MailClient {
 public:
     explicit T_Imap(TComponent* owner = nullptr);
-
-    const std::string& UserName() const { return userName_; }
-    void SetUserName(const std::string& u) { userName_ = u; }
-    const std::string& Password() const { return password_; }
-    void SetPassword(const std::string& p) { password_ = p; }
-    // The unseen messages, in the order of their UIDs. Index is the UID, UniqueId is
-    // "UIDVALIDITY/UID" (empty when the server named no UIDVALIDITY).
-    int NumberOfMails() const { return numberOfMails_; }
-    const std::vector<std::unique_ptr<t_reply>>& MessageList() const { return messageList_; }
-
-    // One summary per unseen message after GetHeaders: sender, BEL, subject; the UID alone
-    // when the server gave no header for it.
-    std::vector<std::string> MailLines;
-    // Called now and then while GetHeaders reads a long answer.
-    TNotifyEvent OnProgress;
 
     // Connects (TLS as the server text asks), greeting, CAPABILITY, STARTTLS where asked,
     // LOGIN or AUTHENTICATE PLAIN, EXAMINE INBOX and UID SEARCH UNSEEN: fills MessageList.
@@ -42,12 +30,6 @@ public:
     bool GetUniqueIds() const { return !uidValidity_.empty(); }
     // LOGOUT when connected, close, empty MessageList; reports a failed LOGOUT exchange.
     void Logout() override;
-
-    // The time one mailbox may take from connecting to its last header, as for POP3.
-    void SetMailboxTimeout(int baseMs, int perMessageMs) {
-        mailboxBaseMs_ = baseMs;
-        mailboxPerMessageMs_ = perMessageMs;
-    }
 
     // Most bytes of one response, literals included (a search of 100 000 UIDs fits).
     static constexpr size_t MaxResponseLength = 2 * 1024 * 1024;
@@ -80,16 +62,10 @@ private:
     void Search();
     void Fetch(const std::string& set, std::vector<std::pair<std::string, std::string>>& headers);
 
-    std::string userName_;
-    std::string password_;
-    int numberOfMails_ = 0;
-    std::vector<std::unique_ptr<t_reply>> messageList_;
     std::vector<std::string> capabilities_;  // upper case
     std::string uidValidity_;
     std::string buffer_;  // received bytes not yet taken
     size_t bufferPos_ = 0;
     unsigned tagCount_ = 0;
     bool tls_ = false;
-    int mailboxBaseMs_ = 120000;
-    int mailboxPerMessageMs_ = 1000;
 };

@@ -271,7 +271,7 @@ bool T_TcpIp::ReadLine(std::string& line) {
 
 // ---- T_Pop3 -------------------------------------------------------------------------
 
-T_Pop3::T_Pop3(TComponent* owner) : T_TcpIp(owner) { port_ = 110; }
+T_Pop3::T_Pop3(TComponent* owner) : T_MailClient(owner) { port_ = 110; }
 
 void T_Pop3::CheckReply() {
     StartExchange();

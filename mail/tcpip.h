@@ -207,9 +207,11 @@ struct t_reply {
     std::string Subject;
 };
 
-class T_Pop3 : public T_TcpIp {
+// What the mail check sees of a mailbox client, POP3 (T_Pop3) or IMAP (T_Imap): the
+// account, the messages listed by Login and their summaries after GetHeaders.
+class T_MailClient : public T_TcpIp {
 public:
-    explicit T_Pop3(TComponent* owner = nullptr);
+    using T_TcpIp::T_TcpIp;
 
     const std::string& UserName() const { return userName_; }
     void SetUserName(const std::string& u) { userName_ = u; }
@@ -218,12 +220,34 @@ public:
     int NumberOfMails() const { return numberOfMails_; }
     const std::vector<std::unique_ptr<t_reply>>& MessageList() const { return messageList_; }
 
-    // One summary per listed message after GetHeaders (sender, BEL, subject; the message
-    // number alone when the server refused its header); the message's lines after GetMail.
+    // One summary per listed message after GetHeaders: sender, BEL, subject; the message's
+    // number alone when the server gave no header for it.
     std::vector<std::string> MailLines;
     // Called now and then while GetHeaders reads a long mailbox, e.g. to let the window
     // handle its messages.
     TNotifyEvent OnProgress;
+
+    // The time one mailbox may take from connecting to its last header: a base and a
+    // share per listed message, in milliseconds. Running out gives the mailbox up.
+    void SetMailboxTimeout(int baseMs, int perMessageMs) {
+        mailboxBaseMs_ = baseMs;
+        mailboxPerMessageMs_ = perMessageMs;
+    }
+
+protected:
+    std::string userName_;
+    std::string password_;
+    int numberOfMails_ = 0;
+    std::vector<std::unique_ptr<t_reply>> messageList_;
+    int mailboxBaseMs_ = 120000;
+    int mailboxPerMessageMs_ = 1000;
+};
+
+class T_Pop3 : public T_MailClient {
+public:
+    explicit T_Pop3(TComponent* owner = nullptr);
+
+    // MailLines holds the message's lines after GetMail.
 
     // Connects, then greeting, CAPA (and UTF8 when the server offers it), APOP when the
     // greeting carries a timestamp and the line is not encrypted, USER and PASS when there
@@ -241,13 +265,6 @@ public:
     // What to tell the user about a failed exchange (see MailFailureReason), this
     // client's password masked.
     std::string FailureReason(const ETcpIpError& e) const;
-
-    // The time one mailbox may take from connecting to its last header: a base and a
-    // share per listed message, in milliseconds. Running out gives the mailbox up.
-    void SetMailboxTimeout(int baseMs, int perMessageMs) {
-        mailboxBaseMs_ = baseMs;
-        mailboxPerMessageMs_ = perMessageMs;
-    }
 
     // Most lines a multi-line answer may have; a longer one is refused as a runaway.
     static constexpr size_t MaxListingLines = 200000;
@@ -280,12 +297,6 @@ private:
     // Sends the TOP commands of walk positions [from, to) in one go.
     void SendTops(size_t from, size_t to);
 
-    std::string userName_;
-    std::string password_;
     std::string lastReply_;  // the latest status line
-    int numberOfMails_ = 0;
-    std::vector<std::unique_ptr<t_reply>> messageList_;
-    int pipelining_ = -1;  // -1 not asked yet this session, else 0 or 1
-    int mailboxBaseMs_ = 120000;
-    int mailboxPerMessageMs_ = 1000;
+    int pipelining_ = -1;    // -1 not asked yet this session, else 0 or 1
 };

@@ -1,8 +1,9 @@
-// The mail check over an in-memory POP3 service: what is listed, counted and announced.
+// The mail check over in-memory POP3 and IMAP services: what is listed, counted and announced.
 #include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
@@ -25,25 +26,16 @@ struct Box {
 // Run when a TOP command comes in: what the user does while the server is busy.
 std::function<void()> g_duringTop;
 
-// Talks POP3 from memory: each host name maps to a server with mailboxes by user name.
-class FakePopSocket : public platform::IBlockingSocket {
+// A server in memory: each line the client sends goes to Answer, what the server says waits
+// in out_; once it is all taken, the server has closed the connection.
+class FakeLineSocket : public platform::IBlockingSocket {
 public:
-    FakePopSocket(std::map<std::string, Box>& boxes, std::vector<std::string>& heard) : boxes_(boxes), heard_(heard) {
-        Say("+OK ready");
-    }
-    int Id() const override { return 7; }
     int Send(const char* data, int len) override {
         in_.append(data, len);
-        size_t eol;
-        while ((eol = in_.find("\r\n")) != std::string::npos) {
-            heard_.push_back(in_.substr(0, eol));
-            Answer(in_.substr(0, eol));
-            in_.erase(0, eol + 2);
-        }
+        for (size_t eol; (eol = in_.find("\r\n")) != std::string::npos; in_.erase(0, eol + 2)) Answer(in_.substr(0, eol));
         return len;
     }
     int Receive(char* buf, int len, int) override {
-        if (out_.empty()) return 0;  // the server closed the connection
         int n = std::min<int>(len, static_cast<int>(out_.size()));
         out_.copy(buf, n);
         out_.erase(0, n);
@@ -52,9 +44,26 @@ public:
     bool PeerConnected() override { return true; }
     int LastError() const override { return 0; }
 
+protected:
+    virtual void Answer(const std::string& line) = 0;
+    std::string out_;
+
+private:
+    std::string in_;
+};
+
+// Talks POP3 from memory: each host name maps to a server with mailboxes by user name.
+class FakePopSocket : public FakeLineSocket {
+public:
+    FakePopSocket(std::map<std::string, Box>& boxes, std::vector<std::string>& heard) : boxes_(boxes), heard_(heard) {
+        Say("+OK ready");
+    }
+    int Id() const override { return 7; }
+
 private:
     void Say(const std::string& line) { out_ += line + "\r\n"; }
-    void Answer(const std::string& cmd) {
+    void Answer(const std::string& cmd) override {
+        heard_.push_back(cmd);
         if (cmd == "CAPA") {
             Say("-ERR");
         } else if (cmd.rfind("USER ", 0) == 0) {
@@ -94,7 +103,7 @@ private:
     }
     std::map<std::string, Box>& boxes_;
     std::vector<std::string>& heard_;
-    std::string user_, in_, out_;
+    std::string user_;
 };
 
 class FakePopService : public platform::IBlockingSockets {
@@ -128,6 +137,53 @@ public:
     std::map<uint32_t, std::map<std::string, Box>> servers;
     int connects = 0;
 };
+
+// One inbox of unseen messages (uid, sender, subject) under a UIDVALIDITY.
+struct Inbox {
+    std::string uidValidity = "7";
+    std::vector<std::tuple<int, std::string, std::string>> unseen;
+    std::vector<std::string> heard;
+};
+
+class FakeImapSocket : public FakeLineSocket {
+public:
+    explicit FakeImapSocket(Inbox& inbox) : inbox_(inbox) { out_ = "* OK [CAPABILITY IMAP4rev1] ready\r\n"; }
+    int Id() const override { return 9; }
+
+private:
+    void Answer(const std::string& line) override {
+        std::string tag = line.substr(0, line.find(' ')), cmd = line.substr(tag.size() + 1);
+        inbox_.heard.push_back(cmd);
+        if (cmd == "EXAMINE INBOX") out_ += "* OK [UIDVALIDITY " + inbox_.uidValidity + "] ok\r\n";
+        if (cmd == "UID SEARCH UNSEEN") {
+            out_ += "* SEARCH";
+            for (auto& m : inbox_.unseen) out_ += " " + std::to_string(std::get<0>(m));
+            out_ += "\r\n";
+        }
+        if (cmd.rfind("UID FETCH", 0) == 0) {
+            for (auto& [uid, from, subject] : inbox_.unseen) {
+                std::string h = "From: " + from + "\r\nSubject: " + subject + "\r\n\r\n";
+                out_ += "* 1 FETCH (UID " + std::to_string(uid) + " BODY[HEADER.FIELDS (FROM SUBJECT)] {" +
+                        std::to_string(h.size()) + "}\r\n" + h + ")\r\n";
+            }
+        }
+        out_ += tag + " OK done\r\n";
+    }
+
+    Inbox& inbox_;
+};
+
+class FakeImapService : public platform::IBlockingSockets {
+public:
+    int Startup() override { return 0; }
+    void Cleanup() override {}
+    bool ResolveHost(const std::string&, uint32_t& a) override { return a = 5, true; }
+    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t, uint16_t port, int, int& error) override {
+        if (port != 143) return error = platform::sockErrRefused, nullptr;
+        return std::make_unique<FakeImapSocket>(inbox);
+    }
+    Inbox inbox;
+};
 }  // namespace
 
 class MailCheckTest : public HeadlessTest {
@@ -136,6 +192,7 @@ protected:
         Application().MainForm = &form;
         form.FormCreate();
         form.pop.SetSockets(&service);
+        form.imap.SetSockets(&imapService);
         service.hosts = {{"pop.a", 1}, {"pop.b", 2}, {"pop.down", 3}};
         service.servers[1]["alice"] = {"pw1", {{"Bob", "Hello"}, {"Carol", "Lunch"}}, ""};
         service.servers[2]["dave"] = {"pw2", {}, ""};
@@ -149,6 +206,7 @@ protected:
         g_duringTop = nullptr;
     }
     FakePopService service;
+    FakeImapService imapService;  // IMAP server texts: any host, port 143
     TMainForm form;
     TForm4 progress;
     TForm2 settings{nullptr};
@@ -382,4 +440,30 @@ TEST(CertificateQuestion, TheFingerprintIsBrokenIntoGroupsThatFitTheBox) {
     EXPECT_EQ(FingerprintLines(full),
               "0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB\r\n0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB 0F:AB:0F:AB");
     EXPECT_EQ(FingerprintLines("AA:01"), "AA:01");
+}
+
+TEST_F(MailCheckTest, ImapUnseenMailIsListedReadOnlyAndAnnouncedAgainOnlyUnderANewUidValidity) {
+    MailList = {"ann"};
+    PasswordList = {"pw"};
+    PopServerList = {"imap://mail.a"};
+    imapService.inbox.unseen = {{3, "Bob", "Hello"}, {5, "Carol", "Lunch"}};
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"Mail for : ann", "Bob\aHello", "Carol\aLunch"}));
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+    EXPECT_EQ(tray.balloons, (std::vector<std::string>{"New mail|2 new messages from Bob, Carol"}));
+    EXPECT_TRUE(ui.boxes.empty());
+    for (const std::string& cmd : imapService.inbox.heard)
+        EXPECT_TRUE(cmd.find("STORE") == std::string::npos && cmd.find("SELECT") == std::string::npos &&
+                    cmd.find("EXPUNGE") == std::string::npos && (cmd.find("FETCH") == std::string::npos ||
+                                                                 cmd.find("BODY.PEEK[") != std::string::npos))
+            << cmd;
+
+    form.CheckEmailWithIcon();  // the same messages: listed and counted, quietly
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+    EXPECT_EQ(tray.balloons.size(), 1u);
+
+    imapService.inbox.uidValidity = "8";  // the server renumbered its inbox
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(tray.balloons.size(), 2u);
+    EXPECT_EQ(tray.balloons.back(), "New mail|2 new messages from Bob, Carol");
 }

@@ -12,7 +12,8 @@
 //                         "\xHH" for a byte of the system's code page)
 //   ids: ID ID            the unique ids of the listed messages
 //   handshakes: N         TLS handshakes done (a stand-in keeps the connection as it is)
-// The client runs Login, GetHeaders and Logout; the lines it sent must be the C: lines.
+// The client runs Login, GetHeaders and Logout; the lines it sent must be the C: lines, and
+// no trace line may show the password.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,23 +24,6 @@
 
 namespace mail_test {
 namespace {
-
-class StandInTls : public platform::IBlockingSockets {
-public:
-    int Startup() override { return 0; }
-    void Cleanup() override {}
-    bool ResolveHost(const std::string& n, uint32_t& a) override { return platform::SystemBlockingSockets().ResolveHost(n, a); }
-    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t a, uint16_t p, int t, int& e) override {
-        return platform::SystemBlockingSockets().Connect(a, p, t, e);
-    }
-    std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
-                                                        const std::string& host, int, platform::TTlsPeer& peer) override {
-        ++handshakes;
-        peer = {host, true, "", "AA:BB"};
-        return plain;
-    }
-    int handshakes = 0;
-};
 
 struct Dialogue {
     std::string form = "imap://", user = "ann", password = "secret", error;
@@ -141,6 +125,8 @@ TEST(ImapDialogueTest, EachScriptedDialogueEndsAsItSays) {
         imap.SetHostname(d.form + "127.0.0.1:" + std::to_string(server.Port()));
         imap.SetUserName(d.user);
         imap.SetPassword(d.password);
+        std::vector<std::string> trace;
+        imap.OnTrace = [&trace](TObject*, const std::string& s, TTraceLevel) { trace.push_back(s); };
         std::string error;
         std::vector<std::string> ids;
         try {
@@ -165,6 +151,9 @@ TEST(ImapDialogueTest, EachScriptedDialogueEndsAsItSays) {
             EXPECT_NE(error.find(d.error), std::string::npos) << "failed with: " << error;
         }
         EXPECT_EQ(server.Heard(), d.heard);
+        for (const std::string& t : trace) {
+            EXPECT_EQ(t.find(d.password), std::string::npos) << t;
+        }
         if (d.handshakes >= 0) {
             EXPECT_EQ(tls.handshakes, d.handshakes);
         }

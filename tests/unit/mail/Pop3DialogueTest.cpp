@@ -191,31 +191,6 @@ const std::vector<Dialogue>& Dialogues() {
     return all;
 }
 
-// TLS that keeps the plain connection and reports the certificate the case chose.
-class StandInTls : public platform::IBlockingSockets {
-public:
-    int Startup() override { return 0; }
-    void Cleanup() override {}
-    bool ResolveHost(const std::string& n, uint32_t& a) override { return platform::SystemBlockingSockets().ResolveHost(n, a); }
-    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t a, uint16_t p, int t, int& e) override {
-        return platform::SystemBlockingSockets().Connect(a, p, t, e);
-    }
-    std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
-                                                        const std::string& host, int, platform::TTlsPeer& peer) override {
-        ++handshakes;
-        peer = certificate;
-        peer.Host = host;
-        if (fail) {
-            peer.Problem = "handshake failed";
-            return nullptr;
-        }
-        return plain;
-    }
-    platform::TTlsPeer certificate{"", true, "", "AA:BB"};
-    bool fail = false;
-    int handshakes = 0;
-};
-
 // A name service that knows no names, so that no lookup leaves the machine.
 class NoNames : public platform::IBlockingSockets {
 public:

@@ -170,6 +170,31 @@ private:
 
 using Lines = std::vector<std::string>;
 
+// TLS that keeps the plain connection and reports the certificate the case chose.
+class StandInTls : public platform::IBlockingSockets {
+public:
+    int Startup() override { return 0; }
+    void Cleanup() override {}
+    bool ResolveHost(const std::string& n, uint32_t& a) override { return platform::SystemBlockingSockets().ResolveHost(n, a); }
+    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t a, uint16_t p, int t, int& e) override {
+        return platform::SystemBlockingSockets().Connect(a, p, t, e);
+    }
+    std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
+                                                        const std::string& host, int, platform::TTlsPeer& peer) override {
+        ++handshakes;
+        peer = certificate;
+        peer.Host = host;
+        if (fail) {
+            peer.Problem = "handshake failed";
+            return nullptr;
+        }
+        return plain;
+    }
+    platform::TTlsPeer certificate{"", true, "", "AA:BB"};
+    bool fail = false;
+    int handshakes = 0;
+};
+
 // A client logging in as ann with the password "secret" to 127.0.0.1, two seconds per
 // answer. Every trace line is kept, and must come from this client.
 class Pop3Fixture : public ::testing::Test {
