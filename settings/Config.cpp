@@ -163,7 +163,7 @@ TForm2::TForm2(TComponent* owner, IDialogHost* host)
     host_ = host;
     BuildControls();
     BindEvents();
-    CreateHandle();
+    CreateHandleOnShow();
     FormCreate();
 }
 
