@@ -60,7 +60,7 @@ const Command kCommands[] = {
     {"rclick", 4, false, "rclick X Y                    press and release the right button at a point of the screen", RClick},
     {"type", 3, false, "type KEY...                   type keys into the foreground window (tab, shift+tab, space, "
                        "enter, escape, alt+f4, alt+LETTER, LETTER)", Type},
-    {"taskbar", 3, false, "taskbar -                     print the text of each shown button on the taskbar of Wine's desktop", Taskbar},
+    {"taskbar", 3, false, "taskbar -                     print how many window buttons the taskbar of Wine's desktop shows", Taskbar},
     {"trayicon", 4, false, "trayicon EXE NAME...          for each notification-area icon, print which of EXE's icon "
                            "resources NAME... it shows", TrayIcon},
 };

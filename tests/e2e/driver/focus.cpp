@@ -119,11 +119,15 @@ int RClick(const Call& c) {
     return 0;
 }
 
+// Wine's taskbar draws its buttons itself (they carry no window text): count the shown
+// ones, less the Start button at the left-hand end.
 int Taskbar(const Call&) {
     HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
     if (!bar) return 1;
+    int shown = 0;
     for (HWND h : Children(bar))
-        if (IsWindowVisible(h) && ClassOf(h) == "Button") std::printf("%s\n", TextOf(h).c_str());
+        if (IsWindowVisible(h) && ClassOf(h) == "Button") ++shown;
+    std::printf("%d\n", shown > 0 ? shown - 1 : 0);
     return 0;
 }
 
