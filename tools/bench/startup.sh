@@ -3,6 +3,7 @@
 # desktop until its main window is shown, for velmora.exe and for Wine's own notepad.exe,
 # taken in turns in one desktop of a scratch prefix; prints each run, the medians and their
 # ratio.   tools/bench/startup.sh [RUNS]      (default: 5)
+# BENCH_EXE=path/to/velmora.exe measures another build of the program (e.g. an older one).
 # The driver waits for the window before the program starts, so its own start-up is not
 # counted; the desktop is kept open between runs by Wine's clock program.
 set -eu
@@ -18,7 +19,7 @@ velmora_display
 work=$(mktemp -d /tmp/velmora-bench.XXXXXX)
 cp -a "$WINEPREFIX.template" "$work/prefix"
 export WINEPREFIX="$work/prefix" VELMORA_DESKTOP=Bench
-cp build/win32/velmora.exe "$work/"
+cp "${BENCH_EXE:-build/win32/velmora.exe}" "$work/velmora.exe"
 printf '%s\r\n' '[Other]' AutoStartUp=0 AutoAdjustClock=0 >"$work/velmora.ini"
 cleanup() {
   wineserver -k 2>/dev/null || true
