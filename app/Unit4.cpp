@@ -32,10 +32,9 @@ TForm4::TForm4(TComponent* owner)
         if (MainForm) MainForm->ProgressCancelled();
     };
     CancelButton = &Button1;  // Escape
-    CreateHandle();
     TitleBar = &MSOfficeCaption1;
     TitleBarShowsCaption = true;
-    MSOfficeCaption1.Realize();
+    CreateHandleOnShow();
 }
 
 TForm4::~TForm4() {

@@ -162,7 +162,7 @@ TForm2::TForm2(TComponent* owner, IDialogHost* host)
     host_ = host;
     BuildControls();
     BindEvents();
-    CreateHandle();
+    CreateHandleOnShow();
     FormCreate();
 }
 

@@ -66,7 +66,7 @@ TForm3::TForm3(TComponent* owner, IDialogHost* host)
     Button4.OnClick = [this](TObject* s) { Button4Click(s); };
     Timer1.OnTimer = [this](TObject* s) { Timer1Timer(s); };
     TimerScheduledHangUp.OnTimer = [this](TObject* s) { TimerScheduledHangUpTimer(s); };
-    CreateHandle();
+    CreateHandleOnShow();
 }
 
 TForm3::~TForm3() {

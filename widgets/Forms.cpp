@@ -24,9 +24,11 @@ void TForm::CreateHandle() {
     if (Menu) Menu->Realize();
     Realize();
     for (TControl* c : AllControls()) c->Realize();
+    if (TitleBar) TitleBar->Realize();
 }
 
 void TForm::Show() {
+    if (handleOnShow_ && !peer_) CreateHandle();
     SetVisible(true);
     if (peer_) peer_->BringToFront();
 }

@@ -39,8 +39,13 @@ public:
     int ClientWidth() const { return Width(); }
     int ClientHeight() const { return Height(); }
 
-    // Creates the windows: the menu, the form, then every control in creation order.
+    // Creates the windows: the menu, the form, every control in creation order, then the
+    // drawn title bar.
     void CreateHandle();
+    // Leaves the windows to the first Show (or ShowModal): a dialog that stays hidden costs
+    // the program's start nothing. Until then the form and its controls keep their values
+    // and the windows are made from them.
+    void CreateHandleOnShow() { handleOnShow_ = true; }
     void Show();
     void Hide();
     // Runs the close sequence: OnCloseQuery may refuse; OnClose then chooses the action.
@@ -85,6 +90,7 @@ public:
     TNotifyEvent OnDestroy;
 
 private:
+    bool handleOnShow_ = false;
     bool closed_ = false;
     int modalResult_ = 0;
 };

@@ -66,7 +66,7 @@ int State(const Call&);
 // The clock and a TIME peer (TimeServe.cpp).
 int TimeServe(const Call&);
 int LocalTime(const Call&);
-// Focus, activation, ownership and the keyboard (focus.cpp).
+// Focus, activation, ownership, the keyboard and the taskbar (focus.cpp).
 int Active(const Call&);
 int Focus(const Call&);
 int BoxOwner(const Call&);
@@ -75,6 +75,7 @@ int Raise(const Call&);
 int Pointer(const Call&);
 int RClick(const Call&);
 int Type(const Call&);
+int Taskbar(const Call&);
 // What another program can learn from or do to ours (Probes.cpp).
 int Responsive(const Call&);
 int DefButton(const Call&);

@@ -60,6 +60,7 @@ const Command kCommands[] = {
     {"rclick", 4, false, "rclick X Y                    press and release the right button at a point of the screen", RClick},
     {"type", 3, false, "type KEY...                   type keys into the foreground window (tab, shift+tab, space, "
                        "enter, escape, alt+f4, alt+LETTER, LETTER)", Type},
+    {"taskbar", 3, false, "taskbar -                     print how many window buttons the taskbar of Wine's desktop shows", Taskbar},
     {"responsive", 4, true, "responsive CAPTION SECONDS    ask the window every 100 ms; print the longest answer time (ms)",
      Responsive},
     {"defbutton", 3, false, "defbutton SECONDS             wait for a message box; print its default button's text", DefButton},

@@ -1,8 +1,8 @@
 // The driver's commands about focus, activation, ownership and the keyboard: what a user
 // sees as the active window and the focused control, keys typed as a user types them
-// through the system's input queue, and the mouse pointer. With VELMORA_DESKTOP set, every
-// command works in that desktop of Wine's (a program started with
-// "explorer /desktop=NAME,...") rather than the default one.
+// through the system's input queue, the mouse pointer, and the buttons of the desktop's
+// taskbar. With VELMORA_DESKTOP set, every command works in that desktop of Wine's (a
+// program started with "explorer /desktop=NAME,...") rather than the default one.
 #include <windows.h>
 
 #include <cctype>
@@ -116,6 +116,18 @@ int RClick(const Call& c) {
     in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
     Sleep(200);
     SendInput(2, in, sizeof(INPUT));
+    return 0;
+}
+
+// Wine's taskbar draws its buttons itself (they carry no window text): count the shown
+// ones, less the Start button at the left-hand end.
+int Taskbar(const Call&) {
+    HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
+    if (!bar) return 1;
+    int shown = 0;
+    for (HWND h : Children(bar))
+        if (IsWindowVisible(h) && ClassOf(h) == "Button") ++shown;
+    std::printf("%d\n", shown > 0 ? shown - 1 : 0);
     return 0;
 }
 

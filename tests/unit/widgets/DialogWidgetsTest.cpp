@@ -137,6 +137,26 @@ TEST_F(DialogWidgetsTest, ActivationCountsOnlyAChangeOfActiveForm) {
     EXPECT_EQ(activations, 3);
 }
 
+// A dialog whose windows wait for its first Show gets them then, made from what was set
+// while it had none, its drawn title bar included.
+TEST_F(DialogWidgetsTest, WindowsLeftToTheFirstShowCarryWhatWasSetMeanwhile) {
+    TForm form(nullptr, "F");
+    TControl label(&form, &form, TControlKind::Label, "L");
+    TControl bar(&form, nullptr, TControlKind::TitleBar, "Bar");
+    form.TitleBar = &bar;
+    form.CreateHandleOnShow();
+    label.SetCaption("set while hidden");
+    form.Hide();
+    EXPECT_EQ(label.Peer(), nullptr);
+    int activations = 0;
+    form.OnActivate = [&](TObject*) { ++activations; };
+    form.Show();
+    ASSERT_NE(label.Peer(), nullptr);
+    EXPECT_NE(bar.Peer(), nullptr);
+    EXPECT_EQ(static_cast<headless::ControlPeer*>(label.Peer())->captions.front(), "set while hidden");
+    EXPECT_EQ(activations, 1);
+}
+
 TEST_F(DialogWidgetsTest, OpenDialogIsAnsweredByTheTestAndRecorded) {
     TOpenDialog dialog(nullptr);
     dialog.Filter = "Application (*.exe)|*.exe";
