@@ -64,6 +64,11 @@ file(GLOB_RECURSE W32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.
 add_executable(win32_tests ${W32_TESTS})
 target_link_libraries(win32_tests PRIVATE velmora_lib gtest_win32)
 
+# The mutation fuzzer of the Win32-only parsers (libFuzzer does not build for mingw).
+file(GLOB W32FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/win32/*.cpp)
+add_executable(w32fuzz ${W32FUZZ_SOURCES})
+target_link_libraries(w32fuzz PRIVATE velmora_lib crypt32)
+
 file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp)
 add_executable(e2edriver ${DRIVER_SOURCES})
 target_link_libraries(e2edriver PRIVATE user32 gdi32 comctl32 ws2_32)
