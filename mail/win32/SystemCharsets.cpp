@@ -15,9 +15,11 @@ struct Named {
     const char* name;
     UINT codePage;
 };
-// The names mail uses, in capitals, and their code pages.
+// The names mail uses, in capitals, and their code pages. US-ASCII is read as Latin-1, as
+// the built-in conversion does: the system's own ASCII page folds an 8-bit byte onto 7 bits
+// (0x80 into a NUL that cuts the text short, 0xC3 into "C").
 const Named kSets[] = {
-    {"UTF-8", 65001},        {"UTF8", 65001},         {"US-ASCII", 20127},     {"ISO-8859-1", 28591},
+    {"UTF-8", 65001},        {"UTF8", 65001},         {"US-ASCII", 28591},     {"ISO-8859-1", 28591},
     {"ISO-8859-2", 28592},   {"ISO-8859-3", 28593},   {"ISO-8859-4", 28594},   {"ISO-8859-5", 28595},
     {"ISO-8859-6", 28596},   {"ISO-8859-7", 28597},   {"ISO-8859-8", 28598},   {"ISO-8859-9", 28599},
     {"ISO-8859-13", 28603},  {"ISO-8859-15", 28605},  {"WINDOWS-1250", 1250},  {"WINDOWS-1251", 1251},
