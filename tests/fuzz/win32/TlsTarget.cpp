@@ -70,7 +70,7 @@ PSecurityFunctionTableA table = nullptr;
 SecurityFunctionTableA real;
 bool sim = false, showCertificate = true;
 size_t largestInput = 0;
-unsigned checksum = 0;  // of every byte the provider was given
+volatile unsigned checksum = 0;  // of every byte the provider was given
 std::string misuse;  // a way the TLS layer used the provider wrongly
 PCCERT_CONTEXT certificate = nullptr;
 char helloToken[] = "\x16\x03\x01\x00\x00";
@@ -82,7 +82,7 @@ void Measure(const SecBuffer& b) {
     if (b.cbBuffer && !b.pvBuffer) misuse = "bytes without a buffer";
     unsigned char sum = 0;  // touches every byte: a wrong length faults here
     for (unsigned long i = 0; i < b.cbBuffer; ++i) sum += static_cast<unsigned char*>(b.pvBuffer)[i];
-    checksum += sum;
+    checksum = checksum + sum;
 }
 
 SECURITY_STATUS SEC_ENTRY Initialize(PCredHandle cred, PCtxtHandle ctx, SEC_CHAR* target, unsigned long req,
