@@ -46,6 +46,15 @@ foreach(f ${FUZZ_TARGETS})
   set_tests_properties(${n} PROPERTIES LABELS fuzz TIMEOUT 120)
 endforeach()
 
+# The Win32-only parsers' targets run in w32fuzz.exe under Wine, a bounded number of runs
+# (about 5 s each on a quiet machine; at most 20 s).
+foreach(n w32_charset w32_tls)
+  add_test(NAME ${n} COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${VELMORA_WIN32_DIR} ${n} 20)
+  set_tests_properties(${n} PROPERTIES LABELS fuzz TIMEOUT 120 RESOURCE_LOCK wine)
+endforeach()
+set_tests_properties(w32_charset PROPERTIES ENVIRONMENT FUZZ_RUNS=50000)
+set_tests_properties(w32_tls PROPERTIES ENVIRONMENT FUZZ_RUNS=20000)
+
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.sh)
 foreach(t ${E2E_TESTS})
   get_filename_component(n ${t} NAME_WE)

@@ -2,9 +2,9 @@
 //   w32fuzz.exe NAME SEED_FOLDER [-runs=N] [-max_total_time=S] [-seed=N] [-timeout=S]
 // Every seed is run first, then inputs made from them by byte flips, inserts, deletes and
 // splices, chosen by a seeded generator (the same seed gives the same inputs). It stops
-// after N runs or S seconds, whichever comes first. A finding (a bound the target reports
-// broken, a crash, an escaping exception, an input running longer than the timeout) prints
-// the input in hex and ends the program with 1.
+// after N runs or S seconds, whichever comes first (0: no limit; 1000 runs when neither).
+// A finding (a bound the target reports broken, a crash, an escaping exception, an input
+// running past the timeout, 10 s) prints the input in hex and ends the program with 1.
 #include <windows.h>
 
 #include <csignal>
@@ -173,13 +173,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: w32fuzz NAME SEED_FOLDER [-runs=N] [-max_total_time=S] [-seed=N] [-timeout=S]\n");
         return 2;
     }
-    unsigned long runs = 1000, seconds = 0, seed = 1;
+    unsigned long runs = 0, seconds = 0, seed = 1;
     for (int i = 3; i < argc; ++i) {
         runs = Flag(argv[i], "-runs=", runs);
         seconds = Flag(argv[i], "-max_total_time=", seconds);
         seed = Flag(argv[i], "-seed=", seed);
         timeoutMs = Flag(argv[i], "-timeout=", timeoutMs / 1000) * 1000;
     }
+    if (!runs && !seconds) runs = 1000;
     std::vector<std::string> seeds = ReadSeeds(argv[2]);
     if (seeds.empty()) {
         std::fprintf(stderr, "%s: no seeds in %s\n", t->name, argv[2]);
@@ -193,7 +194,7 @@ int main(int argc, char** argv) {
     Random r{seed};
     bool ok = true;
     for (size_t i = 0; ok && i < seeds.size(); ++i) ok = RunOne(*t, seeds[i]);
-    while (ok && runsDone < runs && (!seconds || GetTickCount() - begin < seconds * 1000))
+    while (ok && (!runs || runsDone < runs) && (!seconds || GetTickCount() - begin < seconds * 1000))
         ok = RunOne(*t, Mutate(seeds, r, t->maxLen));
     double took = (GetTickCount() - begin) / 1000.0;
     std::printf("#%llu DONE %s, seed %lu, %.1f s\nstat::number_of_executed_units: %llu\n", runsDone, t->name, seed,
