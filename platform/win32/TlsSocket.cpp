@@ -220,6 +220,7 @@ private:
         haveContext_ = true;
         if (!SendToken(out)) return Fail(peer, "the connection ended during the TLS handshake");
         bool needMore = true;
+        int credentialRetries = 0;
         for (;;) {
             if (needMore) {
                 int left = static_cast<int>(deadline - GetTickCount());
@@ -238,6 +239,13 @@ private:
                                                      0, nullptr, &outDesc, &attributes, &expiry);
             if (s == SEC_E_INCOMPLETE_MESSAGE) {
                 needMore = true;
+                continue;
+            }
+            if (s == SEC_I_INCOMPLETE_CREDENTIALS && credentialRetries++ < 2) {
+                // The server asks for a client certificate. We have none: asked again with
+                // the same bytes, the provider goes on without one.
+                if (out.pvBuffer) api.sspi->FreeContextBuffer(out.pvBuffer);
+                needMore = false;
                 continue;
             }
             // Also on failure: the token may be the alert that tells the server why.
