@@ -10,11 +10,8 @@
 . "$(dirname "$0")/pop3_peer.bash"
 trap 'pop3_stop; e2e_cleanup' EXIT
 
-certs="$E2E_WORK/certs"
-fp=$(pop3_tls_cert "$certs" server) && [ -n "$fp" ] || fail "no test certificate"
-POP3_TLS_CERT="$certs/server.crt" POP3_TLS_KEY="$certs/server.key"
-pop3_start "$E2E_WORK/pop" "alice:secret:Bob <bob@example.com>|Hello;Carol <carol@example.com>|Lunch" ||
-  fail "no POP3 server"
+pop3_start_tls "$E2E_WORK" "alice:secret:Bob <bob@example.com>|Hello;Carol <carol@example.com>|Lunch" ||
+  fail "no POP3 server with TLS"
 
 plain=$((20000 + RANDOM % 20000))
 dribble=$((plain + 1))

@@ -6,12 +6,22 @@
 # 110 and POP3 over TLS on 127.0.0.1:995.
 #   pop3_tls_cert DIR NAME   makes DIR/NAME.crt and DIR/NAME.key (self-signed, for
 #                            127.0.0.1 and localhost) and prints its SHA-256 fingerprint
+#   pop3_start_tls WORK USER... the two above in one: a certificate in WORK/certs (its
+#                            fingerprint in POP3_TLS_FP), the server in WORK/pop
 . "$(dirname "${BASH_SOURCE[0]}")/dovecot_peer.bash"
 POP3_DIR=""
 POP3_TLS_CERT=${POP3_TLS_CERT:-}
 POP3_TLS_KEY=${POP3_TLS_KEY:-}
 
 pop3_tls_cert() { dovecot_cert "$1" "$2" "IP:127.0.0.1,DNS:localhost"; }
+
+pop3_start_tls() {
+  local work=$1
+  shift
+  POP3_TLS_FP=$(pop3_tls_cert "$work/certs" server) && [ -n "$POP3_TLS_FP" ] || return 1
+  POP3_TLS_CERT="$work/certs/server.crt" POP3_TLS_KEY="$work/certs/server.key"
+  pop3_start "$work/pop" "$@"
+}
 
 pop3_ports() { echo 110 ${POP3_TLS_CERT:+995}; }
 

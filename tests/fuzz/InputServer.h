@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "mail/tcpip.h"
 #include "platform/BlockingSocket.h"
 
 namespace fuzz {
@@ -54,5 +55,14 @@ public:
     size_t size = 0;
     bool trusted = false;
 };
+
+// Ends a mail client's session whatever state a broken exchange left it in.
+template <class Client>
+void LogOutQuietly(Client& client) {
+    try {
+        client.Logout();
+    } catch (const ETcpIpError&) {
+    }
+}
 
 }  // namespace fuzz

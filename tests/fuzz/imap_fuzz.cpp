@@ -48,12 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         imap.Login();
         imap.GetHeaders();
         if (imap.MailLines.size() != imap.MessageList().size()) __builtin_trap();
-        imap.Logout();
     } catch (const ETcpIpError&) {
-        try {
-            imap.Logout();
-        } catch (const ETcpIpError&) {
-        }
     }
+    fuzz::LogOutQuietly(imap);
     return 0;
 }

@@ -45,12 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         pop.GetHeaders();
         if (pop.MailLines.size() != pop.MessageList().size()) __builtin_trap();
-        pop.Logout();
     } catch (const ETcpIpError&) {
-        try {
-            pop.Logout();
-        } catch (const ETcpIpError&) {
-        }
     }
+    fuzz::LogOutQuietly(pop);
     return 0;
 }
