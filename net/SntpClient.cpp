@@ -50,8 +50,11 @@ void TSntpClient::Send() {
 }
 
 void TSntpClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) {
-    // The arrival time first: everything after it is part of our own delay.
-    const sntp::Timestamp t4 = sntp::FromDateTime(platform::Clock().NowUtc());
+    // The arrival time: when the datagram's message was posted, not now. A busy user
+    // interface (the progress dialog being put away) can hold the message for seconds,
+    // which would count as round trip and pull the offset back by half of it.
+    const uint32_t held = platform::Clock().TickCount() - ArrivalTick();
+    const sntp::Timestamp t4 = sntp::FromDateTime(platform::Clock().NowUtc() - held / 86400000.0);
     TWSocketExt::NotifyReceiveBuffer(buf, count, fromPort, fromAddr);
     if (!Busy() || !buf || count < static_cast<int32_t>(sntp::kPacketSize)) return;
     if (fromPort != server_.port || fromAddr != net::AddrToText(server_.addr)) return;

@@ -191,6 +191,23 @@ TEST_F(SntpClientTest, OneDatagramAskedAndTheAnswerGivesTheOffset) {
     EXPECT_EQ(timeouts, 0);
 }
 
+// The answer waits 2 s in the queue behind a busy user interface: it arrived when it was
+// posted, so neither the offset nor the delay grows by that wait.
+TEST_F(SntpClientTest, TheArrivalIsWhenTheAnswerWasPostedNotWhenItIsHandled) {
+    client.GetTime();
+    const Timestamp t1 = Sent(0);
+    clock.Advance(20);
+    auto& k = api.socks.at(api.Last());
+    k.from.addr = api.InetAddr("127.0.0.8");
+    k.from.port = net::HostToNet16(12300);
+    api.Arrive(api.Last(), Reply(t1, At(t1, 100.010), At(t1, 100.010)));
+    clock.Sleep(2000);
+    ui.ProcessMessages();
+    ASSERT_EQ(offsets.size(), 1u);
+    EXPECT_NEAR(offsets[0].first, 100.0, 1e-3);
+    EXPECT_NEAR(offsets[0].second, 0.020, 1e-3);
+}
+
 TEST_F(SntpClientTest, StrayAndBadDatagramsAreDroppedAndTheRequestWaitsOn) {
     client.GetTime();
     const Timestamp t1 = Sent(0), t2 = At(t1, 5), t3 = At(t1, 5);
