@@ -64,11 +64,14 @@ void TSntpClient::NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPor
         if (a.verdict == sntp::Verdict::KissOfDeath) {
             Finish();
             if (OnKissOfDeath) OnKissOfDeath(this, a.kissCode);
+        } else if (a.verdict == sntp::Verdict::Unsynchronised || a.verdict == sntp::Verdict::BadStratum) {
+            Finish();
+            if (OnUnsynchronised) OnUnsynchronised(this);
         } else if (a.verdict == sntp::Verdict::Ok) {
             Finish();
             sntp::Measurement m = sntp::Measure(t1, a.receive, a.transmit, t4);
             if (OnOffset) OnOffset(this, m.offset, m.delay);
         }
-        return;  // any other verdict: dropped, the request waits on
+        return;  // no transmit time: dropped, the request waits on
     }
 }

@@ -146,6 +146,7 @@ protected:
         client.SetPortNumber(12300);
         client.OnOffset = [this](TObject*, double o, double d) { offsets.push_back({o, d}); };
         client.OnKissOfDeath = [this](TObject*, const std::string& code) { kisses.push_back(code); };
+        client.OnUnsynchronised = [this](TObject*) { kisses.push_back("unsynchronised"); };
         client.OnRequestTimedOut = [this](TObject*) { ++timeouts; };
     }
     // The transmit time of the i-th datagram the client sent.
@@ -221,8 +222,6 @@ TEST_F(SntpClientTest, StrayAndBadDatagramsAreDroppedAndTheRequestWaitsOn) {
         {"other address", Reply(t1, t2, t3), "127.0.0.9", 12300},
         {"other port", Reply(t1, t2, t3), "127.0.0.8", 123},
         {"other request", Reply(t1 ^ 1, t2, t3), "127.0.0.8", 12300},
-        {"unsynchronised", Reply(t1, t2, t3, 0xE4), "127.0.0.8", 12300},
-        {"stratum 16", Reply(t1, t2, t3, 0x24, 16), "127.0.0.8", 12300},
         {"no transmit time", Reply(t1, t2, 0), "127.0.0.8", 12300},
     };
     for (const Case& c : cases) {
@@ -261,12 +260,21 @@ TEST_F(SntpClientTest, ResentOnceAfterFiveSecondsAndGivenUpAfterThirty) {
     EXPECT_EQ(timeouts, 1);
 }
 
-TEST_F(SntpClientTest, AKissOfDeathEndsTheRequestWithoutAnOffset) {
-    client.GetTime();
-    Deliver(Reply(Sent(0), 0, 0, 0xE4, 0));
-    EXPECT_EQ(kisses, (std::vector<std::string>{"RATE"}));
+// A refusal, or a server whose own clock is not set, is told at once: no 30 s wait.
+TEST_F(SntpClientTest, AKissOfDeathOrAnUnsynchronisedServerEndsTheRequestWithoutAnOffset) {
+    struct Case {
+        uint8_t first, stratum;
+        const char* told;
+    } cases[] = {{0xE4, 0, "RATE"}, {0xE4, 2, "unsynchronised"}, {0x24, 16, "unsynchronised"}};
+    for (const Case& c : cases) {
+        kisses.clear();
+        client.GetTime();
+        const Timestamp t1 = Sent(Datagrams() - 1);
+        Deliver(Reply(t1, At(t1, 1), At(t1, 1), c.first, c.stratum));
+        EXPECT_EQ(kisses, (std::vector<std::string>{c.told})) << c.told;
+        EXPECT_FALSE(client.Busy());
+    }
     EXPECT_TRUE(offsets.empty());
-    EXPECT_FALSE(client.Busy());
     clock.Advance(60000);
     EXPECT_EQ(timeouts, 0);
 }
