@@ -1,12 +1,15 @@
 // The network-time client; see SntpClient.h.
 #include "net/SntpClient.h"
 
+#include <random>
+
 #include "platform/Platform.h"
 
 TSntpClient::TSntpClient(TComponent* owner) : TWSocketExt(owner) {
     SetProto("udp");
     SetPortNumber(sntp::kPort);
     SetPreserveSettings(true);
+    RandomBits = [] { return static_cast<uint32_t>(std::random_device{}()); };
 }
 
 TSntpClient::~TSntpClient() { Finish(); }
@@ -43,7 +46,10 @@ void TSntpClient::GetTime() {
 }
 
 void TSntpClient::Send() {
-    const sntp::Timestamp t1 = sntp::FromDateTime(platform::Clock().NowUtc());
+    // The answer must carry exactly this, random bits and all; the measurement takes it as
+    // the sending time too (they move it by less than the clock's millisecond).
+    const sntp::Timestamp t1 =
+        sntp::WithRandomLowBits(sntp::FromDateTime(platform::Clock().NowUtc()), RandomBits ? RandomBits() : 0);
     const auto packet = sntp::Request(t1);
     sent_.push_back(t1);
     SendTo(server_, packet.data(), static_cast<int>(packet.size()));

@@ -34,6 +34,9 @@ public:
     // stratum above 15): there is no time to take from it, and no point waiting on.
     TNotifyEvent OnUnsynchronised;
     TNotifyEvent OnRequestTimedOut;
+    // The random bits of each transmit time (see sntp::WithRandomLowBits); the system's
+    // random source unless a test sets another.
+    std::function<uint32_t()> RandomBits;
     uint32_t ResendAfter = 5000;
     uint32_t RequestTimeout = 30000;
 

@@ -171,6 +171,7 @@ protected:
 };
 
 TEST_F(SntpClientTest, OneDatagramAskedAndTheAnswerGivesTheOffset) {
+    client.RandomBits = [] { return 0xFFABCDEFu; };
     client.GetTime();
     client.GetTime();  // one request at a time
     EXPECT_EQ(api.socks.size(), 1u);
@@ -180,7 +181,7 @@ TEST_F(SntpClientTest, OneDatagramAskedAndTheAnswerGivesTheOffset) {
     EXPECT_EQ(k.sentTo[0].port, net::HostToNet16(12300));
     EXPECT_EQ(net::AddrToText(k.sentTo[0].addr), "127.0.0.8");
     const Timestamp t1 = Sent(0);
-    EXPECT_EQ(t1, sntp::FromDateTime(clock.NowUtc()));
+    EXPECT_EQ(t1, (sntp::FromDateTime(clock.NowUtc()) & ~sntp::kBelowMillisecond) | 0x2BCDEFu);
     clock.Advance(20);  // the round trip; the server is 100 s ahead and takes no time
     Deliver(Reply(t1, At(t1, 100.010), At(t1, 100.010)));
     ASSERT_EQ(offsets.size(), 1u);
@@ -239,7 +240,8 @@ TEST_F(SntpClientTest, ResentOnceAfterFiveSecondsAndGivenUpAfterThirty) {
     EXPECT_EQ(Datagrams(), 1u);
     clock.Advance(1);
     ASSERT_EQ(Datagrams(), 2u);
-    EXPECT_NE(Sent(1), Sent(0));  // a new transmit time
+    EXPECT_NE(Sent(1), Sent(0));  // a new transmit time, with new random bits below the ms
+    EXPECT_NE(Sent(1) & sntp::kBelowMillisecond, Sent(0) & sntp::kBelowMillisecond);
     clock.Advance(24999);
     EXPECT_EQ(timeouts, 0);
     EXPECT_EQ(Datagrams(), 2u);
