@@ -33,7 +33,7 @@ void TSntpClient::GetTime() {
     SetAddr(net::AddrToText(server_.addr));
     if (State() != wsClosed) Close();
     Connect();  // a datagram socket: bound and ready at once
-    Send();
+    SendRequest();
     boundTimer_ = platform::Ui().StartTimer(RequestTimeout, [this] {
         Finish();
         if (OnRequestTimedOut) OnRequestTimedOut(this);
@@ -41,11 +41,11 @@ void TSntpClient::GetTime() {
     resendTimer_ = platform::Ui().StartTimer(ResendAfter, [this] {
         platform::Ui().StopTimer(resendTimer_);
         resendTimer_ = 0;
-        Send();
+        SendRequest();
     });
 }
 
-void TSntpClient::Send() {
+void TSntpClient::SendRequest() {
     // The answer must carry exactly this, random bits and all; the measurement takes it as
     // the sending time too (they move it by less than the clock's millisecond).
     const sntp::Timestamp t1 =

@@ -47,7 +47,7 @@ protected:
     void NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) override;
 
 private:
-    void Send();
+    void SendRequest();
     void Finish();
     std::vector<sntp::Timestamp> sent_;  // transmit times of this request's datagrams
     net::SockAddrIn server_;
