@@ -94,6 +94,10 @@ TMainForm::TMainForm(TComponent* owner)
         HListBox2.Add(GetLangText("The time server refused the request: ", "const_ntpRefused") + code);
         ShowTimeServerDown();
     };
+    SntpClient1.OnUnsynchronised = [this](TObject*) {
+        HListBox2.Add(GetLangText("The time server's clock is not synchronised", "const_ntpUnsynchronised"));
+        ShowTimeServerDown();
+    };
     SntpClient1.OnRequestTimedOut = [](TObject*) { ShowTimeServerDown(); };
     // Start with Windows, hidden in the notification area; the setting decides in
     // ReactToIniOptions whether the entry stays.

@@ -22,6 +22,14 @@ using Timestamp = uint64_t;
 // The timestamp of a UTC date-time (ms precision), folded into its era.
 Timestamp FromDateTime(TDateTime utc);
 
+// The bits of a timestamp below our clock's millisecond. A request's transmit time carries
+// random bits there, so that someone who does not see the request cannot forge an answer
+// by guessing its originate time; the time it says is still right to the millisecond.
+constexpr Timestamp kBelowMillisecond = (Timestamp{1} << 22) - 1;  // 2^22 / 2^32 s < 1 ms
+inline Timestamp WithRandomLowBits(Timestamp t, uint32_t random) {
+    return (t & ~kBelowMillisecond) | (random & kBelowMillisecond);
+}
+
 // A request in client mode, version 4, with `transmit` as its transmit time; all else zero.
 std::array<uint8_t, kPacketSize> Request(Timestamp transmit);
 

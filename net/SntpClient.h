@@ -30,17 +30,24 @@ public:
 
     TSntpOffsetEvent OnOffset;
     TSntpKissEvent OnKissOfDeath;
+    // The server answered but says its own clock is not synchronised (leap indicator 3, or
+    // stratum above 15): there is no time to take from it, and no point waiting on.
+    TNotifyEvent OnUnsynchronised;
     TNotifyEvent OnRequestTimedOut;
+    // The random bits of each transmit time (see sntp::WithRandomLowBits); the system's
+    // random source unless a test sets another.
+    std::function<uint32_t()> RandomBits;
     uint32_t ResendAfter = 5000;
     uint32_t RequestTimeout = 30000;
 
 protected:
-    // Datagrams that are too short, come from another address or port, or fail the checks
-    // are dropped; the request goes on waiting.
+    // Datagrams that are too short, come from another address or port, answer another
+    // request or carry no transmit time are dropped; the request goes on waiting. A
+    // kiss-of-death or an unsynchronised server's answer ends it.
     void NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr) override;
 
 private:
-    void Send();
+    void SendRequest();
     void Finish();
     std::vector<sntp::Timestamp> sent_;  // transmit times of this request's datagrams
     net::SockAddrIn server_;

@@ -8,17 +8,6 @@
 
 TDateTime TimeProtocolToDateTime(uint32_t t) { return 2.0 + static_cast<double>(t) / 86400.0; }
 
-namespace {
-// When the data being handled arrived: the posting time of the socket message that
-// announced it, unless that is unknown or implausible (later than now, or more than a
-// minute ago), then now.
-uint32_t ArrivalTick() {
-    const uint32_t now = platform::Clock().TickCount();
-    const uint32_t posted = platform::Ui().MessageTick();
-    return posted != 0 && now - posted <= 60000 ? posted : now;
-}
-}  // namespace
-
 TWSTimeClient::TWSTimeClient(TComponent* owner) : TWSocketExt(owner) { SetPreserveSettings(true); }
 
 TWSTimeClient::~TWSTimeClient() { StopRequestTimer(); }

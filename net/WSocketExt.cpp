@@ -5,6 +5,7 @@
 
 #include "core/NetText.h"
 #include "core/SysUtils.h"
+#include "platform/Platform.h"
 
 TWSocketExt::TWSocketExt(TComponent* owner) : TWSocket(owner) { preserve_ = false; }
 
@@ -56,4 +57,10 @@ int32_t TWSocketExt::SendToAddr(const void* buf, int count, uint16_t port, const
     to.port = net::HostToNet16(port);
     to.addr = WSocketResolveHost(addr);
     return SendTo(to, buf, count);
+}
+
+uint32_t TWSocketExt::ArrivalTick() {
+    const uint32_t now = platform::Clock().TickCount();
+    const uint32_t posted = platform::Ui().MessageTick();
+    return posted != 0 && now - posted <= 60000 ? posted : now;
 }

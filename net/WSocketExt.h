@@ -30,6 +30,11 @@ public:
 protected:
     bool NotifyDataAvailable(uint16_t error) override;
     virtual void NotifyReceiveBuffer(void* buf, int32_t count, uint16_t fromPort, const std::string& fromAddr);
+    // When the data being handled arrived (a tick count): the posting time of the socket
+    // message that announced it, unless that is unknown or implausible (later than now, or
+    // more than a minute ago), then now. The user-interface thread may have been busy
+    // meanwhile; a time answer must not be taken as that much older than it is.
+    static uint32_t ArrivalTick();
 
 private:
     bool preserve_ = false;

@@ -66,18 +66,18 @@ adjust_with() {
 }
 
 # Waits for the step the program asked Wine for, and checks it is OFFSET ms (as Wine's
-# 32-bit number) within a second; then the refused change must be reported. Wine seems to
-# drop the milliseconds of the time asked (a run here logged 1004 ms less than the offset),
-# so up to a further second short is accepted.
+# 32-bit number) within 300 ms either way; then the refused change must be reported. Both
+# measurements run on loopback against the same clock, so they agree to a few ms unless
+# the program times the answer wrongly (handled 2 s after it arrived, behind the progress
+# dialog, it once asked for 1 s less).
 expect_step() {
   local offset=$1 what=$2 diff i d
   for i in $(seq 1 75); do grep -q "NtSetSystemTime not allowed" "$E2E_WORK/app.log" && break; sleep 0.2; done
   diff=$(grep -o "NtSetSystemTime not allowed: difference -\?[0-9]*" "$E2E_WORK/app.log" | grep -o -- "-\?[0-9]*$" | tail -1)
   [ -n "$diff" ] || fail "$what: the clock was not set: $(tail -5 "$E2E_WORK/app.log")"
-  local ok=0
   d=$(( ((diff - offset) % 4294967296 + 4294967296 + 2147483648) % 4294967296 - 2147483648 ))
-  [ "$d" -gt -2000 ] && [ "$d" -lt 1000 ] && ok=1
-  [ $ok = 1 ] || fail "$what: asked to move the clock by $diff ms, the server's offset is $offset ms"
+  echo "$what: step asked differs from the server's offset by $d ms"
+  [ "$d" -ge -300 ] && [ "$d" -le 300 ] || fail "$what: asked to move the clock by $diff ms, the server's offset is $offset ms"
   local box
   box=$(drive dialog 20) || fail "$what: the refused clock change was not reported"
   grep -q "The computer clock could not be set: " <<<"$box" || fail "$what: wrong box: $box"

@@ -240,7 +240,7 @@ TEST_F(NetworkTimeTest, ASilentServerIsReportedAfterThirtySecondsAndTheNextAdjus
     EXPECT_EQ(clock.clockSets.size(), 1u);
 }
 
-TEST_F(NetworkTimeTest, UnusableServersAndAKissOfDeathAreReported) {
+TEST_F(NetworkTimeTest, UnusableServersAKissOfDeathAndAnUnsynchronisedServerAreReported) {
     for (const char* server : {"ntp://time.example:0", "ntp://nowhere.example", "ntp://"}) {
         IniOptions.TimeServer = server;
         ui.boxes.clear();
@@ -256,4 +256,9 @@ TEST_F(NetworkTimeTest, UnusableServersAndAKissOfDeathAreReported) {
     EXPECT_EQ(form.HListBox2.Items().back(), "The time server refused the request: RATE");
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, kDown);
+    form.AdjustClock();
+    Answer(5.0, 10, 16);
+    EXPECT_TRUE(clock.clockSets.empty());
+    EXPECT_EQ(form.HListBox2.Items().back(), "The time server's clock is not synchronised");
+    EXPECT_EQ(ui.boxes.size(), 2u);
 }
