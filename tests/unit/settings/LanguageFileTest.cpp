@@ -58,7 +58,9 @@ TEST_F(LanguageFileTest, FrenchTranslatesEveryLookedUpText) {
         }
         EXPECT_NE(shown, english) << key << " is not translated";
         // A text that runs on into a name or a number keeps its closing space.
-        if (!english.empty() && english.back() == ' ') EXPECT_EQ(shown.back(), ' ') << key;
+        if (!english.empty() && english.back() == ' ') {
+            EXPECT_EQ(shown.back(), ' ') << key;
+        }
     }
 }
 
