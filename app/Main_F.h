@@ -142,8 +142,6 @@ public:
     // userAsked: the user just asked for this check (see userCheck_).
     void CheckEmailWithIcon(bool userAsked = true);
     void CheckAllEmailAccount(bool userAsked = false);
-    // Whether the connection about to be dialled is the user's own doing (see userCheck_).
-    void SetUserDialed(bool user) { userDialed_ = user; }
     void CheckEmailForThisAccount(const std::string& account, const std::string& password, const std::string& server);
     void TimerCheckEmailTimer(TObject* Sender);
     void ShowNewMailIcon();
