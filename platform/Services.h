@@ -40,12 +40,12 @@ struct Services {
     IWidgetFactory* widgets = nullptr;            // the peers of forms and controls
     // Converts mail header bytes in a named character set to display text (false: unknown
     // set); empty: the built-in conversions only (mail/MimeDecode.h).
-    std::function<bool(const std::string& charset, const std::string& bytes, std::string& out)> charsets;
+    std::function<bool(const std::string& charset, const std::string& bytes, std::string& out)> charsets{};
     // The window that owns the dial-up service's dialogs opened for a component's owner;
     // empty: they have none (dialup/DialUp.h).
-    std::function<uintptr_t(TComponent* owner)> ownerWindow;
+    std::function<uintptr_t(TComponent* owner)> ownerWindow{};
     // The full path of the running program (its settings file lives beside it).
-    std::string exePath;
+    std::string exePath{};
 };
 
 // Installs every service of the record, replacing whatever was installed (a null pointer

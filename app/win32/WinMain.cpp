@@ -47,30 +47,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     static win32::FileSystem files;
     // The dial-up service: the system's, or a simulated line when VELMORA_PHONEBOOK names one.
     static std::unique_ptr<ras::IRasApi> rasApi = ras::MakeDefaultRasApi();
-    platform::Services services;
-    services.clock = &clock;
-    services.ui = &ui;
-    services.tray = &tray;
-    services.programs = &programs;
-    services.sound = &sound;
-    services.profile = &profile;
-    services.registry = &registry;
-    services.files = &files;
-    services.blockingSockets = &platform::WinsockBlockingSockets();
-    services.asyncSockets = &net::win32::Winsock();
-    services.ras = rasApi.get();
-    services.widgets = &factory;
-    // Mail headers in any character set the system knows.
-    services.charsets = win32::SystemCharsetConverter();
-    // The service's entry dialogs stay above the window the user works in (the settings
-    // dialog), else above the component's form.
-    services.ownerWindow = [](TComponent* owner) -> uintptr_t {
-        if (HWND active = GetActiveWindow()) return reinterpret_cast<uintptr_t>(active);
-        auto* form = dynamic_cast<TForm*>(owner);
-        return form ? form->Handle() : 0;
-    };
-    services.exePath = ModulePath();
-    platform::Install(services);
+    platform::Install({
+        .clock = &clock, .ui = &ui, .profile = &profile, .registry = &registry, .files = &files, .tray = &tray,
+        .programs = &programs, .sound = &sound, .blockingSockets = &platform::WinsockBlockingSockets(),
+        .asyncSockets = &net::win32::Winsock(), .ras = rasApi.get(), .widgets = &factory,
+        // Mail headers in any character set the system knows.
+        .charsets = win32::SystemCharsetConverter(),
+        // The service's entry dialogs stay above the window the user works in (the settings
+        // dialog), else above the component's form.
+        .ownerWindow = [](TComponent* owner) -> uintptr_t {
+            if (HWND active = GetActiveWindow()) return reinterpret_cast<uintptr_t>(active);
+            auto* form = dynamic_cast<TForm*>(owner);
+            return form ? form->Handle() : 0;
+        },
+        .exePath = ModulePath(),
+    });
     Application().Initialize();  // the application window, whose handle the section holds
 
     try {

@@ -24,17 +24,8 @@ struct Platform {
         char tmp[] = "/tmp/velmora-fuzz-XXXXXX";
         const char* made = mkdtemp(shm);
         dir = made ? made : mkdtemp(tmp);
-        platform::Services s;
-        s.clock = &clock;
-        s.ui = &ui;
-        s.tray = &tray;
-        s.programs = &programs;
-        s.sound = &sound;
-        s.profile = &profile;
-        s.registry = &registry;
-        s.files = &files;
-        s.exePath = dir + "/velmora.exe";
-        platform::Install(s);
+        platform::Install({.clock = &clock, .ui = &ui, .profile = &profile, .registry = &registry, .files = &files,
+                           .tray = &tray, .programs = &programs, .sound = &sound, .exePath = dir + "/velmora.exe"});
     }
     ~Platform() {
         std::error_code ignored;

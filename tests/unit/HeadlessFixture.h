@@ -28,20 +28,10 @@ protected:
         // The program "runs" from a scratch folder of its own: its settings file lives there.
         char tmpl[] = "/tmp/velmora-test-XXXXXX";
         dir = mkdtemp(tmpl);
-        platform::Services s;
-        s.clock = &clock;
-        s.ui = &ui;
-        s.tray = &tray;
-        s.programs = &programs;
-        s.sound = &sound;
-        s.profile = &profile;
-        s.registry = &registry;
-        s.files = &files;
-        s.blockingSockets = NativeServices().blockingSockets;
-        s.asyncSockets = &sockets;
-        s.widgets = &factory;
-        s.exePath = dir + "/velmora.exe";
-        platform::Install(s);
+        platform::Install({.clock = &clock, .ui = &ui, .profile = &profile, .registry = &registry, .files = &files,
+                           .tray = &tray, .programs = &programs, .sound = &sound,
+                           .blockingSockets = NativeServices().blockingSockets, .asyncSockets = &sockets,
+                           .widgets = &factory, .exePath = dir + "/velmora.exe"});
         Application().Initialize();
     }
     ~HeadlessTest() override {

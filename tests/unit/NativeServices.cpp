@@ -8,12 +8,7 @@
 
 const platform::Services& NativeServices() {
     static headless::SystemClock clock;
-    static const platform::Services services = [] {
-        platform::Services s;
-        s.clock = &clock;
-        s.blockingSockets = &platform::PosixBlockingSockets();
-        return s;
-    }();
+    static const platform::Services services{.clock = &clock, .blockingSockets = &platform::PosixBlockingSockets()};
     return services;
 }
 

@@ -106,8 +106,9 @@ TEST_F(ConfigTest, MailboxRowsAndPasswordsStayAligned) {
     // No control of the dialog holds a password until the user picks its mailbox.
     for (TControl* c : dialog->AllControls()) {
         EXPECT_NE(c->Caption(), "pa") << c->Name();
-        if (auto* list = dynamic_cast<TListBox*>(c))
+        if (auto* list = dynamic_cast<TListBox*>(c)) {
             EXPECT_EQ(std::count(list->Items().begin(), list->Items().end(), "pa"), 0) << c->Name();
+        }
     }
     dialog->ListView1.SelectedByUser(1);
     dialog->ListView1.Click();

@@ -36,20 +36,11 @@ protected:
         std::string dir = std::string(tmp) + "velmora-backend-test";
         CreateDirectoryA(dir.c_str(), nullptr);
         DeleteFileA((dir + "\\velmora.ini").c_str());
-        platform::Services s;
-        s.clock = &g_clock;
-        s.ui = &g_ui;
-        s.tray = &g_tray;
-        s.programs = &g_programs;
-        s.sound = &g_sound;
-        s.widgets = &g_factory;
-        s.profile = &g_profile;
-        s.registry = &g_registry;
-        s.files = &g_files;
-        s.blockingSockets = &platform::WinsockBlockingSockets();
-        s.asyncSockets = &net::win32::Winsock();
-        s.exePath = dir + "\\velmora.exe";
-        platform::Install(s);
+        platform::Install({.clock = &g_clock, .ui = &g_ui, .profile = &g_profile, .registry = &g_registry,
+                           .files = &g_files, .tray = &g_tray, .programs = &g_programs, .sound = &g_sound,
+                           .blockingSockets = &platform::WinsockBlockingSockets(),
+                           .asyncSockets = &net::win32::Winsock(), .widgets = &g_factory,
+                           .exePath = dir + "\\velmora.exe"});
         Application().Initialize();
     }
     // Pumps messages until pred() holds or the time is up.
