@@ -30,23 +30,33 @@ velmora_prefix() {
   ) 9>"$WINEPREFIX.lock"
 }
 
-# Makes sure there is an X display: an Xvfb of our own when DISPLAY is unset or dead.
+# Makes sure there is an X display: an Xvfb of our own when DISPLAY is unset or dead. The
+# server picks a free number itself (-displayfd): a number without a lock file may still be
+# held by another X server on the machine (servers also listen on an abstract socket), and a
+# display we did not start is never used for tests. VELMORA_OWN_DISPLAY=1 asks for a display
+# of our own even when DISPLAY works (each e2e script has one, so scripts side by side never
+# share focus or windows).
 velmora_display() {
-  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  local n
-  for n in $(seq 91 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      VELMORA_XVFB_PID=$!
-      export DISPLAY=":$n"
-      local i
-      for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-      echo "Xvfb did not start on :$n" >&2
-      return 1
-    fi
+  if [ -z "${VELMORA_OWN_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  local numfile i n=""
+  numfile=$(mktemp /tmp/velmora-xvfb.XXXXXX)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  VELMORA_XVFB_PID=$!
+  for i in $(seq 1 100); do
+    n=$(tr -dc 0-9 <"$numfile")
+    [ -n "$n" ] && break
+    kill -0 "$VELMORA_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "no free X display number" >&2
-  return 1
+  rm -f "$numfile"
+  if [ -z "$n" ]; then
+    echo "Xvfb did not start" >&2
+    velmora_display_stop
+    return 1
+  fi
+  export DISPLAY=":$n"
 }
 
 velmora_display_stop() {

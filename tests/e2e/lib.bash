@@ -4,7 +4,8 @@ set -u
 E2E_WIN32_DIR=${1:?usage: $0 WIN32_BUILD_DIR}
 . "$(dirname "${BASH_SOURCE[0]}")/../wine-env.sh"
 velmora_prefix
-velmora_display || exit 1
+# A display of this script's own: scripts that run side by side never share focus or windows.
+VELMORA_OWN_DISPLAY=1 velmora_display || exit 1
 
 E2E_WORK=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
 cp "$E2E_WIN32_DIR/velmora.exe" "$E2E_WORK/"
