@@ -122,11 +122,10 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         return;
     }
     std::string host = server.substr(0, server.find('\r'));
-    const bool imapBox = IsImapServerText(host);
     // A certificate accepted after a long question is used on a fresh connection, once.
     for (int attempt = 0; attempt < 2; ++attempt) try {
-        // The same steps for either protocol; the server text says which client reads it.
-        auto check = [&](auto& client) {
+        // The same steps for every protocol; the server text says which client reads it.
+        auto check = [&](T_MailClient& client) {
             client.SetHostname(host);
             client.SetUserName(account);
             client.SetPassword(password);
@@ -141,7 +140,7 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
             };
             client.Login();
             client.GetHeaders();
-            std::vector<TListedMail> listed = ListedMail(imapBox);
+            std::vector<TListedMail> listed = ListedMail(client);
             if (!client.MailLines.empty()) {
                 // The mailbox's lines go into the list in one go.
                 std::vector<std::string> lines;
@@ -156,10 +155,7 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
                 IntToStr(static_cast<long long>(client.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
             NoteNewMail(account, host, listed);
         };
-        if (imapBox)
-            check(imap);
-        else
-            check(pop);
+        check(mailClients.For(host));
         return;
     } catch (const EReconnect&) {
         continue;

@@ -48,7 +48,7 @@ TMainForm::TMainForm(TComponent* owner)
       TimerCheckEmail(this, 0, false),
       DialUp(this),
       pop(this),
-      imap(this),
+      mailClients(this, {&pop}),
       WSTimeClient1(this),
       SntpClient1(this),
       Autostart1(this),

@@ -9,7 +9,7 @@
 
 #include "app/NewMail.h"
 #include "dialup/DialUp.h"
-#include "mail/Imap.h"
+#include "mail/ServerText.h"
 #include "mail/tcpip.h"
 #include "net/SntpClient.h"
 #include "net/WSTimeClient.h"
@@ -76,7 +76,9 @@ public:
     TTimer TimerTimeOnline, TimerStillOnline, TimerHangUp, TimerCheckEmail;
     TDialUp DialUp;
     T_Pop3 pop;
-    T_Imap imap;
+    // The client of each mailbox, chosen by its server text: pop for POP3, the others
+    // made from the table of server forms as a server text first names them.
+    TMailClients mailClients;
     TWSTimeClient WSTimeClient1;
     TSntpClient SntpClient1;  // for time servers given as ntp://host[:port]
     TAutostart Autostart1;
@@ -150,7 +152,7 @@ public:
     // mailbox's messages with its last check.
     void BeginNewMailTally();
     void EndNewMailTally();
-    std::vector<TListedMail> ListedMail(bool imapBox);
+    std::vector<TListedMail> ListedMail(T_MailClient& client);
     void NoteNewMail(const std::string& account, const std::string& server, const std::vector<TListedMail>& listed);
     int NewMailCount() const { return newMail_.Count; }
     void ShowNewMailBalloon();

@@ -44,16 +44,16 @@ void TMainForm::EndNewMailTally() {
     newMail_.Seen.Save();  // a record that cannot be written only means announcing again
 }
 
-std::vector<TListedMail> TMainForm::ListedMail(bool imapBox) {
+std::vector<TListedMail> TMainForm::ListedMail(T_MailClient& client) {
     bool ids = false;
     try {
-        // IMAP names its messages by UIDVALIDITY and UID already.
-        ids = imapBox ? imap.GetUniqueIds() : pop.GetUniqueIds();
+        // (IMAP names its messages by UIDVALIDITY and UID already, without asking.)
+        ids = client.GetUniqueIds();
     } catch (const ETcpIpError&) {
         // A garbled answer to UIDL costs only the record: the mail is announced as before.
     }
     std::vector<TListedMail> listed;
-    for (const auto& r : (imapBox ? imap.MessageList() : pop.MessageList()))
+    for (const auto& r : client.MessageList())
         listed.push_back({ids ? r->UniqueId : "", r->From});
     return listed;
 }

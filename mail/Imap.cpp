@@ -62,18 +62,6 @@ std::string Reason(const std::string& line) { return TrimLeft(line.substr(std::m
 
 }  // namespace
 
-bool T_TcpIp::TakeBytes(std::string& out) {
-    if (inboxPos_ >= inbox_.size()) {
-        inbox_.clear();
-        inboxPos_ = 0;
-        if (ended_ || !socket_ || !Fill()) return false;
-    }
-    out.append(inbox_, inboxPos_, std::string::npos);
-    inbox_.clear();
-    inboxPos_ = 0;
-    return true;
-}
-
 T_Imap::T_Imap(TComponent* owner) : T_MailClient(owner) { port_ = 143; }
 
 bool T_Imap::ReadResponse(std::string& raw) {
@@ -81,24 +69,11 @@ bool T_Imap::ReadResponse(std::string& raw) {
     for (;;) {
         // One line, up to its LF.
         size_t lineStart = raw.size();
-        for (;;) {
-            if (bufferPos_ >= buffer_.size()) {
-                buffer_.clear();
-                bufferPos_ = 0;
-                if (ended_ || !TakeBytes(buffer_)) return false;
-            }
-            size_t lf = buffer_.find('\n', bufferPos_);
-            size_t take = (lf == std::string::npos ? buffer_.size() : lf) - bufferPos_;
-            if (raw.size() + take > MaxResponseLength) {
-                ended_ = true;  // the rest of the runaway answer would be taken for responses
-                throw ETcpIpError("The server's answer is too long");
-            }
-            raw.append(buffer_, bufferPos_, take);
-            bufferPos_ += take;
-            if (lf != std::string::npos) {
-                ++bufferPos_;
-                break;
-            }
+        TLineRead read = ReadUpTo(raw, MaxResponseLength);
+        if (read == lrEnded) return false;
+        if (read == lrFull) {
+            ended_ = true;  // the rest of the runaway answer would be taken for responses
+            throw ETcpIpError("The server's answer is too long");
         }
         if (raw.size() > lineStart && raw.back() == '\r') raw.pop_back();
         uint64_t n = 0;
@@ -109,17 +84,7 @@ bool T_Imap::ReadResponse(std::string& raw) {
         }
         raw += "\r\n";
         // The literal's bytes, exactly as many as announced.
-        while (n > 0) {
-            if (bufferPos_ >= buffer_.size()) {
-                buffer_.clear();
-                bufferPos_ = 0;
-                if (ended_ || !TakeBytes(buffer_)) return false;
-            }
-            size_t take = size_t(std::min<uint64_t>(n, buffer_.size() - bufferPos_));
-            raw.append(buffer_, bufferPos_, take);
-            bufferPos_ += take;
-            n -= take;
-        }
+        if (!ReadBytes(raw, size_t(n))) return false;
     }
 }
 
@@ -193,21 +158,12 @@ void T_Imap::AskCapabilities() {
     Await(Command("CAPABILITY"));
 }
 
-void T_Imap::Login() {
-    // Refused before anything goes out: a line break would start a second command.
-    CheckNoLineBreak(userName_);
-    CheckNoLineBreak(password_);
-    initialSessionLimit_ = mailboxBaseMs_;  // TLS from the first byte runs under it already
-    T_TcpIp::Login();
-    buffer_.clear();
-    bufferPos_ = 0;
+void T_Imap::Greet() {
     tagCount_ = 0;
     capabilities_.clear();
     uidValidity_.clear();
     messageList_.clear();
     numberOfMails_ = 0;
-    tls_ = security_ == msImplicitTls;
-
     StartExchange();
     std::string raw;
     if (!ReadResponse(raw)) throw EProtocolError(kImap, "Connection ended before the greeting", 999);
@@ -218,36 +174,33 @@ void T_Imap::Login() {
         (greeting.Name != "OK" && greeting.Name != "PREAUTH" && greeting.Name != "BYE"))
         throw EProtocolError(kImap, firstLine, 999);
     if (greeting.Name == "BYE") throw EProtocolError(kImap, Reason(firstLine), 500);
-    bool preauth = greeting.Name == "PREAUTH";
+    preauth_ = greeting.Name == "PREAUTH";
     if (!greeting.Code.empty() && SameText(greeting.Code[0].Text, "CAPABILITY")) NoteCapabilities(greeting.Code);
-    if (security_ == msStartTls) {
-        if (capabilities_.empty()) AskCapabilities();
-        // Asked for TLS: never a plain session instead, and no account named without it.
-        if (preauth || !Has("STARTTLS")) throw EProtocolError(kImap, "The server does not offer STARTTLS", 500);
-        Await(Command("STARTTLS"));
-        // Bytes that came after the answer are not covered by the handshake.
-        if (bufferPos_ < buffer_.size()) {
-            CloseSocket();
-            ended_ = true;
-            throw ETcpIpError("Unexpected data before the TLS handshake");
-        }
-        StartTls();
-        tls_ = true;
-        capabilities_.clear();  // what was said before TLS may have been forged
-    }
+}
+
+void T_Imap::AskForTls() {
     if (capabilities_.empty()) AskCapabilities();
-    if (!preauth) Authenticate();
+    // Asked for TLS: never a plain session instead, and no account named without it.
+    if (preauth_ || !Has("STARTTLS")) throw EProtocolError(kImap, "The server does not offer STARTTLS", 500);
+    Await(Command("STARTTLS"));
+    capabilities_.clear();  // what was said before TLS may have been forged
+}
+
+void T_Imap::OpenMailbox() {
     Examine();
     Search();
 }
 
 void T_Imap::Authenticate() {
+    if (capabilities_.empty()) AskCapabilities();
+    if (preauth_) return;
+    const bool tls = security_ != msPlain;  // TLS from the first byte or after STARTTLS
     const bool plain = Has("AUTH=PLAIN");
-    if (Has("LOGINDISABLED") && (!tls_ || !plain)) {
+    if (Has("LOGINDISABLED") && (!tls || !plain)) {
         // No password goes out where the server itself says it must not.
         throw EProtocolError(kImap,
-                             tls_ ? "The server takes no password (LOGINDISABLED)"
-                                  : "The server takes no password without TLS (LOGINDISABLED)",
+                             tls ? "The server takes no password (LOGINDISABLED)"
+                                 : "The server takes no password without TLS (LOGINDISABLED)",
                              500);
     }
     if (plain) {
@@ -308,8 +261,6 @@ void T_Imap::Search() {
         messageList_.push_back(std::move(r));
     }
     numberOfMails_ = int(messageList_.size());
-    // The headers still to come earn the mailbox more time.
-    SetSessionLimit(mailboxBaseMs_ + int64_t(mailboxPerMessageMs_) * numberOfMails_);
 }
 
 void T_Imap::GetHeaders() {
@@ -336,7 +287,7 @@ void T_Imap::GetHeaders() {
                           if (!uidItem || !header || !ParseUid(uidItem->Text, uid)) return;
                           auto it = byUid.find(uid);
                           if (it == byUid.end() || header->Kind != TImapItem::String) return;
-                          ImapHeaderFields(header->Text, T_Pop3::MaxSummaryField, it->second->From,
+                          ImapHeaderFields(header->Text, MaxSummaryField, it->second->From,
                                            it->second->Subject);
                           got[uid] = true;
                           if (OnProgress && ++responses % kProgressEvery == 0) OnProgress(this);
@@ -358,32 +309,20 @@ void T_Imap::GetHeaders() {
     }
 }
 
-void T_Imap::Logout() {
-    std::exception_ptr failure;
-    if (connected_ && !Eof()) {
-        try {
-            std::string tag = Command("LOGOUT");
-            // The BYE that comes first is the expected goodbye.
-            StartExchange();
-            for (;;) {
-                std::string raw;
-                if (!ReadResponse(raw)) break;  // closed after BYE: the goodbye is said
-                std::string firstLine = raw.substr(0, raw.find_first_of("\r\n"));
-                Trace(firstLine, tlReply);
-                TImapResponse r;
-                if (!ParseImapResponse(raw, r)) throw EProtocolError(kImap, firstLine, 999);
-                if (r.Tag == tag) {
-                    if (r.Name != "OK") throw EProtocolError(kImap, Reason(firstLine), 500);
-                    break;
-                }
-            }
-        } catch (const ETcpIpError&) {
-            failure = std::current_exception();
+void T_Imap::SayGoodbye() {
+    std::string tag = Command("LOGOUT");
+    // The BYE that comes first is the expected goodbye.
+    StartExchange();
+    for (;;) {
+        std::string raw;
+        if (!ReadResponse(raw)) break;  // closed after BYE: the goodbye is said
+        std::string firstLine = raw.substr(0, raw.find_first_of("\r\n"));
+        Trace(firstLine, tlReply);
+        TImapResponse r;
+        if (!ParseImapResponse(raw, r)) throw EProtocolError(kImap, firstLine, 999);
+        if (r.Tag == tag) {
+            if (r.Name != "OK") throw EProtocolError(kImap, Reason(firstLine), 500);
+            break;
         }
     }
-    T_TcpIp::Logout();
-    buffer_.clear();
-    bufferPos_ = 0;
-    messageList_.clear();
-    if (failure) std::rethrow_exception(failure);
 }

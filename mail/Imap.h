@@ -19,17 +19,15 @@ class T_Imap : public T_MailClient {
 public:
     explicit T_Imap(TComponent* owner = nullptr);
 
-    // Connects (TLS as the server text asks), greeting, CAPABILITY, STARTTLS where asked,
-    // LOGIN or AUTHENTICATE PLAIN, EXAMINE INBOX and UID SEARCH UNSEEN: fills MessageList.
-    // A plain connection to a server that announces LOGINDISABLED fails before any
-    // password goes out; so does imap+starttls:// to a server that does not offer STARTTLS.
-    void Login() override;
+    // Login (T_MailClient) goes: greeting, CAPABILITY, STARTTLS where asked, LOGIN or
+    // AUTHENTICATE PLAIN, EXAMINE INBOX and UID SEARCH UNSEEN. A plain connection to a
+    // server that announces LOGINDISABLED fails before any password goes out; so does
+    // imap+starttls:// to a server that does not offer STARTTLS.
+    const char* Protocol() const override { return "IMAP"; }
     // Fetches the sender and subject of every listed message in one UID FETCH.
-    void GetHeaders();
+    void GetHeaders() override;
     // The unique ids are known from the search already; true when the server gave them.
-    bool GetUniqueIds() const { return !uidValidity_.empty(); }
-    // LOGOUT when connected, close, empty MessageList; reports a failed LOGOUT exchange.
-    void Logout() override;
+    bool GetUniqueIds() override { return !uidValidity_.empty(); }
 
     // Most bytes of one response, literals included (a search of 100 000 UIDs fits).
     static constexpr size_t MaxResponseLength = 2 * 1024 * 1024;
@@ -41,6 +39,14 @@ public:
     static constexpr size_t MaxUntagged = 2 * MaxListedMessages + 1000;
     // Longest set of UIDs in one FETCH command; a longer one is split.
     static constexpr size_t MaxSetLength = 8000;
+
+protected:
+    void Greet() override;
+    void AskForTls() override;  // STARTTLS
+    // AUTHENTICATE PLAIN where offered, else LOGIN; nothing after PREAUTH.
+    void Authenticate() override;
+    void OpenMailbox() override;  // EXAMINE INBOX, UID SEARCH UNSEEN
+    void SayGoodbye() override;   // LOGOUT
 
 private:
     using THandler = std::function<void(const TImapResponse&)>;
@@ -57,15 +63,12 @@ private:
     void NoteCapabilities(const std::vector<TImapItem>& items);
     void AskCapabilities();
     bool Has(const std::string& capability) const;
-    void Authenticate();
     void Examine();
     void Search();
     void Fetch(const std::string& set, std::vector<std::pair<std::string, std::string>>& headers);
 
     std::vector<std::string> capabilities_;  // upper case
     std::string uidValidity_;
-    std::string buffer_;  // received bytes not yet taken
-    size_t bufferPos_ = 0;
     unsigned tagCount_ = 0;
-    bool tls_ = false;
+    bool preauth_ = false;  // the greeting said the session is logged in already
 };

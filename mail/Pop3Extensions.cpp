@@ -1,6 +1,5 @@
-// The mail client's extensions to plain POP3: TLS (from the first byte or after STLS) with
-// the certificate put to the owner, the unique ids of the listed messages (UIDL), the
-// capabilities (CAPA, UTF8), the APOP login, and the reason a mailbox failed.
+// The mail client's extensions to plain POP3: the unique ids of the listed messages (UIDL),
+// the capabilities (CAPA, UTF8), the APOP login, and the reason a mailbox failed.
 #include <algorithm>
 #include <exception>
 #include <unordered_map>
@@ -8,64 +7,6 @@
 #include "core/Md5.h"
 #include "core/SysUtils.h"
 #include "mail/tcpip.h"
-
-namespace {
-// A server may have given up on a connection that waited this long for the user's answer.
-const int64_t kLongQuestionMs = 10000;
-}  // namespace
-
-void T_TcpIp::StartTls() {
-    // Bytes that arrived before the handshake are not covered by it: someone in the middle
-    // could have put them there to be taken for the server's first encrypted answers.
-    if (inboxPos_ < inbox_.size()) {
-        CloseSocket();
-        ended_ = true;
-        throw ETcpIpError("Unexpected data before the TLS handshake");
-    }
-    platform::IBlockingSockets& sockets = sockets_ ? *sockets_ : platform::SystemBlockingSockets();
-    platform::TTlsPeer peer;
-    int id = socket_ ? socket_->Id() : -1;
-    // The whole handshake is one exchange: a peer that dribbles it byte by byte is given
-    // up like one that dribbles a reply, and never after the session's own end.
-    int64_t now = SinceConnect();
-    int64_t end = now + (exchangeTimeout_ >= 0 ? exchangeTimeout_ : timeout_);
-    if (sessionDeadline_ >= 0) end = std::min(end, sessionDeadline_);
-    handshakeDeadline_ = std::max(now, end);
-    struct Over {
-        int64_t& deadline;
-        ~Over() { deadline = -1; }
-    } over{handshakeDeadline_};
-    socket_ = sockets.StartTls(std::move(socket_), serverHost_, int(handshakeDeadline_ - now), peer);
-    inbox_.clear();
-    inboxPos_ = 0;
-    if (!socket_) {
-        ended_ = true;
-        if (SinceConnect() >= end && peer.Problem.empty()) peer.Problem = "no TLS answer from the server in time";
-        Trace("TLS failed on socket ID " + IntToStr(id) + ": " + peer.Problem, tlSocket);
-        throw ETlsError(peer.Problem);
-    }
-    Trace("TLS on socket ID " + IntToStr(id) + "; certificate " + peer.Fingerprint +
-              (peer.Trusted ? " trusted by the system" : " not trusted by the system: " + peer.Problem),
-          tlSocket);
-    int64_t asked = SinceConnect();
-    bool accepted = OnCertificate ? OnCertificate(this, peer) : peer.Trusted;
-    // The time the user took to answer is not the server's.
-    int64_t answered = SinceConnect() - asked;
-    ExtendDeadlines(answered);
-    if (!accepted) {
-        // Nothing more goes over this connection, the account and password least of all.
-        CloseSocket();
-        ended_ = true;
-        throw ECertificateError("The certificate of " + serverHost_ + " was not accepted");
-    }
-    if (answered >= kLongQuestionMs) {
-        // The server has likely given up on a connection that idled this long: start afresh
-        // (the certificate is known now, so the next connection asks nothing).
-        CloseSocket();
-        ended_ = true;
-        throw EReconnect("The certificate of " + serverHost_ + " was accepted after a long wait");
-    }
-}
 
 bool T_Pop3::GetUniqueIds() {
     std::unordered_map<int, t_reply*> byIndex;
@@ -130,7 +71,7 @@ bool T_Pop3::HasCapability(const std::vector<std::string>& names, const char* na
     return false;
 }
 
-void T_Pop3::Authenticate(const std::string& greeting) {
+void T_Pop3::Authenticate() {
     // Headers in raw UTF-8 are given as they are only to a client that said it takes them.
     if (HasCapability(AskCapabilities(), "UTF8")) {
         SendCommand("UTF8");
@@ -142,7 +83,7 @@ void T_Pop3::Authenticate(const std::string& greeting) {
     }
     // APOP keeps the password off the line; under TLS the line is protected anyway and
     // USER/PASS is what such servers expect.
-    const std::string stamp = security_ == msPlain ? ApopTimestamp(greeting) : "";
+    const std::string stamp = security_ == msPlain ? ApopTimestamp(greeting_) : "";
     std::exception_ptr refusal;
     if (!stamp.empty()) {
         Trace("APOP " + userName_ + " *****", tlCommand);
@@ -167,8 +108,6 @@ void T_Pop3::Authenticate(const std::string& greeting) {
     SendText("PASS " + password_ + "\r\n");
     CheckReply();
 }
-
-std::string T_Pop3::FailureReason(const ETcpIpError& e) const { return MailFailureReason(e, password_); }
 
 std::string MailFailureReason(const ETcpIpError& e, const std::string& password) {
     std::string text = e.Message();

@@ -1,4 +1,5 @@
-// The blocking TCP client and the POP3 mailbox client built on it. The POP3 side is a
+// The blocking TCP client, the steps every mailbox client goes through, and the POP3
+// mailbox client built on them. The POP3 side is a
 // plain sequence of exchanges (greeting, USER, PASS, LIST, TOP per message, QUIT), each a
 // command line out and a status line back, some followed by a listing that ends with ".".
 #include "mail/tcpip.h"
@@ -15,6 +16,8 @@
 namespace {
 
 const char* const kPop3 = "POP3";
+// A server may have given up on a connection that waited this long for the user's answer.
+const int64_t kLongQuestionMs = 10000;
 // A mailbox of more messages than this asks whether the server takes commands in batches.
 const size_t kPipelineFrom = 8;
 // At most this many TOP commands wait for their answers; more go out when half are read.
@@ -245,29 +248,151 @@ bool T_TcpIp::Fill() {
     return false;
 }
 
-bool T_TcpIp::ReadLine(std::string& line) {
-    std::string text;
+bool T_TcpIp::Buffered() {
+    if (inboxPos_ < inbox_.size()) return true;
+    inbox_.clear();
+    inboxPos_ = 0;
+    // No peer-address query per read: a closed connection shows as a receive of 0.
+    return !ended_ && socket_ && Fill();
+}
+
+T_TcpIp::TLineRead T_TcpIp::ReadUpTo(std::string& out, size_t limit) {
     for (;;) {
-        if (inboxPos_ >= inbox_.size()) {
-            inbox_.clear();
-            inboxPos_ = 0;
-            // No peer-address query per read: a closed connection shows as a receive of 0.
-            if (ended_ || !socket_ || !Fill()) return false;
-        }
+        if (!Buffered()) return lrEnded;
         const char* begin = inbox_.data() + inboxPos_;
         size_t avail = inbox_.size() - inboxPos_;
         const char* lf = static_cast<const char*>(std::memchr(begin, '\n', avail));
         size_t take = lf ? size_t(lf - begin) : avail;
-        for (size_t i = 0; i < take; ++i)
-            if (begin[i] != '\r' && text.size() < MaxLineLength) text.push_back(begin[i]);
+        size_t room = limit > out.size() ? limit - out.size() : 0;
+        if (take > room) {
+            out.append(begin, room);
+            inboxPos_ += room;
+            return lrFull;
+        }
+        out.append(begin, take);
         inboxPos_ += take;
         if (lf) {
             ++inboxPos_;
+            return lrLine;
+        }
+    }
+}
+
+bool T_TcpIp::ReadLine(std::string& line) {
+    // Taken in pieces, so a runaway line costs no more memory than the part that is kept.
+    std::string text, piece;
+    for (;;) {
+        piece.clear();
+        TLineRead read = ReadUpTo(piece, 4096);
+        if (read == lrEnded) return false;
+        for (char c : piece)
+            if (c != '\r' && text.size() < MaxLineLength) text.push_back(c);
+        if (read == lrLine) {
             line = std::move(text);
             return true;
         }
     }
 }
+
+bool T_TcpIp::ReadBytes(std::string& out, size_t n) {
+    while (n > 0) {
+        if (!Buffered()) return false;
+        size_t take = std::min(n, inbox_.size() - inboxPos_);
+        out.append(inbox_, inboxPos_, take);
+        inboxPos_ += take;
+        n -= take;
+    }
+    return true;
+}
+
+void T_TcpIp::StartTls() {
+    // Bytes that arrived before the handshake are not covered by it: someone in the middle
+    // could have put them there to be taken for the server's first encrypted answers.
+    if (inboxPos_ < inbox_.size()) {
+        CloseSocket();
+        ended_ = true;
+        throw ETcpIpError("Unexpected data before the TLS handshake");
+    }
+    platform::IBlockingSockets& sockets = sockets_ ? *sockets_ : platform::SystemBlockingSockets();
+    platform::TTlsPeer peer;
+    int id = socket_ ? socket_->Id() : -1;
+    // The whole handshake is one exchange: a peer that dribbles it byte by byte is given
+    // up like one that dribbles a reply, and never after the session's own end.
+    int64_t now = SinceConnect();
+    int64_t end = now + (exchangeTimeout_ >= 0 ? exchangeTimeout_ : timeout_);
+    if (sessionDeadline_ >= 0) end = std::min(end, sessionDeadline_);
+    handshakeDeadline_ = std::max(now, end);
+    struct Over {
+        int64_t& deadline;
+        ~Over() { deadline = -1; }
+    } over{handshakeDeadline_};
+    socket_ = sockets.StartTls(std::move(socket_), serverHost_, int(handshakeDeadline_ - now), peer);
+    inbox_.clear();
+    inboxPos_ = 0;
+    if (!socket_) {
+        ended_ = true;
+        if (SinceConnect() >= end && peer.Problem.empty()) peer.Problem = "no TLS answer from the server in time";
+        Trace("TLS failed on socket ID " + IntToStr(id) + ": " + peer.Problem, tlSocket);
+        throw ETlsError(peer.Problem);
+    }
+    Trace("TLS on socket ID " + IntToStr(id) + "; certificate " + peer.Fingerprint +
+              (peer.Trusted ? " trusted by the system" : " not trusted by the system: " + peer.Problem),
+          tlSocket);
+    int64_t asked = SinceConnect();
+    bool accepted = OnCertificate ? OnCertificate(this, peer) : peer.Trusted;
+    // The time the user took to answer is not the server's.
+    int64_t answered = SinceConnect() - asked;
+    ExtendDeadlines(answered);
+    if (!accepted) {
+        // Nothing more goes over this connection, the account and password least of all.
+        CloseSocket();
+        ended_ = true;
+        throw ECertificateError("The certificate of " + serverHost_ + " was not accepted");
+    }
+    if (answered >= kLongQuestionMs) {
+        // The server has likely given up on a connection that idled this long: start afresh
+        // (the certificate is known now, so the next connection asks nothing).
+        CloseSocket();
+        ended_ = true;
+        throw EReconnect("The certificate of " + serverHost_ + " was accepted after a long wait");
+    }
+}
+
+// ---- T_MailClient -------------------------------------------------------------------
+
+void T_MailClient::Login() {
+    // Refused before anything goes out: a line break would start a second command.
+    CheckNoLineBreak(userName_);
+    CheckNoLineBreak(password_);
+    initialSessionLimit_ = mailboxBaseMs_;  // TLS from the first byte runs under it already
+    T_TcpIp::Login();
+    Greet();
+    if (security_ == msStartTls) {
+        AskForTls();
+        StartTls();
+    }
+    Authenticate();
+    OpenMailbox();
+    // The headers still to come earn the mailbox more time.
+    SetSessionLimit(mailboxBaseMs_ + int64_t(mailboxPerMessageMs_) * numberOfMails_);
+}
+
+void T_MailClient::Logout() {
+    std::exception_ptr failure;
+    // A connection that already ended has no one to say goodbye to.
+    if (connected_ && !Eof()) {
+        try {
+            SayGoodbye();
+        } catch (const ETcpIpError&) {
+            failure = std::current_exception();
+        }
+    }
+    T_TcpIp::Logout();
+    messageList_.clear();
+    if (failure) std::rethrow_exception(failure);
+}
+
+std::string T_MailClient::FailureReason(const ETcpIpError& e) const { return MailFailureReason(e, password_); }
 
 // ---- T_Pop3 -------------------------------------------------------------------------
 
@@ -300,21 +425,18 @@ void T_Pop3::ReadListing(const std::function<void(const std::string&)>& each) {
     }
 }
 
-void T_Pop3::Login() {
-    // Refused before anything goes out: a line break would start a second command.
-    CheckNoLineBreak(userName_);
-    CheckNoLineBreak(password_);
-    initialSessionLimit_ = mailboxBaseMs_;
-    T_TcpIp::Login();
+void T_Pop3::Greet() {
     pipelining_ = -1;
     CheckReply();
-    const std::string greeting = lastReply_;
-    if (security_ == msStartTls) {
-        SendCommand("STLS");
-        CheckReply();
-        StartTls();
-    }
-    Authenticate(greeting);
+    greeting_ = lastReply_;
+}
+
+void T_Pop3::AskForTls() {
+    SendCommand("STLS");
+    CheckReply();
+}
+
+void T_Pop3::OpenMailbox() {
     SendCommand("LIST");
     CheckReply();
     numberOfMails_ = 0;
@@ -337,8 +459,6 @@ void T_Pop3::Login() {
         messageList_.push_back(std::move(reply));
         ++numberOfMails_;
     });
-    // The headers still to come earn the mailbox more time.
-    SetSessionLimit(mailboxBaseMs_ + int64_t(mailboxPerMessageMs_) * numberOfMails_);
 }
 
 void T_Pop3::ReadHeader(t_reply& r) {
@@ -446,20 +566,9 @@ void T_Pop3::GetMail(int n) {
     ReadListing([this](const std::string& line) { MailLines.push_back(line); });
 }
 
-void T_Pop3::Logout() {
-    std::exception_ptr failure;
-    // A connection that already ended has no one to say goodbye to.
-    if (connected_ && !Eof()) {
-        try {
-            SendCommand("QUIT");
-            CheckReply();
-        } catch (const ETcpIpError&) {
-            failure = std::current_exception();
-        }
-    }
-    T_TcpIp::Logout();
-    messageList_.clear();
-    if (failure) std::rethrow_exception(failure);
+void T_Pop3::SayGoodbye() {
+    SendCommand("QUIT");
+    CheckReply();
 }
 
 void T_Pop3::Action() {

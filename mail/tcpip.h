@@ -1,6 +1,8 @@
-// Blocking TCP client components: T_TcpIp (connect, send a command, read lines, trace) and
-// T_Pop3 (log in to a POP3 mailbox, list it, fetch each message's sender and subject, log
-// out). Every call blocks the caller until the server answers or the time limit runs out.
+// Blocking TCP client components: T_TcpIp (connect, TLS, send a command, read lines and
+// counted bytes, trace, the deadlines), T_MailClient (the steps every mailbox protocol goes
+// through, each protocol a subclass) and T_Pop3 (log in to a POP3 mailbox, list it, fetch
+// each message's sender and subject, log out). Every call blocks the caller until the
+// server answers or the time limit runs out.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -138,10 +140,14 @@ protected:
     // Reads one line (CR dropped, LF ends it). Returns false, leaving line alone, when the
     // connection ended (or the time limit ran out) before a whole line arrived.
     bool ReadLine(std::string& line);
-    // Appends the bytes received and not yet taken (waiting, within the limits above, when
-    // there are none) for a protocol that reads more than lines. False when the connection
-    // ended or the time ran out before any byte came.
-    bool TakeBytes(std::string& out);
+    enum TLineRead { lrLine, lrEnded, lrFull };
+    // Appends the bytes up to the next LF to out as they came (the LF is taken, not
+    // appended): lrLine. lrFull once out holds limit bytes and the line goes on (the bytes
+    // that fitted are taken); lrEnded when the connection ended or the time ran out first.
+    TLineRead ReadUpTo(std::string& out, size_t limit);
+    // Appends exactly n more bytes (a counted piece such as a literal); false when the
+    // connection ended or the time ran out before all of them came.
+    bool ReadBytes(std::string& out, size_t n);
     // Sends text as it stands (the caller traces it).
     void SendText(const std::string& text);
     void CloseSocket();
@@ -169,6 +175,8 @@ protected:
 
 private:
     class PacedSocket;  // cuts long waits into slices, calling OnWait between them
+    // True when received bytes wait to be taken, reading more (within the limits) if none do.
+    bool Buffered();
     bool Fill();
     // Calls OnWait unless it was called within the last half slice.
     void Breathe();
@@ -207,8 +215,10 @@ struct t_reply {
     std::string Subject;
 };
 
-// What the mail check sees of a mailbox client, POP3 (T_Pop3) or IMAP (T_Imap): the
-// account, the messages listed by Login and their summaries after GetHeaders.
+// A mailbox client: what the mail check sees of every protocol (the account, the messages
+// listed by Login and their summaries after GetHeaders), and the steps of a login that each
+// protocol fills in. Which protocol reads a mailbox is chosen from its server text, through
+// the table of server forms (ServerText.h).
 class T_MailClient : public T_TcpIp {
 public:
     using T_TcpIp::T_TcpIp;
@@ -234,7 +244,45 @@ public:
         mailboxPerMessageMs_ = perMessageMs;
     }
 
+    // The protocol's name as the table of server forms gives it ("POP3", "IMAP").
+    virtual const char* Protocol() const = 0;
+    // Refuses an account or password holding a line break before anything goes out, then
+    // connects (TLS from the first byte where the server text asks for it), reads the
+    // greeting (Greet), asks for TLS and shakes hands where the server text asks for that
+    // (AskForTls, StartTls), names the account (Authenticate) and lists the mailbox
+    // (OpenMailbox): MessageList and NumberOfMails are filled. The mailbox's time limit
+    // then grows by the share of each listed message.
+    void Login() override;
+    // Fills MailLines with one summary per listed message. A refused header still counts
+    // (its number is listed); a lost connection raises.
+    virtual void GetHeaders() = 0;
+    // Fills each listed message's UniqueId. False, the ids left empty, when the server has
+    // none to give; raises when the exchange itself failed.
+    virtual bool GetUniqueIds() = 0;
+    // The goodbye (SayGoodbye) when connected, close, empty MessageList; then reports a
+    // failed goodbye. MailLines and NumberOfMails keep their values.
+    void Logout() override;
+    // What to tell the user about a failed exchange (see MailFailureReason), this
+    // client's password masked.
+    std::string FailureReason(const ETcpIpError& e) const;
+
+    // Most characters of a sender or subject kept for the summary.
+    static constexpr size_t MaxSummaryField = 1024;
+
 protected:
+    // The steps of Login and Logout, in that order; each raises ETcpIpError when refused.
+    // Reads the server's greeting (and forgets what an earlier session learnt).
+    virtual void Greet() = 0;
+    // Asks the server to turn the plain connection into TLS; the handshake follows.
+    virtual void AskForTls() = 0;
+    // Names the account and proves it: each protocol's login mechanisms, in its order of
+    // preference. Nothing secret crosses a plain line where the server forbids it.
+    virtual void Authenticate() = 0;
+    // Opens the mailbox and lists its messages: MessageList and NumberOfMails.
+    virtual void OpenMailbox() = 0;
+    // Ends the session politely (the connection is still open).
+    virtual void SayGoodbye() = 0;
+
     std::string userName_;
     std::string password_;
     int numberOfMails_ = 0;
@@ -249,22 +297,18 @@ public:
 
     // MailLines holds the message's lines after GetMail.
 
-    // Connects, then greeting, CAPA (and UTF8 when the server offers it), APOP when the
-    // greeting carries a timestamp and the line is not encrypted, USER and PASS when there
-    // was no APOP or it was refused, and LIST; fills MessageList and NumberOfMails.
-    // The password crosses the line only in PASS.
-    void Login() override;
-    // QUIT when connected, close, empty MessageList; reports a failed QUIT exchange.
-    void Logout() override;
+    // Login (T_MailClient) goes: greeting, STLS where asked, CAPA (and UTF8 when the server
+    // offers it), APOP when the greeting carries a timestamp and the line is not encrypted,
+    // USER and PASS when there was no APOP or it was refused, and LIST. The password
+    // crosses the line only in PASS.
+    const char* Protocol() const override { return "POP3"; }
     void Action() override;
-    void GetHeaders();
+    // TOP n 1 for every listed message, in batches when the server takes them.
+    void GetHeaders() override;
     void GetMail(int n);
     // Asks the server for the unique id of each listed message (UIDL) and stores them in
     // MessageList. False, with the ids left empty, when the server refuses the command.
-    bool GetUniqueIds();
-    // What to tell the user about a failed exchange (see MailFailureReason), this
-    // client's password masked.
-    std::string FailureReason(const ETcpIpError& e) const;
+    bool GetUniqueIds() override;
 
     // Most lines a multi-line answer may have; a longer one is refused as a runaway.
     static constexpr size_t MaxListingLines = 200000;
@@ -275,8 +319,6 @@ public:
     static constexpr int MaxListedMessages = 100000;
     // Most lines one TOP answer may have (the header and its first body line).
     static constexpr size_t MaxHeaderLines = 2048;
-    // Most characters of a sender or subject kept for the summary.
-    static constexpr size_t MaxSummaryField = 1024;
 
 protected:
     // Reads one status line: "+OK" passes, "-ERR" raises EProtocolError 500, anything else
@@ -284,11 +326,15 @@ protected:
     void CheckReply();
     // Reads the lines of a multi-line answer up to its "." line, un-stuffing leading dots.
     void ReadListing(const std::function<void(const std::string&)>& each);
+    void Greet() override;
+    void AskForTls() override;  // STLS
+    // UTF8, APOP, USER/PASS as Login says.
+    void Authenticate() override;
+    void OpenMailbox() override;  // LIST
+    void SayGoodbye() override;   // QUIT
 
 private:
     void ReadHeader(t_reply& r);
-    // Logs in after the greeting (and STLS): UTF8, APOP, USER/PASS as Login says.
-    void Authenticate(const std::string& greeting);
     // The capability names (first words) of a CAPA answer; none when CAPA is refused.
     std::vector<std::string> AskCapabilities();
     static bool HasCapability(const std::vector<std::string>& names, const char* name);
@@ -298,5 +344,6 @@ private:
     void SendTops(size_t from, size_t to);
 
     std::string lastReply_;  // the latest status line
+    std::string greeting_;   // the greeting line (its APOP timestamp)
     int pipelining_ = -1;    // -1 not asked yet this session, else 0 or 1
 };

@@ -14,16 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (server.Host.empty() || server.Port == 0) __builtin_trap();
     if (server.Security != msPlain && server.Security != msImplicitTls && server.Security != msStartTls) __builtin_trap();
     // Written out in full, with its scheme and port, it reads back as the same mailbox.
-    if (server.Protocol != mpPop3 && server.Protocol != mpImap) __builtin_trap();
-    if ((server.Protocol == mpImap) != IsImapServerText(text)) __builtin_trap();
-    static const char* const schemes[2][3] = {{"pop3://", "pops://", "pop3+starttls://"},
-                                              {"imap://", "imaps://", "imap+starttls://"}};
+    const TServerForm* full = nullptr;
+    for (const TServerForm& f : ServerForms())
+        if (!full && f.Protocol == std::string(server.Form->Protocol) && f.Security == server.Security) full = &f;
+    if (!full) __builtin_trap();
     TMailServer again;
-    if (!ParseServerText(schemes[server.Protocol][server.Security] + server.Host + ":" + std::to_string(server.Port), 110,
-                         again))
+    if (!ParseServerText(std::string(full->Scheme) + "://" + server.Host + ":" + std::to_string(server.Port),
+                         110, again))
         __builtin_trap();
     if (again.Host != server.Host || again.Port != server.Port || again.Security != server.Security ||
-        again.Protocol != server.Protocol)
+        again.Form->Protocol != server.Form->Protocol)
         __builtin_trap();
     return 0;
 }

@@ -192,7 +192,7 @@ protected:
         Application().MainForm = &form;
         form.FormCreate();
         form.pop.SetSockets(&service);
-        form.imap.SetSockets(&imapService);
+        form.mailClients.For("imap://any").SetSockets(&imapService);
         service.hosts = {{"pop.a", 1}, {"pop.b", 2}, {"pop.down", 3}};
         service.servers[1]["alice"] = {"pw1", {{"Bob", "Hello"}, {"Carol", "Lunch"}}, ""};
         service.servers[2]["dave"] = {"pw2", {}, ""};

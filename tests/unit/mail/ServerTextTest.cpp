@@ -41,7 +41,7 @@ TEST(ServerTextTest, PlainHostsStayAsTheyWereAndTheTlsFormsAreRead) {
         EXPECT_EQ(s.Host, c.host);
         EXPECT_EQ(s.Port, c.port);
         EXPECT_EQ(s.Security, c.security);
-        EXPECT_EQ(s.Protocol == mpImap, std::string(c.text).find("imap") != std::string::npos ||
+        EXPECT_EQ(s.Form->Protocol == std::string("IMAP"), std::string(c.text).find("imap") != std::string::npos ||
                                             std::string(c.text).find("IMAP") != std::string::npos);
     }
 }
