@@ -18,8 +18,8 @@ target_link_libraries(unit_tests PRIVATE velmora_portable GTest::gtest GTest::gt
 # The POP3 dialogues are data read at run time; a new file there needs a rebuild (for the
 # test list), nothing else.
 target_compile_definitions(unit_tests PRIVATE VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-file(GLOB POP3_DIALOGUES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/mail/dialogues/*.txt)
-set_property(SOURCE ${CMAKE_SOURCE_DIR}/tests/unit/mail/Pop3DialogueTest.cpp APPEND PROPERTY OBJECT_DEPENDS ${POP3_DIALOGUES})
+file(GLOB MAIL_DIALOGUES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/mail/dialogues/*.txt)
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/tests/unit/mail/MailDialogueTest.cpp APPEND PROPERTY OBJECT_DEPENDS ${MAIL_DIALOGUES})
 include(GoogleTest)
 gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 

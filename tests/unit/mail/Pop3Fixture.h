@@ -1,7 +1,8 @@
 // What every POP3 client test stands on: a one-connection TCP server on 127.0.0.1 that
 // plays a script from a thread (lines to say, whole or dribbled in small pieces, lines to
 // hear and record, silence, floods, cutting the connection; every wait bounded), and a
-// client fixture that points a T_Pop3 at it and records its trace.
+// client fixture that points a mail client (T_Pop3 unless told otherwise) at it and records
+// its trace.
 #pragma once
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -199,13 +200,14 @@ public:
 // answer. Every trace line is kept, and must come from this client.
 class Pop3Fixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        pop.SetHostname("127.0.0.1");
-        pop.SetTimeout(2000);
-        pop.SetUserName("ann");
-        pop.SetPassword("secret");
-        pop.OnTrace = [this](TObject* sender, const std::string& s, TTraceLevel level) {
-            EXPECT_EQ(sender, &pop);
+    void SetUp() override { Configure(pop); }
+    void Configure(T_MailClient& client) {
+        client.SetHostname("127.0.0.1");
+        client.SetTimeout(2000);
+        client.SetUserName("ann");
+        client.SetPassword("secret");
+        client.OnTrace = [this, &client](TObject* sender, const std::string& s, TTraceLevel level) {
+            EXPECT_EQ(sender, &client);
             trace.push_back({level, s});
         };
     }

@@ -1,13 +1,16 @@
-// The POP3 client against scripted servers, the dialogues read from dialogues/*.txt: what
+// The mail clients against scripted servers, the dialogues read from dialogues/*.txt: what
 // each server says, the exact lines the client must send, and what each call of the client
 // must give. One test per case, named FILE_CASE.
 //
 // Format, one item a line; blank lines and lines starting with "#" are ignored:
-//   == NAME            starts a case
+//   == NAME            starts a case; "set" lines above a file's first case go for each
+//                      of its cases, before the case's own
 // The server's side, played in order (the client talks to "main" unless told otherwise):
 //   S: TEXT            says TEXT and CR LF
 //   S~: TEXT           the same, three bytes at a time 2 ms apart (S~100: 100 ms apart)
 //   S=: TEXT           says TEXT as it stands, no line end added
+//   S: TEXT{*}         says TEXT and a literal: "{N}" CR LF and the N bytes of the L:
+//   L: TEXT              lines below it, each ended by CR LF (no line end after them)
 //   C: TEXT            reads one line: the client must have sent exactly TEXT
 //   C~: TEXT           the same, but the client may have stopped before it (in a race
 //                      with a time limit); only C~: lines may follow it
@@ -17,7 +20,9 @@
 //   X:                 cuts the connection
 //   @ NAME             the lines below go to the server NAME
 // The client's side, in order:
-//   set KEY=VALUE      user, password, host, timeout, exchange (ms), mailbox=BASE,PER,
+//   set KEY=VALUE      user, password, host (its first setting in a case picks the client
+//                      by the table of server forms: POP3 unless a scheme names another),
+//                      timeout, exchange (ms), mailbox=BASE,PER,
 //                      port=SERVER or "closed" (a port nobody listens on), wait=MS (how long
 //                      the servers wait for a connection and each line), sockets=standin (TLS
 //                      that keeps the connection; tls.trusted=0, tls.fail=1, certificate=accept
@@ -48,6 +53,7 @@
 #include <optional>
 #include <sstream>
 
+#include "mail/ServerText.h"
 #include "tests/unit/mail/Pop3Fixture.h"
 
 namespace mail_test {
@@ -111,20 +117,11 @@ std::vector<Dialogue> ReadDialogues() {
     for (auto& file : files) {
         std::ifstream in(file);
         std::string line, server;
+        std::vector<std::string> preamble;  // the file's settings for each case
         int n = 0;
-        while (std::getline(in, line)) {
-            ++n;
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.empty() || line[0] == '#') continue;
-            if (line.rfind("== ", 0) == 0) {
-                std::string name = file.stem().string() + "_" + line.substr(3);
-                for (char& c : name)
-                    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                all.push_back({name, file.filename().string() + ":" + std::to_string(n), {}, {}, {}});
-                server = "main";
-                continue;
-            }
-            if (all.empty()) throw std::runtime_error(file.string() + ": a line before the first case");
+        std::optional<size_t> literalStep;  // the S: step whose literal the L: lines make
+        std::string literal;
+        auto handle = [&](const std::string& line) {
             Dialogue& d = all.back();
             auto part = [&]() -> ServerPart& {
                 if (!d.servers.count(server)) d.serverOrder.push_back(server);
@@ -132,6 +129,16 @@ std::vector<Dialogue> ReadDialogues() {
             };
             size_t colon = line.find(':');
             std::string tag = colon == std::string::npos ? line : line.substr(0, colon);
+            if (tag == "L" && literalStep) {
+                literal += Unescape(After(line, colon)) + "\r\n";
+                return;
+            }
+            if (literalStep) {
+                part().script[*literalStep].text += "{" + std::to_string(literal.size()) + "}\r\n" + literal;
+                literalStep.reset();
+                literal.clear();
+            }
+            if (line.empty()) return;
             if (line.rfind("@ ", 0) == 0) {
                 server = line.substr(2);
             } else if (line == "C?") {
@@ -141,7 +148,7 @@ std::vector<Dialogue> ReadDialogues() {
                 if (kv.rfind("wait=", 0) == 0) d.wait = std::stoi(kv.substr(5));
                 if (kv == "capa=scripted") {
                     d.scriptedCapa = true;
-                    continue;
+                    return;
                 }
                 d.client.push_back({"set", kv, {}});
             } else if (line.rfind("> ", 0) == 0) {
@@ -155,8 +162,12 @@ std::vector<Dialogue> ReadDialogues() {
                 std::string o = kv[op] == '^' ? "^=" : kv.substr(op, 1);
                 d.client.back().expect.push_back({kv.substr(0, op), o, kv.substr(op + o.size())});
             } else if (tag == "S" || tag == "S=") {
-                std::string text = Unescape(After(line, colon));
-                part().script.push_back(tag == "S" ? Say(text) : SayRaw(text));
+                std::string text = After(line, colon);
+                bool literalFollows = tag == "S" && text.size() >= 3 && text.compare(text.size() - 3, 3, "{*}") == 0;
+                if (literalFollows) text.resize(text.size() - 3);
+                text = Unescape(text);
+                part().script.push_back(tag == "S" && !literalFollows ? Say(text) : SayRaw(text));
+                if (literalFollows) literalStep = part().script.size() - 1;
             } else if (tag.rfind("S~", 0) == 0) {
                 int ms = tag.size() > 2 ? std::stoi(tag.substr(2)) : 2;
                 part().script.push_back(Dribble(Unescape(After(line, colon)), ms));
@@ -181,7 +192,29 @@ std::vector<Dialogue> ReadDialogues() {
             } else {
                 throw std::runtime_error(file.string() + ":" + std::to_string(n) + ": not understood: " + line);
             }
+        };
+        while (std::getline(in, line)) {
+            ++n;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty() && line[0] == '#') continue;
+            if (line.rfind("== ", 0) == 0) {
+                if (!all.empty()) handle("");  // ends a literal at the end of the case before
+                std::string name = file.stem().string() + "_" + line.substr(3);
+                for (char& c : name)
+                    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                all.push_back({name, file.filename().string() + ":" + std::to_string(n), {}, {}, {}});
+                server = "main";
+                for (const std::string& p : preamble) handle(p);
+                continue;
+            }
+            if (all.empty() || all.back().where.rfind(file.filename().string(), 0) != 0) {
+                if (line.rfind("set ", 0) == 0) preamble.push_back(line);
+                else if (!line.empty()) throw std::runtime_error(file.string() + ": a line before the first case");
+                continue;
+            }
+            handle(line);
         }
+        if (!all.empty()) handle("");
     }
     return all;
 }
@@ -213,13 +246,19 @@ std::string Join(const Lines& lines) {
     return s;
 }
 
-class Pop3DialogueTest : public Pop3Fixture, public ::testing::WithParamInterface<size_t> {
+class MailDialogueTest : public Pop3Fixture, public ::testing::WithParamInterface<size_t> {
 protected:
     void Run(const Dialogue& d) {
         std::map<std::string, std::unique_ptr<ScriptedServer>> servers;
         for (auto& name : d.serverOrder) servers[name] = std::make_unique<ScriptedServer>(d.servers.at(name).script, d.wait, !d.scriptedCapa);
         if (servers.count("main")) port_ = servers["main"]->Port();
-        pop.SetPort(port_);
+        for (const ClientStep& step : d.client) {
+            if (step.verb != "set" || step.arg.rfind("host=", 0) != 0) continue;
+            client_ = &clients_.For(Expand(step.arg.substr(5)));
+            if (client_ != &pop) Configure(*client_);
+            break;
+        }
+        client_->SetPort(port_);
         for (const ClientStep& step : d.client) {
             SCOPED_TRACE(step.verb + " " + step.arg);
             if (step.verb == "set") {
@@ -236,7 +275,7 @@ protected:
             } catch (const EProtocolError& e) {
                 Caught("EProtocolError", e);
                 code_ = e.ErrorCode;
-                EXPECT_EQ(e.ProtocolName, "POP3");
+                EXPECT_EQ(e.ProtocolName, client_->Protocol());
             } catch (const ESocketError& e) {
                 Caught("ESocketError", e);
                 code_ = e.ErrorCode;
@@ -247,7 +286,7 @@ protected:
             Check(step.expect);
         }
         for (auto& t : trace) {
-            EXPECT_EQ(t.second.find(pop.Password()), std::string::npos) << t.second;
+            EXPECT_EQ(t.second.find(client_->Password()), std::string::npos) << t.second;
         }
         for (auto& name : d.serverOrder) {
             const ServerPart& want = d.servers.at(name);
@@ -276,22 +315,23 @@ private:
             } else {
                 port_ = servers.at(value)->Port();
             }
-            pop.SetPort(port_);
+            client_->SetPort(port_);
             return;
         }
         value = Expand(value);
-        if (key == "user") pop.SetUserName(value);
-        else if (key == "password") pop.SetPassword(value);
-        else if (key == "host") pop.SetHostname(value);
-        else if (key == "timeout") pop.SetTimeout(std::stoi(value));
-        else if (key == "exchange") pop.SetExchangeTimeout(std::stoi(value));
-        else if (key == "mailbox") pop.SetMailboxTimeout(std::stoi(value), std::stoi(value.substr(value.find(',') + 1)));
-        else if (key == "sockets" && value == "standin") pop.SetSockets(&tls_);
-        else if (key == "sockets" && value == "nonames") pop.SetSockets(&names_);
+        T_MailClient& c = *client_;
+        if (key == "user") c.SetUserName(value);
+        else if (key == "password") c.SetPassword(value);
+        else if (key == "host") c.SetHostname(value);
+        else if (key == "timeout") c.SetTimeout(std::stoi(value));
+        else if (key == "exchange") c.SetExchangeTimeout(std::stoi(value));
+        else if (key == "mailbox") c.SetMailboxTimeout(std::stoi(value), std::stoi(value.substr(value.find(',') + 1)));
+        else if (key == "sockets" && value == "standin") c.SetSockets(&tls_);
+        else if (key == "sockets" && value == "nonames") c.SetSockets(&names_);
         else if (key == "tls.trusted") tls_.certificate.Trusted = value == "1";
         else if (key == "tls.fail") tls_.fail = value == "1";
         else if (key == "certificate" && value == "accept")
-            pop.OnCertificate = [this](TObject*, const platform::TTlsPeer& peer) {
+            c.OnCertificate = [this](TObject*, const platform::TTlsPeer& peer) {
                 certificates_.push_back(peer.Host + " " + peer.Fingerprint);
                 return true;
             };
@@ -299,12 +339,12 @@ private:
     }
 
     void Call(const ClientStep& step) {
-        if (step.verb == "login") pop.Login();
-        else if (step.verb == "logout") pop.Logout();
-        else if (step.verb == "headers") pop.GetHeaders();
+        if (step.verb == "login") client_->Login();
+        else if (step.verb == "logout") client_->Logout();
+        else if (step.verb == "headers") client_->GetHeaders();
         else if (step.verb == "action") pop.Action();
         else if (step.verb == "mail") pop.GetMail(std::stoi(step.arg));
-        else if (step.verb == "uidl") returned_ = pop.GetUniqueIds();
+        else if (step.verb == "uidl") returned_ = client_->GetUniqueIds();
         else FAIL() << "unknown call " << step.verb;
     }
 
@@ -322,18 +362,18 @@ private:
     }
 
     std::optional<std::string> Actual(const std::string& key) {
-        auto& list = pop.MessageList();
+        auto& list = client_->MessageList();
         if (key == "error") return error_;
         if (key == "code") return std::to_string(code_);
         if (key == "message") return message_;
         if (key == "what") return what_;
-        if (key == "connected") return std::to_string(pop.Connected());
-        if (key == "socket") return std::to_string(pop.SocketId());
-        if (key == "count") return std::to_string(pop.NumberOfMails());
+        if (key == "connected") return std::to_string(client_->Connected());
+        if (key == "socket") return std::to_string(client_->SocketId());
+        if (key == "count") return std::to_string(client_->NumberOfMails());
         if (key == "listed") return std::to_string(list.size());
-        if (key == "mails") return std::to_string(pop.MailLines.size());
+        if (key == "mails") return std::to_string(client_->MailLines.size());
         if (key == "returned") return std::to_string(returned_);
-        if (key == "address") return std::to_string(pop.Address());
+        if (key == "address") return std::to_string(client_->Address());
         if (key == "asked") return Join(names_.asked);
         if (key == "certificates") return Join(certificates_);
         if (key == "handshakes") return std::to_string(tls_.handshakes);
@@ -405,10 +445,12 @@ private:
             EXPECT_EQ(error_, "none") << message_;
         }
         if (mailSaid) {
-            EXPECT_EQ(pop.MailLines, mail);
+            EXPECT_EQ(client_->MailLines, mail);
         }
     }
 
+    TMailClients clients_{nullptr, {&pop}};
+    T_MailClient* client_ = &pop;  // the client the case's server text names
     StandInTls tls_;
     NoNames names_;
     Lines certificates_;
@@ -419,13 +461,13 @@ private:
     long long ms_ = 0;
 };
 
-TEST_P(Pop3DialogueTest, Plays) {
+TEST_P(MailDialogueTest, Plays) {
     const Dialogue& d = Dialogues()[GetParam()];
     SCOPED_TRACE(d.where);
     Run(d);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogues, Pop3DialogueTest, ::testing::Range<size_t>(0, Dialogues().size()),
+INSTANTIATE_TEST_SUITE_P(Dialogues, MailDialogueTest, ::testing::Range<size_t>(0, Dialogues().size()),
                          [](const ::testing::TestParamInfo<size_t>& info) { return Dialogues()[info.param].name; });
 
 }  // namespace
