@@ -6,23 +6,12 @@
 
 #include "dialup/SimulatedRas.h"
 #include "tests/fuzz/FuzzPlatform.h"
-
-namespace {
-class VirtualScheduler : public ras::ISimScheduler {
-public:
-    explicit VirtualScheduler(headless::VirtualClock& c) : clock_(c) {}
-    void After(uint32_t ms, std::function<void()> work) override { clock_.RunBackground(ms, std::move(work)); }
-    void Wait(uint32_t ms) override { clock_.Sleep(ms); }
-
-private:
-    headless::VirtualClock& clock_;
-};
-}  // namespace
+#include "tests/unit/dialup/VirtualScheduler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Platform& p = fuzz::Installed();
     std::string book = p.Write("phonebook.ini", data, size);
-    ras::SimulatedRas sim(book, std::make_unique<VirtualScheduler>(p.clock));
+    ras::SimulatedRas sim(book, std::make_unique<dialup_test::VirtualScheduler>(p.clock));
     ras::RasEntryName entries[64] = {};
     entries[0].dwSize = sizeof(ras::RasEntryName);
     uint32_t bytes = sizeof entries, count = 0;

@@ -16,6 +16,7 @@
 #include "platform/Platform.h"
 #include "platform/Profile.h"
 #include "platform/headless/Headless.h"
+#include "tests/unit/dialup/VirtualScheduler.h"
 
 namespace dialup_test {
 
@@ -105,17 +106,6 @@ public:
                    secs.end());
         return true;
     }
-};
-
-// The simulated service's thread, as background work on the virtual clock.
-class VirtualScheduler : public ras::ISimScheduler {
-public:
-    explicit VirtualScheduler(headless::VirtualClock& c) : clock_(c) {}
-    void After(uint32_t ms, std::function<void()> work) override { clock_.RunBackground(ms, std::move(work)); }
-    void Wait(uint32_t ms) override { clock_.Sleep(ms); }
-
-private:
-    headless::VirtualClock& clock_;
 };
 
 // Forwards to a service and records what the component asked of it.

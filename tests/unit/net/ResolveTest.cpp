@@ -3,15 +3,6 @@
 
 namespace {
 
-std::string Raised(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const ESocketException& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
-
 TEST(IsDottedIPTest, AcceptsOnlyFourPartsInRange) {
     EXPECT_TRUE(IsDottedIP("10.0.0.1"));
     EXPECT_TRUE(IsDottedIP("  10.0.0.1  "));

@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,3 +47,13 @@ protected:
     FakeSocketApi api;
     std::vector<std::string> log;
 };
+
+// The message of the socket exception fn raises, or "(nothing raised)".
+inline std::string Raised(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const ESocketException& e) {
+        return e.Message();
+    }
+    return "(nothing raised)";
+}

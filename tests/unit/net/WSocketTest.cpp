@@ -7,15 +7,6 @@
 
 namespace {
 
-std::string Raised(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const ESocketException& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
-
 // ---------------------------------------------------------------- connecting
 
 using ConnectTest = SocketTest;
