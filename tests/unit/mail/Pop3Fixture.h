@@ -171,7 +171,8 @@ private:
 
 using Lines = std::vector<std::string>;
 
-// TLS that keeps the plain connection and reports the certificate the case chose.
+// TLS that keeps the plain connection and reports the certificate the case chose; it
+// remembers the time the handshake was given.
 class StandInTls : public platform::IBlockingSockets {
 public:
     int Startup() override { return 0; }
@@ -181,8 +182,9 @@ public:
         return platform::SystemBlockingSockets().Connect(a, p, t, e);
     }
     std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
-                                                        const std::string& host, int, platform::TTlsPeer& peer) override {
+                                                        const std::string& host, int ms, platform::TTlsPeer& peer) override {
         ++handshakes;
+        handshakeMs = ms;
         peer = certificate;
         peer.Host = host;
         if (fail) {
@@ -194,6 +196,7 @@ public:
     platform::TTlsPeer certificate{"", true, "", "AA:BB"};
     bool fail = false;
     int handshakes = 0;
+    int handshakeMs = -1;
 };
 
 // A client logging in as ann with the password "secret" to 127.0.0.1, two seconds per

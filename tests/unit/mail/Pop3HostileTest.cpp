@@ -12,27 +12,8 @@
 namespace mail_test {
 namespace {
 
-// TLS that keeps the connection as it is, trusts it, and remembers the time it was given.
-class TimedTls : public platform::IBlockingSockets {
-public:
-    int Startup() override { return 0; }
-    void Cleanup() override {}
-    bool ResolveHost(const std::string&, uint32_t&) override { return false; }
-    std::unique_ptr<platform::IBlockingSocket> Connect(uint32_t a, uint16_t p, int t, int& e) override {
-        return platform::SystemBlockingSockets().Connect(a, p, t, e);
-    }
-    std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
-                                                        const std::string& host, int ms,
-                                                        platform::TTlsPeer& peer) override {
-        handshakeMs = ms;
-        peer = {host, true, "", "AA:BB"};
-        return plain;
-    }
-    int handshakeMs = -1;
-};
-
 TEST_F(Pop3Fixture, TheHandshakeAsAWholeGetsOneExchangeInsideTheMailboxTime) {
-    TimedTls tls;
+    StandInTls tls;
     pop.SetSockets(&tls);
     pop.SetExchangeTimeout(30000);
     {
@@ -73,7 +54,9 @@ TEST(TlsRecordTest, PlainGreetingsAreNoTlsAndLiteralsAreNotNamedInTheHello) {
     EXPECT_EQ(ServerNameIndication("1mail.example"), "1mail.example");
 }
 
-TEST(Pop3PacingTest, TheWindowIsServedWhileTheServerIsSlowOrTheListingLong) {
+using Pop3PacingTest = Pop3Fixture;
+
+TEST_F(Pop3PacingTest, TheWindowIsServedWhileTheServerIsSlowOrTheListingLong) {
     // A listing that stops for 700 ms in the middle: the waiting is served in slices.
     std::vector<std::string> listing;
     for (int i = 1; i <= 3000; ++i) listing.push_back(std::to_string(i) + " 100");
@@ -82,11 +65,8 @@ TEST(Pop3PacingTest, TheWindowIsServedWhileTheServerIsSlowOrTheListingLong) {
     for (int i = 1500; i < 3000; ++i) second += listing[i] + "\r\n";
     ScriptedServer server({Say("+OK ready"), Hear(), Say("+OK"), Hear(), Say("+OK"), Hear(), Say("+OK\r\n" + first),
                            Silence(700), SayRaw(second + ".\r\n"), Hear(), Say("+OK")});
-    T_Pop3 pop;
     pop.SetTimeout(3000);
-    pop.SetUserName("ann");
-    pop.SetPassword("secret");
-    pop.SetHostname("127.0.0.1:" + std::to_string(server.Port()));
+    Use(server);
     std::vector<std::chrono::steady_clock::time_point> calls;
     pop.OnWait = [&](TObject*) { calls.push_back(std::chrono::steady_clock::now()); };
     auto start = std::chrono::steady_clock::now();
