@@ -125,37 +125,35 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
     // A certificate accepted after a long question is used on a fresh connection, once.
     for (int attempt = 0; attempt < 2; ++attempt) try {
         // The same steps for every protocol; the server text says which client reads it.
-        auto check = [&](T_MailClient& client) {
-            client.SetHostname(host);
-            client.SetUserName(account);
-            client.SetPassword(password);
-            client.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
-                return TrustMailServer(account, peer);
-            };
-            // The window handles its messages while the client waits for the server and
-            // while a long mailbox comes in.
-            client.OnWait = [this, &client](TObject*) {
-                ProcessMessages();
-                if (mailCancelled_) client.Abort();
-            };
-            client.Login();
-            client.GetHeaders();
-            std::vector<TListedMail> listed = ListedMail(client);
-            if (!client.MailLines.empty()) {
-                // The mailbox's lines go into the list in one go.
-                std::vector<std::string> lines;
-                lines.reserve(client.MailLines.size() + 1);
-                lines.push_back(GetLangText("Mail for : ", "const_MailFor") + account);
-                lines.insert(lines.end(), client.MailLines.begin(), client.MailLines.end());
-                HListBox2.AddStrings(lines);
-                HListBox2.Repaint();
-            }
-            client.Logout();
-            nbr_emails.SetCaption(
-                IntToStr(static_cast<long long>(client.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
-            NoteNewMail(account, host, listed);
+        T_MailClient& client = mailClients.For(host);
+        client.SetHostname(host);
+        client.SetUserName(account);
+        client.SetPassword(password);
+        client.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
+            return TrustMailServer(account, peer);
         };
-        check(mailClients.For(host));
+        // The window handles its messages while the client waits for the server and
+        // while a long mailbox comes in.
+        client.OnWait = [this, &client](TObject*) {
+            ProcessMessages();
+            if (mailCancelled_) client.Abort();
+        };
+        client.Login();
+        client.GetHeaders();
+        std::vector<TListedMail> listed = ListedMail(client);
+        if (!client.MailLines.empty()) {
+            // The mailbox's lines go into the list in one go.
+            std::vector<std::string> lines;
+            lines.reserve(client.MailLines.size() + 1);
+            lines.push_back(GetLangText("Mail for : ", "const_MailFor") + account);
+            lines.insert(lines.end(), client.MailLines.begin(), client.MailLines.end());
+            HListBox2.AddStrings(lines);
+            HListBox2.Repaint();
+        }
+        client.Logout();
+        nbr_emails.SetCaption(
+            IntToStr(static_cast<long long>(client.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
+        NoteNewMail(account, host, listed);
         return;
     } catch (const EReconnect&) {
         continue;
