@@ -1,7 +1,6 @@
 // The mail client's extensions to plain POP3: the unique ids of the listed messages (UIDL),
 // the capabilities (CAPA, UTF8), the APOP login, and the reason a mailbox failed.
 #include <algorithm>
-#include <exception>
 #include <unordered_map>
 
 #include "core/Md5.h"
@@ -72,6 +71,15 @@ bool T_Pop3::HasCapability(const std::vector<std::string>& names, const char* na
 }
 
 void T_Pop3::Authenticate() {
+    apopRefusal_.clear();
+    if (SignIn(true)) return;
+    // Some servers hang up after refusing APOP: USER and PASS on a fresh connection.
+    Trace("The server ended the connection after refusing APOP; connecting again", tlSocket);
+    Connect();
+    SignIn(false);
+}
+
+bool T_Pop3::SignIn(bool apop) {
     // Headers in raw UTF-8 are given as they are only to a client that said it takes them.
     if (HasCapability(AskCapabilities(), "UTF8")) {
         SendCommand("UTF8");
@@ -83,30 +91,39 @@ void T_Pop3::Authenticate() {
     }
     // APOP keeps the password off the line; under TLS the line is protected anyway and
     // USER/PASS is what such servers expect.
-    const std::string stamp = security_ == msPlain ? ApopTimestamp(greeting_) : "";
-    std::exception_ptr refusal;
+    const std::string stamp = apop && security_ == msPlain ? ApopTimestamp(greeting_) : "";
     if (!stamp.empty()) {
         Trace("APOP " + userName_ + " *****", tlCommand);
         SendText("APOP " + userName_ + " " + ApopDigest(stamp, password_) + "\r\n");
         try {
             CheckReply();
-            return;
+            return true;
         } catch (const EProtocolError&) {
-            if (Eof()) throw;  // the server hung up after the refusal
-            refusal = std::current_exception();
+            apopRefusal_ = lastReply_;
+            if (Eof()) return false;  // the server hung up after the refusal
         }
     }
-    SendCommand("USER " + userName_);
+    bool userAnswered = false;
     try {
+        SendCommand("USER " + userName_);
         CheckReply();
-    } catch (const EProtocolError&) {
-        // A server that hangs up after refusing APOP: its refusal is the reason to show.
-        if (refusal && Eof()) std::rethrow_exception(refusal);
-        throw;
+        userAnswered = true;
+        Trace("PASS *****", tlCommand);
+        SendText("PASS " + password_ + "\r\n");
+        CheckReply();
+    } catch (const EProtocolError& e) {
+        if (apopRefusal_.empty()) throw;
+        // A server that hangs up on the command after refusing APOP is asked again.
+        if (apop && !userAnswered && Eof()) return false;
+        // Both ways failed: the reason names each with the server's words.
+        auto words = [](const std::string& reply) {
+            return reply.empty() ? std::string("no answer")
+                   : reply.compare(0, 4, "-ERR") == 0 ? Trim(reply.substr(4)) : reply;
+        };
+        throw EProtocolError("POP3", "APOP refused: " + words(apopRefusal_) + "; USER/PASS: " + words(e.Message()),
+                             e.ErrorCode);
     }
-    Trace("PASS *****", tlCommand);
-    SendText("PASS " + password_ + "\r\n");
-    CheckReply();
+    return true;
 }
 
 std::string MailFailureReason(const ETcpIpError& e, const std::string& password) {

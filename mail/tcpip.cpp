@@ -365,16 +365,20 @@ void T_MailClient::Login() {
     CheckNoLineBreak(userName_);
     CheckNoLineBreak(password_);
     initialSessionLimit_ = mailboxBaseMs_;  // TLS from the first byte runs under it already
+    Connect();
+    Authenticate();
+    OpenMailbox();
+    // The headers still to come earn the mailbox more time.
+    SetSessionLimit(mailboxBaseMs_ + int64_t(mailboxPerMessageMs_) * numberOfMails_);
+}
+
+void T_MailClient::Connect() {
     T_TcpIp::Login();
     Greet();
     if (security_ == msStartTls) {
         AskForTls();
         StartTls();
     }
-    Authenticate();
-    OpenMailbox();
-    // The headers still to come earn the mailbox more time.
-    SetSessionLimit(mailboxBaseMs_ + int64_t(mailboxPerMessageMs_) * numberOfMails_);
 }
 
 void T_MailClient::Logout() {
@@ -467,6 +471,7 @@ void T_Pop3::ReadHeader(t_reply& r) {
     bool inHeader = true;
     size_t lines = 0;
     std::string* field = nullptr;  // the field a continuation line belongs to, if kept
+    bool sawFrom = false, sawSubject = false;
     ReadListing([&](const std::string& line) {
         if (++lines > MaxHeaderLines) {
             ended_ = true;  // the rest of the runaway answer would be taken for replies
@@ -481,12 +486,15 @@ void T_Pop3::ReadHeader(t_reply& r) {
             // blank that starts the line stays (and separates encoded words, which the
             // decoder then joins).
             if (field) *field = (field->empty() ? FieldValue(line, 0) : *field + line).substr(0, MaxSummaryField);
-        } else if (StartsWithText(line, "From:")) {
+        } else if (StartsWithText(line, "From:") && !sawFrom) {
+            // Of a field given twice the first counts, as with IMAP and other readers.
             r.From = FieldValue(line, 5).substr(0, MaxSummaryField);
             field = &r.From;
-        } else if (StartsWithText(line, "Subject:")) {
+            sawFrom = true;
+        } else if (StartsWithText(line, "Subject:") && !sawSubject) {
             r.Subject = FieldValue(line, 8).substr(0, MaxSummaryField);
             field = &r.Subject;
+            sawSubject = true;
         } else {
             field = nullptr;
         }

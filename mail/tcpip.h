@@ -280,6 +280,10 @@ protected:
     virtual void Authenticate() = 0;
     // Opens the mailbox and lists its messages: MessageList and NumberOfMails.
     virtual void OpenMailbox() = 0;
+    // The first steps of Login: connects (a connection still open is ended first), Greet,
+    // and AskForTls and the handshake where the server text asks for them. Authenticate
+    // may call it again to start afresh.
+    void Connect();
     // Ends the session politely (the connection is still open).
     virtual void SayGoodbye() = 0;
 
@@ -299,7 +303,8 @@ public:
 
     // Login (T_MailClient) goes: greeting, STLS where asked, CAPA (and UTF8 when the server
     // offers it), APOP when the greeting carries a timestamp and the line is not encrypted,
-    // USER and PASS when there was no APOP or it was refused, and LIST. The password
+    // USER and PASS when there was no APOP or it was refused (on a new connection when the
+    // server hung up after the refusal), and LIST. The password
     // crosses the line only in PASS.
     const char* Protocol() const override { return "POP3"; }
     void Action() override;
@@ -335,6 +340,10 @@ protected:
 
 private:
     void ReadHeader(t_reply& r);
+    // UTF8, APOP (unless apop is false) and USER/PASS as Login says. False when the server
+    // refused APOP and then hung up (Authenticate connects again without APOP); a failure
+    // after a refused APOP names both in its text.
+    bool SignIn(bool apop);
     // The capability names (first words) of a CAPA answer; none when CAPA is refused.
     std::vector<std::string> AskCapabilities();
     static bool HasCapability(const std::vector<std::string>& names, const char* name);
@@ -345,5 +354,6 @@ private:
 
     std::string lastReply_;  // the latest status line
     std::string greeting_;   // the greeting line (its APOP timestamp)
+    std::string apopRefusal_;  // the server's refusal of APOP in this login, if any
     int pipelining_ = -1;    // -1 not asked yet this session, else 0 or 1
 };

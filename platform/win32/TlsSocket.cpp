@@ -228,8 +228,14 @@ private:
                 int n = ReadMore(left);
                 if (n == 0) return Fail(peer, "the server ended the connection during the TLS handshake");
                 if (n < 0) return Fail(peer, "no TLS answer from the server in time");
-                if (!CouldStartTlsRecord(pending_.data(), pending_.size()))
-                    return Fail(peer, "this server does not speak TLS on that port");
+                // Only the server's first bytes tell a plain port from a TLS one: a later
+                // flight may start with any record type (some servers end the handshake
+                // with a ChangeCipherSpec record).
+                if (!heardServer_) {
+                    if (!CouldStartTlsRecord(pending_.data(), pending_.size()))
+                        return Fail(peer, "this server does not speak TLS on that port");
+                    heardServer_ = pending_.size() >= 2;
+                }
             }
             SecBuffer in[2] = {{static_cast<unsigned long>(pending_.size()), SECBUFFER_TOKEN, &pending_[0]},
                                {0, SECBUFFER_EMPTY, nullptr}};
@@ -358,6 +364,7 @@ private:
     std::string pending_;  // received, not yet decrypted
     std::string clear_;    // decrypted, not yet taken
     bool closed_ = false;
+    bool heardServer_ = false;  // the first bytes of the connection passed the plain-port check
     int error_ = 0;
 };
 

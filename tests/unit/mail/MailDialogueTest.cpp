@@ -17,7 +17,7 @@
 //   C?                 listens for one line, which must not come
 //   F: N MS [TEXT]     floods N bytes of "x" ("max": without end) for at most MS ms, then TEXT
 //   W: MS              stays silent MS ms (less when the client closes)
-//   X:                 cuts the connection
+//   X:                 cuts the connection; the lines after it play to the next one
 //   @ NAME             the lines below go to the server NAME
 // The client's side, in order:
 //   set KEY=VALUE      user, password, host (its first setting in a case picks the client

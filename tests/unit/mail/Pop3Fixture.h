@@ -1,4 +1,4 @@
-// What every POP3 client test stands on: a one-connection TCP server on 127.0.0.1 that
+// What every POP3 client test stands on: a TCP server on 127.0.0.1 that
 // plays a script from a thread (lines to say, whole or dribbled in small pieces, lines to
 // hear and record, silence, floods, cutting the connection; every wait bounded), and a
 // client fixture that points a mail client (T_Pop3 unless told otherwise) at it and records
@@ -102,8 +102,9 @@ private:
     void Run() {
         if (!Wait(listener_, POLLIN, waitMs_)) return;
         int c = accept(listener_, nullptr, nullptr);
-        if (c < 0) return;
-        for (const Step& s : script_) {
+        const bool refuseCapa = refuseFirstCapa_;
+        for (size_t k = 0; k < script_.size() && c >= 0; ++k) {
+            const Step& s = script_[k];
             if (s.kind == Step::Say) {
                 send(c, s.text.data(), s.text.size(), MSG_NOSIGNAL);
             } else if (s.kind == Step::Dribble) {
@@ -145,10 +146,15 @@ private:
                 while (std::chrono::steady_clock::now() < until) {
                     if (Wait(c, POLLIN, 20) && recv(c, &ch, 1, 0) <= 0) break;
                 }
-            } else {
-                break;  // Cut
+            } else {  // Cut: the steps after it are played to the client's next connection
+                shutdown(c, SHUT_RDWR);
+                close(c);
+                bool more = k + 1 < script_.size() && Wait(listener_, POLLIN, waitMs_);
+                c = more ? accept(listener_, nullptr, nullptr) : -1;
+                refuseFirstCapa_ = refuseCapa;
             }
         }
+        if (c < 0) return;
         shutdown(c, SHUT_RDWR);
         close(c);
     }
