@@ -27,7 +27,8 @@ void ShowTimeServerDown() {
                           Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::TimeServerDown);
 }
 
-void TMainForm::AdjustClock() {
+void TMainForm::AdjustClock(bool userAsked) {
+    clockUserAsked_ = userAsked;
     if (Form4) {
         Form4->Status.SetCaption("");
         Form4->PlayAnimation("TIME_ANI");
@@ -67,7 +68,32 @@ void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
     // The answer was true when it arrived; the time since then is added.
     const uint32_t since = platform::Clock().TickCount() - WSTimeClient1.AnswerTick();
     DateTime += since / 86400000.0;
+    if (!ClockStepAgreed(DateTime)) return;
     SetClockTo(DateTime, SecondsMoved(DateTime - platform::Clock().NowUtc()));
+}
+
+bool TMainForm::ClockStepAgreed(TDateTime& utc) {
+    const TDateTime asked = platform::Clock().NowUtc();
+    const double hours = std::fabs(utc - asked) * 24.0;
+    if (hours <= IniOptions.MaxClockStepHours) return true;
+    // A server that is far out is more likely wrong than the computer: only the person asks
+    // for such a step, and "No" is the default.
+    auto withHours = [hours](std::string text) {
+        size_t at = text.find("%d");
+        return at == std::string::npos ? text : text.replace(at, 2, std::to_string(std::llround(hours)));
+    };
+    if (clockUserAsked_ &&
+        platform::Ui().MsgBox(withHours(GetLangText("The time server's clock differs from this computer's clock by %d "
+                                                    "hours. Set the computer clock to the time server's time?",
+                                                    "const_ClockStepAsk")),
+                              Application().Title(), MB_YESNO_ | MB_ICONQUESTION_ | MB_DEFBUTTON2_,
+                              helpctx::ClockNotSet) == IDYES_) {
+        // The time the question was open is added: the step stays what the server called for.
+        utc += platform::Clock().NowUtc() - asked;
+        return true;
+    }
+    HListBox2.Add(withHours(GetLangText("The time server's clock differs by %d hours: not set", "const_ClockStepNotSet")));
+    return false;
 }
 
 void TMainForm::SetClockTo(TDateTime utc, const std::string& moved) {

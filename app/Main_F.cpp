@@ -305,7 +305,7 @@ void TMainForm::BuildMenus() {
     FavoritesBtn.OnSelectURL = [this](TObject* s) { FavoritesBtnSelectURL(s); };
     FavoritesInternet1->OnClick = [this](TObject* s) { FavoritesInternet1Click(s); };
     SpeedButton2.OnClick = [this](TObject*) { CheckEmailWithIcon(); };
-    SpeedButton5.OnClick = [this](TObject*) { AdjustClock(); };
+    SpeedButton5.OnClick = [this](TObject*) { AdjustClock(true); };
     Adjustclock1->OnClick = SpeedButton5.OnClick;
     CheckEmail1->OnClick = [this](TObject*) {
         Show();

@@ -161,12 +161,17 @@ public:
     // refused with a warning naming the mailbox.
     bool TrustMailServer(const std::string& account, const platform::TTlsPeer& peer);
 
-    // Setting the clock from the time server.
-    void AdjustClock();
+    // Setting the clock from the time server; userAsked: the user's own Adjust, which may
+    // make a step beyond MaxClockStepHours once the user agrees.
+    void AdjustClock(bool userAsked = false);
     void WSTimeClient1Time(TObject* Sender, TDateTime DateTime);
     // Sets the clock (UTC) and says so in the list with how far it moved, or says in a box
     // why the system refused; both time clients end here.
     void SetClockTo(TDateTime utc, const std::string& moved);
+    // Whether the clock may be set to utc: a step within MaxClockStepHours, or a larger one
+    // the user asked for and agrees to (utc then gains the time the question was open);
+    // otherwise the list says why not.
+    bool ClockStepAgreed(TDateTime& utc);
     // A request that ended without an answer: one line in the message list, no box.
     void WSTimeClient1NoAnswer(TObject* Sender, int Error);
     // The network-time side of AdjustClock (app/NetworkTime.cpp).
@@ -228,6 +233,7 @@ private:
     // The running mail check was started by the user (a click, or the connection the user
     // dialled): only then may it ask about a certificate. Timer and schedule checks do not.
     bool userCheck_ = false;
+    bool clockUserAsked_ = false;  // the running clock adjustment is the user's own
     bool userDialed_ = false;  // the current connection came from the user's Dial
     TNewMailTally newMail_;
     std::vector<std::string> entryNames_;  // filled by DialUpEntryGet while EntryNames asks

@@ -37,6 +37,7 @@ void TMainForm::AskNetworkTime(const std::string& server) {
 // so that whatever ran since the answer arrived is not lost. A refused change is said as
 // for TIME, with the system's reason.
 void TMainForm::SntpClient1Offset(TObject*, double Offset, double) {
-    const TDateTime target = platform::Clock().NowUtc() + Offset / 86400.0;
+    TDateTime target = platform::Clock().NowUtc() + Offset / 86400.0;
+    if (!ClockStepAgreed(target)) return;
     SetClockTo(target, MillisecondsMoved(Offset));
 }

@@ -113,6 +113,7 @@ const std::vector<TSetting>& Settings() {
         {"Other", "AutoExecEmailApp", TKind::Bool, &IniOptions.AutoExecEmailApp, "", 0, TWriter::Settings},
         {"Other", "TimeServer", TKind::String, &IniOptions.TimeServer, "time.nist.gov", 0, TWriter::Settings},
         {"Other", "StayOnline", TKind::Bool, &IniOptions.StayOnline, "", 1, TWriter::Settings},
+        {"Other", "MaxClockStepHours", TKind::Integer, &IniOptions.MaxClockStepHours, "", 15, TWriter::Settings},
         {"Other", "TimeOnLineHours", TKind::Integer, &IniOptions.TimeOnLineHours, "", 0, TWriter::TimeOnLine},
         {"Other", "TimeOnLineMins", TKind::Integer, &IniOptions.TimeOnLineMins, "", 0, TWriter::TimeOnLine},
         {"Other", "TimeOnLineSecs", TKind::Integer, &IniOptions.TimeOnLineSecs, "", 0, TWriter::TimeOnLine},
@@ -188,6 +189,7 @@ void ReadIniFile() {
     for (const TSetting& s : Settings()) ReadSetting(ini, s, dir);
     // A hand-edited interval the settings dialog would refuse: no check every 0 or -5 minutes.
     if (IniOptions.TimerDelay < 1 || IniOptions.TimerDelay > 99) IniOptions.TimerDelay = 15;
+    if (IniOptions.MaxClockStepHours < 1) IniOptions.MaxClockStepHours = 15;
 
     for (const TListSetting& l : kLists) {
         if (l.list == &MailList) break;  // read after the older layout is converted

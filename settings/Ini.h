@@ -72,10 +72,11 @@ struct TIniOptions {
     int32_t TimeOnLineSecs = 0;
     std::string TimeServer;         // host asked for the time (TIME protocol, port 37)
     bool StayOnline = false;        // reconnect when the provider drops the line
+    int32_t MaxClockStepHours = 15;  // a larger step of the clock is made only when the user agrees
     std::string MenuLanguage;       // language file name; read, never written
 };
 
-// Zero (empty, false, 0) until ReadIniFile fills them.
+// Zero (empty, false, 0; the clock's bound 15 hours) until ReadIniFile fills them.
 extern TIniInfo IniInfo;
 extern TIniOptions IniOptions;
 

@@ -15,10 +15,11 @@ protected:
         form.FormCreate();
         IniOptions.TimeServer = "time.example";
         sockets.hosts["time.example"] = {0x0200007Fu};  // 127.0.0.2
+        clock.SetLocalTime(TimeProtocolToDateTime(0xE66E4E00u));  // within hours of the answers below
     }
     // Starts an adjustment and lets the server connect and answer.
-    void Answer(const std::string& bytes) {
-        form.AdjustClock();
+    void Answer(const std::string& bytes, bool userAsked = false) {
+        form.AdjustClock(userAsked);
         sockets.Notify(sockets.Last(), net::FD_CONNECT_);
         ui.ProcessMessages();
         sockets.Arrive(sockets.Last(), bytes);
@@ -261,4 +262,42 @@ TEST_F(NetworkTimeTest, UnusableServersAKissOfDeathAndAnUnsynchronisedServerAreR
     EXPECT_TRUE(clock.clockSets.empty());
     EXPECT_EQ(form.HListBox2.Items().back(), "The time server's clock is not synchronised");
     EXPECT_EQ(ui.boxes.size(), 2u);
+}
+
+// A step beyond MaxClockStepHours (15) is never made after connecting; the user's own
+// Adjust asks first, "No" the default, and adds the time the question was open.
+TEST_F(NetworkTimeTest, AStepBeyondTheBoundIsMadeOnlyWhenTheUserAgrees) {
+    const struct {
+        bool ntp, user;
+        double hours;
+        int answer;  // the user's answer to the question; 0: none may come
+        int second;  // of the time set, -1: the clock must stay
+    } rows[] = {{true, false, 14.9, 0, 28}, {true, false, 87660, 0, -1}, {true, true, -16, IDNO_, -1},
+                {true, true, 87660, IDYES_, 33}, {false, false, -87660, 0, -1}, {false, true, 16, IDYES_, 33}};
+    ui.onBox = [this](const headless::AskedBox&) { clock.Advance(5000); };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.hours) + (row.user ? " h, asked by the user" : " h, after connecting"));
+        clock.clockSets.clear();
+        ui.boxes.clear();
+        ui.answers = {row.answer};
+        clock.SetLocalTime(TimeProtocolToDateTime(0xE66E4E00u));
+        IniOptions.TimeServer = row.ntp ? "ntp://time.example:12300" : "time.example";
+        if (row.ntp) {
+            form.AdjustClock(row.user);
+            Answer(row.hours * 3600, 0);
+        } else {
+            const uint32_t t = 0xE66E4E00u + static_cast<uint32_t>(static_cast<int64_t>(row.hours * 3600));
+            ClockAdjustTest::Answer({char(t >> 24), char(t >> 16), char(t >> 8), char(t)}, row.user);
+            sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+            ui.ProcessMessages();
+        }
+        ASSERT_EQ(ui.boxes.size(), row.answer ? 1u : 0u);
+        if (row.answer) EXPECT_EQ(ui.boxes[0].flags, MB_YESNO_ | MB_ICONQUESTION_ | MB_DEFBUTTON2_);
+        ASSERT_EQ(clock.clockSets.size(), row.second < 0 ? 0u : 1u);
+        if (row.second < 0)
+            EXPECT_EQ(form.HListBox2.Items().back(), "The time server's clock differs by " +
+                                                         std::to_string(std::llround(std::fabs(row.hours))) + " hours: not set");
+        else
+            EXPECT_EQ(clock.clockSets[0].Second, row.second);
+    }
 }

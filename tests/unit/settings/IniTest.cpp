@@ -31,6 +31,7 @@ TEST_F(IniFileTest, MissingFileGivesEveryDefaultAndCreatesNothing) {
     EXPECT_FALSE(IniOptions.AutoExecEmailApp);
     EXPECT_FALSE(IniOptions.TimeServer.empty());
     EXPECT_TRUE(IniOptions.StayOnline);
+    EXPECT_EQ(IniOptions.MaxClockStepHours, 15);
     EXPECT_EQ(IniOptions.MenuLanguage, "English.ini");
     for (auto* l : {&PasswordList, &ApplicationList, &PhoneNumberList, &MailList, &PopServerList})
         EXPECT_TRUE(l->empty());
@@ -139,6 +140,7 @@ void FillEverything() {
     IniOptions.HangUpMinutes = 55;
     IniOptions.TimeServer = "time.example";
     IniOptions.StayOnline = false;
+    IniOptions.MaxClockStepHours = 48;
     PasswordList = {"first", "", "a much longer password than nine"};
     ApplicationList = {"C:\\a.exe", "C:\\b.exe"};
     PhoneNumberList = {"555-0100"};
@@ -173,6 +175,7 @@ TEST_F(IniFileTest, WrittenSettingsReadBackTheSame) {
     EXPECT_EQ(IniOptions.HangUpMinutes, opts.HangUpMinutes);
     EXPECT_EQ(IniOptions.TimeServer, opts.TimeServer);
     EXPECT_EQ(IniOptions.StayOnline, opts.StayOnline);
+    EXPECT_EQ(IniOptions.MaxClockStepHours, opts.MaxClockStepHours);
     EXPECT_EQ(PasswordList, (std::vector<std::string>{"first", "", "a much longer password than nine"}));
     EXPECT_EQ(ApplicationList, (std::vector<std::string>{"C:\\a.exe", "C:\\b.exe"}));
     EXPECT_EQ(PhoneNumberList, (std::vector<std::string>{"555-0100"}));
