@@ -6,6 +6,7 @@
 #   dovecot_write_config DIR HOST LISTENER ...       LISTENER: PROTOCOL:PORT (pop3:110,
 #                      imap:143) or PROTOCOL:PORT:ssl (TLS from the first byte); with
 #                      DOVECOT_TLS_CERT and DOVECOT_TLS_KEY set the server also offers TLS
+#                      (DOVECOT_SSL_OPTIONS: its ssl_options, e.g. no_ticket)
 #   dovecot_run DIR HOST PORT ...     starts it and waits (bounded) for every port
 #   dovecot_end DIR HOST PORT ...     stops this instance by its own pid file, nothing else
 #   dovecot_cert DIR NAME SUBJECT_ALT_NAME   makes DIR/NAME.crt and .key, prints the
@@ -14,6 +15,7 @@
 # the maildirs is made traversable for it.
 DOVECOT_TLS_CERT=${DOVECOT_TLS_CERT:-}
 DOVECOT_TLS_KEY=${DOVECOT_TLS_KEY:-}
+DOVECOT_SSL_OPTIONS=${DOVECOT_SSL_OPTIONS:-}
 
 dovecot_cert() {
   local dir=$1 name=$2 san=$3
@@ -79,7 +81,8 @@ dovecot_write_config() {
   shift 2
   [ -n "$DOVECOT_TLS_CERT" ] && ssl="ssl = yes
 ssl_cert = <$DOVECOT_TLS_CERT
-ssl_key = <$DOVECOT_TLS_KEY"
+ssl_key = <$DOVECOT_TLS_KEY${DOVECOT_SSL_OPTIONS:+
+ssl_options = $DOVECOT_SSL_OPTIONS}"
   for l in "$@"; do
     IFS=: read -r proto port tls <<<"$l"
     case " $protocols " in *" $proto "*) ;; *) protocols="$protocols $proto" ;; esac

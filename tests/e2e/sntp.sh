@@ -9,38 +9,7 @@ command -v chronyd >/dev/null && command -v faketime >/dev/null || fail "chrony 
 
 NTP_ADDR=127.0.0.8
 
-# An independent network-time client, and a peer that stays silent for its first N
-# datagrams and then answers AHEAD seconds ahead of this machine.
-cat >"$E2E_WORK/ntp.py" <<'PY'
-import socket, struct, sys, time
-E, W = 2208988800, 2**32
-def stamp(t): return struct.pack('>II', int(t + E) % W, int((t % 1) * W))
-def read(b): s, f = struct.unpack('>II', b); return s + f / W
-def diff(a, b): x = (a - b) % W; return x - W if x >= W / 2 else x
-cmd, host, port = sys.argv[1], sys.argv[2], int(sys.argv[3])
-s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-if cmd == 'query':  # prints the server's offset in ms
-    s.settimeout(2)
-    t1 = time.time()
-    s.sendto(bytes([0x23]) + bytes(39) + stamp(t1), (host, port))
-    d, _ = s.recvfrom(512)
-    t4 = time.time()
-    if len(d) < 48 or d[0] & 7 != 4 or d[24:32] != stamp(t1): sys.exit('bad answer')
-    T1, T4 = (t1 + E) % W, (t4 + E) % W
-    print(round((diff(read(d[32:40]), T1) + diff(read(d[40:48]), T4)) / 2 * 1000))
-else:  # serve IGNORE AHEAD
-    ignore, ahead = int(sys.argv[4]), float(sys.argv[5])
-    s.bind((host, port))
-    print('listening', flush=True)
-    n = 0
-    while True:
-        d, a = s.recvfrom(512)
-        n += 1
-        print('datagram', n, flush=True)
-        if n > ignore and len(d) >= 48:
-            t = stamp(time.time() + ahead)
-            s.sendto(bytes([0x24, 2, d[2], 0xEC]) + bytes(20) + d[40:48] + t + t, a)
-PY
+NTP_PEER="$(dirname "$0")/ntp_peer.py"
 
 # chronyd on NTP_ADDR:PORT serving the time that starts at WHEN (and runs on from there).
 ntp_server() {
@@ -53,7 +22,7 @@ ntp_server() {
   for i in $(seq 1 50); do [ -s "$dir/chronyd.pid" ] && break; sleep 0.2; done
   [ -s "$dir/chronyd.pid" ] || fail "chronyd on port $port did not start: $(cat "$dir/log")"
   E2E_PIDS+=("$(cat "$dir/chronyd.pid")")  # faketime leaves it running when it ends
-  for i in $(seq 1 20); do python3 "$E2E_WORK/ntp.py" query $NTP_ADDR "$port" >/dev/null 2>&1 && return; sleep 0.5; done
+  for i in $(seq 1 20); do python3 "$NTP_PEER" query $NTP_ADDR "$port" >/dev/null 2>&1 && return; sleep 0.5; done
   fail "chronyd on port $port does not answer: $(cat "$dir/log")"
 }
 
@@ -71,14 +40,17 @@ adjust_with() {
 # the program times the answer wrongly (handled 2 s after it arrived, behind the progress
 # dialog, it once asked for 1 s less).
 expect_step() {
-  local offset=$1 what=$2 diff i d
+  local offset=$1 what=$2 diff i d box
+  # Every server here is more than 15 hours out: Adjust asks before the step.
+  box=$(drive dialog 20) || fail "$what: no question before a step of hours"
+  grep -q "The time server's clock differs from this computer's clock by" <<<"$box" || fail "$what: wrong box: $box"
+  drive dialogbutton - "&Yes" || fail "$what: no Yes button: $box"
   for i in $(seq 1 75); do grep -q "NtSetSystemTime not allowed" "$E2E_WORK/app.log" && break; sleep 0.2; done
   diff=$(grep -o "NtSetSystemTime not allowed: difference -\?[0-9]*" "$E2E_WORK/app.log" | grep -o -- "-\?[0-9]*$" | tail -1)
   [ -n "$diff" ] || fail "$what: the clock was not set: $(tail -5 "$E2E_WORK/app.log")"
   d=$(( ((diff - offset) % 4294967296 + 4294967296 + 2147483648) % 4294967296 - 2147483648 ))
   echo "$what: step asked differs from the server's offset by $d ms"
   [ "$d" -ge -300 ] && [ "$d" -le 300 ] || fail "$what: asked to move the clock by $diff ms, the server's offset is $offset ms"
-  local box
   box=$(drive dialog 20) || fail "$what: the refused clock change was not reported"
   grep -q "The computer clock could not be set: " <<<"$box" || fail "$what: wrong box: $box"
   drive dialogbutton - OK
@@ -93,13 +65,13 @@ ntp_server 12300 "2030-01-01 00:00:00"
 ntp_server 12301 "2019-06-01 12:00:00"
 
 # The first server: its offset, measured here just before, is what the program asks for.
-offset=$(python3 "$E2E_WORK/ntp.py" query $NTP_ADDR 12300) || fail "no independent measurement"
+offset=$(python3 "$NTP_PEER" query $NTP_ADDR 12300) || fail "no independent measurement"
 adjust_with "ntp://$NTP_ADDR:12300"
 expect_step "$offset" "first server"
 close_app
 
 # The second server, on another port, with another false time.
-offset2=$(python3 "$E2E_WORK/ntp.py" query $NTP_ADDR 12301) || fail "no independent measurement"
+offset2=$(python3 "$NTP_PEER" query $NTP_ADDR 12301) || fail "no independent measurement"
 [ $(( ${offset2#-} - ${offset#-} )) != 0 ] || fail "the two servers serve the same time"
 adjust_with "ntp://$NTP_ADDR:12301"
 expect_step "$offset2" "second server"
@@ -107,7 +79,7 @@ close_app
 
 # A silent address: the request is sent and resent once, then given up with the box within
 # 40 s; the next Adjust asks again (and this time gets an answer a day ahead).
-python3 -u "$E2E_WORK/ntp.py" serve $NTP_ADDR 12302 2 86400 >"$E2E_WORK/silent.log" 2>&1 &
+python3 -u "$NTP_PEER" serve $NTP_ADDR 12302 2 86400 >"$E2E_WORK/silent.log" 2>&1 &
 E2E_PIDS+=($!)
 for i in $(seq 1 50); do grep -q listening "$E2E_WORK/silent.log" 2>/dev/null && break; sleep 0.2; done
 grep -q listening "$E2E_WORK/silent.log" || fail "silent peer did not start: $(cat "$E2E_WORK/silent.log")"
