@@ -18,6 +18,7 @@
 #include "platform/headless/DiskFileSystem.h"
 #include "tests/unit/NativeServices.h"
 #include "tests/unit/net/FakeSocketApi.h"
+#include "tests/unit/settings/SettingsReset.h"
 #include "settings/Autostart.h"
 #include "widgets/HeadlessWidgets.h"
 
@@ -25,6 +26,7 @@ class HeadlessTest : public ::testing::Test {
 protected:
     HeadlessTest() : ui(clock) {
         ResetAutostartFirstWrite();
+        ResetSettings();
         // The program "runs" from a scratch folder of its own: its settings file lives there.
         char tmpl[] = "/tmp/velmora-test-XXXXXX";
         dir = mkdtemp(tmpl);
@@ -41,6 +43,7 @@ protected:
                                     [&](const helpctx::Topic& t) { return t.number == box.helpContext; }))
                 << "no help topic for the box \"" << box.text << "\" (" << box.helpContext << ")";
         Application().MainForm = nullptr;
+        ResetSettings();
         platform::Install(NativeServices());
         std::filesystem::remove_all(dir);
     }

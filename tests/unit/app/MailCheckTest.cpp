@@ -202,7 +202,6 @@ protected:
         IniInfo.SoundFile = "C:\\velmora\\man.wav";
     }
     ~MailCheckTest() override {
-        MailList.clear(), PasswordList.clear(), PopServerList.clear();
         g_duringTop = nullptr;
     }
     FakePopService service;

@@ -32,7 +32,6 @@ protected:
     ~ConfigTest() override {
         dialog.reset();
         form.reset();
-        MailList.clear(), PasswordList.clear(), PopServerList.clear(), PhoneNumberList.clear(), ApplicationList.clear();
     }
     // Brings the dialog up as the user does: another window was active before.
     void Open() {

@@ -153,7 +153,7 @@ TEST_F(IniFileTest, WrittenSettingsReadBackTheSame) {
     const TIniInfo info = IniInfo;
     const TIniOptions opts = IniOptions;
     WriteIniFile();
-    SettingsTest::ResetSettings();
+    ResetSettings();
     ReadIniFile();
 
     EXPECT_EQ(IniInfo.EmailApp, info.EmailApp);

@@ -13,10 +13,7 @@ protected:
         schedule = std::make_unique<TForm3>(&Application(), form.get());
         IniOptions.TimerEnabled = false;
     }
-    ~ScheduleTest() override {
-        schedule.reset();
-        ScheduledRun = false;
-    }
+    ~ScheduleTest() override { schedule.reset(); }
     void SetTime(int h, int m, int s) { clock.SetLocalTime(EncodeDate(2026, 3, 2) + EncodeTime(h, m, s, 0)); }
     std::string TimeOfDay() {
         int h, m, s, ms;

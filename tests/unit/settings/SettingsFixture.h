@@ -15,6 +15,7 @@
 #include "platform/headless/IniProfile.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
+#include "tests/unit/settings/SettingsReset.h"
 
 class SettingsTest : public ::testing::Test {
 protected:
@@ -34,15 +35,6 @@ protected:
         platform::SetFiles(nullptr);
         platform::SetClock(nullptr);
         std::filesystem::remove_all(dir);
-    }
-    static void ResetSettings() {
-        IniInfo = {};
-        IniOptions = {};
-        for (auto* l : {&PasswordList, &ApplicationList, &PhoneNumberList, &MailList, &PopServerList,
-                        &LegacyMailboxList})
-            l->clear();
-        ProgramDir.clear();
-        CloseLangFile();
     }
     std::string Ini() const { return dir + "velmora.ini"; }
     void Lay(const std::string& name, const std::string& text) const {
