@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/Main_F.h"
-#include "app/Unit4.h"
+#include "app/Progress.h"
 #include "net/SocketErrors.h"
 #include "core/HelpContexts.h"
 #include "platform/Platform.h"
@@ -29,26 +29,17 @@ void ShowTimeServerDown() {
 
 void TMainForm::AdjustClock(bool userAsked) {
     clockUserAsked_ = userAsked;
-    if (Form4) {
-        Form4->Status.SetCaption("");
-        Form4->PlayAnimation("TIME_ANI");
-        Form4->SetCaption("");
-        Form4->MSOfficeCaption1.SetCaption(GetLangText("Adjusting the computer clock", "const_adjustclock"));
-        Form4->Button1.SetVisible(false);
-        Form4->Repaint();
-        Form4->Show();
-        Form4->Repaint();
-    }
+    // The request cannot be taken back once sent: no Cancel.
+    Progress().Begin({.animation = "TIME_ANI",
+                      .heading = GetLangText("Adjusting the computer clock", "const_adjustclock"),
+                      .cancellable = false});
     platform::Ui().SetBusyCursor(true);
     // Changing the server while a request runs is refused; that error is shown by the
     // caller's error box, and the dialog and cursor are put back all the same.
     struct Restore {
         ~Restore() {
             platform::Ui().SetBusyCursor(false);
-            if (Form4) {
-                Form4->Hide();
-                Form4->Button1.SetVisible(true);
-            }
+            Progress().End();
         }
     } restore;
     // "ntp://host[:port]" names a network-time server; any other text a TIME server.
@@ -106,12 +97,7 @@ void TMainForm::SetClockTo(TDateTime utc, const std::string& moved) {
                                   platform::Clock().ErrorText(error),
                               Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::ClockNotSet);
     }
-    if (Form4) {
-        Form4->SetVisible(true);
-        Form4->SetEnabled(true);
-        Form4->Show();
-        Form4->Hide();
-    }
+    Progress().End();
 }
 
 // Refused, cut short or closed without a word: said where the user looks after clicking

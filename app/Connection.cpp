@@ -2,7 +2,7 @@
 // the alternate numbers, cancelling, explaining the errors redialing cannot cure, the
 // connected actions, and hanging up.
 #include "app/Main_F.h"
-#include "app/Unit4.h"
+#include "app/Progress.h"
 #include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
@@ -45,16 +45,9 @@ void TMainForm::ConnectToInternet() {
     DialUp.SetDialMode(dmAsync);
     DialUp.SetUsername(IniInfo.UsernameDUN);
     DialUp.SetPassword(IniInfo.PasswordDUN);
-    if (Form4) {
-        // A mail check leaves its own title text behind; a dial shows only its caption.
-        Form4->MSOfficeCaption1.SetCaption("");
-        Form4->SetCaption(GetLangText("Dialing......", "const_dialing") + IniInfo.DialUpConnection);
-        Form4->PlayAnimation("PHONE_ANI");
-        Form4->Button1.SetEnabled(true);
-        Form4->Button1.SetVisible(true);
-        Form4->Repaint();
-        Form4->Show();
-    }
+    Progress().Begin({.animation = "PHONE_ANI",
+                      .caption = GetLangText("Dialing......", "const_dialing") + IniInfo.DialUpConnection,
+                      .onCancel = [this] { ProgressCancelled(); }});
     DialUp.SetEntry(IniInfo.DialUpConnection);
     DialUp.SetEntryUsername(IniInfo.UsernameDUN);
     DialUp.SetEntryPassword(IniInfo.PasswordDUN);
@@ -72,7 +65,7 @@ void TMainForm::DialUpDialing(TObject*) {
 }
 
 void TMainForm::DialUpAsyncEvent(TObject*, int State, int Error, const std::string& MessageText) {
-    if (Form4) Form4->Status.SetCaption(MessageText);
+    Progress().SetStatus(MessageText);
     HListBox2.Add(MessageText);
     if (Error != 0 && !DialCancelled) {
         Status2.SetCaption("Error, see help file");
@@ -84,12 +77,11 @@ void TMainForm::DialUpAsyncEvent(TObject*, int State, int Error, const std::stri
         TimerTimeOnline.SetEnabled(true);
         Connected = true;
         dialing_ = false;
-        if (Form4) Form4->Hide();
+        Progress().End();
         if (!ScheduledRun) {
             PostMsg(UM_CONNECTED);
         } else {
             // An unattended run: its programs start, and its own hang-up is armed.
-            if (Form4) Form4->Hide();
             RunScheduledPrograms();
             if (Form3) Form3->TimerScheduledHangUp.SetEnabled(true);
             ProcessMessages();
@@ -111,7 +103,7 @@ void TMainForm::DialUpAsyncEvent(TObject*, int State, int Error, const std::stri
 // The connected actions, in order; the mail check, the clock and the browser are sent so
 // each completes before the next starts.
 void TMainForm::ConnectedActions() {
-    if (Form4) Form4->Hide();
+    Progress().End();
     RunRasMonitor();
     TimerTimeOnline.SetEnabled(true);
     TimerStillOnline.SetEnabled(true);
@@ -198,7 +190,7 @@ void TMainForm::EndFailedDial(const std::string& status) {
     if (Connected) Disconnect();
     ShowDialButton(false);
     Status2.SetCaption(status);
-    if (Form4) Form4->Close();
+    Progress().End();
 }
 
 void TMainForm::StopDialing() {

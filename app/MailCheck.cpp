@@ -3,7 +3,7 @@
 // the new-mail sound (or the new-mail icon when the sound cannot be played), a balloon
 // notice and, if wished, by starting the e-mail program.
 #include "app/Main_F.h"
-#include "app/Unit4.h"
+#include "app/Progress.h"
 #include "core/HelpContexts.h"
 #include "core/SysUtils.h"
 #include "mail/ServerText.h"
@@ -31,25 +31,14 @@ void TMainForm::CheckEmailWithIcon(bool userAsked) {
         return;
     }
     platform::Ui().SetBusyCursor(true);
-    if (Form4) {
-        Form4->PlayAnimation("CHECKEMAIL_ANI");
-        // Cancel stops the check: a slow or hostile server must not hold the user.
-        Form4->Button1.SetEnabled(true);
-        Form4->Button1.SetVisible(true);
-        Form4->MSOfficeCaption1.SetCaption(GetLangText("Checking for new emails", "const_checkemail"));
-        Form4->Repaint();
-        Form4->Show();
-        Form4->Repaint();
-    }
+    // Cancel stops the check: a slow or hostile server must not hold the user.
+    Progress().Begin({.animation = "CHECKEMAIL_ANI",
+                      .heading = GetLangText("Checking for new emails", "const_checkemail"),
+                      .onCancel = [this] { ProgressCancelled(); }});
     struct Restore {  // also when the check fails
         ~Restore() {
             platform::Ui().SetBusyCursor(false);
-            if (Form4) {
-                Form4->SetVisible(true);
-                Form4->SetEnabled(true);
-                Form4->Hide();
-                Form4->Button1.SetVisible(true);
-            }
+            Progress().End();
         }
     } restore;
     CheckAllEmailAccount(userAsked);
@@ -83,13 +72,7 @@ void TMainForm::CheckAllEmailAccount(bool userAsked) {
     HListBox2.Clear();
     BeginNewMailTally();
     for (size_t i = 0; i < MailList.size(); ++i) {
-        if (Form4) {
-            Form4->Status.SetCaption("");
-            Form4->SetCaption("");
-            Form4->MSOfficeCaption1.SetCaption(GetLangText("Checking for account : ", "const_checkingAccount") + " " +
-                                               MailList[i]);
-            Form4->Repaint();
-        }
+        Progress().Stage(GetLangText("Checking for account : ", "const_checkingAccount") + " " + MailList[i]);
         ProcessMessages();
         CheckEmailForThisAccount(MailList[i], At(PasswordList, i), At(PopServerList, i));
         ProcessMessages();

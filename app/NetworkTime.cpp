@@ -5,7 +5,6 @@
 #include <string>
 
 #include "app/Main_F.h"
-#include "app/Unit4.h"
 #include "core/HelpContexts.h"
 #include "platform/Platform.h"
 #include "settings/IniLang.h"

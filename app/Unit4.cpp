@@ -1,10 +1,25 @@
 // The progress dialog's window definition; its uses live with the operations that show it.
 #include "app/Unit4.h"
 
-#include "app/Main_F.h"
 #include "core/HelpContexts.h"
 
 TForm4* Form4 = nullptr;
+
+namespace {
+class TNoProgress : public TProgressSink {
+public:
+    void Begin(const TBegin&) override {}
+    void Stage(const std::string&) override {}
+    void SetStatus(const std::string&) override {}
+    void End() override {}
+};
+}  // namespace
+
+TProgressSink& Progress() {
+    static TNoProgress none;
+    if (Form4) return *Form4;
+    return none;
+}
 
 TForm4::TForm4(TComponent* owner)
     : TForm(owner, "Form4"),
@@ -28,8 +43,8 @@ TForm4::TForm4(TComponent* owner)
     Button1.SetBounds(102, 81, 75, 25);
     Button1.SetCaption("Cancel");
     Button1.SetHint("Cancel the connection");
-    Button1.OnClick = [](TObject*) {
-        if (MainForm) MainForm->ProgressCancelled();
+    Button1.OnClick = [this](TObject*) {
+        if (onCancel_) onCancel_();
     };
     CancelButton = &Button1;  // Escape
     TitleBar = &MSOfficeCaption1;
@@ -54,4 +69,34 @@ void TForm4::WndProc(TMessage& m) {
     if (!Button1.Visible() || !Button1.Enabled()) return;
     m.Handled = true;
     Button1.Click();
+}
+
+void TForm4::Begin(const TBegin& what) {
+    onCancel_ = what.onCancel;
+    Status.SetCaption("");
+    SetCaption(what.caption);
+    MSOfficeCaption1.SetCaption(what.heading);
+    PlayAnimation(what.animation);
+    Button1.SetEnabled(what.cancellable);
+    Button1.SetVisible(what.cancellable);
+    Repaint();
+    Show();
+    Repaint();
+}
+
+void TForm4::Stage(const std::string& heading) {
+    Status.SetCaption("");
+    SetCaption("");
+    MSOfficeCaption1.SetCaption(heading);
+    Repaint();
+}
+
+void TForm4::SetStatus(const std::string& text) { Status.SetCaption(text); }
+
+void TForm4::End() {
+    onCancel_ = nullptr;
+    SetEnabled(true);
+    Hide();
+    Button1.SetEnabled(true);
+    Button1.SetVisible(true);
 }

@@ -1,9 +1,10 @@
 // The progress dialog shared by dialing, the mail check and the clock adjustment: an
-// animation, a status text and a Cancel button.
+// animation, a status text and a Cancel button. Work drives it through TProgressSink.
 #pragma once
+#include "app/Progress.h"
 #include "widgets/Forms.h"
 
-class TForm4 : public TForm {
+class TForm4 : public TForm, public TProgressSink {
 public:
     explicit TForm4(TComponent* owner);
     ~TForm4() override;
@@ -16,6 +17,14 @@ public:
     // Closing the window (its close box, Alt+F4) while the Cancel button is offered is
     // that button's click: the window cannot go away and leave the dial running.
     void WndProc(TMessage& m) override;
+
+    void Begin(const TBegin& what) override;
+    void Stage(const std::string& heading) override;
+    void SetStatus(const std::string& text) override;
+    void End() override;
+
+private:
+    std::function<void()> onCancel_;
 };
 
 extern TForm4* Form4;
