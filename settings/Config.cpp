@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <variant>
 
 #include "core/HelpContexts.h"
 #include "core/SysUtils.h"
@@ -65,6 +66,67 @@ std::vector<std::string> Range(int count, int step) {
     std::vector<std::string> v;
     for (int i = 0; i < count; ++i) v.push_back(Pad2(i * step));
     return v;
+}
+
+// One control bound to one setting: the dialog shows the setting each time it becomes active
+// and stores the control's value on OK. What is shown follows the field: the text for a
+// string, the check mark for a switch, the lines for a list, and for a number the line of a
+// drop-down list, line i standing for i * step.
+struct TBound {
+    TControl& control;
+    std::variant<std::string*, bool*, std::vector<std::string>*, int32_t*> field;
+    int step = 1;
+    const char* blankShows = nullptr;  // a file beside the program shown for an empty setting
+};
+
+// Every setting the dialog edits, in the order it shows them (a combo box's change would
+// otherwise overwrite the user name below it). The mail-check interval, a number typed by
+// hand and checked on OK, and the mailboxes (three lists in one view) are handled apart.
+std::vector<TBound> Bindings(TForm2& f) {
+    return {
+        {f.edt_hostname, &IniInfo.Pop3Server},
+        {f.edt_emailApplication, &IniInfo.EmailApp},
+        {f.ComboBox3, &IniInfo.DialUpConnection},
+        {f.edt_usernameDUN, &IniInfo.UsernameDUN},
+        {f.edt_passwordDUN, &IniInfo.PasswordDUN},
+        {f.CheckBox1, &IniOptions.AutoDial},
+        {f.CheckBox2, &IniOptions.TimerEnabled},
+        {f.CheckBox3, &IniOptions.AutoHangUp},
+        {f.CheckBox4, &IniOptions.AutoStartUp},
+        {f.WebBrowser, &IniInfo.WebBrowser},
+        {f.AutoAdjustClock, &IniOptions.AutoAdjustClock},
+        {f.CheckBoxStartAppEmailReceived, &IniOptions.AutoExecEmailApp},
+        {f.edt_timeServer, &IniOptions.TimeServer},
+        {f.chk_StayOnline, &IniOptions.StayOnline},
+        {f.ComboBox1, &IniOptions.HangUpHour},
+        {f.ComboBox2, &IniOptions.HangUpMinutes, 5},
+        {f.edt_WaveSound, &IniInfo.SoundFile, 1, "newmail.wav"},
+        {f.ListBox3, &PhoneNumberList},
+        {f.HListBox3, &ApplicationList},
+    };
+}
+
+void ShowSetting(const TBound& b) {
+    if (auto* text = std::get_if<std::string*>(&b.field))
+        b.control.SetCaption((*text)->empty() && b.blankShows ? ProgramDir + b.blankShows : **text);
+    else if (auto* on = std::get_if<bool*>(&b.field))
+        b.control.SetChecked(**on);
+    else if (auto* lines = std::get_if<std::vector<std::string>*>(&b.field))
+        static_cast<TListBox&>(b.control).SetItems(**lines);
+    else
+        static_cast<TListBox&>(b.control).SetItemIndex(*std::get<int32_t*>(b.field) / b.step);
+}
+
+// Texts are stored up to their first line break: each setting is one line of the file.
+void StoreSetting(const TBound& b) {
+    if (auto* text = std::get_if<std::string*>(&b.field))
+        **text = OneLine(ShownText(b.control));
+    else if (auto* on = std::get_if<bool*>(&b.field))
+        **on = b.control.Checked();
+    else if (auto* lines = std::get_if<std::vector<std::string>*>(&b.field))
+        **lines = OneLine(static_cast<TListBox&>(b.control).Items());
+    else
+        *std::get<int32_t*>(b.field) = StrToIntDef(ShownText(b.control), 0);
 }
 }  // namespace
 
@@ -346,31 +408,13 @@ void TForm2::ShowMissingCredentials() {
 // Every activation shows the settings as they are in memory: edits not confirmed with OK
 // are gone.
 void TForm2::FormActivate(TObject*) {
-    edt_hostname.SetCaption(IniInfo.Pop3Server);
-    edt_emailApplication.SetCaption(IniInfo.EmailApp);
-    ComboBox3.Clear();
-    ComboBox3.SetCaption(IniInfo.DialUpConnection);
-    edt_usernameDUN.SetCaption(IniInfo.UsernameDUN);
-    edt_passwordDUN.SetCaption(IniInfo.PasswordDUN);
-    CheckBox1.SetChecked(IniOptions.AutoDial);
-    CheckBox2.SetChecked(IniOptions.TimerEnabled);
-    CheckBox3.SetChecked(IniOptions.AutoHangUp);
-    CheckBox4.SetChecked(IniOptions.AutoStartUp);
-    WebBrowser.SetCaption(IniInfo.WebBrowser);
-    AutoAdjustClock.SetChecked(IniOptions.AutoAdjustClock);
-    CheckBoxStartAppEmailReceived.SetChecked(IniOptions.AutoExecEmailApp);
-    edt_timeServer.SetCaption(IniOptions.TimeServer);
-    chk_StayOnline.SetChecked(IniOptions.StayOnline);
+    ComboBox3.Clear();  // the phonebook's entries are listed when the box is entered
+    for (const TBound& b : Bindings(*this)) ShowSetting(b);
     Edit1.SetCaption(IntToStr(IniOptions.TimerDelay));
-    ComboBox1.SetItemIndex(IniOptions.HangUpHour);
-    ComboBox2.SetItemIndex(IniOptions.HangUpMinutes / 5);
-    edt_WaveSound.SetCaption(IniInfo.SoundFile.empty() ? ProgramDir + "newmail.wav" : IniInfo.SoundFile);
     // One password line per mailbox row, whatever a hand-edited file holds.
     std::vector<std::string> passwords = PasswordList;
     passwords.resize(MailList.size());
     MailboxPasswords = passwords;
-    ListBox3.SetItems(PhoneNumberList);
-    HListBox3.SetItems(ApplicationList);
     ListView1.ClearRows();
     for (size_t i = 0; i < MailList.size(); ++i)
         ListView1.AddRow({MailList[i], i < PopServerList.size() ? PopServerList[i] : ""});
@@ -500,22 +544,7 @@ void TForm2::CheckBox3Click(TObject*) {
 }
 
 void TForm2::Button1OKClick(TObject*) {
-    IniInfo.Pop3Server = OneLine(ShownText(edt_hostname));
-    IniInfo.EmailApp = OneLine(ShownText(edt_emailApplication));
-    IniInfo.DialUpConnection = OneLine(ShownText(ComboBox3));
-    IniInfo.UsernameDUN = OneLine(ShownText(edt_usernameDUN));
-    IniInfo.PasswordDUN = OneLine(ShownText(edt_passwordDUN));
-    IniOptions.AutoDial = CheckBox1.Checked();
-    IniOptions.AutoStartUp = CheckBox4.Checked();
-    IniOptions.TimerEnabled = CheckBox2.Checked();
-    IniOptions.AutoHangUp = CheckBox3.Checked();
-    IniInfo.WebBrowser = OneLine(ShownText(WebBrowser));
-    IniOptions.AutoAdjustClock = AutoAdjustClock.Checked();
-    IniOptions.AutoExecEmailApp = CheckBoxStartAppEmailReceived.Checked();
-    IniOptions.TimeServer = OneLine(ShownText(edt_timeServer));
-    IniOptions.StayOnline = chk_StayOnline.Checked();
-    IniOptions.HangUpHour = ShownText(ComboBox1).empty() ? 0 : StrToIntDef(ShownText(ComboBox1), 0);
-    IniOptions.HangUpMinutes = ShownText(ComboBox2).empty() ? 0 : StrToIntDef(ShownText(ComboBox2), 0);
+    for (const TBound& b : Bindings(*this)) StoreSetting(b);
     // The interval must be a number of minutes the timer can take: 1 to 99.
     int32_t delay = 0;
     int stopped = ParseIntPosition(ShownText(Edit1), delay);
@@ -527,10 +556,7 @@ void TForm2::Button1OKClick(TObject*) {
         IniOptions.TimerDelay = delay;
         if (host_) host_->SetMailCheckInterval(static_cast<uint32_t>(delay) * 60000u);
     }
-    IniInfo.SoundFile = OneLine(ShownText(edt_WaveSound));
     PasswordList = OneLine(MailboxPasswords);
-    PhoneNumberList = OneLine(ListBox3.Items());
-    ApplicationList = OneLine(HListBox3.Items());
     MailList.clear();
     PopServerList.clear();
     for (int r = 0; r < ListView1.RowCount(); ++r) {
