@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/WidgetCommon.h"
 
 namespace win32 {
@@ -60,33 +61,30 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
         RECT line{ax, r.top + Scale(4), ax + 2, r.bottom - Scale(4)};
         DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
         POINT tri[3] = {{ax + Scale(2), mid - Scale(1)}, {ax + Scale(7), mid - Scale(1)}, {ax + Scale(4) + 1, mid + Scale(2)}};
-        HBRUSH br = CreateSolidBrush(GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-        HGDIOBJ oldBrush = SelectObject(dc, br);
+        TBrush br(CreateSolidBrush(GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT)));
+        HGDIOBJ oldBrush = SelectObject(dc, br.get());
         HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
         Polygon(dc, tri, 3);
         SelectObject(dc, oldPen);
         SelectObject(dc, oldBrush);
-        DeleteObject(br);
         r.right = ax;  // the picture and caption share the rest
     }
     if (!c.Glyph().empty()) {
-        HBITMAP bmp = LoadScaledBitmap(c.Glyph(), true);
-        if (bmp) {
+        TBitmap bmp(LoadScaledBitmap(c.Glyph(), true));
+        if (bmp.get()) {
             BITMAP bm;
-            GetObject(bmp, sizeof(bm), &bm);
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, bmp);
+            GetObject(bmp.get(), sizeof(bm), &bm);
+            TMemoryDC mem(dc);
+            HGDIOBJ old = SelectObject(mem, bmp.get());
             COLORREF key = GetPixel(mem, 0, bm.bmHeight - 1);  // bottom-left pixel is transparent
             int x = (r.right - r.left - bm.bmWidth) / 2 + off;
             int y = Scale(3) + off;
             if (disabled) {
-                DrawGreyedGlyph(dc, mem, bmp, bm.bmWidth, bm.bmHeight, key, x, y);
+                DrawGreyedGlyph(dc, mem, bmp.get(), bm.bmWidth, bm.bmHeight, key, x, y);
             } else {
                 TransparentBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
             }
             SelectObject(mem, old);
-            DeleteDC(mem);
-            DeleteObject(bmp);
         }
     }
     SetBkMode(dc, TRANSPARENT);
@@ -117,21 +115,19 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
 
 // Draws the picture four by four over the client area.
 bool TileBackground(HWND hwnd, HDC dc, const std::string& res) {
-    HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0));
-    if (!bmp) return false;
+    TBitmap bmp(static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0)));
+    if (!bmp.get()) return false;
     BITMAP bm;
-    GetObject(bmp, sizeof(bm), &bm);
+    GetObject(bmp.get(), sizeof(bm), &bm);
     RECT cr;
     GetClientRect(hwnd, &cr);
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    TMemoryDC mem(dc);
+    HGDIOBJ old = SelectObject(mem, bmp.get());
     int tw = (cr.right + 3) / 4, th = (cr.bottom + 3) / 4;
     SetStretchBltMode(dc, HALFTONE);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) StretchBlt(dc, x * tw, y * th, tw, th, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
     SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(bmp);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // the selection; these peers show them and report what the user selected.
 #include <string>
 
+#include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/ListLines.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
@@ -51,7 +52,7 @@ private:
             SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
             SendMessageA(hwnd_, LB_INITSTORAGE, want - have, (want - have) * 64);
         }
-        HDC dc = GetDC(hwnd_);
+        TWindowDC dc(hwnd_);
         HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
         int extent = static_cast<int>(SendMessageA(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0));
         for (int i = have; i < want; ++i) {
@@ -62,7 +63,6 @@ private:
                 extent = sz.cx + 8;
         }
         SelectObject(dc, old);
-        ReleaseDC(hwnd_, dc);
         shownItems_ = want;
         if (many) {
             SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
 
@@ -89,12 +90,12 @@ private:
     // A one-line label is as wide as its text, so no text is cut off whatever the font.
     void AutoSize() {
         if (c_.Kind() != TControlKind::Label || c_.WordWrap() || c_.CenterText) return MakeRoom(GetParent(hwnd_));
-        HDC dc = GetDC(hwnd_);
-        HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
         SIZE sz{};
-        GetTextExtentPoint32A(dc, c_.Caption().c_str(), static_cast<int>(c_.Caption().size()), &sz);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd_, dc);
+        {
+            TWindowDC dc(hwnd_);
+            TSelected font(dc, FontFor(c_.Font()));
+            GetTextExtentPoint32A(dc, c_.Caption().c_str(), static_cast<int>(c_.Caption().size()), &sz);
+        }
         RECT r = ScaleRect(c_.Bounds());
         int w = std::max<int>(sz.cx + 1, r.right - r.left);
         SetWindowPos(hwnd_, nullptr, 0, 0, w, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -139,7 +140,7 @@ private:
         HBITMAP bmp = LoadScaledBitmap(c_.Glyph(), false);
         if (!bmp) return;
         auto old = reinterpret_cast<HBITMAP>(SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
-        if (old && old != bmp) DeleteObject(old);
+        TBitmap replaced(old != bmp ? old : nullptr);
     }
 };
 

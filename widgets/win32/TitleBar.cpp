@@ -3,6 +3,7 @@
 // a second text after it. Its control has no window; the form paints it in its frame.
 #include <string>
 
+#include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
 
@@ -18,7 +19,7 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
     int buttons = 3 * GetSystemMetrics(SM_CXSIZE) + 4;
     RECT r{fx, fy, (wr.right - wr.left) - fx - buttons, fy + ch};
     if (r.right <= r.left) return;
-    HDC dc = GetWindowDC(hwnd);
+    TWindowDC dc(hwnd, true);
     COLORREF from = active ? RGB(10, 36, 106) : RGB(128, 128, 128);
     COLORREF to = active ? RGB(24, 140, 160) : RGB(192, 192, 192);
     int width = r.right - r.left;
@@ -26,10 +27,9 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
         int rr = GetRValue(from) + (GetRValue(to) - GetRValue(from)) * x / width;
         int gg = GetGValue(from) + (GetGValue(to) - GetGValue(from)) * x / width;
         int bb = GetBValue(from) + (GetBValue(to) - GetBValue(from)) * x / width;
-        HBRUSH br = CreateSolidBrush(RGB(rr, gg, bb));
+        TBrush br(CreateSolidBrush(RGB(rr, gg, bb)));
         RECT col{r.left + x, r.top, r.left + x + 1, r.bottom};
-        FillRect(dc, &col, br);
-        DeleteObject(br);
+        FillRect(dc, &col, br.get());
     }
     int x = r.left + 2;
     HICON icon = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
@@ -56,7 +56,6 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
         DrawTextA(dc, second.c_str(), -1, &nr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
 }
 
 namespace {

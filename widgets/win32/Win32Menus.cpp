@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/Win32Platform.h"
+#include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/Win32Widgets.h"
 
@@ -24,18 +25,15 @@ COLORREF LookColor(uint32_t c) {
 SIZE BitmapSize(const std::string& res) {
     SIZE sz{0, 0};
     if (res.empty()) return sz;
-    if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
-        BITMAP bm;
-        GetObject(b, sizeof(bm), &bm);
-        sz = {Scale(bm.bmWidth), Scale(bm.bmHeight)};  // as drawn on this screen
-        DeleteObject(b);
-    }
+    TBitmap b(static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0)));
+    BITMAP bm;
+    if (b.get() && GetObject(b.get(), sizeof(bm), &bm)) sz = {Scale(bm.bmWidth), Scale(bm.bmHeight)};  // as drawn here
     return sz;
 }
 
 void MeasureLookItem(const TMenuLook& look, MEASUREITEMSTRUCT& mi) {
     auto* item = reinterpret_cast<TMenuItem*>(mi.itemData);
-    HDC dc = GetDC(nullptr);
+    TWindowDC dc(nullptr);
     int fontHeight = -MulDiv(look.Font.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
     HGDIOBJ old = SelectObject(dc, FontFor(look.Font));
     int widest = 0;
@@ -47,7 +45,6 @@ void MeasureLookItem(const TMenuLook& look, MEASUREITEMSTRUCT& mi) {
         widest = std::max<int>(widest, sz.cx);
     }
     SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
     int h = std::max<int>({BitmapSize(look.FolderIcon).cy, BitmapSize(look.ItemIcon).cy, Scale(look.Font.Size - 3) - fontHeight});
     mi.itemHeight = h + Scale(2);
     mi.itemWidth = std::min(widest, Scale(200)) + GetSystemMetrics(SM_CXMENUCHECK) + Scale(20);
@@ -58,23 +55,19 @@ void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
     HDC dc = di.hDC;
     RECT r = di.rcItem;
     bool selected = di.itemState & ODS_SELECTED;
-    HBRUSH br = CreateSolidBrush(LookColor(selected ? look.SelectColor : look.UnselectColor));
-    FillRect(dc, &r, br);
-    DeleteObject(br);
+    FillRect(dc, &r, TBrush(CreateSolidBrush(LookColor(selected ? look.SelectColor : look.UnselectColor))).get());
     if (selected && look.SelectFrame != TMenuLook::None)
         DrawEdge(dc, &r, look.SelectFrame == TMenuLook::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
     bool folder = item->Tag() == look.FolderTag;
     const std::string& icon = folder ? look.FolderIcon : look.ItemIcon;
     if (!icon.empty() && (folder || selected || look.IconOnEveryItem)) {
-        if (HBITMAP b = static_cast<HBITMAP>(LoadImageA(Inst(), icon.c_str(), IMAGE_BITMAP, 0, 0, 0))) {
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, b);
+        if (TBitmap b(static_cast<HBITMAP>(LoadImageA(Inst(), icon.c_str(), IMAGE_BITMAP, 0, 0, 0))); b.get()) {
+            TMemoryDC mem(dc);
+            HGDIOBJ old = SelectObject(mem, b.get());
             COLORREF key = GetPixel(mem, 0, 0);  // the top-left pixel is transparent
             const int side = Scale(16);
             TransparentBlt(dc, r.left + Scale(2), r.top + (r.bottom - r.top - side) / 2, side, side, mem, 0, 0, 16, 16, key);
             SelectObject(mem, old);
-            DeleteDC(mem);
-            DeleteObject(b);
         }
     }
     int iconWidth = std::max(BitmapSize(look.FolderIcon).cx, BitmapSize(look.ItemIcon).cx);

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "widgets/win32/DialogKeys.h"
+#include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
 
@@ -20,9 +21,8 @@ HINSTANCE Inst() { return GetModuleHandleA(nullptr); }
 
 int ScreenDpi() {
     static const int dpi = [] {
-        HDC dc = GetDC(nullptr);
+        TWindowDC dc(nullptr);
         int d = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-        if (dc) ReleaseDC(nullptr, dc);
         return d > 0 ? d : 96;
     }();
     return dpi;
@@ -36,24 +36,18 @@ RECT ScaleRect(const TRect& b) {
 }
 
 HBITMAP LoadScaledBitmap(const std::string& res, bool keyed) {
-    auto bmp = static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bmp || ScreenDpi() == 96) return bmp;
+    TBitmap bmp(static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!bmp.get() || ScreenDpi() == 96) return bmp.release();
     BITMAP bm;
-    GetObject(bmp, sizeof bm, &bm);
-    HDC screen = GetDC(nullptr);
-    HDC src = CreateCompatibleDC(screen), dst = CreateCompatibleDC(screen);
+    GetObject(bmp.get(), sizeof bm, &bm);
+    TWindowDC screen(nullptr);
+    TMemoryDC src(screen), dst(screen);
     HBITMAP big = CreateCompatibleBitmap(screen, Scale(bm.bmWidth), Scale(bm.bmHeight));
-    HGDIOBJ oldSrc = SelectObject(src, bmp), oldDst = SelectObject(dst, big);
+    TSelected inSrc(src, bmp.get()), inDst(dst, big);
     // Blended edges of a keyed picture would show as a fringe of near-key colours.
     SetStretchBltMode(dst, keyed ? COLORONCOLOR : HALFTONE);
     SetBrushOrgEx(dst, 0, 0, nullptr);
     StretchBlt(dst, 0, 0, Scale(bm.bmWidth), Scale(bm.bmHeight), src, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-    SelectObject(src, oldSrc);
-    SelectObject(dst, oldDst);
-    DeleteDC(src);
-    DeleteDC(dst);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(bmp);
     return big;
 }
 
@@ -62,9 +56,7 @@ HFONT FontFor(const TFontStyle& f) {
     int key = f.Size * 2 + (f.Bold ? 1 : 0);
     auto& slot = cache[{f.Name, key}];
     if (!slot) {
-        HDC dc = GetDC(nullptr);
-        int h = -MulDiv(f.Size, GetDeviceCaps(dc, LOGPIXELSY), 72);
-        ReleaseDC(nullptr, dc);
+        int h = -MulDiv(f.Size, GetDeviceCaps(TWindowDC(nullptr), LOGPIXELSY), 72);
         slot = CreateFontA(h, 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.Name.c_str());
     }
