@@ -57,6 +57,18 @@ struct TTlsPeer {
     std::string Fingerprint;  // SHA-256 of the certificate as "AB:CD:...", 32 pairs
 };
 
+// A listening socket on 127.0.0.1 (the loopback redirect of a sign-in). Destroying it stops
+// listening: a later connection is refused by the system.
+class IBlockingListener {
+public:
+    virtual ~IBlockingListener() = default;
+    // The port the system gave it.
+    virtual uint16_t Port() const = 0;
+    // Waits at most timeoutMs for the next connection. Returns it (a blocking socket like a
+    // connected one), or nullptr with error set: sockErrTimedOut when none came.
+    virtual std::unique_ptr<IBlockingSocket> Accept(int timeoutMs, int& error) = 0;
+};
+
 // The socket service: start-up of the network library, name resolution, connecting.
 class IBlockingSockets {
 public:
@@ -90,6 +102,12 @@ public:
     virtual std::unique_ptr<IBlockingSocket> StartTls(std::unique_ptr<IBlockingSocket> plain,
                                                       const std::string& host, int timeoutMs, TTlsPeer& peer) {
         peer.Problem = "TLS is not available on this system";
+        return nullptr;
+    }
+    // Listens on 127.0.0.1, on a free port the system picks, for one connection at a time.
+    // Returns nullptr with error set when it cannot (this default always).
+    virtual std::unique_ptr<IBlockingListener> ListenLoopback(int& error) {
+        error = sockErrInvalid;
         return nullptr;
     }
 };

@@ -14,6 +14,8 @@ ISound* g_sound = nullptr;
 IRegistry* g_registry = nullptr;
 IFileSystem* g_files = nullptr;
 IBlockingSockets* g_blockingSockets = nullptr;
+IHttps* g_https = nullptr;
+ICrypto* g_crypto = nullptr;
 std::string g_exePath;
 
 template <class T>
@@ -32,6 +34,8 @@ ISound& Sound() { return Need(g_sound, "sound"); }
 IRegistry& Registry() { return Need(g_registry, "registry"); }
 IFileSystem& Files() { return Need(g_files, "file system"); }
 IBlockingSockets& SystemBlockingSockets() { return Need(g_blockingSockets, "blocking sockets"); }
+IHttps& Https() { return Need(g_https, "https"); }
+ICrypto& Crypto() { return Need(g_crypto, "crypto"); }
 void SetClock(IClock* c) { g_clock = c; }
 void SetProfile(IProfile* p) { g_profile = p; }
 void SetUi(IUi* u) { g_ui = u; }
@@ -41,6 +45,8 @@ void SetSound(ISound* s) { g_sound = s; }
 void SetRegistry(IRegistry* r) { g_registry = r; }
 void SetFiles(IFileSystem* f) { g_files = f; }
 void SetBlockingSockets(IBlockingSockets* s) { g_blockingSockets = s; }
+void SetHttps(IHttps* h) { g_https = h; }
+void SetCrypto(ICrypto* c) { g_crypto = c; }
 std::string ExePath() { return g_exePath; }
 void SetExePath(const std::string& path) { g_exePath = path; }
 }  // namespace platform

@@ -4,7 +4,9 @@
 #pragma once
 #include "platform/BlockingSocket.h"
 #include "platform/Clock.h"
+#include "platform/Crypto.h"
 #include "platform/FileSystem.h"
+#include "platform/Https.h"
 #include "platform/Profile.h"
 #include "platform/Programs.h"
 #include "platform/Registry.h"
@@ -22,6 +24,8 @@ IPrograms& Programs();
 ISound& Sound();
 IRegistry& Registry();
 IFileSystem& Files();
+IHttps& Https();
+ICrypto& Crypto();
 void SetClock(IClock* c);
 void SetProfile(IProfile* p);
 void SetUi(IUi* u);
@@ -31,6 +35,8 @@ void SetSound(ISound* s);
 void SetRegistry(IRegistry* r);
 void SetFiles(IFileSystem* f);
 void SetBlockingSockets(IBlockingSockets* s);
+void SetHttps(IHttps* h);
+void SetCrypto(ICrypto* c);
 // The full path of the running program (where the settings file lives beside it).
 std::string ExePath();
 void SetExePath(const std::string& path);

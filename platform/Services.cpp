@@ -29,6 +29,8 @@ void Install(const Services& s) {
     SetPrograms(s.programs);
     SetSound(s.sound);
     SetBlockingSockets(s.blockingSockets);
+    SetHttps(s.https);
+    SetCrypto(s.crypto);
     SetExePath(s.exePath);
     widgets::SetFactory(s.widgets);
     net::SetSocketApi(s.asyncSockets);

@@ -24,6 +24,8 @@ namespace ras { class IRasApi; }           // dialup/RasApi.h: the dial-up servi
 
 namespace platform {
 class IBlockingSockets;
+class IHttps;
+class ICrypto;
 
 struct Services {
     IClock* clock = nullptr;
@@ -35,6 +37,8 @@ struct Services {
     IPrograms* programs = nullptr;
     ISound* sound = nullptr;
     IBlockingSockets* blockingSockets = nullptr;  // the mail client's and the time check's
+    IHttps* https = nullptr;                      // the sign-in's token requests
+    ICrypto* crypto = nullptr;                    // random values and secrets kept for the user
     net::ISocketApi* asyncSockets = nullptr;      // the socket components' library
     ras::IRasApi* ras = nullptr;                  // for dial-up components given none
     IWidgetFactory* widgets = nullptr;            // the peers of forms and controls

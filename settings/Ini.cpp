@@ -18,6 +18,7 @@ std::vector<std::string> ApplicationList;
 std::vector<std::string> PhoneNumberList;
 std::vector<std::string> MailList;
 std::vector<std::string> PopServerList;
+std::vector<std::string> SignInList;
 std::vector<std::string> LegacyMailboxList;
 std::string ProgramDir;
 
@@ -132,6 +133,7 @@ struct TListSetting {
 const TListSetting kLists[] = {
     {"Password", &PasswordList, true}, {"Applications", &ApplicationList, false},
     {"PhoneNumber", &PhoneNumberList, false}, {"Mail", &MailList, false}, {"POPS", &PopServerList, false},
+    {"SignIn", &SignInList, false},
 };
 
 void ReadSetting(const TIniFile& ini, const TSetting& s, const std::string& dir) {
@@ -176,6 +178,7 @@ std::vector<std::string> ReadList(const TIniFile& ini, const std::string& sectio
 void AlignMailboxLists() {
     if (PopServerList.size() < MailList.size()) PopServerList.resize(MailList.size());
     if (PasswordList.size() < MailList.size()) PasswordList.resize(MailList.size());
+    if (SignInList.size() < MailList.size()) SignInList.resize(MailList.size());
 }
 
 }  // namespace
@@ -211,6 +214,7 @@ void ReadIniFile() {
         MailList = ReadList(ini, "Mail");
         PopServerList = ReadList(ini, "POPS");
     }
+    SignInList = ReadList(ini, "SignIn");
     AlignMailboxLists();
 }
 
@@ -234,8 +238,16 @@ void WriteIniFile() {
     TIniBatch batch(IniFileName());
     for (const TSetting& s : Settings())
         if (s.writer == TWriter::Settings) WriteSetting(batch, s);
-    for (const TListSetting& l : kLists)
-        l.scrambled ? batch.List(l.section, *l.list, ScramblePassword) : batch.List(l.section, *l.list);
+    // Where every mailbox signs in with its password the file keeps no "SignIn" section, as
+    // files of older versions have none.
+    const bool passwordsOnly = std::all_of(SignInList.begin(), SignInList.end(), [](const std::string& s) {
+        return s.empty() || SameText(s, "password");
+    });
+    for (const TListSetting& l : kLists) {
+        if (l.list == &SignInList && passwordsOnly) batch.Erase(l.section);
+        else if (l.scrambled) batch.List(l.section, *l.list, ScramblePassword);
+        else batch.List(l.section, *l.list);
+    }
     batch.Commit();
 }
 

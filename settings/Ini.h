@@ -90,6 +90,9 @@ extern std::vector<std::string> ApplicationList;  // further programs to start a
 extern std::vector<std::string> PhoneNumberList;  // alternate numbers, used in turn
 extern std::vector<std::string> MailList;         // account names
 extern std::vector<std::string> PopServerList;    // POP3 server of each account
+// How each account signs in: "password" (also empty), "google", "microsoft", "other"
+// (settings/SignIn.h); index-aligned with MailList like the two above.
+extern std::vector<std::string> SignInList;
 extern std::vector<std::string> LegacyMailboxList;  // scratch: accounts of the older layout
 
 // The executable's directory with its trailing separator; set by the main window at start-up.

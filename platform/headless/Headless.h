@@ -158,6 +158,7 @@ public:
     intptr_t ShellExecute(const std::string& op, const std::string& file, const std::string& params,
                           const std::string& dir, int show) override {
         executed.push_back({op, file, params, dir, show});
+        if (onExecute) onExecute(executed.back());
         return executeResult;
     }
     std::string SystemDirectory() override { return "C:\\windows\\system32"; }
@@ -173,6 +174,8 @@ public:
         int show;
     };
     std::vector<Exec> executed;
+    // Called with each program or document opened (a test's stand-in browser).
+    std::function<void(const Exec&)> onExecute;
     intptr_t executeResult = 42;
     bool hostKnown = true;
     std::string hostName = "pc1.example", hostAddress = "10.0.0.7";

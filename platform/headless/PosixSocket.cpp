@@ -107,6 +107,31 @@ private:
     int error_ = 0;
 };
 
+class PosixListener : public IBlockingListener {
+public:
+    PosixListener(int fd, uint16_t port) : fd_(fd), port_(port) {}
+    ~PosixListener() override { close(fd_); }
+    uint16_t Port() const override { return port_; }
+    std::unique_ptr<IBlockingSocket> Accept(int timeoutMs, int& error) override {
+        int w = WaitFor(fd_, POLLIN, timeoutMs);
+        if (w <= 0) {
+            error = w == 0 ? sockErrTimedOut : ToWinsockError(errno);
+            return nullptr;
+        }
+        int fd = accept(fd_, nullptr, nullptr);
+        if (fd < 0) {
+            error = ToWinsockError(errno);
+            return nullptr;
+        }
+        error = 0;
+        return std::make_unique<PosixSocket>(fd);
+    }
+
+private:
+    int fd_;
+    uint16_t port_;
+};
+
 class PosixSockets : public IBlockingSockets {
 public:
     int Startup() override { return 0; }
@@ -160,6 +185,22 @@ public:
         fcntl(fd, F_SETFL, flags);
         error = 0;
         return std::make_unique<PosixSocket>(fd);
+    }
+
+    std::unique_ptr<IBlockingListener> ListenLoopback(int& error) override {
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof(at);
+        if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof(at)) != 0 || listen(fd, 4) != 0 ||
+            getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size) != 0) {
+            error = ToWinsockError(errno);
+            if (fd >= 0) close(fd);
+            return nullptr;
+        }
+        error = 0;
+        return std::make_unique<PosixListener>(fd, ntohs(at.sin_port));
     }
 };
 

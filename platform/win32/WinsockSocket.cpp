@@ -93,6 +93,34 @@ private:
     int error_ = 0;
 };
 
+class WinsockListener : public IBlockingListener {
+public:
+    WinsockListener(SOCKET s, uint16_t port) : s_(s), port_(port) {}
+    ~WinsockListener() override { closesocket(s_); }
+    uint16_t Port() const override { return port_; }
+    std::unique_ptr<IBlockingSocket> Accept(int timeoutMs, int& error) override {
+        int w = WaitFor(s_, false, timeoutMs);
+        if (w <= 0) {
+            error = w == 0 ? WSAETIMEDOUT : WSAGetLastError();
+            return nullptr;
+        }
+        SOCKET c = accept(s_, nullptr, nullptr);
+        if (c == INVALID_SOCKET) {
+            error = WSAGetLastError();
+            return nullptr;
+        }
+        // Non-blocking like a connected socket, so that receives wait with their limits.
+        u_long on = 1;
+        ioctlsocket(c, FIONBIO, &on);
+        error = 0;
+        return std::make_unique<WinsockSocket>(c);
+    }
+
+private:
+    SOCKET s_;
+    uint16_t port_;
+};
+
 class WinsockSockets : public IBlockingSockets {
 public:
     int Startup() override {
@@ -174,6 +202,22 @@ public:
     std::unique_ptr<IBlockingSocket> StartTls(std::unique_ptr<IBlockingSocket> plain, const std::string& host,
                                               int timeoutMs, TTlsPeer& peer) override {
         return StartSystemTls(std::move(plain), host, timeoutMs, peer);
+    }
+
+    std::unique_ptr<IBlockingListener> ListenLoopback(int& error) override {
+        SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int size = sizeof(at);
+        if (s == INVALID_SOCKET || bind(s, reinterpret_cast<sockaddr*>(&at), sizeof(at)) == SOCKET_ERROR ||
+            listen(s, 4) == SOCKET_ERROR || getsockname(s, reinterpret_cast<sockaddr*>(&at), &size) == SOCKET_ERROR) {
+            error = WSAGetLastError();
+            if (s != INVALID_SOCKET) closesocket(s);
+            return nullptr;
+        }
+        error = 0;
+        return std::make_unique<WinsockListener>(s, ntohs(at.sin_port));
     }
 };
 

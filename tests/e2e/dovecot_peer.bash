@@ -6,7 +6,9 @@
 #   dovecot_write_config DIR HOST LISTENER ...       LISTENER: PROTOCOL:PORT (pop3:110,
 #                      imap:143) or PROTOCOL:PORT:ssl (TLS from the first byte); with
 #                      DOVECOT_TLS_CERT and DOVECOT_TLS_KEY set the server also offers TLS
-#                      (DOVECOT_SSL_OPTIONS: its ssl_options, e.g. no_ticket)
+#                      (DOVECOT_SSL_OPTIONS: its ssl_options, e.g. no_ticket); with
+#                      DOVECOT_OAUTH2_URL (an introspection endpoint) it also takes bearer
+#                      tokens (XOAUTH2, OAUTHBEARER) that the endpoint calls active
 #   dovecot_run DIR HOST PORT ...     starts it and waits (bounded) for every port
 #   dovecot_end DIR HOST PORT ...     stops this instance by its own pid file, nothing else
 #   dovecot_cert DIR NAME SUBJECT_ALT_NAME   makes DIR/NAME.crt and .key, prints the
@@ -16,6 +18,7 @@
 DOVECOT_TLS_CERT=${DOVECOT_TLS_CERT:-}
 DOVECOT_TLS_KEY=${DOVECOT_TLS_KEY:-}
 DOVECOT_SSL_OPTIONS=${DOVECOT_SSL_OPTIONS:-}
+DOVECOT_OAUTH2_URL=${DOVECOT_OAUTH2_URL:-}
 
 dovecot_cert() {
   local dir=$1 name=$2 san=$3
@@ -77,12 +80,22 @@ dovecot_users() {
 }
 
 dovecot_write_config() {
-  local dir=$1 host=$2 ssl="ssl = no" protocols="" services="" l proto port tls
+  local dir=$1 host=$2 ssl="ssl = no" protocols="" services="" l proto port tls mechs=plain oauth2=""
   shift 2
   [ -n "$DOVECOT_TLS_CERT" ] && ssl="ssl = yes
 ssl_cert = <$DOVECOT_TLS_CERT
 ssl_key = <$DOVECOT_TLS_KEY${DOVECOT_SSL_OPTIONS:+
 ssl_options = $DOVECOT_SSL_OPTIONS}"
+  if [ -n "$DOVECOT_OAUTH2_URL" ]; then
+    mechs="plain xoauth2 oauthbearer"
+    printf 'introspection_mode = post\nintrospection_url = %s\nusername_attribute = username\nactive_attribute = active\nactive_value = true\n' \
+      "$DOVECOT_OAUTH2_URL" >"$dir/oauth2.conf.ext"
+    oauth2="passdb {
+  driver = oauth2
+  mechanisms = xoauth2 oauthbearer
+  args = $dir/oauth2.conf.ext
+}"
+  fi
   for l in "$@"; do
     IFS=: read -r proto port tls <<<"$l"
     case " $protocols " in *" $proto "*) ;; *) protocols="$protocols $proto" ;; esac
@@ -104,10 +117,11 @@ protocols =$protocols
 listen = $host
 $ssl
 disable_plaintext_auth = no
-auth_mechanisms = plain
+auth_mechanisms = $mechs
 auth_verbose = yes
 first_valid_uid = 1
 mail_location = maildir:~/Maildir
+$oauth2
 passdb {
   driver = passwd-file
   args = scheme=PLAIN username_format=%u $dir/passwd

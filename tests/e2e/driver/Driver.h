@@ -83,5 +83,7 @@ int Unmask(const Call&);
 int Holds(const Call&);
 // The notification area (TrayIcon.cpp).
 int TrayIcon(const Call&);
+// A stand-in web browser for the sign-in (Browser.cpp).
+int Browse(const Call&);
 
 }  // namespace drv

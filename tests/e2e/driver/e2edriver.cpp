@@ -68,6 +68,8 @@ const Command kCommands[] = {
     {"holds", 4, true, "holds CAPTION TEXT            exit 0 if any window of CAPTION's process shows TEXT", Holds},
     {"trayicon", 4, false, "trayicon EXE NAME...          for each notification-area icon, print which of EXE's icon "
                            "resources NAME... it shows", TrayIcon},
+    {"browse", 4, false, "browse LOGFILE URL            follow a sign-in address to its redirect, logging the answers",
+     Browse},
 };
 
 }  // namespace

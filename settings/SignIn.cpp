@@ -1,0 +1,100 @@
+// Sign-in settings and kept tokens; see SignIn.h.
+#include "settings/SignIn.h"
+
+#include <map>
+
+#include "core/Base64.h"
+#include "platform/Platform.h"
+#include "settings/Ini.h"
+#include "settings/IniBatch.h"
+
+namespace {
+const char kOAuth[] = "OAuth";
+const char kTokens[] = "Tokens";
+const char kBlobMark[] = "dpapi:";
+// A value is read with at most 1023 characters (platform/Profile.h); a longer protected
+// token (some providers' run past a thousand characters) goes on in the keys "<key>#2",
+// "<key>#3", ... up to kMaxPieces.
+constexpr size_t kPiece = 1000;
+constexpr size_t kMaxPieces = 16;
+
+std::string PieceKey(const std::string& key, size_t i) { return i == 0 ? key : key + "#" + std::to_string(i + 1); }
+
+// The key of a mailbox in "Tokens": the account and the server text, with the characters a
+// settings file cannot hold in a key written as "%HH".
+std::string TokenKey(const std::string& account, const std::string& server) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string key;
+    for (char c : account + " " + server.substr(0, server.find('\r'))) {
+        if (uint8_t(c) < 0x20 || c == '%' || c == '=' || c == ';' || c == '[' || c == ']' || c == '"') {
+            key += '%';
+            key += hex[uint8_t(c) >> 4];
+            key += hex[uint8_t(c) & 15];
+        } else {
+            key += c;
+        }
+    }
+    return key;
+}
+}  // namespace
+
+TSignInKind MailboxSignInKind(size_t i) { return i < SignInList.size() ? SignInKindFromText(SignInList[i]) : skPassword; }
+
+TOAuthSettings ReadOAuthSettings() {
+    const TIniFile ini(IniFileName());
+    auto read = [&](const char* key) { return ini.ReadString(kOAuth, key, ""); };
+    TOAuthSettings s;
+    s.GoogleClientId = read("GoogleClientId");
+    s.GoogleClientSecret = read("GoogleClientSecret");
+    s.MicrosoftClientId = read("MicrosoftClientId");
+    s.OtherAuthorizationEndpoint = read("OtherAuthorizationEndpoint");
+    s.OtherTokenEndpoint = read("OtherTokenEndpoint");
+    s.OtherClientId = read("OtherClientId");
+    s.OtherClientSecret = read("OtherClientSecret");
+    s.OtherScope = read("OtherScope");
+    return s;
+}
+
+TOAuthProvider SignInProvider(TSignInKind kind) { return ProviderFor(kind, ReadOAuthSettings()); }
+
+std::string StoredRefreshToken(const std::string& account, const std::string& server) {
+    const TIniFile ini(IniFileName());
+    const std::string key = TokenKey(account, server);
+    std::string text;
+    for (size_t i = 0; i < kMaxPieces; ++i) {
+        std::string piece = ini.ReadString(kTokens, PieceKey(key, i), "");
+        text += piece;
+        if (piece.size() < kPiece) break;
+    }
+    std::string blob, token;
+    if (text.compare(0, sizeof(kBlobMark) - 1, kBlobMark) != 0 || !Base64Decode(text.substr(sizeof(kBlobMark) - 1), blob) ||
+        !platform::Crypto().Unprotect(blob, token))
+        return "";
+    return token;
+}
+
+bool StoreRefreshToken(const std::string& account, const std::string& server, const std::string& token) {
+    std::string value;
+    if (!token.empty()) {
+        std::string blob;
+        if (!platform::Crypto().Protect(token, blob)) return false;
+        value = kBlobMark + Base64Encode(blob);
+    }
+    if (value.size() >= kPiece * kMaxPieces) return false;
+    const std::string key = TokenKey(account, server);
+    const TIniFile ini(IniFileName());
+    TIniBatch batch(ini.FileName());
+    // Every piece written, and the pieces of a longer older token after them emptied.
+    for (size_t i = 0; i < kMaxPieces; ++i) {
+        std::string piece = i * kPiece < value.size() ? value.substr(i * kPiece, kPiece) : "";
+        if (piece.empty() && i > 0 && ini.ReadString(kTokens, PieceKey(key, i), "").empty()) break;
+        batch.String(kTokens, PieceKey(key, i), piece);
+    }
+    batch.Commit();
+    return true;
+}
+
+TAccessToken& MailboxAccessToken(const std::string& account, const std::string& server) {
+    static std::map<std::string, TAccessToken> tokens;
+    return tokens[TokenKey(account, server)];
+}
