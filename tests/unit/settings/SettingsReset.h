@@ -9,7 +9,8 @@
 inline void ResetSettings() {
     IniInfo = {};
     IniOptions = {};
-    for (auto* l : {&PasswordList, &ApplicationList, &PhoneNumberList, &MailList, &PopServerList, &LegacyMailboxList})
+    for (auto* l : {&PasswordList, &ApplicationList, &PhoneNumberList, &MailList, &PopServerList, &SignInList,
+                   &LegacyMailboxList})
         l->clear();
     ProgramDir.clear();
     CloseLangFile();
