@@ -112,6 +112,7 @@ TImapResponse T_Imap::Await(const std::string& tag, const THandler& each, std::v
         }
         if (r.Tag == "+") {
             Trace(firstLine, tlReply);
+            if (firstLine.size() > 2) challenge_ = firstLine.substr(2);
             // Whatever we send next goes as it stands; the trace never shows a secret.
             std::string part = next < more.size() ? more[next++] : "*";
             Trace(part == "*" ? part : "*****", tlCommand);
@@ -194,6 +195,7 @@ void T_Imap::OpenMailbox() {
 void T_Imap::Authenticate() {
     if (capabilities_.empty()) AskCapabilities();
     if (preauth_) return;
+    if (OnAccessToken) return AuthenticateWithToken();
     const bool tls = security_ != msPlain;  // TLS from the first byte or after STARTTLS
     const bool plain = Has("AUTH=PLAIN");
     if (Has("LOGINDISABLED") && (!tls || !plain)) {

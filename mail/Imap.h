@@ -63,6 +63,9 @@ private:
     void NoteCapabilities(const std::vector<TImapItem>& items);
     void AskCapabilities();
     bool Has(const std::string& capability) const;
+    // AUTHENTICATE with the access token (SASL-IR where offered); an error challenge is
+    // acknowledged and read into words.
+    void AuthenticateWithToken();
     void Examine();
     void Search();
     void Fetch(const std::string& set, std::vector<std::pair<std::string, std::string>>& headers);
@@ -71,4 +74,5 @@ private:
     std::string uidValidity_;
     unsigned tagCount_ = 0;
     bool preauth_ = false;  // the greeting said the session is logged in already
+    std::string challenge_;  // the latest non-empty continuation text of Await
 };

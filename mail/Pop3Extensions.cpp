@@ -1,6 +1,7 @@
 // The mail client's extensions to plain POP3: the unique ids of the listed messages (UIDL),
 // the capabilities (CAPA, UTF8), the APOP login, and the reason a mailbox failed.
 #include <algorithm>
+#include <sstream>
 #include <unordered_map>
 
 #include "core/Md5.h"
@@ -53,6 +54,7 @@ std::string ApopDigest(const std::string& timestamp, const std::string& secret) 
 
 std::vector<std::string> T_Pop3::AskCapabilities() {
     std::vector<std::string> names;
+    saslMechanisms_.clear();
     SendCommand("CAPA");
     try {
         CheckReply();
@@ -60,7 +62,12 @@ std::vector<std::string> T_Pop3::AskCapabilities() {
         if (Eof()) throw;
         return names;  // a server without CAPA: plain POP3
     }
-    ReadListing([&names](const std::string& line) { names.push_back(Trim(line.substr(0, line.find(' ')))); });
+    ReadListing([&](const std::string& line) {
+        names.push_back(Trim(line.substr(0, line.find(' '))));
+        if (!SameText(names.back(), "SASL")) return;
+        std::istringstream words(line.substr(4));
+        for (std::string w; words >> w;) saslMechanisms_.push_back(w);
+    });
     return names;
 }
 
@@ -88,6 +95,10 @@ bool T_Pop3::SignIn(bool apop) {
         } catch (const EProtocolError&) {
             if (Eof()) throw;
         }
+    }
+    if (OnAccessToken) {
+        AuthenticateWithToken();
+        return true;
     }
     // APOP keeps the password off the line; under TLS the line is protected anyway and
     // USER/PASS is what such servers expect.

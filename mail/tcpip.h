@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/Classes.h"
+#include "mail/Sasl.h"
 #include "mail/ServerText.h"
 #include "platform/BlockingSocket.h"
 
@@ -58,6 +59,13 @@ public:
 // The certificate was accepted only after a long wait for the user: the connection is
 // closed, and the caller connects again (the certificate is then known).
 class EReconnect : public ETcpIpError {
+public:
+    using ETcpIpError::ETcpIpError;
+};
+
+// A mailbox that signs in with a provider has no token to show: no sign-in was kept, or the
+// provider no longer honours it. The user must sign in again; nothing was sent.
+class ESignInNeeded : public ETcpIpError {
 public:
     using ETcpIpError::ETcpIpError;
 };
@@ -269,7 +277,22 @@ public:
     // Most characters of a sender or subject kept for the summary.
     static constexpr size_t MaxSummaryField = 1024;
 
+    // Set for a mailbox that signs in with an OAuth 2.0 access token instead of its password
+    // (mail/TokenLogin.cpp): asked for the token when it is about to go out, and once more
+    // with renew true after the server refused it. It raises ETcpIpError (ESignInNeeded when
+    // the user must sign in again) when it has none to give.
+    std::function<std::string(bool renew)> OnAccessToken;
+    // The token mechanism tried first where the server lists both.
+    TSaslMechanism PreferredMechanism = smXoauth2;
+
 protected:
+    // The token sign-in's rules for every protocol: a plain line is refused before a token
+    // is even asked for, and so is a server that lists no token mechanism; else the one to use.
+    TSaslMechanism TokenMechanism(const std::vector<std::string>& offered) const;
+    // Runs exchange with the access token, and once more with a renewed one after the
+    // server refused the first (EProtocolError) on a connection that is still there.
+    void WithAccessToken(const std::function<void(const std::string& token)>& exchange);
+
     // The steps of Login and Logout, in that order; each raises ETcpIpError when refused.
     // Reads the server's greeting (and forgets what an earlier session learnt).
     virtual void Greet() = 0;
@@ -333,7 +356,8 @@ protected:
     void ReadListing(const std::function<void(const std::string&)>& each);
     void Greet() override;
     void AskForTls() override;  // STLS
-    // UTF8, APOP, USER/PASS as Login says.
+    // UTF8, APOP, USER/PASS as Login says; AUTH with the access token instead where the
+    // mailbox has OnAccessToken.
     void Authenticate() override;
     void OpenMailbox() override;  // LIST
     void SayGoodbye() override;   // QUIT
@@ -344,8 +368,12 @@ private:
     // refused APOP and then hung up (Authenticate connects again without APOP); a failure
     // after a refused APOP names both in its text.
     bool SignIn(bool apop);
-    // The capability names (first words) of a CAPA answer; none when CAPA is refused.
+    // The capability names (first words) of a CAPA answer; none when CAPA is refused. The
+    // words after "SASL" go to saslMechanisms_.
     std::vector<std::string> AskCapabilities();
+    // AUTH (RFC 5034) with the access token: the initial response in the command where the
+    // line stays within 255 octets; an error challenge is acknowledged and read into words.
+    void AuthenticateWithToken();
     static bool HasCapability(const std::vector<std::string>& names, const char* name);
     // Asks once per session (CAPA) whether the server takes commands in batches.
     bool ServerPipelines();
@@ -355,5 +383,6 @@ private:
     std::string lastReply_;  // the latest status line
     std::string greeting_;   // the greeting line (its APOP timestamp)
     std::string apopRefusal_;  // the server's refusal of APOP in this login, if any
+    std::vector<std::string> saslMechanisms_;  // of the latest CAPA answer
     int pipelining_ = -1;    // -1 not asked yet this session, else 0 or 1
 };

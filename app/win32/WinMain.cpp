@@ -14,6 +14,7 @@
 #include "mail/win32/SystemCharsets.h"
 #include "net/win32/WinsockBinding.h"
 #include "platform/Platform.h"
+#include "platform/win32/Win32Https.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/WinsockSocket.h"
@@ -50,6 +51,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::Install({
         .clock = &clock, .ui = &ui, .profile = &profile, .registry = &registry, .files = &files, .tray = &tray,
         .programs = &programs, .sound = &sound, .blockingSockets = &platform::WinsockBlockingSockets(),
+        .https = &platform::Win32Https(), .crypto = &platform::Win32Crypto(),
         .asyncSockets = &net::win32::Winsock(), .ras = rasApi.get(), .widgets = &factory,
         // Mail headers in any character set the system knows.
         .charsets = win32::SystemCharsetConverter(),

@@ -20,7 +20,7 @@
 //   X:                 cuts the connection; the lines after it play to the next one
 //   @ NAME             the lines below go to the server NAME
 // The client's side, in order:
-//   set KEY=VALUE      user, password, host (its first setting in a case picks the client
+//   set KEY=VALUE      user, password, tokens=FIRST,RENEWED (sign in with them), host (its first setting in a case picks the client
 //                      by the table of server forms: POP3 unless a scheme names another),
 //                      timeout, exchange (ms), mailbox=BASE,PER,
 //                      port=SERVER or "closed" (a port nobody listens on), wait=MS (how long
@@ -272,6 +272,8 @@ protected:
                 Call(step);
             } catch (const ECertificateError& e) {
                 Caught("ECertificateError", e);
+            } catch (const ESignInNeeded& e) {
+                Caught("ESignInNeeded", e);
             } catch (const EProtocolError& e) {
                 Caught("EProtocolError", e);
                 code_ = e.ErrorCode;
@@ -287,6 +289,9 @@ protected:
         }
         for (auto& t : trace) {
             EXPECT_EQ(t.second.find(client_->Password()), std::string::npos) << t.second;
+            // Nor a token's initial response (XOAUTH2's starts "user=", OAUTHBEARER's "n,a=").
+            EXPECT_EQ(t.second.find("dXNlcj1"), std::string::npos) << t.second;
+            EXPECT_EQ(t.second.find("bixhPQ"), std::string::npos) << t.second;
         }
         for (auto& name : d.serverOrder) {
             const ServerPart& want = d.servers.at(name);
@@ -334,6 +339,12 @@ private:
             c.OnCertificate = [this](TObject*, const platform::TTlsPeer& peer) {
                 certificates_.push_back(peer.Host + " " + peer.Fingerprint);
                 return true;
+            };
+        else if (key == "tokens")  // handed out in order, the second for the renewal
+            c.OnAccessToken = [tokens = value](bool renew) {
+                std::string t = renew ? tokens.substr(tokens.find(',') + 1) : tokens.substr(0, tokens.find(','));
+                if (t.empty()) throw ESignInNeeded("no sign-in kept");
+                return t;
             };
         else if (key != "wait") FAIL() << "unknown setting " << key;
     }
