@@ -6,6 +6,7 @@
 #include <exception>
 #include <map>
 
+#include "core/Base64.h"
 #include "core/SysUtils.h"
 #include "mail/MimeDecode.h"
 
@@ -14,21 +15,6 @@ namespace {
 const char* const kImap = "IMAP";
 // OnProgress comes after every so many FETCH responses.
 const size_t kProgressEvery = 200;
-
-std::string Base64(const std::string& s) {
-    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < s.size(); i += 3) {
-        uint32_t v = uint32_t(uint8_t(s[i])) << 16;
-        if (i + 1 < s.size()) v |= uint32_t(uint8_t(s[i + 1])) << 8;
-        if (i + 2 < s.size()) v |= uint8_t(s[i + 2]);
-        out += digits[(v >> 18) & 63];
-        out += digits[(v >> 12) & 63];
-        out += i + 1 < s.size() ? digits[(v >> 6) & 63] : '=';
-        out += i + 2 < s.size() ? digits[v & 63] : '=';
-    }
-    return out;
-}
 
 // A UID: decimal digits, 1 to 4294967295.
 bool ParseUid(const std::string& s, uint32_t& uid) {
@@ -206,7 +192,7 @@ void T_Imap::Authenticate() {
                              500);
     }
     if (plain) {
-        std::string credentials = Base64(std::string(1, '\0') + userName_ + '\0' + password_);
+        std::string credentials = Base64Encode(std::string(1, '\0') + userName_ + '\0' + password_);
         if (Has("SASL-IR")) {
             Await(Command("AUTHENTICATE PLAIN " + credentials, "AUTHENTICATE PLAIN *****"));
         } else {
