@@ -40,8 +40,8 @@ add_custom_command(OUTPUT ${DIST_DIR}/velmora.exe
 set(INSTALLER ${SHIP_DIR}/velmora-setup.exe)
 set(NSI ${CMAKE_SOURCE_DIR}/installer/velmora.nsi)
 add_custom_command(OUTPUT ${INSTALLER}
-  COMMAND makensis -V2 -DFILES=${DIST_DIR} -DOUTFILE=${INSTALLER} ${NSI}
-  DEPENDS ${DIST_DIR}/velmora.exe ${NSI} VERBATIM)
+  COMMAND makensis -V2 -DFILES=${DIST_DIR} -DOUTFILE=${INSTALLER} -DICON=${GEN_DIR}/velmora.ico ${NSI}
+  DEPENDS ${DIST_DIR}/velmora.exe ${NSI} ${GEN_DIR}/stamp VERBATIM)
 set(ZIP ${SHIP_DIR}/velmora.zip)
 add_custom_command(OUTPUT ${ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${ZIP}

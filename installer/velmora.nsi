@@ -1,14 +1,16 @@
 ; The Velmora installer, built by makensis at build time:
-;   makensis -DFILES=<folder with the files to ship> -DOUTFILE=<setup.exe> velmora.nsi
+;   makensis -DFILES=<folder with the files to ship> -DOUTFILE=<setup.exe> -DICON=<velmora.ico> velmora.nsi
 ; It installs for the current user only, into a folder the user can write (the program
 ; keeps its settings beside itself), adds a Start-menu folder and registers an
 ; uninstaller with Windows. Silent: "velmora-setup.exe /S" (and "/D=folder" as the last
 ; argument to choose the folder); "uninstall.exe /S" removes the program and keeps the
-; settings file, "uninstall.exe /S /REMOVESETTINGS" removes that too.
+; settings file, "uninstall.exe /S /REMOVESETTINGS" removes that too. Shown, its last page
+; offers to start the program (silent installs start nothing).
 Unicode true
 SetCompressor /SOLID lzma
 !include "FileFunc.nsh"
 !include "Sections.nsh"
+!include "MUI2.nsh"
 
 !define APP "Velmora"
 !define VERSION "1.2d"
@@ -24,10 +26,17 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails show
 ShowUninstDetails show
 
-Page directory
-Page instfiles
-UninstPage components
-UninstPage instfiles
+; The program's own icon on the installer and the uninstaller.
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\velmora.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Run ${APP}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
   SetShellVarContext current
@@ -81,9 +90,11 @@ Section "un.Velmora" UnProgram
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
-; Off unless chosen: the settings and the total time online survive a reinstall.
+; Off unless chosen: the settings and the total time online survive a reinstall. The list
+; of mail already seen goes with them: it names the mailboxes.
 Section /o "un.Settings and time online (velmora.ini)" UnSettings
   Delete "$INSTDIR\velmora.ini"
+  Delete "$INSTDIR\velmora.uid"
 SectionEnd
 
 Section "-un.Folder"

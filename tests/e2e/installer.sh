@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The installer, silently: the program starts from the installed folder and finds its help
 # file and sound there; the uninstaller, silently, leaves nothing but the settings file.
+# Shown: it carries the program's icon and its last page starts the program; the
+# uninstaller with the settings leaves no folder behind.
 . "$(dirname "$0")/lib.bash"
 
 wine "$E2E_WIN32_DIR/velmora-setup.exe" /S >/dev/null 2>&1 || fail "installer failed"
@@ -53,4 +55,37 @@ left=$(cd "$dir" && ls -A)
 for root in HKLM HKCU; do
   [ -z "$(regval "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" Velmora)" ] || fail "start-with-Windows entry left in $root"
 done
+
+# The installer and the uninstaller show the program's own icon: its first picture's bytes.
+python3 - "$E2E_WIN32_DIR/generated/velmora.ico" "$E2E_WIN32_DIR/velmora-setup.exe" "$dir/uninstall.exe" <<'PY' ||
+import struct, sys
+ico = open(sys.argv[1], "rb").read()
+size, at = struct.unpack_from("<II", ico, 6 + 8)
+sys.exit(0 if ico[at:at + size] in open(sys.argv[2], "rb").read() else 1)
+PY
+  fail "the installer does not carry the program's icon"
+
+# Shown, the last page offers to start the program, ticked; Finish starts it.
+SETUP="Velmora Setup "  # the wizard's caption, its pages' empty subcaption after it
+wine "$E2E_WIN32_DIR/velmora-setup.exe" >/dev/null 2>&1 &
+E2E_PIDS+=("$!")
+drive wait "$SETUP" 60 >/dev/null || fail "the installer's window did not appear"
+drive click "$SETUP" "&Install" || fail "no Install button: $(drive list "$SETUP")"
+drive waittext "$SETUP" "Run Velmora" 60 || fail "the last page offers no Run Velmora: $(drive list "$SETUP")"
+drive click "$SETUP" "&Finish" || fail "no Finish button"
+drive wait "Velmora " 60 >/dev/null || fail "Finish with Run Velmora did not start the program"
+drive syscmd "Velmora " close
+drive waitgone "Velmora " 30 || fail "program did not end"
+# Its process is not ours to wait for: wait (bounded) until it has let go of its file.
+for i in $(seq 1 60); do pgrep -f 'Programs.Velmora.velmora\.exe' >/dev/null || break; sleep 0.5; done
+
+# With the settings chosen, the list of mail already seen (it names the mailboxes) goes too,
+# and the folder with them.
+echo "1 alice@127.0.0.1" >"$dir/velmora.uid"
+wine "$dir/uninstall.exe" /S /REMOVESETTINGS >/dev/null 2>&1 || fail "uninstaller failed"
+for i in $(seq 1 60); do
+  [ -d "$dir" ] || break
+  sleep 0.5
+done
+[ ! -d "$dir" ] || fail "left in the install folder after removing the settings: $(cd "$dir" && ls -A)"
 echo "installer: ok"
