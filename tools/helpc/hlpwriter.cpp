@@ -1,6 +1,7 @@
 // The help file's internal files: |SYSTEM (title, copyright, contents topic), |FONT,
 // |TOPIC (the text), |CONTEXT (context-name hash to topic), |CTXOMAP (context number to
-// topic).
+// topic), |KWBTREE and |KWDATA (the Index: each keyword, how many topics it leads to and
+// where their offsets start in |KWDATA).
 //
 // |TOPIC is a chain of records, laid end to end in the data of blocks of kTopicBlockSize
 // bytes, each block behind a 12-byte header; a record may run on over a block's end into
@@ -12,6 +13,7 @@
 #include "tools/helpc/hlpwriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <stdexcept>
 
@@ -171,6 +173,37 @@ std::vector<uint8_t> fontFile() {
   return s.b;
 }
 
+// The Index lists keywords in the order the viewer compares them: case-blind.
+struct CaseBlind {
+  bool operator()(const std::string& a, const std::string& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+  }
+};
+
+// |KWBTREE (keyword, count, offset into |KWDATA) and |KWDATA (topic offsets).
+std::pair<std::vector<uint8_t>, std::vector<uint8_t>> keywordFiles(const HelpSource& src,
+                                                                  const std::vector<uint32_t>& topicOffset) {
+  std::map<std::string, std::vector<uint32_t>, CaseBlind> keywords;
+  for (size_t i = 0; i < src.topics.size(); ++i)
+    for (const std::string& k : src.topics[i].keywords) {
+      std::vector<uint32_t>& topics = keywords[k];
+      if (std::find(topics.begin(), topics.end(), topicOffset[i]) == topics.end()) topics.push_back(topicOffset[i]);
+    }
+  Sink data;
+  std::vector<std::vector<uint8_t>> entries;
+  for (const auto& [word, topics] : keywords) {
+    Sink e;
+    e.str(word);
+    e.u16(uint32_t(topics.size()));
+    e.u32(uint32_t(data.size()));
+    entries.push_back(e.b);
+    for (uint32_t t : topics) data.u32(t);
+  }
+  return {singlePageBTree("z24", 0x1000, false, entries), data.b};
+}
+
 }  // namespace
 
 std::vector<uint8_t> buildHelpFile(const HelpSource& src, uint32_t generatedAt) {
@@ -280,12 +313,15 @@ std::vector<uint8_t> buildHelpFile(const HelpSource& src, uint32_t generatedAt) 
     ctxomap.u32(offset);
   }
 
+  auto [kwbtree, kwdata] = keywordFiles(src, topicOffset);
   return assemble({
       {"|SYSTEM", systemFile(src, topicOffset[byId.at(src.contents)], generatedAt)},
       {"|FONT", fontFile()},
       {"|TOPIC", topic.b},
       {"|CONTEXT", singlePageBTree("L4", 0x800, false, contextEntries)},
       {"|CTXOMAP", ctxomap.b},
+      {"|KWBTREE", kwbtree},
+      {"|KWDATA", kwdata},
   });
 }
 

@@ -136,6 +136,11 @@ bool parseSource(const std::string& text, HelpSource& out, std::string& error) {
         long n;
         while (nums >> n) out.topics.back().maps.push_back(uint32_t(n));
         if (!nums.eof()) return fail(".map takes numbers");
+      } else if (cmd == ".keywords") {
+        if (out.topics.empty()) return fail(".keywords outside a topic");
+        std::istringstream words(arg);
+        for (std::string k; std::getline(words, k, ';');)
+          if (!trim(k).empty()) out.topics.back().keywords.push_back(trim(k));
       } else if (cmd == ".h") {
         if (!start(Style::Heading, arg)) return false;
         if (!flush()) return false;

@@ -6,6 +6,7 @@
 //   .contents ID           the topic "Help Topics" opens
 //   .topic ID TITLE        starts a topic; ID is its context name ([A-Za-z0-9_.])
 //   .map NUMBER...         context numbers the program asks for (HELP_CONTEXT)
+//   .keywords K; K...      words of the viewer's Index that lead to the topic
 //   .h TEXT                a heading inside the topic
 //   * TEXT                 a bulleted paragraph of one line
 //   TEXT                   body text; consecutive lines form one paragraph
@@ -36,6 +37,7 @@ struct Topic {
   std::string id;
   std::string title;  // code page 1252
   std::vector<uint32_t> maps;
+  std::vector<std::string> keywords;  // code page 1252
   std::vector<Paragraph> paragraphs;
   int line = 0;  // where it starts in the source, for messages
 };

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 
 #include "core/HelpContexts.h"
@@ -115,6 +116,21 @@ TEST(HelpFile, EveryHelpContextOfTheProgramOpensItsTopic) {
   EXPECT_NE(TitleFor(h.map.at(helpctx::Schedule)), TitleFor(h.map.at(helpctx::MainWindow)));
   // The contents lead a newcomer to the first steps.
   EXPECT_EQ(TitleFor(h.context.at(nameHash("getting_started"))), "Getting started");
+}
+
+// The viewer's Index: every server form a mailbox or the clock takes is a keyword, and each
+// keyword leads to topics of the file.
+TEST(HelpFile, IndexLeadsFromEveryServerFormToItsTopic) {
+  const HelpFile& h = Shipped();
+  std::map<std::string, std::string> first;
+  for (const auto& [word, topics] : h.keywords) {
+    ASSERT_FALSE(topics.empty()) << word;
+    for (uint32_t t : topics) EXPECT_NE(TopicAt(t), nullptr) << word;
+    first[word] = TitleFor(topics[0]);
+  }
+  for (const char* form : {"pop3://", "pops://", "pop3s://", "pop3+starttls://", "imap://", "imaps://", "imap+starttls://", "ntp://"})
+    EXPECT_TRUE(first.count(form)) << form << " is not in the Index";
+  EXPECT_EQ(first["certificate"], "The mail server's certificate");
 }
 
 TEST(HelpCompiler, RefusesSourcesThatWouldGiveBrokenHelp) {

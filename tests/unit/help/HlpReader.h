@@ -58,6 +58,7 @@ struct HelpFile {
   std::vector<Topic> topics;
   std::map<int32_t, uint32_t> context;  // hash -> topic offset
   std::map<uint32_t, uint32_t> map;     // context number -> topic offset
+  std::vector<std::pair<std::string, std::vector<uint32_t>>> keywords;  // Index order, topic offsets
 };
 
 // Leaf entries of a B+ tree held in `file` (header first): descends through the first
@@ -206,6 +207,17 @@ inline HelpFile readHelpFile(const Bytes& b) {
   });
   const Bytes& m = h.files["|CTXOMAP"];
   for (uint32_t i = 0, n = u16(m, 0); i < n; ++i) h.map[u32(m, 2 + 8 * i)] = u32(m, 6 + 8 * i);
+  if (h.files.count("|KWBTREE")) {
+    const Bytes &kw = h.files["|KWBTREE"], &kd = h.files.at("|KWDATA");
+    btreeLeaves(kw, [&](size_t at) {
+      size_t p = at;
+      std::string word = cstr(kw, p);
+      std::vector<uint32_t> topics;
+      for (uint32_t i = 0, n = u16(kw, p); i < n; ++i) topics.push_back(u32(kd, u32(kw, p + 2) + 4 * i));
+      h.keywords.push_back({word, topics});
+      return p + 6 - at;
+    });
+  }
   return h;
 }
 
