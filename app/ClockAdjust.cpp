@@ -21,10 +21,11 @@ std::string SecondsMoved(TDateTime days) {
 }  // namespace
 
 void ShowTimeServerDown() {
-    platform::Ui().MsgBox(GetLangText("The Time server is not responding or is possibly down, you could select another "
+    if (!MainForm) return;
+    MainForm->ShowBoxOnce(GetLangText("The Time server is not responding or is possibly down, you could select another "
                                       "one in the Settings,",
                                       "const_ServerDown"),
-                          Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::TimeServerDown);
+                          MB_OK_ | MB_ICONWARNING_, helpctx::TimeServerDown);
 }
 
 void TMainForm::AdjustClock(bool userAsked) {
@@ -60,7 +61,7 @@ void TMainForm::WSTimeClient1Time(TObject*, TDateTime DateTime) {
     const uint32_t since = platform::Clock().TickCount() - WSTimeClient1.AnswerTick();
     DateTime += since / 86400000.0;
     if (!ClockStepAgreed(DateTime)) return;
-    SetClockTo(DateTime, SecondsMoved(DateTime - platform::Clock().NowUtc()));
+    SetClockTo(DateTime, SecondsMoved(DateTime - platform::Clock().NowUtc()), WSTimeClient1.Addr());
 }
 
 bool TMainForm::ClockStepAgreed(TDateTime& utc) {
@@ -87,15 +88,29 @@ bool TMainForm::ClockStepAgreed(TDateTime& utc) {
     return false;
 }
 
-void TMainForm::SetClockTo(TDateTime utc, const std::string& moved) {
+void TMainForm::SetClockTo(TDateTime utc, const std::string& moved, const std::string& server) {
+    // Before the attempt: how far the clock is from the server, positive when it is behind.
+    const double behind = (utc - platform::Clock().NowUtc()) * 86400.0;
     uint32_t error = platform::Clock().SetSystemTimeUtc(DateTimeToSystemTime(utc));
     if (error == 0) {
         platform::Clock().BroadcastTimeChange();
         HListBox2.Add(GetLangText("Computer clock adjusted by ", "const_clockset") + moved);
     } else {
-        platform::Ui().MsgBox(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +
-                                  platform::Clock().ErrorText(error),
-                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::ClockNotSet);
+        constexpr uint32_t kPrivilegeNotHeld = 1314;
+        const bool noRight = error == kPrivilegeNotHeld;
+        const long long tenths = std::llround(std::fabs(behind) * 10.0);
+        const std::string off = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s ";
+        HListBox2.Add((behind >= 0 ? GetLangText("Computer clock is", "const_clockBehind") + " " + off +
+                                         GetLangText("behind", "const_clockBehindOf")
+                                   : GetLangText("Computer clock is", "const_clockAhead") + " " + off +
+                                         GetLangText("ahead of", "const_clockAheadOf")) +
+                      " " + server + ": " +
+                      (noRight ? GetLangText("this account may not set the clock", "const_clockNoRight")
+                               : platform::Clock().ErrorText(error)));
+        if (clockUserAsked_ || !noRight)
+            ShowBoxOnce(GetLangText("The computer clock could not be set:", "const_ClockNotSet") + " " +
+                            platform::Clock().ErrorText(error),
+                        MB_OK_ | MB_ICONWARNING_, helpctx::ClockNotSet);
     }
     Progress().End();
 }

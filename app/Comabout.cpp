@@ -4,6 +4,7 @@
 #include "app/Main_F.h"
 #include "core/HelpContexts.h"
 #include "platform/Platform.h"
+#include "settings/IniLang.h"
 
 TAboutComponent::TAboutComponent(TComponent* owner)
     : TForm(owner, "AboutComponent"),
@@ -41,11 +42,14 @@ TAboutComponent::TAboutComponent(TComponent* owner)
 
 void ShowAboutBox() {
     TAboutComponent box(&Application());
+    // A scalable face: the bitmap one of the other texts is drawn letter-spaced this large.
     TFontStyle big;
+    big.Name = "Tahoma";
     big.Size = 16;
     box.ProductName.SetFont(big);
     box.ProductName.SetCaption("Velmora version 1.2d");
     box.SetCaption("About Velmora");
+    TranslateForm(box);
     box.CreateHandle();
     box.ShowModal();
 }

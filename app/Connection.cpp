@@ -68,7 +68,7 @@ void TMainForm::DialUpAsyncEvent(TObject*, int State, int Error, const std::stri
     Progress().SetStatus(MessageText);
     HListBox2.Add(MessageText);
     if (Error != 0 && !DialCancelled) {
-        Status2.SetCaption("Error, see help file");
+        Status2.SetCaption(GetLangText("Error, see help file", "const_errorHelp"));
         HListBox2.Add(IntToStr(Error));
         HListBox2.Add("In state no:" + IntToStr(State));
     }

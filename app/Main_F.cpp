@@ -363,6 +363,7 @@ void TMainForm::FormCreate() {
     Application().HelpFile = ProgramDir + "velmora.hlp";
     ReadIniFile();
     OpenLangFile();
+    TranslateForm(*this, {&PopupMenu1});
     ReactToIniOptions();
     MailIcon.Clear();
     PopupMenu1.BannerText += kVersionText;
@@ -402,7 +403,7 @@ void TMainForm::WndProc(TMessage& m) {
     switch (m.Msg) {
         case UM_DIAL: ConnectToInternet(); m.Handled = true; return;
         case UM_CHECKMAIL: CheckEmailWithIcon(userDialed_); m.Handled = true; return;
-        case UM_ADJUSTCLOCK: AdjustClock(); m.Handled = true; return;
+        case UM_ADJUSTCLOCK: AdjustClock(false); m.Handled = true; return;
         case UM_RECONNECT: Reconnect(); m.Handled = true; return;
         case UM_CONNECTED: ConnectedActions(); m.Handled = true; return;
         case UM_RUNBROWSER: RunProgram(IniInfo.WebBrowser, ""); m.Handled = true; return;
@@ -460,3 +461,16 @@ void TMainForm::FormDestroy(TObject*) {
     appHook_ = 0;
 }
 
+int TMainForm::ShowBoxOnce(const std::string& text, uint32_t flags, int helpContext) {
+    if (!openBoxes_.insert(helpContext).second) {
+        // The first line is the message; further lines (a reason, a fingerprint) stay in the box.
+        HListBox2.Add(text.substr(0, text.find_first_of("\r\n")));
+        return 0;
+    }
+    struct Closed {
+        std::set<int>& open;
+        int kind;
+        ~Closed() { open.erase(kind); }
+    } closed{openBoxes_, helpContext};
+    return platform::Ui().MsgBox(text, Application().Title(), flags, helpContext);
+}

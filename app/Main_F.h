@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -165,9 +166,14 @@ public:
     // make a step beyond MaxClockStepHours once the user agrees.
     void AdjustClock(bool userAsked = false);
     void WSTimeClient1Time(TObject* Sender, TDateTime DateTime);
-    // Sets the clock (UTC) and says so in the list with how far it moved, or says in a box
-    // why the system refused; both time clients end here.
-    void SetClockTo(TDateTime utc, const std::string& moved);
+    // Sets the clock (UTC) and says so in the list with how far it moved. When the system
+    // refuses, the list says how far the clock is off from the server and why; a box says
+    // it too, except after connecting when the account may not set the clock at all (that
+    // would come back at every connection). Both time clients end here.
+    void SetClockTo(TDateTime utc, const std::string& moved, const std::string& server);
+    // One box of a kind (its help context) at a time: while one is open, the same kind
+    // coming again adds its text to the message list instead. The answer, or 0 then.
+    int ShowBoxOnce(const std::string& text, uint32_t flags, int helpContext);
     // Whether the clock may be set to utc: a step within MaxClockStepHours, or a larger one
     // the user asked for and agrees to (utc then gains the time the question was open);
     // otherwise the list says why not.
@@ -234,6 +240,8 @@ private:
     // dialled): only then may it ask about a certificate. Timer and schedule checks do not.
     bool userCheck_ = false;
     bool clockUserAsked_ = false;  // the running clock adjustment is the user's own
+    std::string ntpHost_;          // the network-time server asked last, as the user named it
+    std::set<int> openBoxes_;      // the help contexts of the boxes ShowBoxOnce has open
     bool userDialed_ = false;  // the current connection came from the user's Dial
     TNewMailTally newMail_;
     std::vector<std::string> entryNames_;  // filled by DialUpEntryGet while EntryNames asks

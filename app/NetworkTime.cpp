@@ -25,6 +25,7 @@ void TMainForm::AskNetworkTime(const std::string& server) {
     if (!sntp::ParseServer(server, host, port)) return ShowTimeServerDown();
     try {
         SntpClient1.SetAddr(host);
+        ntpHost_ = host;
         SntpClient1.SetPortNumber(port);
         SntpClient1.GetTime();
     } catch (const ESocketException&) {
@@ -38,5 +39,5 @@ void TMainForm::AskNetworkTime(const std::string& server) {
 void TMainForm::SntpClient1Offset(TObject*, double Offset, double) {
     TDateTime target = platform::Clock().NowUtc() + Offset / 86400.0;
     if (!ClockStepAgreed(target)) return;
-    SetClockTo(target, MillisecondsMoved(Offset));
+    SetClockTo(target, MillisecondsMoved(Offset), ntpHost_);
 }

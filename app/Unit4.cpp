@@ -2,6 +2,7 @@
 #include "app/Unit4.h"
 
 #include "core/HelpContexts.h"
+#include "settings/IniLang.h"
 
 TForm4* Form4 = nullptr;
 
@@ -49,6 +50,7 @@ TForm4::TForm4(TComponent* owner)
     CancelButton = &Button1;  // Escape
     TitleBar = &MSOfficeCaption1;
     TitleBarShowsCaption = true;
+    TranslateForm(*this);
     CreateHandleOnShow();
 }
 

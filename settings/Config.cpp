@@ -224,6 +224,7 @@ TForm2::TForm2(TComponent* owner, IDialogHost* host)
     host_ = host;
     BuildControls();
     BindEvents();
+    TranslateForm(*this);
     CreateHandleOnShow();
     FormCreate();
 }
@@ -300,6 +301,8 @@ void TForm2::BuildControls() {
     place(AutoAdjustClock, 8, 104, 400, 17, "Adjust Computer Clock with atomic time server");
     place(Label8, 8, 136, 110, 13, "Atomic time server");
     place(edt_timeServer, 120, 132, 220, 21);
+    edt_timeServer.SetHint("A host name alone is asked over the TIME protocol (TCP port 37); "
+                           "ntp://host or ntp://host:port over network time (UDP port 123 unless given).");
     edt_timeServer.SetItems(kTimeServers);
 
     TabMail.SetHelpContext(helpctx::SettingsMail);
@@ -309,8 +312,9 @@ void TForm2::BuildControls() {
     Label9.SetWordWrap(true);
     place(edt_hostname, 10, 44, 150, 21);
     // The caption stays as it always was; the forms of the server text are told here.
-    edt_hostname.SetHint("A host name alone reads the mailbox over POP3 (pops:// or pop3+starttls:// for TLS); "
-                         "imap://, imaps:// or imap+starttls:// before it reads it over IMAP");
+    edt_hostname.SetHint("POP3: host or pop3://host; over TLS pops://host (or pop3s://) or pop3+starttls://host. "
+                         "IMAP: imap://host; over TLS imaps://host or imap+starttls://host. "
+                         "A port may follow the host after a colon (host:port).");
     place(Label10, 10, 72, 100, 13, "Account");
     place(edt_username, 10, 88, 150, 21);
     place(Label11, 10, 116, 100, 13, "Password");
@@ -364,14 +368,15 @@ void TForm2::BindEvents() {
     ComboBox3.OnChange = [this](TObject* s) { ComboBox3Change(s); };
     Button12.OnClick = [this](TObject* s) { Button12Click(s); };
     Button11.OnClick = [this](TObject* s) { Button11Click(s); };
-    // A key release decides, and so does any other change (a paste with the mouse).
-    EdtPhoneNumber.OnKeyUp = [this](TObject* s, uint16_t&) { PhoneNumberKeyUp(s); };
-    EdtPhoneNumber.OnChange = [this](TObject* s) { PhoneNumberKeyUp(s); };
+    // Every change of the text decides (typing, a paste with the mouse, an assistive tool),
+    // and Enter in the boxes adds what they hold instead of closing the dialog.
+    EdtPhoneNumber.OnChange = [this](TObject* s) { PhoneNumberChange(s); };
+    EdtPhoneNumber.EnterButton = &ButtonPhoneAdd;
     ButtonPhoneAdd.OnClick = [this](TObject* s) { ButtonPhoneAddClick(s); };
     ButtonRemovePhone.OnClick = [this](TObject* s) { ButtonRemovePhoneClick(s); };
     for (TControl* box : {&edt_hostname, &edt_username, &edt_password}) {
-        box->OnKeyUp = [this](TObject* s, uint16_t&) { MailboxKeyUp(s); };
-        box->OnChange = [this](TObject* s) { MailboxKeyUp(s); };
+        box->OnChange = [this](TObject* s) { MailboxChange(s); };
+        box->EnterButton = &Button6;
     }
     Button6.OnClick = [this](TObject* s) { Button6Click(s); };
     ListView1.OnClick = [this](TObject* s) { ListView1Click(s); };
@@ -448,9 +453,11 @@ void TForm2::Button11Click(TObject*) {
     if (host_) host_->CreateEntry();
 }
 
-void TForm2::PhoneNumberKeyUp(TObject*) { ButtonPhoneAdd.SetEnabled(!EdtPhoneNumber.Caption().empty()); }
+void TForm2::PhoneNumberChange(TObject*) { ButtonPhoneAdd.SetEnabled(!ShownText(EdtPhoneNumber).empty()); }
 
-void TForm2::ButtonPhoneAddClick(TObject*) { ListBox3.Add(EdtPhoneNumber.Caption()); }
+void TForm2::ButtonPhoneAddClick(TObject*) {
+    if (!ShownText(EdtPhoneNumber).empty()) ListBox3.Add(ShownText(EdtPhoneNumber));
+}
 
 void TForm2::ButtonRemovePhoneClick(TObject*) {
     if (ListBox3.ItemIndex() < 0) {
@@ -468,7 +475,7 @@ bool TForm2::MailboxComplete() const {
     return !ShownText(edt_hostname).empty() && !ShownText(edt_username).empty() && !ShownText(edt_password).empty();
 }
 
-void TForm2::MailboxKeyUp(TObject*) {
+void TForm2::MailboxChange(TObject*) {
     Button6.SetEnabled(MailboxComplete());
 }
 
@@ -477,8 +484,8 @@ void TForm2::Button6Click(TObject*) {
         Button6.SetEnabled(false);
         return;
     }
-    ListView1.AddRow({edt_username.Caption(), edt_hostname.Caption()});
-    MailboxPasswords.push_back(edt_password.Caption());
+    ListView1.AddRow({ShownText(edt_username), ShownText(edt_hostname)});
+    MailboxPasswords.push_back(ShownText(edt_password));
 }
 
 void TForm2::ListView1Click(TObject*) {

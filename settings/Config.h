@@ -71,10 +71,10 @@ public:
     void ComboBox3Change(TObject* Sender);
     void Button12Click(TObject* Sender);
     void Button11Click(TObject* Sender);
-    void PhoneNumberKeyUp(TObject* Sender);
+    void PhoneNumberChange(TObject* Sender);
     void ButtonPhoneAddClick(TObject* Sender);
     void ButtonRemovePhoneClick(TObject* Sender);
-    void MailboxKeyUp(TObject* Sender);
+    void MailboxChange(TObject* Sender);
     bool MailboxComplete() const;
     void Button6Click(TObject* Sender);
     void ListView1Click(TObject* Sender);

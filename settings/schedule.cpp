@@ -6,6 +6,7 @@
 #include "core/DateTime.h"
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
+#include "settings/IniLang.h"
 
 TForm3* Form3 = nullptr;
 bool ScheduledRun = false;
@@ -66,6 +67,7 @@ TForm3::TForm3(TComponent* owner, IDialogHost* host)
     Button4.OnClick = [this](TObject* s) { Button4Click(s); };
     Timer1.OnTimer = [this](TObject* s) { Timer1Timer(s); };
     TimerScheduledHangUp.OnTimer = [this](TObject* s) { TimerScheduledHangUpTimer(s); };
+    TranslateForm(*this);
     CreateHandleOnShow();
 }
 
@@ -162,7 +164,9 @@ void TForm3::Button5Click(TObject*) { ListView1.AddRow({Edit1.Caption(), Edit2.C
 
 void TForm3::Button6Click(TObject*) {
     if (ListView1.ItemIndex() < 0) {
-        platform::Ui().MsgBox("Select an Application to delete in the list at right, and then click on the remove button",
+        platform::Ui().MsgBox(GetLangText("Select an Application to delete in the list at right, and then click on the "
+                                          "remove button",
+                                          "const_appDelete"),
                               Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::Schedule);
         return;
     }
@@ -173,15 +177,16 @@ void TForm3::Button6Click(TObject*) {
 void TForm3::Button2Click(TObject*) {
     for (const TListBox* list : {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4}) {
         if (list->ItemIndex() < 0) {
-            platform::Ui().MsgBox("Error, Missing or bad values. Verify your inputs", Application().Title(),
-                                  MB_OK_ | MB_ICONERROR_, helpctx::ScheduleBadValues);
+            platform::Ui().MsgBox(GetLangText("Error, Missing or bad values. Verify your inputs", "const_schedMissing"),
+                                  Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::ScheduleBadValues);
             return;
         }
     }
     Timer1.SetEnabled(true);
     if (host_) {
         host_->ClearMessages();
-        host_->AddMessage("Scheduled to execute at " + ComboBox1.Caption() + ":" + ComboBox2.Caption());
+        host_->AddMessage(GetLangText("Scheduled to execute at ", "const_schedScheduled") + ComboBox1.Caption() + ":" +
+                          ComboBox2.Caption());
     }
     Button4.SetEnabled(true);
     Hide();
@@ -196,7 +201,8 @@ void TForm3::Button4Click(TObject*) {
     Timer1.SetEnabled(false);
     Button4.SetEnabled(false);
     if (host_) host_->ClearMessages();
-    platform::Ui().MsgBox("The scheduling has been removed and turned off.", Application().Title(), MB_OK_, helpctx::Schedule);
+    platform::Ui().MsgBox(GetLangText("The scheduling has been removed and turned off.", "const_schedRemoved"),
+                          Application().Title(), MB_OK_, helpctx::Schedule);
     Close();
 }
 

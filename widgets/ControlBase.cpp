@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "widgets/CommonControls.h"
+#include "widgets/Forms.h"
 
 namespace widgets {
 namespace {
@@ -91,10 +92,17 @@ void TControl::TextChangedByUser(const std::string& text) {
     if (OnChange) OnChange(this);
 }
 void TControl::FocusEntered() {
+    if (TForm* form = FormOf(this)) form->FocusMoved(this);
     if (OnEnter) OnEnter(this);
 }
 void TControl::FocusLeft() {
+    if (TForm* form = FormOf(this); form && EnterButton) form->FocusMoved(nullptr);
     if (OnExit) OnExit(this);
+}
+void TControl::SetDefault(bool v) {
+    if (default_ == v) return;
+    default_ = v;
+    Changed(TProp::Default);
 }
 void TControl::KeyReleased(uint16_t key) {
     if (OnKeyUp) OnKeyUp(this, key);

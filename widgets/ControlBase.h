@@ -46,6 +46,7 @@ enum class TProp {
     Caption, Enabled, Visible, Hint, Bounds, Items, Font, Glyph, Checked, ItemIndex, Panels, Cursor, Animation, Icon,
     Rows,        // list views: the rows changed (the peer shows them all again)
     ActivePage,  // page controls: another page is in front
+    Default,     // buttons: shown as the one Enter presses, or no longer
 };
 
 class TControl;
@@ -178,6 +179,12 @@ public:
     int MaxLength = 0;
     // Whether Tab stops at the control (for the kinds that take the focus at all).
     bool TabStop = true;
+    // The button Enter presses while this control has the focus, instead of the form's
+    // default button (an Add button for the boxes it adds from); nullptr: the form's.
+    TControl* EnterButton = nullptr;
+    // Buttons: shown as the button Enter presses now (the form moves this with the focus).
+    bool IsDefault() const { return default_; }
+    void SetDefault(bool v);
     // Called by the backend (or a test) for what the user did: the text is now `text` (set
     // without echoing it to the window) and OnChange fires; the focus came or went; a key
     // was released.
@@ -204,7 +211,7 @@ private:
     std::string caption_, hint_, glyph_;
     TRect bounds_;
     TFontStyle font_;
-    bool enabled_ = true, visible_ = true, checked_ = false, handCursor_ = false, wordWrap_ = false;
+    bool enabled_ = true, visible_ = true, checked_ = false, handCursor_ = false, wordWrap_ = false, default_ = false;
     int helpContext_ = 0;
 };
 

@@ -46,6 +46,21 @@ void TForm::Activated() {
 
 TForm* TForm::ActiveForm() { return g_activeForm; }
 
+TForm* FormOf(TControl* c) {
+    while (c && c->Parent()) c = c->Parent();
+    return c && c->Kind() == TControlKind::Form ? static_cast<TForm*>(c) : nullptr;
+}
+
+TControl* TForm::DefaultButtonFor(const TControl* focused) const {
+    return focused && focused->EnterButton ? focused->EnterButton : DefaultButton;
+}
+
+void TForm::FocusMoved(const TControl* focused) {
+    TControl* now = DefaultButtonFor(focused);
+    for (TControl* c : AllControls())
+        if (c->Kind() == TControlKind::Button) c->SetDefault(c == now);
+}
+
 namespace {
 bool ShowingInForm(const TControl* c) {
     for (; c && c->Kind() != TControlKind::Form; c = c->Parent())

@@ -13,6 +13,10 @@
 enum class TBorderStyle { Single, Dialog, None, Sizeable };
 enum class TCloseAction { None, Hide, Free, Minimize };
 
+class TForm;
+// The form a control sits on (the control itself for a form); nullptr for none.
+TForm* FormOf(TControl* c);
+
 class TForm : public TWinControl {
 public:
     TForm(TComponent* owner, const std::string& name);
@@ -68,6 +72,13 @@ public:
     // reaches the control whose caption marks that letter with "&".
     TControl* DefaultButton = nullptr;
     TControl* CancelButton = nullptr;
+    // The button Enter presses with the focus in `focused` (nullptr: nowhere in particular):
+    // the control's EnterButton when it has one, whether or not it can be pressed now (Enter
+    // in a box whose Add button is off adds nothing and closes nothing), else DefaultButton.
+    TControl* DefaultButtonFor(const TControl* focused) const;
+    // The focus moved to `focused` (nullptr: out of a box with an EnterButton): the button
+    // shown as the default follows.
+    void FocusMoved(const TControl* focused);
     // The next (or previous) control that Tab stops at after `from` (nullptr: from the
     // start), wrapping around; nullptr when there is none.
     TControl* NextTabStop(TControl* from, bool backwards) const;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # At 144 dots per inch (Windows' 150 %) the main window, the settings dialog and the
 # schedule dialog, and every control in them, are at least 1.35 times their size at 96:
-# the layout grows with the screen instead of clipping in a larger font.
+# the layout grows with the screen instead of clipping in a larger font; and each window
+# stays inside the screen's work area.
 . "$(dirname "$0")/lib.bash"
 
 SETTINGS="Configure Velmora"
@@ -31,7 +32,7 @@ measure() {
   wait_exit "$APP_PID" 30 || fail "$1 dpi: the program did not end"
 }
 # Keeps what the comparison needs: window, class, text, and the size.
-sizes() { awk -F'|' '$2 == "client" { print $1 "|client||" $3; next } { n = split($NF, r, ","); print $1 "|" $2 "|" $3 "|" r[3] "," r[4] }'; }
+sizes() { awk -F'|' '$2 == "frame" { next } $2 == "client" { print $1 "|client||" $3; next } { n = split($NF, r, ","); print $1 "|" $2 "|" $3 "|" r[3] "," r[4] }'; }
 
 measure 96 >"$E2E_WORK/96.txt"
 at96=$(sizes <"$E2E_WORK/96.txt")
@@ -50,4 +51,8 @@ small=$(paste -d'|' <(echo "$at96") <(echo "$at144" | cut -d'|' -f4) |
                if (100 * b[1] < 135 * a[1] || 100 * b[2] < 135 * a[2]) print $1 " " $2 " \"" $3 "\": " $4 " -> " $5 }')
 [ -z "$small" ] || fail "not grown by 1.35 at 144 dpi:
 $small"
+# Every window lies wholly on the 1024 x 768 screen's work area, at 144 dpi too (the
+# schedule dialog is laid out smaller to fit).
+off=$(cat "$E2E_WORK/96.txt" "$E2E_WORK/144.txt" | awk -F'|' '$2 == "frame" && $3 != 1')
+[ -z "$off" ] || fail "windows off the work area: $off"
 echo "dpi: ok ($(wc -l <<<"$at96") windows and controls)"

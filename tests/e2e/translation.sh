@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The French language file named by the language setting: the texts the program composes
-# while it runs (progress caption, status line, Dial/Hang-Up button) are the translated
-# ones; menus, labels and window captions keep their fixed English texts.
+# while it runs (progress caption, status line, Dial/Hang-Up button) and the fixed texts of
+# its windows (labels, buttons, the start-up status, the menus, both dialogs, the About box)
+# are the translated ones.
 . "$(dirname "$0")/lib.bash"
 
 cp "$E2E_WIN32_DIR/French.ini" "$E2E_WORK/"
@@ -20,8 +21,28 @@ shows() {
 
 start_app
 drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
-drive text "Velmora " "Dial" "Status: " "Off-line" || fail "the fixed captions are not the English ones"
-drive click "Velmora " "Dial" || fail "no Dial button"
+shows "Hors ligne" || fail "the start-up status is not translated: $(drive list "Velmora ")"
+shows "État : " || fail "the labels are not translated"
+drive text "Velmora " "Appeler" "Options" "Navigateur" || fail "the tool buttons are not translated: $(drive list "Velmora ")"
+# The menus answer to their French mnemonics: Programmation, Appeler et lancer des programmes.
+drive menu "Velmora " "&Programmation" "&Appeler et lancer des programmes" || fail "no Programmation menu"
+drive wait "Programmer une session sans surveillance" 10 >/dev/null || fail "the schedule dialog is not translated: $(drive tops -)"
+drive text "Programmer une session sans surveillance" "Parcourir" "Annuler la programmation" || fail "schedule texts"
+drive keys "Programmer une session sans surveillance" escape
+drive waitgone "Programmer une session sans surveillance" 10 || fail "Escape did not close the schedule dialog"
+drive click "Velmora " "Options" || fail "no Options button"
+drive wait "Configurer Velmora" 20 >/dev/null || fail "the settings dialog is not translated: $(drive tops -)"
+drive text "Configurer Velmora" "Nouvelle connexion" "Annuler" "Rester en ligne quoi qu'il arrive" || fail "settings texts"
+drive tab "Configurer Velmora" "Courrier" || fail "no Courrier page"
+drive keys "Configurer Velmora" escape
+drive waitgone "Configurer Velmora" 10 || fail "Escape did not close the settings dialog"
+for i in 1 2 3; do  # the menu is walked by its mnemonics: Aide, A propos
+  drive menu "Velmora " "&Aide" "A &propos..." && sleep 1 && drive tops - | iconv -f CP1252 -t UTF-8 | grep -q "|À propos de Velmora|1|" && break
+done
+drive tops - | iconv -f CP1252 -t UTF-8 | grep -q "|À propos de Velmora|1|" || fail "the About box is not translated: $(drive tops -)"
+drive type escape
+for i in $(seq 1 20); do drive tops - | iconv -f CP1252 -t UTF-8 | grep -q "|À propos de Velmora|1|" || break; sleep 0.5; done
+drive click "Velmora " "Appeler" || fail "no Appeler button"
 drive wait "Appel en cours... ISP" 30 >/dev/null || fail "progress window not translated: $(drive tops -)"
 drive waittext "Velmora " "Raccrocher" 30 || fail "dial button not translated: $(drive list "Velmora ")"
 shows "Connecté." || fail "status not translated when connected: $(drive list "Velmora ")"

@@ -9,7 +9,15 @@ namespace {
 
 class ButtonPeer : public ControlPeer {
 public:
-    explicit ButtonPeer(TControl& c) : ControlPeer(c) { CreateChild("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0); }
+    explicit ButtonPeer(TControl& c) : ControlPeer(c) {
+        CreateChild("BUTTON", (c.IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, 0);
+    }
+
+protected:
+    void Changed(TProp what) override {
+        if (what == TProp::Default) SendMessageA(hwnd_, BM_SETSTYLE, c_.IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        else ControlPeer::Changed(what);
+    }
 };
 
 class CheckPeer : public ControlPeer {
@@ -64,7 +72,7 @@ protected:
         auto press = reinterpret_cast<uintptr_t>(GetPropA(hwnd_, kPressProp));
         if (!(press & 0x80000000u)) return ControlPeer::ClickPoint();
         RemovePropA(hwnd_, kPressProp);
-        return POINT{Unscale(static_cast<short>(LOWORD(press))), Unscale(static_cast<short>(HIWORD(press) & 0x7FFF))};
+        return POINT{Unscale(c_, static_cast<short>(LOWORD(press))), Unscale(c_, static_cast<short>(HIWORD(press) & 0x7FFF))};
     }
 };
 

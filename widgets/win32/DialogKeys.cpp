@@ -138,9 +138,16 @@ bool HandleDialogKey(const MSG& msg) {
                         Press(focused);
                         return true;
                     }
-                    if (!Pressable(form->DefaultButton)) return false;
-                    Press(form->DefaultButton);
-                    return true;
+                    if (TControl* button = form->DefaultButtonFor(focused); Pressable(button)) {
+                        Press(button);
+                        return true;
+                    }
+                    // A box whose Add button is off: Enter neither adds nor closes.
+                    if (focused && focused->EnterButton) {
+                        MessageBeep(MB_OK);
+                        return true;
+                    }
+                    return false;
                 case VK_ESCAPE:
                     if (DroppedDown(focused) || !Pressable(form->CancelButton)) return false;
                     Press(form->CancelButton);

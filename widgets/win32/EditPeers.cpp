@@ -19,11 +19,13 @@ int g_ownRead = 0;
 const char kSecretProp[] = "VelmoraPasswordBox";
 bool IsSecret(HWND h) { return GetPropA(h, kSecretProp) != nullptr; }
 
+struct OwnRead {
+    OwnRead() { ++g_ownRead; }
+    ~OwnRead() { --g_ownRead; }
+};
+
 std::string WindowText(HWND h) {
-    struct OwnRead {
-        OwnRead() { ++g_ownRead; }
-        ~OwnRead() { --g_ownRead; }
-    } own;
+    OwnRead own;
     int n = GetWindowTextLengthA(h);
     std::string s(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
     int got = GetWindowTextA(h, s.data(), n + 1);
@@ -69,6 +71,13 @@ public:
         SubclassForKeys(hwnd_);
     }
 
+    // The program asking its own box, even while it handles a message another program
+    // sent (a paste by automation): the password box answers.
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override {
+        OwnRead own;
+        return DialogPeer::Send(msg, w, l);
+    }
+
     bool Command(HWND from, UINT code) override {
         if (code == EN_CHANGE && !ProgramUpdating()) c_.TextChangedByUser(WindowText(from));
         else if (code == EN_SETFOCUS) c_.FocusEntered();
@@ -107,8 +116,8 @@ public:
 protected:
     void SetText() override { ShowText(); }
     void Place() override {
-        RECT r = ScaleRect(c_.Bounds());
-        MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top + Scale(kDropDownHeight), TRUE);
+        RECT r = ScaleRect(c_);
+        MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top + Scale(c_, kDropDownHeight), TRUE);
     }
     void Changed(TProp what) override {
         if (what == TProp::Items) Fill();
@@ -119,10 +128,10 @@ private:
     // A box is as high as its font makes it, which on a larger screen falls short of the
     // layout's height, scaled: its text field grows by the difference.
     void FitHeight() {
-        if (ScreenDpi() <= 96) return;
+        if (LayoutDpi(c_) <= 96) return;
         RECT r;
         GetWindowRect(hwnd_, &r);
-        int want = Scale(c_.Bounds().Top + c_.Bounds().Height) - Scale(c_.Bounds().Top);
+        int want = Scale(c_, c_.Bounds().Top + c_.Bounds().Height) - Scale(c_, c_.Bounds().Top);
         int field = static_cast<int>(SendMessageA(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
         if (field > 0 && r.bottom - r.top < want)
             SendMessageA(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + want - (r.bottom - r.top));

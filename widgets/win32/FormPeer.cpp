@@ -1,5 +1,7 @@
 // A form's top-level window: its frame and icons, showing and hiding it without handing
 // the activation to the hidden application window, its own messages, and the modal loop.
+#include <algorithm>
+
 #include "platform/win32/Win32Platform.h"
 #include "widgets/win32/DialogKeys.h"
 #include "widgets/win32/WidgetCommon.h"
@@ -11,6 +13,7 @@ namespace {
 class FormPeer : public ControlPeer {
 public:
     explicit FormPeer(TControl& c) : ControlPeer(c), f_(static_cast<TForm&>(c)) { Create(); }
+    ~FormPeer() override { SetLayoutDpi(f_, 0); }
 
     void BringToFront() override {
         if (hwnd_) SetForegroundWindow(hwnd_);
@@ -56,7 +59,7 @@ protected:
     // The frame stays around the given client size.
     void Place() override {
         const TRect& b = c_.Bounds();
-        RECT r{0, 0, Scale(b.Width), Scale(b.Height)};
+        RECT r{0, 0, Scale(c_, b.Width), Scale(c_, b.Height)};
         AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), GetMenu(hwnd_) != nullptr, GetWindowLongA(hwnd_, GWL_EXSTYLE));
         SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -78,16 +81,29 @@ private:
         }
         if (f_.StayOnTop) ex |= WS_EX_TOPMOST;
         HMENU menu = f_.Menu && f_.Menu->Peer() ? reinterpret_cast<HMENU>(f_.Menu->Peer()->Handle()) : nullptr;
-        RECT r{0, 0, Scale(f_.ClientWidth()), Scale(f_.ClientHeight())};
-        AdjustWindowRectEx(&r, style, menu != nullptr, ex);
-        int w = r.right - r.left, h = r.bottom - r.top;
-        int x = Scale(f_.Left()), y = Scale(f_.Top());
-        if (f_.CenterOnScreen) {
-            x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-            y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-        }
         HWND owner = f_.OwnerForm && f_.OwnerForm->Handle() ? reinterpret_cast<HWND>(f_.OwnerForm->Handle())
                                                             : reinterpret_cast<HWND>(Application().Handle());
+        // On the work area of the owner's screen, whole: a form larger than it at this dpi
+        // is laid out at the highest dpi (down to 72) at which it fits.
+        const RECT work = WorkAreaOf(owner);
+        const int workW = work.right - work.left, workH = work.bottom - work.top;
+        RECT r;
+        for (int dpi = ScreenDpi();; --dpi) {
+            r = RECT{0, 0, MulDiv(f_.ClientWidth(), dpi, 96), MulDiv(f_.ClientHeight(), dpi, 96)};
+            AdjustWindowRectEx(&r, style, menu != nullptr, ex);
+            if ((r.right - r.left <= workW && r.bottom - r.top <= workH) || dpi <= 72) {
+                SetLayoutDpi(f_, dpi);
+                break;
+            }
+        }
+        int w = r.right - r.left, h = r.bottom - r.top;
+        int x = Scale(c_, f_.Left()), y = Scale(c_, f_.Top());
+        if (f_.CenterOnScreen) {
+            x = work.left + (workW - w) / 2;
+            y = work.top + (workH - h) / 2;
+        }
+        x = std::max<int>(work.left, std::min<int>(x, work.right - w));
+        y = std::max<int>(work.top, std::min<int>(y, work.bottom - h));
         hwnd_ = CreateWindowExA(ex, kFormClass, f_.Caption().c_str(), style, x, y, w, h, owner, menu, Inst(), nullptr);
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
         // The window's own hint, over the parts of it no control covers.

@@ -91,7 +91,7 @@ public:
             LVCOLUMNA col{};
             col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
             col.pszText = const_cast<char*>(lv_.Columns[i].Caption.c_str());
-            col.cx = Scale(lv_.Columns[i].Width);
+            col.cx = Scale(c_, lv_.Columns[i].Width);
             col.iSubItem = static_cast<int>(i);
             SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
         }

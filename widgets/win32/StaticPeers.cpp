@@ -1,5 +1,5 @@
-// Controls that show and do not take input: labels and static texts, bevels, pictures, the
-// status bar with its panels, and the animation control.
+// Controls that show and do not take input: labels and static texts, bevels, pictures and
+// the status bar with its panels. The animation control is in AnimatePeer.cpp.
 #include <algorithm>
 #include <vector>
 
@@ -26,18 +26,19 @@ void MakeRoom(HWND parent) {
         HWND h;
         TRect b;
         int right;  // in pixels, where the window ends once placed
+        const TControl* c;
     };
     std::vector<Item> row;
     for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-        if (TControl* c = ControlOf(h); IsLabel(c)) row.push_back({h, c->Bounds(), 0});
+        if (TControl* c = ControlOf(h); IsLabel(c)) row.push_back({h, c->Bounds(), 0, c});
     std::sort(row.begin(), row.end(), [](const Item& a, const Item& b) { return a.b.Left < b.b.Left; });
     for (size_t i = 0; i < row.size(); ++i) {
         const TRect& b = row[i].b;
-        int x = Scale(b.Left);
+        int x = Scale(*row[i].c, b.Left);
         for (size_t j = 0; j < i; ++j) {
             const TRect& o = row[j].b;
             bool sameRow = o.Top < b.Top + b.Height && b.Top < o.Top + o.Height;
-            if (sameRow && o.Left + o.Width <= b.Left) x = std::max(x, row[j].right + Scale(b.Left - o.Left - o.Width));
+            if (sameRow && o.Left + o.Width <= b.Left) x = std::max(x, row[j].right + Scale(*row[i].c, b.Left - o.Left - o.Width));
         }
         RECT wr;
         GetWindowRect(row[i].h, &wr);
@@ -96,7 +97,7 @@ private:
             TSelected font(dc, FontFor(c_.Font()));
             GetTextExtentPoint32A(dc, c_.Caption().c_str(), static_cast<int>(c_.Caption().size()), &sz);
         }
-        RECT r = ScaleRect(c_.Bounds());
+        RECT r = ScaleRect(c_);
         int w = std::max<int>(sz.cx + 1, r.right - r.left);
         SetWindowPos(hwnd_, nullptr, 0, 0, w, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         MakeRoom(GetParent(hwnd_));
@@ -164,7 +165,7 @@ private:
         std::vector<int> edges;
         int x = 0;
         for (size_t i = 0; i < sb_.Panels().size(); ++i) {
-            x += Scale(sb_.Panels()[i].Width);
+            x += Scale(c_, sb_.Panels()[i].Width);
             edges.push_back(i + 1 == sb_.Panels().size() ? -1 : x);
         }
         if (edges.empty()) return;
@@ -176,42 +177,11 @@ private:
     TStatusBar& sb_;
 };
 
-// The animation control: plays an AVI resource of the program.
-class AnimatePeer : public ControlPeer {
-public:
-    explicit AnimatePeer(TControl& c) : ControlPeer(c), a_(static_cast<TAnimate&>(c)) {
-        CreateChild(ANIMATE_CLASSA, ACS_TRANSPARENT | ACS_CENTER, 0);
-        if (hwnd_) Open();
-    }
-
-    void Play(bool active) override {
-        if (!hwnd_) return;
-        if (active) SendMessageA(hwnd_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF));
-        else SendMessageA(hwnd_, ACM_STOP, 0, 0);
-    }
-
-protected:
-    void Changed(TProp what) override {
-        if (what == TProp::Animation) Open();
-        else ControlPeer::Changed(what);
-    }
-
-private:
-    void Open() {
-        SendMessageA(hwnd_, ACM_OPENA, 0, 0);
-        if (!a_.ResName().empty())
-            SendMessageA(hwnd_, ACM_OPENA, reinterpret_cast<WPARAM>(Inst()), reinterpret_cast<LPARAM>(a_.ResName().c_str()));
-    }
-
-    TAnimate& a_;
-};
-
 }  // namespace
 
 std::unique_ptr<IControlPeer> NewLabelPeer(TControl& c) { return std::make_unique<LabelPeer>(c); }
 std::unique_ptr<IControlPeer> NewBevelPeer(TControl& c) { return std::make_unique<BevelPeer>(c); }
 std::unique_ptr<IControlPeer> NewImagePeer(TControl& c) { return std::make_unique<ImagePeer>(c); }
 std::unique_ptr<IControlPeer> NewStatusBarPeer(TControl& c) { return std::make_unique<StatusBarPeer>(c); }
-std::unique_ptr<IControlPeer> NewAnimatePeer(TControl& c) { return std::make_unique<AnimatePeer>(c); }
 
 }  // namespace win32

@@ -115,15 +115,16 @@ public:
         Fill(menu_, m_.ItemsRoot());
     }
     void ItemChanged(TMenuItem& item) override {
-        HMENU h = FindOwner(menu_, item.Command());
-        if (!h) return;
+        HMENU h = nullptr;
+        UINT at = 0;
+        if (!Locate(menu_, m_.ItemsRoot(), item, h, at)) return;
         MENUITEMINFOA mi{};
         mi.cbSize = sizeof(mi);
         mi.fMask = m_.Look ? MIIM_STATE : MIIM_STATE | MIIM_STRING;  // drawn items keep their data
         std::string text = MenuText(item);
         mi.dwTypeData = const_cast<char*>(text.c_str());
         mi.fState = (item.Enabled() ? MFS_ENABLED : MFS_GRAYED) | (item.Checked() ? MFS_CHECKED : MFS_UNCHECKED);
-        SetMenuItemInfoA(h, item.Command(), FALSE, &mi);
+        SetMenuItemInfoA(h, at, TRUE, &mi);
     }
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(menu_); }
     void Popup(int x, int y) override {
@@ -199,14 +200,20 @@ private:
             }
         }
     }
-    static HMENU FindOwner(HMENU h, UINT cmd) {
-        int n = GetMenuItemCount(h);
-        for (int i = 0; i < n; ++i) {
-            if (GetMenuItemID(h, i) == cmd) return h;
+    // The menu holding the item and its position there: Fill lays the menus out as the
+    // items are, so the item's place in the tree is its place in the menus (a submenu's
+    // own item has no command number to be found by).
+    static bool Locate(HMENU h, TMenuItem& parent, const TMenuItem& item, HMENU& owner, UINT& at) {
+        for (int i = 0; i < parent.Count(); ++i) {
+            if (parent.Items(i) == &item) {
+                owner = h;
+                at = static_cast<UINT>(i);
+                return true;
+            }
             if (HMENU sub = GetSubMenu(h, i))
-                if (HMENU f = FindOwner(sub, cmd)) return f;
+                if (Locate(sub, *parent.Items(i), item, owner, at)) return true;
         }
-        return nullptr;
+        return false;
     }
     TMenu& m_;
     HMENU menu_ = nullptr;

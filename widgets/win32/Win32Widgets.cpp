@@ -31,8 +31,41 @@ int ScreenDpi() {
 int Scale(int v) { return MulDiv(v, ScreenDpi(), 96); }
 int Unscale(int v) { return MulDiv(v, 96, ScreenDpi()); }
 
-RECT ScaleRect(const TRect& b) {
-    return RECT{Scale(b.Left), Scale(b.Top), Scale(b.Left + b.Width), Scale(b.Top + b.Height)};
+namespace {
+std::map<const TForm*, int>& FittedForms() {
+    static std::map<const TForm*, int> forms;
+    return forms;
+}
+}  // namespace
+
+int LayoutDpi(const TControl& c) {
+    const TControl* top = &c;
+    while (top->Parent()) top = top->Parent();
+    auto it = FittedForms().find(static_cast<const TForm*>(top));
+    return it != FittedForms().end() ? it->second : ScreenDpi();
+}
+
+void SetLayoutDpi(const TForm& form, int dpi) {
+    if (dpi > 0 && dpi != ScreenDpi()) FittedForms()[&form] = dpi;
+    else FittedForms().erase(&form);
+}
+
+int Scale(const TControl& c, int v) { return MulDiv(v, LayoutDpi(c), 96); }
+int Unscale(const TControl& c, int v) { return MulDiv(v, 96, LayoutDpi(c)); }
+
+RECT ScaleRect(const TControl& c) {
+    const TRect& b = c.Bounds();
+    return RECT{Scale(c, b.Left), Scale(c, b.Top), Scale(c, b.Left + b.Width), Scale(c, b.Top + b.Height)};
+}
+
+RECT WorkAreaOf(HWND h) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    HMONITOR m = h ? MonitorFromWindow(h, MONITOR_DEFAULTTOPRIMARY) : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (m && GetMonitorInfoA(m, &mi)) return mi.rcWork;
+    RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
 }
 
 HBITMAP LoadScaledBitmap(const std::string& res, bool keyed) {

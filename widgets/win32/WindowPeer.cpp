@@ -113,7 +113,7 @@ void WindowPeer::Update(TProp what) {
 void WindowPeer::SetText() { SetWindowTextA(hwnd_, c_.Caption().c_str()); }
 void WindowPeer::Show() { ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE); }
 void WindowPeer::Place() {
-    RECT r = ScaleRect(c_.Bounds());
+    RECT r = ScaleRect(c_);
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
@@ -122,8 +122,8 @@ void WindowPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char*
     style |= WS_CHILD | WS_CLIPSIBLINGS;
     if (c_.Visible()) style |= WS_VISIBLE;
     if (!c_.Enabled()) style |= WS_DISABLED;
-    RECT r = ScaleRect(c_.Bounds());
-    hwnd_ = CreateWindowExA(ex, cls, text, style, r.left, r.top, r.right - r.left, Scale(c_.Bounds().Top + height) - r.top,
+    RECT r = ScaleRect(c_);
+    hwnd_ = CreateWindowExA(ex, cls, text, style, r.left, r.top, r.right - r.left, Scale(c_, c_.Bounds().Top + height) - r.top,
                             parent, nullptr, Inst(), nullptr);
     if (!hwnd_) return;
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
@@ -144,7 +144,7 @@ POINT WindowPeer::ClickPoint() {
     POINT at{};
     GetCursorPos(&at);
     ScreenToClient(hwnd_, &at);
-    return POINT{Unscale(at.x), Unscale(at.y)};
+    return POINT{Unscale(c_, at.x), Unscale(c_, at.y)};
 }
 
 // ---- ControlPeer ----
@@ -167,7 +167,7 @@ void ControlPeer::Repaint() {
 
 bool ControlPeer::ClientToScreen(int& x, int& y) {
     if (!hwnd_) return false;
-    POINT p{Scale(x), Scale(y)};
+    POINT p{Scale(c_, x), Scale(c_, y)};
     ::ClientToScreen(hwnd_, &p);
     x = p.x;
     y = p.y;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "Driver.h"
@@ -98,6 +99,26 @@ int Dialog(const Call& c) {  // dialog SECONDS: wait for a message box, print ca
             std::printf("caption|%s\n", TextOf(box).c_str());
             std::printf("owner|%s\n", TextOf(GetWindow(box, GW_OWNER)).c_str());
             for (HWND ch : Children(box)) std::printf("%s|%s\n", ClassOf(ch).c_str(), TextOf(ch).c_str());
+            // Whether each text shows whole: laid out as the box's static control lays it
+            // out (words wrapped in its width, in the system's message font), it fits.
+            NONCLIENTMETRICSA ncm{};
+            ncm.cbSize = sizeof ncm;
+            SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+            HFONT font = CreateFontIndirectA(&ncm.lfMessageFont);
+            HDC dc = GetDC(nullptr);
+            HGDIOBJ old = SelectObject(dc, font);
+            for (HWND ch : Children(box)) {
+                std::string text = TextOf(ch);
+                if (_stricmp(ClassOf(ch).c_str(), "Static") != 0 || text.empty()) continue;
+                RECT client, need{0, 0, 0, 0};
+                GetClientRect(ch, &client);
+                need.right = client.right;
+                DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+                std::printf("fits|%d\n", need.right <= client.right && need.bottom <= client.bottom ? 1 : 0);
+            }
+            SelectObject(dc, old);
+            ReleaseDC(nullptr, dc);
+            DeleteObject(font);
             return 0;
         }
         if (static_cast<int>(GetTickCount() - end) > 0) return 1;
@@ -190,6 +211,28 @@ int WmSetText(const Call& call) {
     HWND c = Named(call);
     if (!c) return 1;
     SendMessageA(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(call.argv[4]));
+    return 0;
+}
+
+// The edit box's own Paste (its context menu's): TEXT on the clipboard, then WM_PASTE; no
+// key is typed.
+int Paste(const Call& call) {
+    HWND c = Named(call);
+    // The clipboard takes data only from a window that holds it open.
+    HWND holder = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!c || !holder || !OpenClipboard(holder)) return 1;
+    EmptyClipboard();
+    const std::string text = call.argv[4];
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (mem) {
+        std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+        GlobalUnlock(mem);
+        if (!SetClipboardData(CF_TEXT, mem)) GlobalFree(mem);
+    }
+    CloseClipboard();
+    SendMessageA(TypingWindow(c), EM_SETSEL, 0, -1);
+    SendMessageA(TypingWindow(c), WM_PASTE, 0, 0);
+    DestroyWindow(holder);
     return 0;
 }
 

@@ -56,6 +56,7 @@ int Checked(const Call&);
 int Tab(const Call&);
 int SetText(const Call&);
 int WmSetText(const Call&);
+int Paste(const Call&);
 int GetText(const Call&);
 int Items(const Call&);
 int Select(const Call&);

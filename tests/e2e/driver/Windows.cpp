@@ -126,6 +126,15 @@ int List(const Call& c) {
     RECT cr;
     GetClientRect(c.top, &cr);
     std::printf("client|%ld,%ld\n", cr.right, cr.bottom);
+    // The window on the screen, and whether it lies wholly in its screen's work area.
+    RECT wr;
+    GetWindowRect(c.top, &wr);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoA(MonitorFromWindow(c.top, MONITOR_DEFAULTTONEAREST), &mi);
+    bool inside = wr.left >= mi.rcWork.left && wr.top >= mi.rcWork.top && wr.right <= mi.rcWork.right &&
+                  wr.bottom <= mi.rcWork.bottom;
+    std::printf("frame|%d|%ld,%ld,%ld,%ld\n", inside ? 1 : 0, wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top);
     return 0;
 }
 

@@ -20,7 +20,8 @@ const Command kCommands[] = {
     {"visible", 3, false, "visible CAPTION               exit 0 if such a window is visible", Visible},
     {"count", 3, false, "count CAPTION                 print how many visible top-level windows have the caption", Count},
     {"tops", 3, false, "tops -                        print every top-level window: class|text|visible|handle", Tops},
-    {"list", 3, true, "list CAPTION                  print each child window: class|text|visible|enabled|x,y,w,h", List},
+    {"list", 3, true, "list CAPTION                  print each child window: class|text|visible|enabled|x,y,w,h; "
+                      "then client|w,h and frame|in work area (1/0)|x,y,w,h", List},
     {"text", 3, true, "text CAPTION CONTROL_TEXT...  exit 0 if a child with each exact text exists", Text},
     {"waittext", 4, true, "waittext CAPTION TEXT [SECONDS]  wait until a child control shows TEXT", WaitText},
     {"click", 4, true, "click CAPTION CONTROL_TEXT    click the child control with this exact text", Click},
@@ -42,6 +43,7 @@ const Command kCommands[] = {
     {"tab", 4, true, "tab CAPTION TABTEXT           click the tab with this text", Tab},
     {"settext", 5, true, "settext CAPTION NAME TEXT     click into an edit or combo box and type TEXT over its text", SetText},
     {"wmsettext", 5, true, "wmsettext CAPTION NAME TEXT   set the text as automation does (WM_SETTEXT, no typing)", WmSetText},
+    {"paste", 5, true, "paste CAPTION NAME TEXT       paste TEXT over the box's text as its context menu does", Paste},
     {"gettext", 4, true, "gettext CAPTION NAME          print the text of the named control", GetText},
     {"items", 4, true, "items CAPTION NAME            print the lines of a combo or list box", Items},
     {"select", 5, true, "select CAPTION NAME INDEX     choose a line of a combo or list box as the user does", Select},

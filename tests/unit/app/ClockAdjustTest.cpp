@@ -1,6 +1,7 @@
 // Setting the clock from a TIME server, over the scripted socket library: what is asked,
 // what the clock is set to, and what the user sees when the server cannot be had.
 #include <cmath>
+#include <utility>
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
@@ -70,11 +71,12 @@ TEST_F(ClockAdjustTest, ASetThatWorkedIsListedWithHowFarTheClockMoved) {
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
     ASSERT_EQ(form.HListBox2.Items().size(), before + 1);
     EXPECT_EQ(form.HListBox2.Items().back(), "Computer clock adjusted by +2.5 s");
-    clock.setTimeResult = 1314;  // refused: nothing claims it was set
+    clock.setTimeResult = 1314;  // refused: the line says how far off and why, not that it was set
     sockets.Notify(sockets.Last(), net::FD_CLOSE_);
     ui.ProcessMessages();
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
-    EXPECT_EQ(form.HListBox2.Items().size(), before + 1);
+    ASSERT_EQ(form.HListBox2.Items().size(), before + 2);
+    EXPECT_EQ(form.HListBox2.Items().back(), "Computer clock is 2.5 s behind time.example: this account may not set the clock");
 }
 
 // The answer waited 1.5 s between its arrival and being handled (a window being hidden):
@@ -157,13 +159,48 @@ TEST_F(ClockAdjustTest, ARequestWithoutAnAnswerIsListedWithTheServersName) {
     EXPECT_EQ(clock.clockSets.size(), 1u);
 }
 
+// A refused change: a box for the user's own Adjust, none after connecting when the
+// account may not set the clock (it would come back at every connection); and while a box
+// is open, the same failure again adds a line, not a second box.
 TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
-    clock.setTimeResult = 1314;
-    Answer(std::string("\xE6\x6E\x4E\x00", 4));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error 1314.");
-    EXPECT_EQ(ui.boxes[0].flags, MB_OK_ | MB_ICONWARNING_);
+    const struct {
+        bool userAsked;
+        uint32_t error;
+        size_t boxes;
+    } cases[] = {{true, 1314, 1}, {false, 1314, 0}, {false, 5, 1}};
+    for (const auto& c : cases) {
+        ui.boxes.clear();
+        clock.setTimeResult = c.error;
+        const size_t lines = form.HListBox2.Items().size();
+        form.AdjustClock(c.userAsked);
+        sockets.Notify(sockets.Last(), net::FD_CONNECT_);
+        ui.ProcessMessages();
+        sockets.Arrive(sockets.Last(), std::string("\xE6\x6E\x4E\x00", 4));
+        ui.ProcessMessages();
+        sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+        ui.ProcessMessages();
+        ASSERT_EQ(ui.boxes.size(), c.boxes) << c.userAsked << " " << c.error;
+        if (c.boxes) EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error " + std::to_string(c.error) + ".");
+        ASSERT_EQ(form.HListBox2.Items().size(), lines + 1);
+        EXPECT_EQ(form.HListBox2.Items().back().rfind("Computer clock is ", 0), 0u) << form.HListBox2.Items().back();
+        EXPECT_NE(form.HListBox2.Items().back().find(" s behind time.example: "), std::string::npos);
+    }
     EXPECT_EQ(clock.timeChanges, 0);
+
+    ui.boxes.clear();
+    clock.setTimeResult = 1314;
+    bool again = true;
+    ui.onBox = [&](const headless::AskedBox&) {
+        if (!std::exchange(again, false)) return;
+        sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+        ui.ProcessMessages();
+        Answer(std::string("\xE6\x6E\x4E\x00", 4), true);
+    };
+    const size_t lines = form.HListBox2.Items().size();
+    Answer(std::string("\xE6\x6E\x4E\x00", 4), true);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    ASSERT_EQ(form.HListBox2.Items().size(), lines + 3);  // two offsets, the repeated box's line
+    EXPECT_EQ(form.HListBox2.Items().back(), "The computer clock could not be set: System error 1314.");
 }
 
 TEST(TimeProtocol, SecondsSince1900AreDaysFromDayTwo) {
@@ -219,11 +256,14 @@ TEST_F(NetworkTimeTest, TheClockIsSetToNowPlusTheOffset) {
     EXPECT_FALSE(ui.busyCursor);
 
     clock.setTimeResult = 1314;
-    form.AdjustClock();
+    form.AdjustClock(true);
     Answer(-0.25);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error 1314.");
-    EXPECT_EQ(form.HListBox2.Items().size(), before + 1);
+    ASSERT_EQ(form.HListBox2.Items().size(), before + 2);
+    EXPECT_NE(form.HListBox2.Items().back().find(" s ahead of time.example: this account may not set the clock"),
+              std::string::npos)
+        << form.HListBox2.Items().back();
 }
 
 TEST_F(NetworkTimeTest, ASilentServerIsReportedAfterThirtySecondsAndTheNextAdjustWorks) {

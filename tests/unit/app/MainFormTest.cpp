@@ -185,3 +185,44 @@ TEST_F(MainFormTest, OwnMessagesStartTheEmailProgramAndTheClockAdjustment) {
                            [](const std::string& c) { return c.rfind("connect", 0) == 0; }),
               sockets.calls.end());
 }
+
+#include <fstream>
+
+#include "app/Comabout.h"
+#include "settings/Config.h"
+#include "settings/IniLang.h"
+#include "settings/schedule.h"
+
+// The shipped French file has a translation for every fixed text of every window (menus
+// and the tray menu, labels, buttons, pages, column heads, hints), and it takes effect.
+TEST_F(MainFormTest, FrenchTranslatesEveryWindowText) {
+    TForm2 settings(&Application());
+    TForm3 schedule(&Application());
+    TForm4 progress(&Application());
+    TAboutComponent about(&Application());
+    const std::string src = VELMORA_SOURCE_DIR "/resources/lang/French.ini";
+    std::ifstream in(src, std::ios::binary);
+    std::ofstream(dir + "/French.ini", std::ios::binary) << in.rdbuf();
+    TIniFile french(dir + "/French.ini");
+    std::string missing;
+    int texts = 0;
+    for (TForm* f : std::initializer_list<TForm*>{&form, &settings, &schedule, &progress, &about})
+        for (const TWindowText& t : WindowTexts(*f, f == &form ? std::vector<TMenu*>{&form.PopupMenu1} : std::vector<TMenu*>{})) {
+            ++texts;
+            if (french.ReadString("Windows", t.key, "").empty()) missing += t.key + "=" + t.english + "\n";
+        }
+    EXPECT_GT(texts, 120);
+    EXPECT_EQ(missing, "") << "not in French.ini";
+
+    IniOptions.MenuLanguage = "French.ini";
+    OpenLangFile();
+    TranslateForm(form, {&form.PopupMenu1});
+    TranslateForm(settings);
+    EXPECT_EQ(form.Status2.Caption(), "Hors ligne");
+    EXPECT_EQ(form.MainMenu1.Items(0)->Caption(), "&Fichier");
+    EXPECT_EQ(form.PopupMenu1.Items(0)->Caption(), "&Appeler");
+    // The dialog finds its mail page by the looked-up name.
+    EXPECT_EQ(settings.TabMail.Caption(), GetLangText("Mail", "const_tab3"));
+    EXPECT_NE(settings.TabMail.Caption(), "Mail");
+    CloseLangFile();
+}
