@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The help file beside the program opens in the system's help viewer: "Help Topics" shows
-# the contents, F1 in the main window shows the main window's page, F1 in the schedule
-# dialog the schedule's, and F1 on a message box the page of that box.
+# the contents, its Index the keywords, F1 in the main window shows the main window's page,
+# F1 in the schedule dialog the schedule's, and F1 on a message box the page of that box.
 . "$(dirname "$0")/lib.bash"
 
 cp "$E2E_WIN32_DIR/velmora.hlp" "$E2E_WORK/"
@@ -25,6 +25,16 @@ drive menu "Velmora " "&Help" "Help &Topics" || fail "no Help Topics"
 drive wait "Velmora Help" 60 >/dev/null || fail "no help viewer: $(drive tops -)"
 page=$(viewer_shows "Velmora Help Contents") || fail "viewer does not show the contents: $page"
 grep -qF "Error messages" <<<"$page" || fail "contents lack their links: $page"
+# The viewer's Index lists the help file's keywords, every server form among them.
+drive click "Velmora Help" "&Index" || fail "the viewer has no Index button: $(drive list "Velmora Help")"
+INDEX="Help topics: Velmora Help"
+drive wait "$INDEX" 10 >/dev/null || fail "no index: $(drive tops -)"
+index=$(drive listbox "$INDEX")
+for k in "pop3://" "pops://" "pop3+starttls://" "imap://" "imaps://" "imap+starttls://" "ntp://" "certificate"; do
+  grep -qxF "$k" <<<"$index" || fail "the Index lacks $k: $index"
+done
+drive keys "$INDEX" escape
+drive waitgone "$INDEX" 10 || fail "Escape did not close the index"
 
 drive press "Velmora " f1 || fail "could not press F1"
 page=$(viewer_shows "The main window shows the state") || fail "F1 did not open the main window's page: $page"

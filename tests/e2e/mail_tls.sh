@@ -34,6 +34,7 @@ box=$(drive dialog 60) || fail "no question about the certificate: $(drive listb
 grep -q "does not trust the certificate of the mail server for the mailbox carol (127.0.0.1)" <<<"$box" ||
   fail "wrong box: $box"
 shows_fingerprint "$fp" "$box" || fail "the box does not show the fingerprint $fp: $box"
+grep -qx "fits|1" <<<"$box" && ! grep -qx "fits|0" <<<"$box" || fail "the box cuts its text: $box"
 grep -q "Login: user=<alice>.*TLS" "$log" || fail "alice did not log in over TLS: $(cat "$log")"
 grep -q "user=<carol>" "$log" && fail "carol's account went out before the answer: $(cat "$log")"
 drive dialogbutton - "&Yes" || fail "no Yes button: $box"
@@ -64,4 +65,21 @@ drive waittext "Velmora " "0" 30 || fail "the count is not 0: $(drive list "Velm
 [ "$(grep -c "Login: user=" "$log")" = "$logins" ] || fail "a refused server saw a login: $(cat "$log")"
 drive syscmd "Velmora " close
 wait_exit "$APP_PID" 30 || fail "program did not end"
+
+# At 144 dots per inch the question shows the whole fingerprint as well.
+wineserver -k 2>/dev/null
+wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 || fail "could not set LogPixels"
+wineserver -w
+write_settings '[DUN]' DialUpConnection=ISP UsernameDUN=joe "PasswordDUN=$E2E_SECRET" \
+  '[Other]' AutoAdjustClock=0 TimerEnabled=1 TimerDelay=15 \
+  '[Mail]' m0=carol '[POPS]' m0=pop3+starttls://127.0.0.1 '[Password]' "m0=$E2E_SECRET"
+start_app
+drive wait "Velmora " 60 >/dev/null || fail "main window did not appear (144 dpi)"
+drive click "Velmora " "Dial"
+box=$(drive dialog 60) || fail "no question at 144 dpi: $(drive listbox "Velmora ")"
+shows_fingerprint "$other" "$box" || fail "the box at 144 dpi does not show the fingerprint: $box"
+grep -qx "fits|1" <<<"$box" && ! grep -qx "fits|0" <<<"$box" || fail "the box cuts its text at 144 dpi: $box"
+drive dialogbutton - "&No"
+drive syscmd "Velmora " close
+wait_exit "$APP_PID" 30 || fail "program did not end (144 dpi)"
 echo "mail_tls: ok"

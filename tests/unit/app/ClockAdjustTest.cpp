@@ -180,7 +180,9 @@ TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
         sockets.Notify(sockets.Last(), net::FD_CLOSE_);
         ui.ProcessMessages();
         ASSERT_EQ(ui.boxes.size(), c.boxes) << c.userAsked << " " << c.error;
-        if (c.boxes) EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error " + std::to_string(c.error) + ".");
+        if (c.boxes) {
+            EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error " + std::to_string(c.error) + ".");
+        }
         ASSERT_EQ(form.HListBox2.Items().size(), lines + 1);
         EXPECT_EQ(form.HListBox2.Items().back().rfind("Computer clock is ", 0), 0u) << form.HListBox2.Items().back();
         EXPECT_NE(form.HListBox2.Items().back().find(" s behind time.example: "), std::string::npos);
