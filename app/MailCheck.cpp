@@ -158,9 +158,10 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
             reason = GetLangText("no secure connection to the mail server: ", "const_TlsFailed") + reason;
         HListBox2.AddStrings({account, reason});
         HListBox2.Repaint();
-        platform::Ui().MsgBox(
-            GetLangText("The Email server is not responding or the address entered in the Settings is wrong.", "const_EmailDown"),
-            Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::MailServerDown);
+        // The timer's next check may fail the same way while this box is still open.
+        ShowBoxOnce(GetLangText("The Email server is not responding or the address entered in the Settings is wrong.",
+                                "const_EmailDown"),
+                    MB_OK_ | MB_ICONWARNING_, helpctx::MailServerDown);
         return;
     }
 }

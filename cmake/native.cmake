@@ -71,3 +71,5 @@ foreach(t ${E2E_TESTS})
     set_tests_properties(e2e_${n} PROPERTIES RESOURCE_LOCK time_port)
   endif()
 endforeach()
+# Two installations (a silent one and one through its pages) and two removals.
+set_tests_properties(e2e_installer PROPERTIES TIMEOUT 480)
