@@ -18,7 +18,9 @@ for f in velmora.exe velmora.hlp man.wav French.ini uninstall.exe; do
   [ -f "$dir/$f" ] || fail "$f not installed"
 done
 size=$(stat -c %s "$dir/velmora.exe")
-[ "$size" -le 2097152 ] || fail "installed program is $size bytes, more than 2 MB"
+# The sign-in (HTTPS, JSON, token store) brought the program past 2 MB; the bound still
+# catches a runtime or library pulled in whole by mistake.
+[ "$size" -le 3145728 ] || fail "installed program is $size bytes, more than 3 MB"
 cmp -s "$dir/man.wav" "$E2E_WIN32_DIR/man.wav" || fail "installed sound differs"
 menu=$(winepath -u 'C:\users' 2>/dev/null)
 lnk=$(find "$menu" -path '*Start Menu/Programs/Velmora/Velmora.lnk' 2>/dev/null)

@@ -199,6 +199,21 @@ int Keys(const Call& c) {  // keys CAPTION down|up|tab|enter|escape...: keys for
     return 0;
 }
 
+// How many popup menus are open: a key for the next level is posted only once its popup
+// shows, or the menu bar takes it (and a busy machine takes longer than any fixed pause).
+BOOL CALLBACK CountPopup(HWND h, LPARAM p) {
+    char cls[16];
+    if (IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) && std::strcmp(cls, "#32768") == 0)
+        ++*reinterpret_cast<int*>(p);
+    return TRUE;
+}
+
+int OpenPopups() {
+    int n = 0;
+    EnumWindows(CountPopup, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
 int Menu(const Call& c) {
     UINT id = 0;
     HMENU m = GetMenu(c.top);
@@ -220,7 +235,8 @@ int Menu(const Call& c) {
         if (i == 3) {
             PostMessageA(c.top, WM_SYSCOMMAND, SC_KEYMENU, key);
         } else {
-            Sleep(400);
+            for (int t = 0; t < 100 && OpenPopups() < i - 3; ++t) Sleep(100);
+            Sleep(200);
             HWND focus = GetForegroundWindow();
             PostMessageA(focus ? focus : c.top, WM_CHAR, key, 0);
         }
