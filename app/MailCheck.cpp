@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "settings/Ini.h"
 #include "settings/IniLang.h"
+#include "settings/SignIn.h"
 
 namespace {
 const char kNotConfigured[] = "Error, Not able to retrieve your email. Please configure your email account correctly";
@@ -22,6 +23,29 @@ const std::string& At(const std::vector<std::string>& list, size_t i) {
     return i < list.size() ? list[i] : empty;
 }
 }  // namespace
+
+std::string TMainForm::AccessTokenFor(TSignInKind kind, const std::string& account, const std::string& server,
+                                      bool renew) {
+    const TTokenAnswer answer = MailboxAccess(kind, account, server, renew);
+    if (answer.Outcome == toRefused) throw ESignInNeeded("sign in again");
+    if (answer.Outcome != toTokens) throw ETcpIpError(answer.Problem);
+    return answer.AccessToken;
+}
+
+bool TMainForm::OfferSignIn(const std::string& account, const std::string& server, TSignInKind kind) {
+    const int answer = platform::Ui().MsgBox(
+        GetLangText("The mail service asks you to sign in again for the mailbox", "const_SignInAsk") + " " + account +
+            ".\r\n\r\n" + GetLangText("Sign in now in your web browser?", "const_SignInNow"),
+        Application().Title(), MB_YESNO_ | MB_ICONQUESTION_, helpctx::SignIn);
+    if (answer != IDYES_) return false;
+    Progress().Stage(GetLangText("Waiting for the sign-in in your web browser...", "const_SignInWaiting"));
+    const TSignInOutcome out = SignInMailbox(kind, account, server, [this] {
+        ProcessMessages();
+        return !mailCancelled_;
+    });
+    if (!out.Ok && !out.Cancelled) HListBox2.Add(account + ": " + out.Problem);
+    return out.Ok;
+}
 
 // A check the user watches: the progress window with its animation, the hourglass.
 void TMainForm::CheckEmailWithIcon(bool userAsked) {
@@ -74,7 +98,7 @@ void TMainForm::CheckAllEmailAccount(bool userAsked) {
     for (size_t i = 0; i < MailList.size(); ++i) {
         Progress().Stage(GetLangText("Checking for account : ", "const_checkingAccount") + " " + MailList[i]);
         ProcessMessages();
-        CheckEmailForThisAccount(MailList[i], At(PasswordList, i), At(PopServerList, i));
+        CheckEmailForThisAccount(MailList[i], At(PasswordList, i), At(PopServerList, i), MailboxSignInKind(i));
         ProcessMessages();
         if (mailCancelled_) break;
     }
@@ -99,19 +123,28 @@ void TMainForm::ShowNewMailIcon() {
 }
 
 void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::string& password,
-                                         const std::string& server) {
-    if (server.empty() || account.empty() || password.empty()) {
+                                         const std::string& server, TSignInKind kind) {
+    // A mailbox that signs in with a provider has no password.
+    if (server.empty() || account.empty() || (kind == skPassword && password.empty())) {
         platform::Ui().MsgBox(kNotConfigured, Application().Title(), MB_OK_ | MB_ICONERROR_, helpctx::MailNotConfigured);
         return;
     }
     std::string host = server.substr(0, server.find('\r'));
-    // A certificate accepted after a long question is used on a fresh connection, once.
-    for (int attempt = 0; attempt < 2; ++attempt) try {
+    // A certificate accepted after a long question is used on a fresh connection, once; so
+    // is a sign-in the user just made after the provider refused the kept one.
+    bool signedInNow = false;
+    for (int attempt = 0; attempt < 3; ++attempt) try {
         // The same steps for every protocol; the server text says which client reads it.
         T_MailClient& client = mailClients.For(host);
         client.SetHostname(host);
         client.SetUserName(account);
         client.SetPassword(password);
+        // Clients are shared between mailboxes: a password mailbox must not inherit a token.
+        client.OnAccessToken = nullptr;
+        if (kind != skPassword) {
+            client.PreferredMechanism = SignInProvider(kind).Mechanism;
+            client.OnAccessToken = [kind, account, server](bool renew) { return AccessTokenFor(kind, account, server, renew); };
+        }
         client.OnCertificate = [this, account](TObject*, const platform::TTlsPeer& peer) {
             return TrustMailServer(account, peer);
         };
@@ -140,6 +173,21 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         return;
     } catch (const EReconnect&) {
         continue;
+    } catch (const ESignInNeeded&) {
+        if (mailCancelled_) return;
+        // The server is not kept waiting while the user is in the browser.
+        try {
+            mailClients.For(host).Logout();
+        } catch (const ETcpIpError&) {
+        }
+        // Only a check the user started asks: nobody may be there for the timer's.
+        if (userCheck_ && !signedInNow && OfferSignIn(account, server, kind)) {
+            signedInNow = true;
+            continue;
+        }
+        HListBox2.Add(account + ": " + GetLangText("sign in again (Settings, Mail)", "const_SignInAgain"));
+        HListBox2.Repaint();
+        return;
     } catch (const ECertificateError&) {
         // The user was asked or warned about the certificate already, or it waits for the
         // user's next check (listed then); nothing was sent.

@@ -145,7 +145,14 @@ public:
     // userAsked: the user just asked for this check (see userCheck_).
     void CheckEmailWithIcon(bool userAsked = true);
     void CheckAllEmailAccount(bool userAsked = false);
-    void CheckEmailForThisAccount(const std::string& account, const std::string& password, const std::string& server);
+    void CheckEmailForThisAccount(const std::string& account, const std::string& password, const std::string& server,
+                                  TSignInKind kind = skPassword);
+    // The token a provider mailbox signs in with (raises ESignInNeeded, or ETcpIpError when
+    // the provider could not be asked), and, in a check the user started, the offer to sign
+    // in again after the provider refused: true once signed in.
+    static std::string AccessTokenFor(TSignInKind kind, const std::string& account, const std::string& server,
+                                      bool renew);
+    bool OfferSignIn(const std::string& account, const std::string& server, TSignInKind kind);
     void TimerCheckEmailTimer(TObject* Sender);
     void ShowNewMailIcon();
     // Only new mail announced (NewMail.cpp): the tally runs from the start of a check to its

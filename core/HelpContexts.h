@@ -29,6 +29,7 @@ enum : int {
     Certificate = 511,
     CheckDelay = 512,
     ScheduleBadValues = 513,
+    SignIn = 514,
 };
 
 // Every number with the name of the topic it must open.
@@ -61,5 +62,6 @@ inline constexpr Topic kTopics[] = {
     {Certificate, "certificate"},
     {CheckDelay, "err_check_delay"},
     {ScheduleBadValues, "err_schedule_values"},
+    {SignIn, "signin"},
 };
 }  // namespace helpctx

@@ -33,12 +33,11 @@ const char* const kProgramFilter = " (*.exe)|*.exe";
 const char* const kSoundFilter = " (*.wav)|*.wav";
 constexpr int kMinDelay = 1, kMaxDelay = 99, kFallbackDelay = 15;
 
-// A value for one line of the settings file: cut at its first line break, which would
-// otherwise start a line of its own there.
-// The text a box shows now, asked of its window: another program may have set it
-// (WM_SETTEXT, as assistive tools and automation do) without the change notification that
-// keeps Caption() current. A peer without a window to ask (a headless one answers nothing
-// and leaves the buffer alone) gives Caption().
+}  // namespace
+
+// Another program may have set a box's text (WM_SETTEXT, as assistive tools and automation
+// do) without the change notification that keeps Caption() current. A peer without a window
+// to ask (a headless one answers nothing and leaves the buffer alone) gives Caption().
 std::string ShownText(const TControl& c) {
     constexpr uint32_t kGetText = 0x000D, kGetTextLength = 0x000E;  // WM_GETTEXT, WM_GETTEXTLENGTH
     IControlPeer* peer = c.Peer();
@@ -51,6 +50,7 @@ std::string ShownText(const TControl& c) {
     return text;
 }
 
+// A line break would otherwise start a line of its own in the settings file.
 std::string OneLine(const std::string& s) { return s.substr(0, s.find_first_of("\r\n")); }
 std::vector<std::string> OneLine(const std::vector<std::string>& v) {
     std::vector<std::string> out;
@@ -58,6 +58,7 @@ std::vector<std::string> OneLine(const std::vector<std::string>& v) {
     return out;
 }
 
+namespace {
 void Warn(const std::string& text, int helpContext) {
     platform::Ui().MsgBox(text, Application().Title(), MB_OK_ | MB_ICONWARNING_, helpContext);
 }
@@ -190,6 +191,9 @@ TForm2::TForm2(TComponent* owner, IDialogHost* host)
       edt_username(this, &GroupBox2, TControlKind::Edit, "edt_username"),
       Label11(this, &GroupBox2, TControlKind::Label, "Label11"),
       edt_password(this, &GroupBox2, TControlKind::Edit, "edt_password"),
+      Label17(this, &GroupBox2, TControlKind::Label, "Label17"),
+      ComboSignIn(this, &GroupBox2, "ComboSignIn", TControlKind::ComboBox),
+      ButtonSignIn(this, &GroupBox2, TControlKind::Button, "ButtonSignIn"),
       Button6(this, &GroupBox2, TControlKind::Button, "Button6"),
       Button7(this, &GroupBox2, TControlKind::Button, "Button7"),
       ListView1(this, &GroupBox2, "ListView1"),
@@ -315,14 +319,15 @@ void TForm2::BuildControls() {
     edt_hostname.SetHint("POP3: host or pop3://host; over TLS pops://host (or pop3s://) or pop3+starttls://host. "
                          "IMAP: imap://host; over TLS imaps://host or imap+starttls://host. "
                          "A port may follow the host after a colon (host:port).");
-    place(Label10, 10, 72, 100, 13, "Account");
-    place(edt_username, 10, 88, 150, 21);
-    place(Label11, 10, 116, 100, 13, "Password");
-    place(edt_password, 10, 132, 150, 21);
+    place(Label10, 10, 70, 100, 13, "Account");
+    place(edt_username, 10, 84, 150, 21);
+    place(Label11, 10, 108, 100, 13, "Password");
+    place(edt_password, 10, 122, 150, 21);
     edt_password.PasswordChar = '*';
-    place(Button6, 8, 164, 155, 25, "Add mailbox to the list --->");
+    BuildSignInControls();
+    place(Button6, 8, 188, 155, 25, "Add mailbox to the list --->");
     Button6.SetEnabled(false);
-    place(Button7, 8, 196, 155, 25, "<--- Remove Mailbox");
+    place(Button7, 8, 218, 155, 25, "<--- Remove Mailbox");
     Button7.SetEnabled(false);
     place(ListView1, 166, 18, 304, 224);
     ListView1.Columns = {{"Account", 135}, {"POP Server", 171}};
@@ -420,6 +425,8 @@ void TForm2::FormActivate(TObject*) {
     std::vector<std::string> passwords = PasswordList;
     passwords.resize(MailList.size());
     MailboxPasswords = passwords;
+    MailboxSignIns = SignInList;
+    MailboxSignIns.resize(MailList.size());
     ListView1.ClearRows();
     for (size_t i = 0; i < MailList.size(); ++i)
         ListView1.AddRow({MailList[i], i < PopServerList.size() ? PopServerList[i] : ""});
@@ -427,7 +434,7 @@ void TForm2::FormActivate(TObject*) {
     Edit1.SetEnabled(CheckBox2.Checked());
     // The hang-up time can be changed only while the hang-up is on.
     CheckBox3Click(&CheckBox3);
-    Button6.SetEnabled(MailboxComplete());
+    ShowSignInKind("");
 }
 
 void TForm2::ComboBox3Enter(TObject*) {
@@ -469,14 +476,17 @@ void TForm2::ButtonRemovePhoneClick(TObject*) {
     ListBox3.Delete(ListBox3.ItemIndex());
 }
 
-// "Add mailbox to the list --->" only with a server, an account and a password: an empty
-// row would be saved and make every check fail.
+// "Add mailbox to the list --->" only with a server, an account and a password (none for a
+// mailbox that signs in with a provider): an empty row would be saved and make every check fail.
 bool TForm2::MailboxComplete() const {
-    return !ShownText(edt_hostname).empty() && !ShownText(edt_username).empty() && !ShownText(edt_password).empty();
+    return !ShownText(edt_hostname).empty() && !ShownText(edt_username).empty() &&
+           (ComboSignIn.ItemIndex() > 0 || !ShownText(edt_password).empty());
 }
 
 void TForm2::MailboxChange(TObject*) {
     Button6.SetEnabled(MailboxComplete());
+    ButtonSignIn.SetEnabled(signingIn_ || (ComboSignIn.ItemIndex() > 0 && !ShownText(edt_hostname).empty() &&
+                                           !ShownText(edt_username).empty()));
 }
 
 void TForm2::Button6Click(TObject*) {
@@ -485,7 +495,9 @@ void TForm2::Button6Click(TObject*) {
         return;
     }
     ListView1.AddRow({ShownText(edt_username), ShownText(edt_hostname)});
-    MailboxPasswords.push_back(ShownText(edt_password));
+    const bool password = ComboSignIn.ItemIndex() <= 0;
+    MailboxPasswords.push_back(password ? ShownText(edt_password) : "");
+    MailboxSignIns.push_back(ShownSignInKind());
 }
 
 void TForm2::ListView1Click(TObject*) {
@@ -500,7 +512,7 @@ void TForm2::ListView1Click(TObject*) {
         edt_username.SetCaption(ListView1.Row(r)[0]);
         edt_password.SetCaption(r < static_cast<int>(MailboxPasswords.size()) ? MailboxPasswords[static_cast<size_t>(r)] : "");
     }
-    Button6.SetEnabled(MailboxComplete());
+    ShowSignInKind(r >= 0 && r < static_cast<int>(MailboxSignIns.size()) ? MailboxSignIns[static_cast<size_t>(r)] : "");
 }
 
 void TForm2::Button7Click(TObject*) {
@@ -513,6 +525,7 @@ void TForm2::Button7Click(TObject*) {
     }
     ListView1.DeleteRow(r);
     if (r < static_cast<int>(MailboxPasswords.size())) MailboxPasswords.erase(MailboxPasswords.begin() + r);
+    if (r < static_cast<int>(MailboxSignIns.size())) MailboxSignIns.erase(MailboxSignIns.begin() + r);
 }
 
 void TForm2::Button8Click(TObject*) {
@@ -564,6 +577,7 @@ void TForm2::Button1OKClick(TObject*) {
         if (host_) host_->SetMailCheckInterval(static_cast<uint32_t>(delay) * 60000u);
     }
     PasswordList = OneLine(MailboxPasswords);
+    SignInList = OneLine(MailboxSignIns);
     MailList.clear();
     PopServerList.clear();
     for (int r = 0; r < ListView1.RowCount(); ++r) {

@@ -44,11 +44,16 @@ public:
     // "Mail"
     TWinControl TabMail;
     TWinControl GroupBox2;
-    TControl Label9, edt_hostname, Label10, edt_username, Label11, edt_password, Button6, Button7;
+    TControl Label9, edt_hostname, Label10, edt_username, Label11, edt_password, Label17;
+    // How the mailbox signs in: its line is a TSignInKind (Password, Google, Microsoft, Other).
+    TListBox ComboSignIn;
+    TControl ButtonSignIn, Button6, Button7;
     TListView ListView1;
     // The mailbox passwords, one per row of ListView1. Kept in memory only, never in a
     // window, where any program could read them.
     std::vector<std::string> MailboxPasswords;
+    // How each row of ListView1 signs in ("password", "google", ...: the list SignInList).
+    std::vector<std::string> MailboxSignIns;
     // "Mail options"
     TWinControl TabMailOptions;
     TControl CheckBox2, Label12, Edit1, Label13;
@@ -77,6 +82,14 @@ public:
     void MailboxChange(TObject* Sender);
     bool MailboxComplete() const;
     void Button6Click(TObject* Sender);
+    // The Mail page's sign-in (settings/ConfigSignIn.cpp): the kind chosen for the mailbox
+    // in the boxes, and "Sign in..." for it, whose caption is Cancel while the browser is out.
+    void ComboSignInChange(TObject* Sender);
+    void ButtonSignInClick(TObject* Sender);
+    // The kind the combo shows; the password where it shows none.
+    std::string ShownSignInKind() const;
+    // Shows the kind of a row (a settings word) in the combo, and what it enables.
+    void ShowSignInKind(const std::string& kind);
     void ListView1Click(TObject* Sender);
     void Button7Click(TObject* Sender);
     void Button8Click(TObject* Sender);
@@ -90,7 +103,12 @@ public:
 private:
     IDialogHost* host_ = nullptr;
     void BuildControls();
+    void BuildSignInControls();
     void BindEvents();
+    // The row of ListView1 the boxes show (account and server), or -1.
+    int RowInBoxes() const;
+    bool signingIn_ = false;
+    bool signInCancelled_ = false;
     // Runs the file-open dialog for the picker's file type and puts the choice in target.
     void Browse(const std::string& typeKey, const std::string& typeName, const std::string& filter, TControl& target);
 };
@@ -100,6 +118,12 @@ extern TForm2* Form2;
 
 // The hosts offered for setting the clock (TIME protocol, TCP port 37).
 extern const std::vector<std::string> kTimeServers;
+
+// The text a box shows now, asked of its window (another program may have set it without a
+// change notification); and a text cut at its first line break, as a setting is stored.
+std::string ShownText(const TControl& c);
+std::string OneLine(const std::string& s);
+std::vector<std::string> OneLine(const std::vector<std::string>& v);
 
 // Reads a number as the mail-check interval box takes it: leading blanks, a sign, decimal
 // or "$"/"0x" hexadecimal digits. Returns 0 with value set, or the position (counting from

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "settings/Ini.h"
 #include "settings/IniBatch.h"
+#include "settings/IniLang.h"
 
 namespace {
 const char kOAuth[] = "OAuth";
@@ -97,4 +98,55 @@ bool StoreRefreshToken(const std::string& account, const std::string& server, co
 TAccessToken& MailboxAccessToken(const std::string& account, const std::string& server) {
     static std::map<std::string, TAccessToken> tokens;
     return tokens[TokenKey(account, server)];
+}
+
+TSignInOutcome SignInMailbox(TSignInKind kind, const std::string& account, const std::string& server,
+                             const std::function<bool()>& keepWaiting) {
+    TSignInPages pages;
+    pages.SignedIn = GetLangText("Velmora is signed in; you can close this window.", "const_SignInPageDone");
+    pages.Refused = GetLangText("This is not the sign-in Velmora is waiting for.", "const_SignInPageRefused");
+    TSignInOutcome out = RunOAuthSignIn(SignInProvider(kind), account, keepWaiting, pages);
+    if (!out.Ok) return out;
+    bool kept = false;
+    try {
+        kept = StoreRefreshToken(account, server, out.RefreshToken);
+    } catch (const EIniFileException&) {
+    }
+    if (!kept) {
+        // A sign-in that cannot be kept would be asked for again at the next check.
+        out.Ok = false;
+        out.Problem = GetLangText("the sign-in could not be kept in the settings file", "const_SignInNotKept");
+        return out;
+    }
+    MailboxAccessToken(account, server) = out.Access;
+    return out;
+}
+
+TTokenAnswer MailboxAccess(TSignInKind kind, const std::string& account, const std::string& server, bool renew) {
+    TAccessToken& access = MailboxAccessToken(account, server);
+    TTokenAnswer out;
+    if (!renew && !access.NeedsRenewal(platform::Clock().TickCount())) {
+        out.Outcome = toTokens;
+        out.AccessToken = access.Token;
+        return out;
+    }
+    access = {};
+    const std::string refresh = StoredRefreshToken(account, server);
+    if (refresh.empty()) {
+        out.Outcome = toRefused;
+        return out;
+    }
+    TTokenAnswer answer = RenewAccessToken(SignInProvider(kind), refresh);
+    out.Outcome = answer.Outcome;
+    out.Problem = answer.Problem;
+    if (answer.Outcome != toTokens) return out;
+    access = AccessTokenOf(answer);
+    out.AccessToken = access.Token;
+    // A rotated refresh token replaces the old one, which the provider may no longer take.
+    // When the file refuses, the new one is lost and the next renewal may ask for a sign-in.
+    if (answer.RefreshToken != refresh) try {
+            StoreRefreshToken(account, server, answer.RefreshToken);
+        } catch (const EIniFileException&) {
+        }
+    return out;
 }

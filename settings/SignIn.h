@@ -4,9 +4,11 @@
 // "Tokens", protected for the Windows user (platform/Crypto.h), never in plain text; access
 // tokens are kept in memory only. WriteIniFile leaves "OAuth" and "Tokens" alone.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "net/OAuth.h"
+#include "net/OAuthSignIn.h"
 
 // The kind of mailbox i (SignInList), the password where the list says nothing.
 TSignInKind MailboxSignInKind(size_t i);
@@ -24,3 +26,16 @@ std::string StoredRefreshToken(const std::string& account, const std::string& se
 bool StoreRefreshToken(const std::string& account, const std::string& server, const std::string& token);
 // The in-memory access token of the mailbox (empty until a sign-in or renewal fills it).
 TAccessToken& MailboxAccessToken(const std::string& account, const std::string& server);
+
+// Signs the mailbox in with the provider of kind in the browser (RunOAuthSignIn, with the
+// pages in the user's language); on success the refresh token is kept (protected) and the
+// access token put in memory. The outcome's tokens are for no one else to show or keep.
+TSignInOutcome SignInMailbox(TSignInKind kind, const std::string& account, const std::string& server,
+                             const std::function<bool()>& keepWaiting);
+
+// The access token for a check of the mailbox: the one in memory while it is fresh (and
+// renew is false), else a new one from the kept refresh token, a refresh token the provider
+// rotated kept in its place. toRefused when the user must sign in again (no sign-in kept,
+// or the provider no longer honours it); toFailed with Problem when the provider could not
+// be asked. Only AccessToken (and Problem) of the answer are filled.
+TTokenAnswer MailboxAccess(TSignInKind kind, const std::string& account, const std::string& server, bool renew);

@@ -7,9 +7,12 @@
 
 #include "app/Main_F.h"
 #include "app/Unit4.h"
+#include "core/Base64.h"
+#include "platform/headless/ScriptedHttps.h"
 #include "settings/CertificatePins.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
+#include "settings/SignIn.h"
 #include "tests/unit/HeadlessFixture.h"
 
 namespace {
@@ -55,7 +58,9 @@ private:
 // Talks POP3 from memory: each host name maps to a server with mailboxes by user name.
 class FakePopSocket : public FakeLineSocket {
 public:
-    FakePopSocket(std::map<std::string, Box>& boxes, std::vector<std::string>& heard) : boxes_(boxes), heard_(heard) {
+    // token: the access token AUTH XOAUTH2 takes, offered in CAPA; none: no CAPA.
+    FakePopSocket(std::map<std::string, Box>& boxes, std::vector<std::string>& heard, const std::string& token)
+        : boxes_(boxes), heard_(heard), token_(token) {
         Say("+OK ready");
     }
     int Id() const override { return 7; }
@@ -65,7 +70,12 @@ private:
     void Answer(const std::string& cmd) override {
         heard_.push_back(cmd);
         if (cmd == "CAPA") {
-            Say("-ERR");
+            Say(token_.empty() ? "-ERR" : "+OK\r\nSASL XOAUTH2\r\n.");
+        } else if (cmd.rfind("AUTH XOAUTH2 ", 0) == 0) {
+            std::string r;
+            Base64Decode(cmd.substr(13), r);
+            user_ = r.substr(5, r.find('\x01') - 5);
+            Say(r.find("Bearer " + token_ + "\x01") != std::string::npos ? "+OK" : "-ERR [AUTH] refused");
         } else if (cmd.rfind("USER ", 0) == 0) {
             user_ = cmd.substr(5);
             Say("+OK");
@@ -103,6 +113,7 @@ private:
     }
     std::map<std::string, Box>& boxes_;
     std::vector<std::string>& heard_;
+    const std::string& token_;
     std::string user_;
 };
 
@@ -122,7 +133,7 @@ public:
             error = platform::sockErrRefused;
             return nullptr;
         }
-        return std::make_unique<FakePopSocket>(servers[address], heard);
+        return std::make_unique<FakePopSocket>(servers[address], heard, token);
     }
     // TLS that keeps the connection and shows the certificate the test chose.
     std::unique_ptr<platform::IBlockingSocket> StartTls(std::unique_ptr<platform::IBlockingSocket> plain,
@@ -132,6 +143,7 @@ public:
     }
     bool trusted = false;
     std::string fingerprint = "AA:01";
+    std::string token;
     std::vector<std::string> heard;  // every command of every connection
     std::map<std::string, uint32_t> hosts;
     std::map<uint32_t, std::map<std::string, Box>> servers;
@@ -465,4 +477,39 @@ TEST_F(MailCheckTest, ImapUnseenMailIsListedReadOnlyAndAnnouncedAgainOnlyUnderAN
     form.CheckEmailWithIcon();
     EXPECT_EQ(tray.balloons.size(), 2u);
     EXPECT_EQ(tray.balloons.back(), "New mail|2 new messages from Bob, Carol");
+}
+
+// A mailbox that signs in with a provider: the token renewed with the kept sign-in (a
+// rotated one kept) and used while fresh; a refused sign-in is a line, and a question only
+// in a check the user started.
+TEST_F(MailCheckTest, AProviderMailboxUsesItsTokenAndAsksToSignInOnlyInTheUsersCheck) {
+    headless::ScriptedHttps https;
+    headless::TestCrypto crypto;
+    platform::SetHttps(&https);
+    platform::SetCrypto(&crypto);
+    const TIniFile ini(IniFileName());
+    for (const char* key : {"OtherAuthorizationEndpoint", "OtherTokenEndpoint", "OtherClientId"})
+        ini.WriteString("OAuth", key, "https://no..such..host/");
+    MailList = {"alice"}, PasswordList = {""}, PopServerList = {"pops://pop.a"}, SignInList = {"other"};
+    service.trusted = true;
+    service.token = "A1";
+    ASSERT_TRUE(StoreRefreshToken("alice", "pops://pop.a", "R1"));
+    https.answers = {{200, R"({"access_token":"A1","expires_in":3600,"refresh_token":"R2"})"}};
+    form.TimerCheckEmailTimer(nullptr);
+    form.TimerCheckEmailTimer(nullptr);  // the token in memory is fresh: not renewed
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+    EXPECT_EQ(https.posted.size(), 1u);
+    EXPECT_EQ(StoredRefreshToken("alice", "pops://pop.a"), "R2");
+
+    clock.Advance(3600 * 1000);
+    https.answers = {{400, R"({"error":"invalid_grant"})"}, {400, R"({"error":"invalid_grant"})"}};
+    form.TimerCheckEmailTimer(nullptr);
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"alice: sign in again (Settings, Mail)"}));
+    EXPECT_TRUE(ui.boxes.empty());
+    ui.answers = {IDNO_};
+    form.CheckEmailWithIcon();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].helpContext, helpctx::SignIn);
+    EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"alice: sign in again (Settings, Mail)"}));
+    EXPECT_EQ(std::count_if(service.heard.begin(), service.heard.end(), [](auto& c) { return c.rfind("PASS", 0) == 0; }), 0);
 }

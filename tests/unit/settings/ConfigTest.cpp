@@ -235,6 +235,30 @@ TEST_F(ConfigTest, AnEmptyMailboxRowCannotBeAdded) {
     EXPECT_EQ(Stored("Mail", "m1"), "<none>");
 }
 
+// A mailbox that signs in with a provider needs no password; its kind goes with its row.
+TEST_F(ConfigTest, AProviderMailboxNeedsNoPasswordAndItsKindGoesWithItsRow) {
+    MailList = {"a", "b"}, PopServerList = {"pop.a", "imaps://b"}, PasswordList = {"pa", ""};
+    SignInList = {"", "google"};
+    Open();
+    dialog->ListView1.SelectedByUser(1);
+    dialog->ListView1.Click();
+    EXPECT_EQ(dialog->ComboSignIn.ItemIndex(), skGoogle);
+    EXPECT_FALSE(dialog->edt_password.Enabled());
+    EXPECT_TRUE(dialog->ButtonSignIn.Enabled());
+    dialog->ComboSignIn.SelectedByUser(skMicrosoft);  // the selected mailbox's
+    dialog->ListView1.SelectedByUser(0);
+    dialog->ListView1.Click();
+    EXPECT_FALSE(dialog->ButtonSignIn.Enabled());
+    Type(dialog->edt_username, "c");
+    Type(dialog->edt_password, "");
+    dialog->ComboSignIn.SelectedByUser(skOther);  // the new mailbox's, not row a's
+    ASSERT_TRUE(dialog->Button6.Enabled());
+    dialog->Button6.Click();
+    dialog->Button1OK.Click();
+    EXPECT_EQ(SignInList, (std::vector<std::string>{"", "microsoft", "other"}));
+    EXPECT_EQ(PasswordList, (std::vector<std::string>{"pa", "", ""}));
+}
+
 namespace {
 // A box whose text another program set with WM_SETTEXT: its window answers WM_GETTEXT with
 // that text, and no change notification told the control.

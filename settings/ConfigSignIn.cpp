@@ -1,0 +1,78 @@
+// The settings dialog's Mail page, its sign-in part: how the mailbox in the boxes signs in
+// (its password or a provider), and "Sign in..." for it, which runs the browser sign-in.
+#include "core/HelpContexts.h"
+#include "platform/Platform.h"
+#include "settings/Config.h"
+#include "settings/IniLang.h"
+#include "settings/SignIn.h"
+
+void TForm2::BuildSignInControls() {
+    Label17.SetBounds(10, 146, 150, 13);
+    Label17.SetCaption("Sign in with");
+    ComboSignIn.SetBounds(10, 160, 86, 21);
+    ComboSignIn.ComboStyle = TComboStyle::DropDownList;
+    // In the order of TSignInKind; the providers' names stand as they are.
+    ComboSignIn.SetItems({GetLangText("Password", "const_SignInPassword"), "Google", "Microsoft",
+                          GetLangText("Other", "const_SignInOther")});
+    ComboSignIn.SetItemIndex(skPassword);
+    ButtonSignIn.SetBounds(100, 158, 62, 25);
+    ButtonSignIn.SetCaption("Sign in...");
+    ButtonSignIn.SetEnabled(false);
+    ComboSignIn.OnChange = [this](TObject* s) { ComboSignInChange(s); };
+    ButtonSignIn.OnClick = [this](TObject* s) { ButtonSignInClick(s); };
+}
+
+std::string TForm2::ShownSignInKind() const {
+    return SignInKindText(ComboSignIn.ItemIndex() > 0 ? TSignInKind(ComboSignIn.ItemIndex()) : skPassword);
+}
+
+void TForm2::ShowSignInKind(const std::string& kind) {
+    ComboSignIn.SetItemIndex(SignInKindFromText(kind));
+    const bool password = ComboSignIn.ItemIndex() <= 0;
+    Label11.SetEnabled(password);
+    edt_password.SetEnabled(password);
+    MailboxChange(nullptr);
+}
+
+int TForm2::RowInBoxes() const {
+    const int r = ListView1.ItemIndex();
+    if (r < 0 || ListView1.Row(r).size() < 2) return -1;
+    return ListView1.Row(r)[0] == ShownText(edt_username) && ListView1.Row(r)[1] == ShownText(edt_hostname) ? r : -1;
+}
+
+// The choice applies to the selected mailbox while the boxes still show it, and to the one
+// the boxes will add.
+void TForm2::ComboSignInChange(TObject*) {
+    const std::string kind = ShownSignInKind();
+    const int r = RowInBoxes();
+    if (r >= 0 && r < static_cast<int>(MailboxSignIns.size())) MailboxSignIns[static_cast<size_t>(r)] = kind;
+    ShowSignInKind(kind);
+}
+
+void TForm2::ButtonSignInClick(TObject*) {
+    if (signingIn_) {
+        signInCancelled_ = true;
+        return;
+    }
+    const TSignInKind kind = SignInKindFromText(ShownSignInKind());
+    const std::string account = OneLine(ShownText(edt_username)), server = OneLine(ShownText(edt_hostname));
+    if (kind == skPassword || account.empty() || server.empty()) return;
+    signingIn_ = true;
+    signInCancelled_ = false;
+    const std::string caption = ButtonSignIn.Caption();
+    ButtonSignIn.SetCaption(GetLangText("Cancel", "const_SignInCancel"));
+    // The dialog goes on answering while the user is in the browser; closing it cancels.
+    const TSignInOutcome out = SignInMailbox(kind, account, server, [this] {
+        Application().ProcessMessages();
+        return !signInCancelled_ && Visible();
+    });
+    signingIn_ = false;
+    ButtonSignIn.SetCaption(caption);
+    if (out.Cancelled) return;
+    if (out.Ok)
+        platform::Ui().MsgBox(GetLangText("Signed in. Velmora can now check the mailbox", "const_SignedIn") + " " + account + ".",
+                              Application().Title(), MB_OK_ | MB_ICONINFORMATION_, helpctx::SignIn);
+    else
+        platform::Ui().MsgBox(GetLangText("The sign-in did not succeed:", "const_SignInFailed") + " " + out.Problem,
+                              Application().Title(), MB_OK_ | MB_ICONWARNING_, helpctx::SignIn);
+}
