@@ -49,7 +49,7 @@ grep -q "Signed in" <<<"$box" || fail "the sign-in failed: $box"
 drive dialogbutton - OK
 drive click "Configure Velmora" "OK"
 printf 'forged 400\nredirect 200\npage: Velmora is signed in; you can close this window.\nagain refused\n' |
-  diff - <(grep -v authorize "$browser") || fail "the listener's answers: $(cat "$browser")"
+  diff - <(tr -d "\r" <"$browser" | grep -v authorize) || fail "the listener's answers: $(cat "$browser")"
 
 drive click "Velmora " "E-mail"
 checked 1 "the signed-in mailbox was not listed"
