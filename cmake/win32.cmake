@@ -4,7 +4,7 @@ add_compile_options(-Wall -Wno-unused-parameter)
 # Each function in a section of its own, so the linker leaves out what the program never calls.
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-static -static-libgcc -static-libstdc++)
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0501)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0501)
 
 set(WIN32_SOURCES)
 foreach(d ${UNIT_DIRS})
@@ -70,6 +70,7 @@ add_executable(w32fuzz ${W32FUZZ_SOURCES})
 target_link_libraries(w32fuzz PRIVATE velmora_lib crypt32)
 
 file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp)
-add_executable(e2edriver ${DRIVER_SOURCES})
-target_link_libraries(e2edriver PRIVATE user32 gdi32 comctl32 ws2_32)
+add_executable(e2edriver ${DRIVER_SOURCES} ${CMAKE_SOURCE_DIR}/core/Utf16.cpp)
+target_include_directories(e2edriver PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(e2edriver PRIVATE user32 gdi32 comctl32 ws2_32 shell32)
 include(cmake/shipping.cmake)

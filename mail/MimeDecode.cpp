@@ -3,6 +3,7 @@
 #include "mail/MimeDecode.h"
 
 #include "core/SysUtils.h"
+#include "core/Utf16.h"
 
 namespace {
 
@@ -97,29 +98,16 @@ const char32_t kCp1252High[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2
                                   0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013,
                                   0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
-// A character as the list shows it: Windows-1252, "?" for what that has not.
-char ToCp1252(char32_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-    for (int i = 0; i < 32; ++i)
-        if (kCp1252High[i] == c) return static_cast<char>(0x80 + i);
-    return '?';
-}
-
-// UTF-8 to Windows-1252; a broken sequence gives one "?".
-std::string Utf8ToCp1252(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size();) {
-        unsigned char b = static_cast<unsigned char>(s[i]);
-        int more = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-        char32_t c = more == 0 ? b : more == 1 ? (b & 0x1F) : more == 2 ? (b & 0x0F) : (b & 0x07);
-        size_t j = i + 1;
-        for (int k = 0; k < more && j < s.size() && (static_cast<unsigned char>(s[j]) & 0xC0) == 0x80; ++k, ++j)
-            c = (c << 6) | (static_cast<unsigned char>(s[j]) & 0x3F);
-        bool whole = more >= 0 && j == i + 1 + static_cast<size_t>(more);
-        out += whole ? ToCp1252(c) : '?';
-        i = whole ? j : i + 1;
+// Bytes of a single-byte set as UTF-8: Latin-1, or Windows-1252 with its 0x80-0x9F; a byte
+// the set has no character for becomes U+FFFD.
+std::string SingleByteToUtf8(const std::string& bytes, bool cp1252) {
+    std::wstring wide;
+    for (char ch : bytes) {
+        const unsigned char b = static_cast<unsigned char>(ch);
+        const char32_t c = cp1252 && b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b;
+        wide += static_cast<wchar_t>(c ? c : 0xFFFD);
     }
-    return out;
+    return WideToUtf8(wide);
 }
 
 TCharsetConverter& SystemConverter() {
@@ -127,14 +115,16 @@ TCharsetConverter& SystemConverter() {
     return c;
 }
 
-// The decoded bytes of an encoded word, in the character set it names, as display text.
+// The decoded bytes of an encoded word, in the character set it names, as UTF-8.
 std::string FromCharset(const std::string& charsetName, const std::string& bytes) {
     std::string cs = UpperCase(charsetName.substr(0, charsetName.find('*')));  // "*lang" suffix
     std::string out;
+    // Our own UTF-8 check first: a malformed sequence becomes U+FFFD, the rest stays.
+    if (cs == "UTF-8" || cs == "UTF8") return WideToUtf8(Utf8ToWide(bytes));
     if (SystemConverter() && SystemConverter()(cs, bytes, out)) return out;
-    if (cs == "UTF-8" || cs == "UTF8") return Utf8ToCp1252(bytes);
-    if (cs == "ISO-8859-1" || cs == "WINDOWS-1252" || cs == "US-ASCII" || cs == "LATIN1") return bytes;
-    for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+    if (cs == "ISO-8859-1" || cs == "US-ASCII" || cs == "LATIN1") return SingleByteToUtf8(bytes, false);
+    if (cs == "WINDOWS-1252" || cs.empty()) return SingleByteToUtf8(bytes, true);
+    for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : "\xEF\xBF\xBD";
     return out;
 }
 
@@ -142,39 +132,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
-bool IsUtf8(const std::string& bytes) {
-    const size_t n = bytes.size();
-    for (size_t i = 0; i < n;) {
-        unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        // The lead byte fixes the length and the range of the first continuation byte.
-        int more = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            more = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            more = 2;
-            if (b == 0xE0) lo = 0xA0;  // overlong
-            if (b == 0xED) hi = 0x9F;  // surrogates
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            more = 3;
-            if (b == 0xF0) lo = 0x90;  // overlong
-            if (b == 0xF4) hi = 0x8F;  // above U+10FFFF
-        } else {
-            return false;
-        }
-        if (i + more >= n) return false;  // cut off by the end of the text
-        for (int k = 1; k <= more; ++k) {
-            unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-            if (c < (k == 1 ? lo : 0x80) || c > (k == 1 ? hi : 0xBF)) return false;
-        }
-        i += more + 1;
-    }
-    return true;
-}
+// Decoding replaces each malformed part, so only well-formed text comes back as it went.
+bool IsUtf8(const std::string& bytes) { return WideToUtf8(Utf8ToWide(bytes)) == bytes; }
 
 void SetCharsetConverter(TCharsetConverter converter) { SystemConverter() = std::move(converter); }
 
@@ -182,7 +141,7 @@ std::string MimeDecode(const std::string& raw) {
     bool ascii = true;
     for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     // Encoded words are ASCII, so converting the whole text first leaves them as they are.
-    const std::string text = !ascii && IsUtf8(raw) ? FromCharset("UTF-8", raw) : raw;
+    const std::string text = ascii || IsUtf8(raw) ? raw : FromCharset("", raw);
     std::string out;
     size_t i = 0, afterWord = std::string::npos;
     while (i < text.size()) {

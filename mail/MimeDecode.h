@@ -4,23 +4,23 @@
 #include <functional>
 #include <string>
 
-// Header text outside encoded words that is valid UTF-8 and not plain ASCII (as mail
-// programs now write it) is converted from UTF-8; other 8-bit text is taken to be in the
-// display's own code page and kept as it stands.
+// The text comes back in UTF-8. Header text outside encoded words that is valid UTF-8 (as
+// mail programs now write it) stays as it is; other 8-bit text is taken to be in the
+// system's own code page (as older mail programs wrote it).
 // Every encoded word of the text is decoded, quoted-printable ("Q") or base64 ("B"), the
-// letter in either case, and its bytes converted from the word's character set to the
-// display's; the text around the words is kept, and blanks between two words are dropped.
-// Characters the display cannot show become "?". A word cut off by the end of the text is
-// decoded as far as it goes.
+// letter in either case, and its bytes converted from the word's character set (a language
+// after "*" is ignored); the text around the words is kept, and blanks between two words
+// are dropped. A byte no conversion knows becomes U+FFFD, never a look-alike or "?". A word
+// cut off by the end of the text is decoded as far as it goes.
 std::string MimeDecode(const std::string& text);
 
 // True when the bytes are well-formed UTF-8: no stray continuation bytes, no overlong
 // forms, no surrogates, nothing above U+10FFFF.
 bool IsUtf8(const std::string& bytes);
 
-// Converts bytes in a character set (its name in capitals, "UTF-8", "KOI8-R", ...) to the
-// display's text, "?" for characters it cannot show; false when the set is unknown. The
-// Windows build installs the system's conversions; without one, UTF-8, US-ASCII and the
-// Western sets are converted to Windows-1252 and other sets keep only their ASCII.
+// Converts bytes in a character set (its name in capitals, "KOI8-R", ...; the empty name
+// is the system's own code page) to UTF-8; false when the set is unknown. The Windows build
+// installs the system's conversions; without one, UTF-8, US-ASCII, Latin-1 and Windows-1252
+// (also for the empty name) are converted, and other sets keep only their ASCII.
 using TCharsetConverter = std::function<bool(const std::string& charset, const std::string& bytes, std::string& out)>;
 void SetCharsetConverter(TCharsetConverter converter);

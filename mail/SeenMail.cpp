@@ -7,6 +7,13 @@
 #include "platform/Platform.h"
 #include "platform/WholeFile.h"
 
+namespace {
+// The mailbox keys are text: in the system's code page as older versions wrote them, or,
+// once a key needs a character the code page lacks, in UTF-8 after a byte-order mark for
+// the whole file. The ids are the servers' bytes and stand as they are in either kind.
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+}  // namespace
+
 std::string SeenMailKey(const std::string& account, const std::string& server) {
     return account + "@" + Trim(server);
 }
@@ -17,6 +24,8 @@ void TSeenMail::Load() {
     if (!platform::Files().Read(fileName_, MaxFileBytes, text, error)) return;
     // Cut at the bound: the last line may be cut too, and is left out.
     if (text.size() >= MaxFileBytes) text.erase(text.find_last_of('\n') + 1);
+    const bool utf8 = text.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0;
+    if (utf8) text.erase(0, kUtf8Mark.size());
     std::vector<std::string>* box = nullptr;
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
@@ -26,7 +35,7 @@ void TSeenMail::Load() {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.size() > 2 && line.compare(0, 2, "> ") == 0) {
             box = nullptr;
-            std::string key = line.substr(2);
+            std::string key = utf8 ? line.substr(2) : platform::Files().FromCodePage(line.substr(2));
             if (boxes_.count(key) || boxes_.size() < MaxMailboxes) box = &boxes_[key];
         } else if (box && !line.empty() && line.size() <= MaxIdLength && line.find(' ') == std::string::npos &&
                    box->size() < MaxIds) {
@@ -36,8 +45,12 @@ void TSeenMail::Load() {
 }
 
 bool TSeenMail::Save() const {
-    std::string text;
-    for (const auto& [key, ids] : boxes_) {
+    std::map<std::string, std::string> stored;  // each key as the file's kind writes it
+    bool utf8 = false;
+    for (const auto& box : boxes_) utf8 = utf8 || !platform::Files().ToCodePage(box.first, stored[box.first]);
+    std::string text = utf8 ? kUtf8Mark : "";
+    for (const auto& [text8, ids] : boxes_) {
+        const std::string& key = utf8 ? text8 : stored[text8];
         if (text.size() + key.size() + 4 > MaxFileBytes) break;
         text += "> " + key + "\r\n";
         // Within the bound, the newest ids (at the end of the listing) are the ones kept.

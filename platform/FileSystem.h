@@ -48,6 +48,16 @@ public:
     // Removes a file; a missing one is no failure.
     virtual bool Remove(const std::string& path) { return false; }
 
+    // Files that older versions wrote hold their text in the system's code page; the
+    // program's text is UTF-8. A backend without a code page of its own takes UTF-8 as it.
+    // The bytes of a file in the code page as UTF-8 text.
+    virtual std::string FromCodePage(const std::string& bytes) { return bytes; }
+    // The text in the code page; false when the code page lacks one of its characters.
+    virtual bool ToCodePage(const std::string& text, std::string& bytes) {
+        bytes = text;
+        return true;
+    }
+
 private:
     static bool Unsupported(std::string& error) {
         error = "The file system offers no such operation.";

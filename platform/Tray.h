@@ -7,15 +7,16 @@
 enum : uint32_t { NIM_ADD_ = 0, NIM_MODIFY_ = 1, NIM_DELETE_ = 2 };
 enum : uint32_t { NIF_MESSAGE_ = 1, NIF_ICON_ = 2, NIF_TIP_ = 4 };
 
-// The notification-area record in its first (ANSI) form: 88 bytes on 32-bit Windows.
+// The notification-area record in its first form (the wide one: 152 bytes on 32-bit
+// Windows); the tip is at most 63 UTF-16 units of text.
 struct TNotifyIconData {
-    uint32_t cbSize = 88;
+    uint32_t cbSize = 152;
     uintptr_t hWnd = 0;
     uint32_t uID = 0;
     uint32_t uFlags = 0;
     uint32_t uCallbackMessage = 0;
     uintptr_t hIcon = 0;
-    char szTip[64] = {};
+    std::string szTip;
 };
 
 class ITray {

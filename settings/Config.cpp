@@ -37,17 +37,11 @@ constexpr int kMinDelay = 1, kMaxDelay = 99, kFallbackDelay = 15;
 
 // Another program may have set a box's text (WM_SETTEXT, as assistive tools and automation
 // do) without the change notification that keeps Caption() current. A peer without a window
-// to ask (a headless one answers nothing and leaves the buffer alone) gives Caption().
+// to ask gives Caption().
 std::string ShownText(const TControl& c) {
-    constexpr uint32_t kGetText = 0x000D, kGetTextLength = 0x000E;  // WM_GETTEXT, WM_GETTEXTLENGTH
+    std::string text;
     IControlPeer* peer = c.Peer();
-    if (!peer) return c.Caption();
-    const intptr_t length = peer->Send(kGetTextLength, 0, 0);
-    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\x01');
-    const intptr_t got = peer->Send(kGetText, text.size(), reinterpret_cast<intptr_t>(text.data()));
-    if (got <= 0 && text[0] == '\x01') return c.Caption();
-    text.resize(static_cast<size_t>(std::clamp<intptr_t>(got, 0, static_cast<intptr_t>(text.size()) - 1)));
-    return text;
+    return peer && peer->ShownText(text) ? text : c.Caption();
 }
 
 // A line break would otherwise start a line of its own in the settings file.

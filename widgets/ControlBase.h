@@ -79,6 +79,9 @@ public:
     virtual bool ClientToScreen(int& x, int& y) { return false; }
     // Gives the control the keyboard focus.
     virtual void Focus() {}
+    // The text the control's window shows now, asked of the window itself (another program
+    // may have set it); false when there is no window to ask.
+    virtual bool ShownText(std::string& text) { return false; }
 };
 
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/Utf16.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -58,15 +59,16 @@ bool TSystemTrayIcon::ShowBalloon(const std::string& title, const std::string& t
 // not looked at (a missing notification area simply shows nothing).
 void TSystemTrayIcon::Notify(uint32_t action) {
     TNotifyIconData d;
-    d.cbSize = 88;
+    d.cbSize = 152;
     d.hWnd = WindowHandle();
     d.uID = 1;
     d.uFlags = NIF_MESSAGE_ | NIF_ICON_ | NIF_TIP_;
     d.uCallbackMessage = MessageID;
     d.hIcon = icon_.Handle();
-    size_t n = tip_.size() < 63 ? tip_.size() : 63;
-    std::memcpy(d.szTip, tip_.data(), n);
-    d.szTip[n] = '\0';
+    // The record holds 63 UTF-16 units of tip: cut there, never inside a character.
+    std::wstring tip = Utf8ToWide(tip_);
+    if (tip.size() > 63) tip.resize((tip[62] & 0xFC00) == 0xD800 ? 62 : 63);
+    d.szTip = WideToUtf8(tip);
     platform::Tray().NotifyIcon(action, d);
 }
 

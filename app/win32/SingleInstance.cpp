@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "core/Utf16.h"
 #include "widgets/Forms.h"
 
 namespace {
@@ -23,7 +24,7 @@ void CloseAppSection() {
 }
 
 bool CheckAppAlreadyRunning(const std::string& name, bool activate, bool closeAtEnd) {
-    g_section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str());
+    g_section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, Utf8ToWide(name).c_str());
     if (!g_section) throw Exception("CheckAppAlreadyRunning: can't create file mapping");
     bool alreadyRunning = GetLastError() == ERROR_ALREADY_EXISTS;
     struct CloseOnLeave {  // closes the handle on every way out when asked to
@@ -46,7 +47,7 @@ bool CheckAppAlreadyRunning(const std::string& name, bool activate, bool closeAt
         std::memcpy(&raw, view, 4);
         HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(raw));
         if (h) {
-            SendMessageA(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+            SendMessageW(h, WM_SYSCOMMAND, SC_RESTORE, 0);
             HWND p = GetLastActivePopup(h);
             if (p && p != h && IsWindowVisible(p) && IsWindowEnabled(p)) SetForegroundWindow(p);
         }

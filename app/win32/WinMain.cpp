@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/Utf16.h"
 #include "app/Comabout.h"
 #include "app/Main_F.h"
 #include "app/Splash.h"
@@ -25,14 +26,18 @@
 
 namespace {
 std::string ModulePath() {
-    char buf[MAX_PATH + 1] = {};
-    DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-    return std::string(buf, n);
+    // The path may be longer than MAX_PATH: the buffer grows until it holds the whole.
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n < buf.size() || buf.size() >= 32768) return WideToUtf8(std::wstring_view(buf.data(), n));
+        buf.resize(buf.size() * 2);
+    }
 }
 
 // An exception that escapes an event handler is shown in an error box; the program goes on.
 void ShowError(const std::exception& e) {
-    MessageBoxA(nullptr, e.what(), "Velmora", MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, Utf8ToWide(e.what()).c_str(), L"Velmora", MB_OK | MB_ICONERROR);
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/Utf16.h"
 #include "dialup/SimulatedRas.h"
 #include "dialup/win32/RasBinding.h"
 #include "dialup/win32/SimEntryDialog.h"
@@ -12,13 +13,13 @@
 namespace ras {
 
 std::unique_ptr<IRasApi> MakeDefaultRasApi() {
-    char value[MAX_PATH * 2] = {};
-    DWORD n = GetEnvironmentVariableA("VELMORA_PHONEBOOK", value, sizeof value);
-    if (n > 0 && n < sizeof value) {
+    wchar_t value[MAX_PATH * 2] = {};
+    DWORD n = GetEnvironmentVariableW(L"VELMORA_PHONEBOOK", value, MAX_PATH * 2);
+    if (n > 0 && n < MAX_PATH * 2) {
         // The profile service looks for a bare file name in the Windows folder: make it full.
-        char full[MAX_PATH * 2] = {};
-        DWORD m = GetFullPathNameA(value, sizeof full, full, nullptr);
-        std::string file = (m > 0 && m < sizeof full) ? std::string(full, m) : std::string(value, n);
+        wchar_t full[MAX_PATH * 2] = {};
+        DWORD m = GetFullPathNameW(value, MAX_PATH * 2, full, nullptr);
+        std::string file = WideToUtf8((m > 0 && m < MAX_PATH * 2) ? std::wstring_view(full, m) : std::wstring_view(value, n));
         return std::make_unique<SimulatedRas>(file, std::make_unique<ThreadScheduler>(), &RunSimEntryDialog);
     }
     return std::make_unique<RasBinding>();

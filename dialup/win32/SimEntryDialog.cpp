@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Utf16.h"
+
 namespace ras {
 namespace {
 
@@ -34,16 +36,14 @@ public:
         Text(text);
         Word(0);  // no creation data
     }
-    LPCDLGTEMPLATEA Data() const { return reinterpret_cast<LPCDLGTEMPLATEA>(buf_.data()); }
+    LPCDLGTEMPLATEW Data() const { return reinterpret_cast<LPCDLGTEMPLATEW>(buf_.data()); }
 
 private:
     void Word(WORD w) { buf_.push_back(w); }
     void Dword(DWORD d) { Word(LOWORD(d)), Word(HIWORD(d)); }
-    void Text(const char* s) {
-        int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
-        std::vector<wchar_t> w(n > 0 ? n : 1);
-        if (n > 0) MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
-        for (wchar_t c : w) buf_.push_back(static_cast<WORD>(c));
+    void Text(const std::string& s) {
+        for (wchar_t c : Utf8ToWide(s)) buf_.push_back(static_cast<WORD>(c));
+        buf_.push_back(0);
     }
     std::vector<WORD> buf_;
 };
@@ -51,25 +51,25 @@ private:
 constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
 
 std::string ItemText(HWND dlg, int id) {
-    char buf[MaxEntryName + 2] = {};
-    GetDlgItemTextA(dlg, id, buf, sizeof buf);
-    return buf;
+    wchar_t buf[MaxEntryName + 2] = {};
+    GetDlgItemTextW(dlg, id, buf, MaxEntryName + 2);
+    return WideToUtf8(buf);
 }
 
 INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: {
         auto* f = reinterpret_cast<SimEntryFields*>(lp);
-        SetWindowLongPtrA(dlg, DWLP_USER, lp);
-        SendDlgItemMessageA(dlg, IDC_SIMENTRY_NAME, EM_LIMITTEXT, MaxEntryName, 0);
-        SendDlgItemMessageA(dlg, IDC_SIMENTRY_NUMBER, EM_LIMITTEXT, MaxPhoneNumber, 0);
-        SetDlgItemTextA(dlg, IDC_SIMENTRY_NAME, f->name.c_str());
-        SetDlgItemTextA(dlg, IDC_SIMENTRY_NUMBER, f->phoneNumber.c_str());
+        SetWindowLongPtrW(dlg, DWLP_USER, lp);
+        SendDlgItemMessageW(dlg, IDC_SIMENTRY_NAME, EM_LIMITTEXT, MaxEntryName, 0);
+        SendDlgItemMessageW(dlg, IDC_SIMENTRY_NUMBER, EM_LIMITTEXT, MaxPhoneNumber, 0);
+        SetDlgItemTextW(dlg, IDC_SIMENTRY_NAME, Utf8ToWide(f->name).c_str());
+        SetDlgItemTextW(dlg, IDC_SIMENTRY_NUMBER, Utf8ToWide(f->phoneNumber).c_str());
         return TRUE;
     }
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK) {
-            auto* f = reinterpret_cast<SimEntryFields*>(GetWindowLongPtrA(dlg, DWLP_USER));
+            auto* f = reinterpret_cast<SimEntryFields*>(GetWindowLongPtrW(dlg, DWLP_USER));
             std::string name = ItemText(dlg, IDC_SIMENTRY_NAME);
             if (name.find_first_not_of(" \t") == std::string::npos) {
                 MessageBeep(MB_ICONWARNING);
@@ -103,7 +103,7 @@ bool RunSimEntryDialog(uintptr_t ownerWindow, bool creating, SimEntryFields& fie
     t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 89, 55, 50, 14, IDOK, kButton, "OK");
     t.Item(BS_PUSHBUTTON | WS_TABSTOP, 143, 55, 50, 14, IDCANCEL, kButton, "Cancel");
     SimEntryFields edited = fields;
-    INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.Data(), reinterpret_cast<HWND>(ownerWindow), Proc,
+    INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.Data(), reinterpret_cast<HWND>(ownerWindow), Proc,
                                         reinterpret_cast<LPARAM>(&edited));
     if (r != IDOK) return false;
     fields = edited;

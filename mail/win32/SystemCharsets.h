@@ -3,7 +3,7 @@
 #include "mail/MimeDecode.h"
 
 namespace win32 {
-// Converts every character set Windows has a code page for into the program's ANSI code
-// page (installed through the services record, platform/Services.h).
+// Converts every character set Windows has a code page for into the program's UTF-8
+// (installed through the services record, platform/Services.h).
 TCharsetConverter SystemCharsetConverter();
 }  // namespace win32

@@ -13,6 +13,7 @@
 
 #include "core/SysUtils.h"
 #include "net/SocketErrors.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace net::win32 {
 
@@ -39,10 +40,8 @@ public:
 
     void Load() override {
         if (lib_) return;
-        char dir[MAX_PATH] = {};
-        UINT n = GetSystemDirectoryA(dir, sizeof dir);
-        std::string path = (n > 0 && n < sizeof dir) ? std::string(dir, n) + "\\" + kLibName : std::string();
-        HMODULE lib = path.empty() ? nullptr : LoadLibraryA(path.c_str());
+        std::string path;
+        auto lib = static_cast<HMODULE>(::win32::LoadSystemLibrary(kLibName, path));
         if (!lib) throw ESocketException(std::string("Unable to load ") + kLibName + " Error #" + IntToStr(GetLastError()));
         auto startup = reinterpret_cast<decltype(&::WSAStartup)>(reinterpret_cast<void*>(GetProcAddress(lib, "WSAStartup")));
         if (!startup) {

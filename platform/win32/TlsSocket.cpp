@@ -10,18 +10,21 @@
 #include <security.h>
 #include <schannel.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "core/Sha256.h"
+#include "core/Utf16.h"
 #include "platform/TlsRecord.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace platform {
 namespace {
 
 // The provider's library and the certificate functions, loaded once.
 struct TlsApi {
-    PSecurityFunctionTableA sspi = nullptr;
+    PSecurityFunctionTableW sspi = nullptr;
     decltype(&::CertGetCertificateChain) getChain = nullptr;
     decltype(&::CertVerifyCertificateChainPolicy) verifyPolicy = nullptr;
     decltype(&::CertFreeCertificateChain) freeChain = nullptr;
@@ -36,19 +39,16 @@ bool Bind(HMODULE lib, F& fn, const char* name) {
 }
 
 HMODULE LoadSystemLibrary(const char* name) {
-    // Only the system directory: never a library of the same name beside the program.
-    char dir[MAX_PATH + 1] = {};
-    UINT n = GetSystemDirectoryA(dir, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
-    return LoadLibraryA((std::string(dir, n) + "\\" + name).c_str());
+    std::string path;
+    return static_cast<HMODULE>(win32::LoadSystemLibrary(name, path));
 }
 
 const TlsApi& Api() {
     static const TlsApi api = [] {
         TlsApi a;
         HMODULE secur = LoadSystemLibrary("secur32.dll");
-        decltype(&::InitSecurityInterfaceA) init = nullptr;
-        if (!Bind(secur, init, "InitSecurityInterfaceA") || !(a.sspi = init())) {
+        decltype(&::InitSecurityInterfaceW) init = nullptr;
+        if (!Bind(secur, init, "InitSecurityInterfaceW") || !(a.sspi = init())) {
             a.missing = "the system's security provider (secur32.dll) is missing";
             return a;
         }
@@ -65,7 +65,7 @@ const TlsApi& Api() {
 
 std::string Hex(long code) {
     char b[16];
-    wsprintfA(b, "0x%08lX", static_cast<unsigned long>(code));
+    std::snprintf(b, sizeof b, "0x%08lX", static_cast<unsigned long>(code));
     return b;
 }
 
@@ -115,13 +115,13 @@ public:
         // The certificate is checked below, where a refusal can be explained to the user.
         cred.dwFlags = SCH_CRED_NO_DEFAULT_CREDS | SCH_CRED_MANUAL_CRED_VALIDATION;
         TimeStamp expiry;
-        SECURITY_STATUS s = api.sspi->AcquireCredentialsHandleA(
-            nullptr, const_cast<SEC_CHAR*>(UNISP_NAME_A), SECPKG_CRED_OUTBOUND, nullptr, &cred, nullptr, nullptr,
+        SECURITY_STATUS s = api.sspi->AcquireCredentialsHandleW(
+            nullptr, const_cast<SEC_WCHAR*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr, &cred, nullptr, nullptr,
             &credentials_, &expiry);
         if (s != SEC_E_OK) return Fail(peer, "the security provider refused TLS (" + Hex(s) + ")");
         haveCredentials_ = true;
         if (!Handshake(timeoutMs, peer)) return false;
-        if (api.sspi->QueryContextAttributesA(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
+        if (api.sspi->QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
             return Fail(peer, "the security provider gave no record sizes");
         return CheckCertificate(peer);
     }
@@ -209,11 +209,12 @@ private:
         ULONG attributes = 0;
         TimeStamp expiry;
         // No name for an address literal: the hello then carries no server name at all.
-        SEC_CHAR* target = sni_.empty() ? nullptr : const_cast<SEC_CHAR*>(sni_.c_str());
+        std::wstring name = Utf8ToWide(sni_);
+        SEC_WCHAR* target = sni_.empty() ? nullptr : name.data();
         DWORD deadline = GetTickCount() + static_cast<DWORD>(timeoutMs < 0 ? 0 : timeoutMs);
         SecBuffer out{0, SECBUFFER_TOKEN, nullptr};
         SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &out};
-        SECURITY_STATUS s = api.sspi->InitializeSecurityContextA(&credentials_, nullptr, target, kContextFlags, 0, 0,
+        SECURITY_STATUS s = api.sspi->InitializeSecurityContextW(&credentials_, nullptr, target, kContextFlags, 0, 0,
                                                                  nullptr, 0, &context_, &outDesc, &attributes,
                                                                  &expiry);
         if (s != SEC_I_CONTINUE_NEEDED) return Fail(peer, "the TLS handshake could not start (" + Hex(s) + ")");
@@ -241,7 +242,7 @@ private:
                                {0, SECBUFFER_EMPTY, nullptr}};
             SecBufferDesc inDesc{SECBUFFER_VERSION, 2, in};
             out = SecBuffer{0, SECBUFFER_TOKEN, nullptr};
-            s = api.sspi->InitializeSecurityContextA(&credentials_, &context_, target, kContextFlags, 0, 0, &inDesc,
+            s = api.sspi->InitializeSecurityContextW(&credentials_, &context_, target, kContextFlags, 0, 0, &inDesc,
                                                      0, nullptr, &outDesc, &attributes, &expiry);
             if (s == SEC_E_INCOMPLETE_MESSAGE) {
                 needMore = true;
@@ -271,7 +272,7 @@ private:
     bool CheckCertificate(TTlsPeer& peer) {
         const TlsApi& api = Api();
         PCCERT_CONTEXT cert = nullptr;
-        if (api.sspi->QueryContextAttributesA(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &cert) != SEC_E_OK || !cert)
+        if (api.sspi->QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &cert) != SEC_E_OK || !cert)
             return Fail(peer, "the server showed no certificate");
         peer.Fingerprint = Sha256Fingerprint(cert->pbCertEncoded, cert->cbCertEncoded);
         LPSTR usages[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
@@ -283,9 +284,7 @@ private:
         PCCERT_CHAIN_CONTEXT chain = nullptr;
         DWORD error = static_cast<DWORD>(CERT_E_CHAINING);
         if (api.getChain(nullptr, cert, nullptr, cert->hCertStore, &para, 0, nullptr, &chain) && chain) {
-            std::wstring name(host_.size() + 1, L'\0');
-            int n = MultiByteToWideChar(CP_ACP, 0, host_.c_str(), -1, &name[0], static_cast<int>(name.size()));
-            name.resize(n > 0 ? n - 1 : 0);
+            std::wstring name = Utf8ToWide(host_);
             SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
             ssl.cbSize = sizeof(ssl);
             ssl.dwAuthType = AUTHTYPE_SERVER;
@@ -348,8 +347,8 @@ private:
         SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &out};
         ULONG attributes = 0;
         TimeStamp expiry;
-        api.sspi->InitializeSecurityContextA(&credentials_, &context_,
-                                             sni_.empty() ? nullptr : const_cast<SEC_CHAR*>(sni_.c_str()),
+        std::wstring name = Utf8ToWide(sni_);
+        api.sspi->InitializeSecurityContextW(&credentials_, &context_, sni_.empty() ? nullptr : name.data(),
                                              kContextFlags, 0, 0, nullptr, 0, nullptr, &outDesc, &attributes, &expiry);
         SendToken(out);
     }

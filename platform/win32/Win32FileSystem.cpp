@@ -1,22 +1,23 @@
-// Folder listing with the system's find functions (ANSI names), and folder identities from
-// the file information of an open folder.
+// Folder listing with the system's find functions, folder identities from the file
+// information of an open folder, whole-file steps, and the system's code page.
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
 
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace win32 {
 bool FileSystem::List(const std::string& folder, std::vector<TDirEntry>& entries) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(Utf8ToWide(folder + "\\*.*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return false;
     do {
-        std::string name = fd.cFileName;
+        std::string name = WideToUtf8(fd.cFileName);
         if (name == "." || name == "..") continue;
         entries.push_back({name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileA(h, &fd));
+    } while (FindNextFileW(h, &fd));
     FindClose(h);
     return true;
 }
@@ -24,7 +25,7 @@ bool FileSystem::List(const std::string& folder, std::vector<TDirEntry>& entries
 std::string FileSystem::FolderIdentity(const std::string& folder) {
     // A folder opens only with backup semantics; reading its attributes needs no right to
     // its contents.
-    HANDLE h = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(Utf8ToWide(folder).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return folder;
     BY_HANDLE_FILE_INFORMATION info;
@@ -42,10 +43,7 @@ namespace win32 {
 namespace {
 // The system's text for its last error, without the line end it carries.
 bool Failed(std::string& error, DWORD code = GetLastError()) {
-    char buf[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
-                             sizeof buf, nullptr);
-    error.assign(buf, n);
+    error = SystemMessage(code);
     while (!error.empty() && (error.back() == '\n' || error.back() == '\r' || error.back() == ' ')) error.pop_back();
     if (error.empty()) error = "System error " + std::to_string(code) + ".";
     return false;
@@ -59,12 +57,12 @@ struct File {
 }  // namespace
 
 bool FileSystem::Exists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
+    DWORD a = GetFileAttributesW(Utf8ToWide(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileSystem::Write(const std::string& path, const std::string& content, std::string& error) {
-    File f{CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    File f{CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (f.h == INVALID_HANDLE_VALUE) return Failed(error);
     for (size_t done = 0; done < content.size();) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 20)), wrote = 0;
@@ -79,7 +77,7 @@ bool FileSystem::Write(const std::string& path, const std::string& content, std:
 }
 
 bool FileSystem::Flush(const std::string& path, std::string& error) {
-    File f{CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    File f{CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (f.h == INVALID_HANDLE_VALUE) return Failed(error);
     return FlushFileBuffers(f.h) || Failed(error);
@@ -87,7 +85,7 @@ bool FileSystem::Flush(const std::string& path, std::string& error) {
 
 bool FileSystem::Read(const std::string& path, size_t limit, std::string& content, std::string& error) {
     content.clear();
-    File f{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    File f{CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (f.h == INVALID_HANDLE_VALUE) return Failed(error);
     char block[8192];
@@ -103,10 +101,34 @@ bool FileSystem::Read(const std::string& path, size_t limit, std::string& conten
 }
 
 bool FileSystem::Replace(const std::string& from, const std::string& to, std::string& error) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) || Failed(error);
+    return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) || Failed(error);
 }
 
 bool FileSystem::Remove(const std::string& path) {
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    return DeleteFileW(Utf8ToWide(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+std::string FileSystem::FromCodePage(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+    return WideToUtf8(wide);
+}
+
+bool FileSystem::ToCodePage(const std::string& text, std::string& bytes) {
+    bytes.clear();
+    const std::wstring wide = Utf8ToWide(text);
+    if (wide.empty()) return true;
+    // No best fit: a character the page lacks must not pass as a look-alike.
+    BOOL lost = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                      0, nullptr, &lost);
+    if (n <= 0 || lost) return false;
+    bytes.resize(static_cast<size_t>(n));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), bytes.data(), n,
+                        nullptr, &lost);
+    // Some pages map a character to bytes that read back as another: only a round trip counts.
+    return !lost && FromCodePage(bytes) == WideToUtf8(wide);
 }
 }  // namespace win32

@@ -12,7 +12,7 @@ namespace {
 bool UserWindow(HWND h) {
     if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h) || IsIconic(h)) return false;
     if (GetWindowThreadProcessId(h, nullptr) != GetCurrentThreadId()) return false;
-    return (GetWindowLongA(h, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+    return (GetWindowLongW(h, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
 }
 }  // namespace
 

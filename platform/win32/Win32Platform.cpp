@@ -5,12 +5,14 @@
 
 #include <map>
 
+#include "core/Utf16.h"
+
 namespace win32 {
 
-void* Instance() { return GetModuleHandleA(nullptr); }
+void* Instance() { return GetModuleHandleW(nullptr); }
 
 void ShowException(const char* what) {
-    MessageBoxA(reinterpret_cast<HWND>(WindowUserSees()), what, "Velmora", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    MessageBoxW(reinterpret_cast<HWND>(WindowUserSees()), Utf8ToWide(what).c_str(), L"Velmora", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 uint32_t Clock::TickCount() { return GetTickCount(); }
@@ -56,14 +58,23 @@ uint32_t Clock::SetSystemTimeUtc(const TSystemTime& utc) {
 }
 
 std::string SystemMessage(uint32_t code) {
-    char text[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    std::string s(text, n);
+    wchar_t text[512] = {};
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             512, nullptr);
+    std::string s = WideToUtf8(std::wstring_view(text, n));
     for (char& c : s)
         if (c == '\r' || c == '\n') c = ' ';
     while (!s.empty() && s.back() == ' ') s.pop_back();
     return s;
+}
+
+void* LoadSystemLibrary(const std::string& name, std::string& path) {
+    wchar_t dir[MAX_PATH + 1] = {};
+    const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
+    path.clear();
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    path = WideToUtf8(std::wstring_view(dir, n)) + "\\" + name;
+    return LoadLibraryW(Utf8ToWide(path).c_str());
 }
 
 std::string Clock::ErrorText(uint32_t code) {
@@ -72,31 +83,31 @@ std::string Clock::ErrorText(uint32_t code) {
 }
 
 // Windows of other threads are not waited for: a hung one must not hold the caller.
-void Clock::BroadcastTimeChange() { SendNotifyMessageA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0); }
+void Clock::BroadcastTimeChange() { SendNotifyMessageW(HWND_BROADCAST, WM_TIMECHANGE, 0, 0); }
 
 void Ui::ProcessMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             // Leave the quit for the main loop to see.
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
 namespace {
-const char kMsgClass[] = "VelmoraMessageWindow";
+const wchar_t kMsgClass[] = L"VelmoraMessageWindow";
 
 LRESULT CALLBACK MsgWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-    auto* handler = reinterpret_cast<IMessageWindow::Handler*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* handler = reinterpret_cast<IMessageWindow::Handler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (handler && *handler) {
         intptr_t r = Guarded([&] { return (*handler)(msg, w, l); }, intptr_t{0});
         if (r != kMsgDefault) return r;
     }
-    return DefWindowProcA(hwnd, msg, w, l);
+    return DefWindowProcW(hwnd, msg, w, l);
 }
 
 // A hidden top-level window; its handler sees every message, and answers what it does
@@ -106,24 +117,24 @@ public:
     explicit MessageWindow(Handler h) : handler_(std::move(h)) {
         static bool registered = false;
         if (!registered) {
-            WNDCLASSA wc{};
+            WNDCLASSW wc{};
             wc.lpfnWndProc = MsgWndProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.hInstance = GetModuleHandleW(nullptr);
             wc.lpszClassName = kMsgClass;
-            RegisterClassA(&wc);
+            RegisterClassW(&wc);
             registered = true;
         }
-        hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kMsgClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&handler_));
+        hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMsgClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&handler_));
     }
     ~MessageWindow() override {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
     }
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
-    bool Post(uint32_t msg, uintptr_t w, intptr_t l) override { return PostMessageA(hwnd_, msg, w, l) != 0; }
-    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return SendMessageA(hwnd_, msg, w, l); }
+    bool Post(uint32_t msg, uintptr_t w, intptr_t l) override { return PostMessageW(hwnd_, msg, w, l) != 0; }
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return SendMessageW(hwnd_, msg, w, l); }
 
 private:
     HWND hwnd_;
@@ -165,23 +176,24 @@ int g_openBoxContext = 0;
 int OpenBoxHelpContext() { return g_openBoxContext; }
 
 int Ui::MsgBox(const std::string& text, const std::string& caption, uint32_t flags, int helpContext) {
-    MSGBOXPARAMSA p{};
+    MSGBOXPARAMSW p{};
     p.cbSize = sizeof(p);
     // Owned by the window the user looks at, so a click there cannot bury the box.
     p.hwndOwner = reinterpret_cast<HWND>(WindowUserSees());
-    p.hInstance = GetModuleHandleA(nullptr);
-    p.lpszText = text.c_str();
-    p.lpszCaption = caption.c_str();
+    p.hInstance = GetModuleHandleW(nullptr);
+    const std::wstring wideText = Utf8ToWide(text), wideCaption = Utf8ToWide(caption);
+    p.lpszText = wideText.c_str();
+    p.lpszCaption = wideCaption.c_str();
     p.dwStyle = (flags & MB_STAYBEHIND_) ? (flags & ~MB_STAYBEHIND_) : (flags | MB_SETFOREGROUND);
     p.dwContextHelpId = static_cast<DWORD_PTR>(helpContext);
     const int outer = g_openBoxContext;  // a box may open while another waits
     g_openBoxContext = helpContext;
-    const int answer = MessageBoxIndirectA(&p);
+    const int answer = MessageBoxIndirectW(&p);
     g_openBoxContext = outer;
     return answer;
 }
 
-void Ui::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+void Ui::SetBusyCursor(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
 uint32_t Ui::MessageTick() { return static_cast<uint32_t>(GetMessageTime()); }
 
 }  // namespace win32

@@ -37,6 +37,10 @@ int OpenBoxHelpContext();
 void* Instance();
 // The system's wording for an error code, on one line; empty when the system has none.
 std::string SystemMessage(uint32_t code);
+// Loads a library of the system (an HMODULE) from the system directory only, never one of
+// that name beside the program; `path` is where it was looked for. nullptr when it is not
+// there (GetLastError tells why).
+void* LoadSystemLibrary(const std::string& name, std::string& path);
 
 // The program's window the user is looking at (0 when none is shown): the active window
 // when the user can see it, else the top shown window with a caption. `except` is never
@@ -126,5 +130,8 @@ public:
     bool Read(const std::string& path, size_t limit, std::string& content, std::string& error) override;
     bool Replace(const std::string& from, const std::string& to, std::string& error) override;
     bool Remove(const std::string& path) override;
+    // The ANSI code page (CP_ACP) through MultiByteToWideChar/WideCharToMultiByte.
+    std::string FromCodePage(const std::string& bytes) override;
+    bool ToCodePage(const std::string& text, std::string& bytes) override;
 };
 }  // namespace win32

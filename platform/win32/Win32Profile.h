@@ -1,4 +1,4 @@
-// The profile service of Windows (GetPrivateProfileStringA and WritePrivateProfileStringA),
+// The profile service of Windows (GetPrivateProfileStringW and WritePrivateProfileStringW),
 // behind the program's profile seam. Values are written as platform/ProfileValue.h lays
 // them down, so that they read back unchanged. The program's entry installs it
 // with the services record.

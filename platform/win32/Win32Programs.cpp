@@ -8,6 +8,7 @@
 // The seam's method name, not the API's A/W macro.
 #undef ShellExecute
 
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace win32 {
@@ -15,15 +16,16 @@ namespace win32 {
 intptr_t Programs::ShellExecute(const std::string& operation, const std::string& file, const std::string& params,
                              const std::string& dir, int show) {
     HWND owner = GetActiveWindow();
-    return reinterpret_cast<intptr_t>(::ShellExecuteA(owner, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
-                                                    params.empty() ? nullptr : params.c_str(),
-                                                    dir.empty() ? nullptr : dir.c_str(), show));
+    return reinterpret_cast<intptr_t>(::ShellExecuteW(owner, operation.empty() ? nullptr : Utf8ToWide(operation).c_str(),
+                                                      Utf8ToWide(file).c_str(),
+                                                      params.empty() ? nullptr : Utf8ToWide(params).c_str(),
+                                                      dir.empty() ? nullptr : Utf8ToWide(dir).c_str(), show));
 }
 
 std::string Programs::SystemDirectory() {
-    char buf[256] = {};
-    UINT n = GetSystemDirectoryA(buf, 255);
-    return std::string(buf, n < 256 ? n : 0);
+    wchar_t buf[MAX_PATH + 1] = {};
+    UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+    return WideToUtf8(std::wstring_view(buf, n <= MAX_PATH ? n : 0));
 }
 
 bool Programs::LocalHostEntry(std::string& officialName, std::string& firstAddress) {

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace win32 {
@@ -24,10 +25,10 @@ struct Key {
 };
 
 bool Open(TRootKey root, const std::string& path, bool create, REGSAM access, Key& key) {
-    std::string p = Inner(path);
+    const std::wstring p = Utf8ToWide(Inner(path));
     if (create)
-        return RegCreateKeyExA(RootOf(root), p.c_str(), 0, nullptr, 0, access, nullptr, &key.h, nullptr) == ERROR_SUCCESS;
-    return RegOpenKeyExA(RootOf(root), p.c_str(), 0, access, &key.h) == ERROR_SUCCESS;
+        return RegCreateKeyExW(RootOf(root), p.c_str(), 0, nullptr, 0, access, nullptr, &key.h, nullptr) == ERROR_SUCCESS;
+    return RegOpenKeyExW(RootOf(root), p.c_str(), 0, access, &key.h) == ERROR_SUCCESS;
 }
 }  // namespace
 
@@ -40,31 +41,34 @@ bool Registry::ReadString(TRootKey root, const std::string& path, const std::str
     Key k;
     if (!Open(root, path, false, KEY_READ, k)) return false;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(k.h, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+    const std::wstring wideName = Utf8ToWide(name);
+    if (RegQueryValueExW(k.h, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    std::vector<char> buf(size + 1, '\0');
-    if (RegQueryValueExA(k.h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) != ERROR_SUCCESS)
+    // The stored text need not end in a NUL: one more is kept after it.
+    std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(k.h, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) != ERROR_SUCCESS)
         return false;
-    value.assign(buf.data());
+    value = WideToUtf8(buf.data());
     return true;
 }
 
 bool Registry::WriteString(TRootKey root, const std::string& path, const std::string& name, const std::string& value) {
     Key k;
     if (!Open(root, path, true, KEY_ALL_ACCESS, k)) return false;
-    return RegSetValueExA(k.h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    const std::wstring wide = Utf8ToWide(value);
+    return RegSetValueExW(k.h, Utf8ToWide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                          static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool Registry::DeleteValue(TRootKey root, const std::string& path, const std::string& name) {
     Key k;
     if (!Open(root, path, false, KEY_ALL_ACCESS, k)) return false;
-    LONG r = RegDeleteValueA(k.h, name.c_str());
+    LONG r = RegDeleteValueW(k.h, Utf8ToWide(name).c_str());
     return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
 }
 
 bool Registry::DeleteKey(TRootKey root, const std::string& path) {
-    return RegDeleteKeyA(RootOf(root), Inner(path).c_str()) == ERROR_SUCCESS;
+    return RegDeleteKeyW(RootOf(root), Utf8ToWide(Inner(path)).c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace win32

@@ -9,18 +9,19 @@
 #undef PlaySound
 
 #include "platform/WaveFile.h"
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace win32 {
 
 bool Sound::PlaySound(const std::string& file) {
-    return ::PlaySoundA(file.c_str(), nullptr, SND_FILENAME) != 0;
+    return ::PlaySoundW(Utf8ToWide(file).c_str(), nullptr, SND_FILENAME) != 0;
 }
 
 bool Sound::PlayWaveAsync(const std::string& file) {
     // An asynchronous play reports success before it has opened the file: decide from the
     // file itself, and from whether a wave device takes its format.
-    FILE* in = std::fopen(file.c_str(), "rb");
+    FILE* in = _wfopen(Utf8ToWide(file).c_str(), L"rb");
     if (!in) return false;
     std::string head(64 * 1024, '\0');
     head.resize(std::fread(head.data(), 1, head.size(), in));
@@ -39,7 +40,7 @@ bool Sound::PlayWaveAsync(const std::string& file) {
     if (fmt.wFormatTag == WAVE_FORMAT_PCM &&
         waveOutOpen(nullptr, WAVE_MAPPER, &fmt, 0, 0, WAVE_FORMAT_QUERY) != MMSYSERR_NOERROR)
         return false;
-    return ::PlaySoundA(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != 0;
+    return ::PlaySoundW(Utf8ToWide(file).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != 0;
 }
 
 void Sound::Beep() { MessageBeep(MB_OK); }

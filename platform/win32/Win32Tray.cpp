@@ -4,23 +4,34 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include <cstring>
+#include <algorithm>
 
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace win32 {
+namespace {
+// Copies as much of the text as the field holds with its NUL, never half a surrogate pair.
+template <size_t N>
+void Cut(const std::wstring& text, wchar_t (&field)[N]) {
+    size_t n = std::min(text.size(), N - 1);
+    if (n < text.size() && n > 0 && (text[n - 1] & 0xFC00) == 0xD800) --n;
+    text.copy(field, n);
+    field[n] = L'\0';
+}
+}  // namespace
 
 bool Tray::NotifyIcon(uint32_t action, const TNotifyIconData& d) {
-    // The first form of the record: 88 bytes, a 64-character tip.
-    NOTIFYICONDATAA n{};
-    n.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    // The first form of the record: 152 bytes, a 64-character tip.
+    NOTIFYICONDATAW n{};
+    n.cbSize = NOTIFYICONDATAW_V1_SIZE;
     n.hWnd = reinterpret_cast<HWND>(d.hWnd);
     n.uID = d.uID;
     n.uFlags = d.uFlags;
     n.uCallbackMessage = d.uCallbackMessage;
     n.hIcon = reinterpret_cast<HICON>(d.hIcon);
-    std::memcpy(n.szTip, d.szTip, sizeof(d.szTip));
-    return Shell_NotifyIconA(action, &n) != 0;
+    Cut(Utf8ToWide(d.szTip), n.szTip);
+    return Shell_NotifyIconW(action, &n) != 0;
 }
 
 namespace {
@@ -30,7 +41,7 @@ bool ShellHasBalloons() {
     static int known = -1;
     if (known < 0) {
         known = 0;
-        HMODULE shell = GetModuleHandleA("shell32.dll");
+        HMODULE shell = GetModuleHandleW(L"shell32.dll");
         auto getVersion = shell ? reinterpret_cast<DLLGETVERSIONPROC>(
                                       reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")))
                                 : nullptr;
@@ -44,16 +55,16 @@ bool ShellHasBalloons() {
 
 bool Tray::NotifyBalloon(uintptr_t window, uint32_t id, const std::string& title, const std::string& text) {
     if (!ShellHasBalloons()) return false;
-    NOTIFYICONDATAA n{};
-    n.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    NOTIFYICONDATAW n{};
+    n.cbSize = NOTIFYICONDATAW_V2_SIZE;
     n.hWnd = reinterpret_cast<HWND>(window);
     n.uID = id;
     n.uFlags = NIF_INFO;
     n.dwInfoFlags = NIIF_INFO;
     n.uTimeout = 15000;
-    lstrcpynA(n.szInfoTitle, title.c_str(), sizeof(n.szInfoTitle));
-    lstrcpynA(n.szInfo, text.c_str(), sizeof(n.szInfo));
-    return Shell_NotifyIconA(NIM_MODIFY, &n) != 0;
+    Cut(Utf8ToWide(title), n.szInfoTitle);
+    Cut(Utf8ToWide(text), n.szInfo);
+    return Shell_NotifyIconW(NIM_MODIFY, &n) != 0;
 }
 
 void Tray::SetForegroundWindow(uintptr_t window) { ::SetForegroundWindow(reinterpret_cast<HWND>(window)); }
@@ -66,7 +77,7 @@ void Tray::GetCursorPos(int& x, int& y) {
 }
 
 uintptr_t Tray::LoadIconResource(const std::string& name) {
-    return reinterpret_cast<uintptr_t>(LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_ICON,
+    return reinterpret_cast<uintptr_t>(LoadImageW(GetModuleHandleW(nullptr), Utf8ToWide(name).c_str(), IMAGE_ICON,
                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
 }
 

@@ -97,9 +97,9 @@ grep -q "The Email server is not responding" <<<"$box" || fail "wrong box: $box"
 drive dialogbutton - OK
 drive waittext "Velmora " "17" 60 || fail "the count is not 17: $(drive listbox "Velmora ")"
 notset="The time server's clock differs by 87660 hours: not set"
-# The driver prints in the ANSI code page (Windows-1252 here).
+# The driver prints the texts in UTF-8.
 for i in $(seq 1 100); do
-  lines=$(drive listbox "Velmora " | iconv -f CP1252 -t UTF-8 | tr '\a\t' '..')
+  lines=$(drive listbox "Velmora " | tr '\a\t' '..')
   [ "$(tail -1 <<<"$lines")" = "$notset" ] && break
   sleep 0.2
 done

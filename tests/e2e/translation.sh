@@ -9,11 +9,11 @@ cp "$E2E_WIN32_DIR/French.ini" "$E2E_WORK/"
 write_phonebook '[ISP]' PhoneNumber=555-0100 StepDelay=300
 dial_settings ISP MenuLanguage=French.ini
 
-# Waits (bounded) until a label of the main window reads $1; the texts cross in code page 1252.
+# Waits (bounded) until a label of the main window reads $1.
 shows() {
   local i
   for i in $(seq 1 60); do
-    drive list "Velmora " | iconv -f CP1252 -t UTF-8 | grep -qF "Static|$1|" && return 0
+    drive list "Velmora " | grep -qF "Static|$1|" && return 0
     sleep 0.5
   done
   return 1

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "widgets/win32/GdiHandles.h"
+#include "core/Utf16.h"
 #include "widgets/win32/WidgetCommon.h"
 
 namespace win32 {
@@ -94,7 +95,8 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     RECT tr = full;
     if (c.Kind() == TControlKind::FavoritesButton) {
         SIZE sz{};
-        GetTextExtentPoint32A(dc, c.Caption().c_str(), static_cast<int>(c.Caption().size()), &sz);
+        const std::wstring caption = Utf8ToWide(c.Caption());
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &sz);
         if (sz.cx <= r.right - r.left) tr.right = r.right;
     }
     tr.top = r.bottom - Scale(18) + off;
@@ -105,7 +107,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
     } else {
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     }
-    DrawTextA(dc, c.Caption().c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_TOP);
+    DrawTextW(dc, Utf8ToWide(c.Caption()).c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_TOP);
     if (di.itemState & ODS_FOCUS) {  // reached with Tab: the dotted frame shows where Space goes
         RECT fr = full;
         InflateRect(&fr, -Scale(3), -Scale(3));
@@ -115,7 +117,7 @@ void DrawSpeedButton(const DRAWITEMSTRUCT& di, TControl& c) {
 
 // Draws the picture four by four over the client area.
 bool TileBackground(HWND hwnd, HDC dc, const std::string& res) {
-    TBitmap bmp(static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0)));
+    TBitmap bmp(static_cast<HBITMAP>(LoadImageW(Inst(), Utf8ToWide(res).c_str(), IMAGE_BITMAP, 0, 0, 0)));
     if (!bmp.get()) return false;
     BITMAP bm;
     GetObject(bmp.get(), sizeof(bm), &bm);

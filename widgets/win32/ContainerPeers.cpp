@@ -1,5 +1,6 @@
 // Controls that hold other controls: panels, tabbed pages and their pages, group boxes.
 // A container passes its children's notifications on to the peers of those children.
+#include "core/Utf16.h"
 #include "widgets/win32/WindowPeer.h"
 
 namespace win32 {
@@ -13,12 +14,12 @@ public:
 class PageControlPeer : public DialogPeer {
 public:
     explicit PageControlPeer(TControl& c) : DialogPeer(c), pc_(static_cast<TPageControl&>(c)) {
-        CreateChild(WC_TABCONTROLA, WS_TABSTOP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+        CreateChild(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
     }
 
     bool Notify(const NMHDR& hdr, LPARAM) override {
         if (hdr.code == TCN_SELCHANGE)
-            pc_.PageSelectedByUser(static_cast<int>(SendMessageA(hdr.hwndFrom, TCM_GETCURSEL, 0, 0)));
+            pc_.PageSelectedByUser(static_cast<int>(SendMessageW(hdr.hwndFrom, TCM_GETCURSEL, 0, 0)));
         return true;
     }
 
@@ -30,7 +31,7 @@ protected:
             if (IControlPeer* p = pc_.Page(i)->Peer()) p->Update(TProp::Bounds);
     }
     void Changed(TProp what) override {
-        if (what == TProp::ActivePage) SendMessageA(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(pc_.ActivePageIndex()), 0);
+        if (what == TProp::ActivePage) SendMessageW(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(pc_.ActivePageIndex()), 0);
     }
 
 private:
@@ -55,10 +56,11 @@ public:
 
 protected:
     void SetText() override {
-        TCITEMA item{};
+        TCITEMW item{};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(c_.Caption().c_str());
-        SendMessageA(GetParent(hwnd_), TCM_SETITEMA, static_cast<WPARAM>(PageIndex()), reinterpret_cast<LPARAM>(&item));
+        std::wstring caption = Utf8ToWide(c_.Caption());
+        item.pszText = caption.data();
+        SendMessageW(GetParent(hwnd_), TCM_SETITEMW, static_cast<WPARAM>(PageIndex()), reinterpret_cast<LPARAM>(&item));
     }
     // A page fills the tab control's display area, whatever its own bounds say.
     void Place() override {
@@ -79,16 +81,17 @@ private:
     void InsertTab() {
         int i = PageIndex();
         if (i < 0) return;
-        TCITEMA item{};
+        TCITEMW item{};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(c_.Caption().c_str());
-        SendMessageA(GetParent(hwnd_), TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        std::wstring caption = Utf8ToWide(c_.Caption());
+        item.pszText = caption.data();
+        SendMessageW(GetParent(hwnd_), TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         auto* pc = static_cast<TPageControl*>(c_.Parent());
-        SendMessageA(GetParent(hwnd_), TCM_SETCURSEL, static_cast<WPARAM>(pc->ActivePageIndex()), 0);
+        SendMessageW(GetParent(hwnd_), TCM_SETCURSEL, static_cast<WPARAM>(pc->ActivePageIndex()), 0);
     }
     void RemoveTab() {
         int i = PageIndex();
-        if (i >= 0) SendMessageA(GetParent(hwnd_), TCM_DELETEITEM, static_cast<WPARAM>(i), 0);
+        if (i >= 0) SendMessageW(GetParent(hwnd_), TCM_DELETEITEM, static_cast<WPARAM>(i), 0);
     }
 };
 
@@ -102,7 +105,7 @@ LRESULT CALLBACK GroupProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORLISTBOX:
-            if (l) return SendMessageA(GetParent(h), msg, w, l);
+            if (l) return SendMessageW(GetParent(h), msg, w, l);
             break;
         case WM_ERASEBKGND: {  // the frame's class paints no background of its own
             RECT r;
@@ -117,7 +120,7 @@ LRESULT CALLBACK GroupProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 class GroupBoxPeer : public DialogPeer {
 public:
     explicit GroupBoxPeer(TControl& c) : DialogPeer(c) {
-        CreateChild(WC_BUTTONA, BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+        CreateChild(WC_BUTTONW, BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
         if (!hwnd_) return;
         Subclass(hwnd_, GroupProc);
         // Below the controls drawn inside its frame, which are its siblings.

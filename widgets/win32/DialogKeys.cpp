@@ -7,18 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/win32/WindowPeer.h"
 
 namespace win32 {
 namespace {
 
-const char kFocusProp[] = "VelmoraLastFocus";
+const wchar_t kFocusProp[] = L"VelmoraLastFocus";
 
 // The form a window of ours belongs to, or nullptr for any other window.
 TForm* FormOf(HWND h) {
     HWND root = h ? GetAncestor(h, GA_ROOT) : nullptr;
-    if (!root || ClassOf(root) != kFormClass) return nullptr;
+    if (!root || ClassOf(root) != WideToUtf8(kFormClass)) return nullptr;
     TControl* c = ControlOf(root);
     return c && c->Kind() == TControlKind::Form ? static_cast<TForm*>(c) : nullptr;
 }
@@ -46,13 +47,13 @@ void FocusControl(TControl* c) {
     if (!h) return;
     SetFocus(h);
     // As in dialogs, a box reached by the keyboard has its text selected.
-    if (c->Kind() == TControlKind::Edit) SendMessageA(h, EM_SETSEL, 0, -1);
-    else if (c->Kind() == TControlKind::ComboBox) SendMessageA(h, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    if (c->Kind() == TControlKind::Edit) SendMessageW(h, EM_SETSEL, 0, -1);
+    else if (c->Kind() == TControlKind::ComboBox) SendMessageW(h, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
 }
 
 bool DroppedDown(TControl* c) {
     return c && c->Kind() == TControlKind::ComboBox &&
-           SendMessageA(reinterpret_cast<HWND>(c->Handle()), CB_GETDROPPEDSTATE, 0, 0);
+           SendMessageW(reinterpret_cast<HWND>(c->Handle()), CB_GETDROPPEDSTATE, 0, 0);
 }
 
 bool Pressable(TControl* c) { return c && c->Showing() && c->Enabled(); }
@@ -60,7 +61,7 @@ bool Pressable(TControl* c) { return c && c->Showing() && c->Enabled(); }
 // A button or check box pressed from the keyboard goes the way of a mouse click.
 void Press(TControl* c) {
     HWND h = reinterpret_cast<HWND>(c->Handle());
-    if (h) SendMessageA(h, BM_CLICK, 0, 0);
+    if (h) SendMessageW(h, BM_CLICK, 0, 0);
     else c->Click();
 }
 
@@ -71,14 +72,14 @@ bool DialogFormMessage(HWND hwnd, TForm& form, UINT msg, WPARAM w, LPARAM l, LRE
     const bool dialog = form.DefaultButton || form.CancelButton;
     if (LOWORD(w) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(hwnd, focus)) SetPropA(hwnd, kFocusProp, focus);
+        if (focus && IsChild(hwnd, focus)) SetPropW(hwnd, kFocusProp, focus);
         return false;
     }
     form.Activated();
     if (IsIconic(hwnd)) return false;
     // The focus goes back where it was (the main window's too, after a progress window or
     // a box); a dialog's first activation puts it on the first tab stop.
-    HWND back = static_cast<HWND>(GetPropA(hwnd, kFocusProp));
+    HWND back = static_cast<HWND>(GetPropW(hwnd, kFocusProp));
     if (back && IsChild(hwnd, back) && IsWindowVisible(back) && IsWindowEnabled(back)) {
         SetFocus(back);
     } else if (TControl* first = dialog ? form.NextTabStop(nullptr, false) : nullptr) {
@@ -98,7 +99,7 @@ bool HandleDialogKey(const MSG& msg) {
         [&] {
             TControl* focused = FormControlAt(*form, GetFocus());
             if (msg.message == WM_SYSCHAR) {
-                TControl* target = form->MnemonicTarget(static_cast<char>(msg.wParam));
+                TControl* target = form->MnemonicTarget(static_cast<char>(msg.wParam < 0x80 ? msg.wParam : 0));
                 if (!target) return false;
                 if (target->Kind() == TControlKind::TabSheet) {
                     auto* pages = static_cast<TPageControl*>(target->Parent());

@@ -3,6 +3,7 @@
 // password box's text from other programs.
 #include <string>
 
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
@@ -16,8 +17,8 @@ int g_ownRead = 0;
 
 // Marks a password box for the life of its window. The box's own mark, not its style:
 // another program can switch the style off (EM_SETPASSWORDCHAR 0), not our mark.
-const char kSecretProp[] = "VelmoraPasswordBox";
-bool IsSecret(HWND h) { return GetPropA(h, kSecretProp) != nullptr; }
+const wchar_t kSecretProp[] = L"VelmoraPasswordBox";
+bool IsSecret(HWND h) { return GetPropW(h, kSecretProp) != nullptr; }
 
 struct OwnRead {
     OwnRead() { ++g_ownRead; }
@@ -26,11 +27,7 @@ struct OwnRead {
 
 std::string WindowText(HWND h) {
     OwnRead own;
-    int n = GetWindowTextLengthA(h);
-    std::string s(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
-    int got = GetWindowTextA(h, s.data(), n + 1);
-    s.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return s;
+    return TextOf(h);
 }
 
 // Key releases reach OnKeyUp; a password box's text is not handed to another thread or
@@ -46,12 +43,12 @@ LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
                 },
                 0);
     }
-    if (msg == WM_NCDESTROY) RemovePropA(h, kSecretProp);
+    if (msg == WM_NCDESTROY) RemovePropW(h, kSecretProp);
     // Sent from another thread or program: a password box neither hands out its text nor
     // lets its password character be changed.
     if ((msg == WM_GETTEXT || msg == WM_GETTEXTLENGTH || msg == EM_GETLINE || msg == EM_SETPASSWORDCHAR) &&
         !g_ownRead && IsSecret(h) && (InSendMessageEx(nullptr) & ISMEX_SEND)) {
-        if (msg == WM_GETTEXT && w > 0 && l) *reinterpret_cast<char*>(l) = '\0';
+        if (msg == WM_GETTEXT && w > 0 && l) *reinterpret_cast<wchar_t*>(l) = L'\0';
         return 0;
     }
     return CallOldProc(h, msg, w, l);
@@ -60,14 +57,14 @@ LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 class EditPeer : public DialogPeer {
 public:
     explicit EditPeer(TControl& c) : DialogPeer(c) {
-        CreateChild(WC_EDITA, WS_TABSTOP | ES_AUTOHSCROLL | (c_.PasswordChar ? ES_PASSWORD : 0), WS_EX_CLIENTEDGE);
+        CreateChild(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL | (c_.PasswordChar ? ES_PASSWORD : 0), WS_EX_CLIENTEDGE);
         if (!hwnd_) return;
         Updating quiet;
         if (c_.PasswordChar) {
-            SetPropA(hwnd_, kSecretProp, reinterpret_cast<HANDLE>(1));
-            SendMessageA(hwnd_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(c_.PasswordChar), 0);
+            SetPropW(hwnd_, kSecretProp, reinterpret_cast<HANDLE>(1));
+            SendMessageW(hwnd_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(c_.PasswordChar), 0);
         }
-        if (c_.MaxLength > 0) SendMessageA(hwnd_, EM_LIMITTEXT, static_cast<WPARAM>(c_.MaxLength), 0);
+        if (c_.MaxLength > 0) SendMessageW(hwnd_, EM_LIMITTEXT, static_cast<WPARAM>(c_.MaxLength), 0);
         SubclassForKeys(hwnd_);
     }
 
@@ -92,21 +89,21 @@ constexpr int kDropDownHeight = 8 * 16;
 class ComboPeer : public DialogPeer {
 public:
     explicit ComboPeer(TControl& c) : DialogPeer(c), cb_(static_cast<TListBox&>(c)) {
-        CreateChild(WC_COMBOBOXA,
+        CreateChild(WC_COMBOBOXW,
                     WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL |
                         (cb_.ComboStyle == TComboStyle::DropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN),
                     0, "", c_.Bounds().Height + kDropDownHeight);
         if (!hwnd_) return;
         Updating quiet;
-        if (c_.MaxLength > 0) SendMessageA(hwnd_, CB_LIMITTEXT, static_cast<WPARAM>(c_.MaxLength), 0);
+        if (c_.MaxLength > 0) SendMessageW(hwnd_, CB_LIMITTEXT, static_cast<WPARAM>(c_.MaxLength), 0);
         FitHeight();
         Fill();
-        if (HWND edit = FindWindowExA(hwnd_, nullptr, WC_EDITA, nullptr)) SubclassForKeys(edit);
+        if (HWND edit = FindWindowExW(hwnd_, nullptr, WC_EDITW, nullptr)) SubclassForKeys(edit);
         else SubclassForKeys(hwnd_);
     }
 
     bool Command(HWND from, UINT code) override {
-        if (code == CBN_SELCHANGE && !ProgramUpdating()) cb_.SelectedByUser(static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
+        if (code == CBN_SELCHANGE && !ProgramUpdating()) cb_.SelectedByUser(static_cast<int>(SendMessageW(from, CB_GETCURSEL, 0, 0)));
         else if (code == CBN_EDITCHANGE && !ProgramUpdating()) c_.TextChangedByUser(WindowText(from));
         else if (code == CBN_SETFOCUS) c_.FocusEntered();
         else if (code == CBN_KILLFOCUS) c_.FocusLeft();
@@ -121,7 +118,7 @@ protected:
     }
     void Changed(TProp what) override {
         if (what == TProp::Items) Fill();
-        else if (what == TProp::ItemIndex) SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(cb_.ItemIndex()), 0);
+        else if (what == TProp::ItemIndex) SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(cb_.ItemIndex()), 0);
     }
 
 private:
@@ -132,20 +129,20 @@ private:
         RECT r;
         GetWindowRect(hwnd_, &r);
         int want = Scale(c_, c_.Bounds().Top + c_.Bounds().Height) - Scale(c_, c_.Bounds().Top);
-        int field = static_cast<int>(SendMessageA(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        int field = static_cast<int>(SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
         if (field > 0 && r.bottom - r.top < want)
-            SendMessageA(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + want - (r.bottom - r.top));
+            SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + want - (r.bottom - r.top));
     }
     void Fill() {
-        SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
-        for (const std::string& s : cb_.Items()) SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+        for (const std::string& s : cb_.Items()) SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(s).c_str()));
         ShowText();
     }
     // The list's selection, and for a box that takes typing its text as well (emptying the
     // list empties the real control's text).
     void ShowText() {
-        SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(cb_.ItemIndex()), 0);
-        if (cb_.ComboStyle == TComboStyle::DropDown) SetWindowTextA(hwnd_, cb_.Caption().c_str());
+        SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(cb_.ItemIndex()), 0);
+        if (cb_.ComboStyle == TComboStyle::DropDown) SetWindowTextW(hwnd_, Utf8ToWide(cb_.Caption()).c_str());
     }
 
     TListBox& cb_;

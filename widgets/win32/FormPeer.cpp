@@ -2,6 +2,7 @@
 // the activation to the hidden application window, its own messages, and the modal loop.
 #include <algorithm>
 
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/win32/DialogKeys.h"
 #include "widgets/win32/WidgetCommon.h"
@@ -19,8 +20,8 @@ public:
         if (hwnd_) SetForegroundWindow(hwnd_);
     }
 
-    bool Post(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ && PostMessageA(hwnd_, msg, w, l); }
-    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ ? SendMessageA(hwnd_, msg, w, l) : 0; }
+    bool Post(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ && PostMessageW(hwnd_, msg, w, l); }
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ ? SendMessageW(hwnd_, msg, w, l) : 0; }
 
     int ShowModal() override {
         HWND owner = Application().MainForm && Application().MainForm->Handle()
@@ -30,10 +31,10 @@ public:
         modalResult_ = 0;
         inModal_ = true;
         MSG msg;
-        while (inModal_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (!HandleDialogKey(msg) && !IsDialogMessageA(hwnd_, &msg)) {
+        while (inModal_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (!HandleDialogKey(msg) && !IsDialogMessageW(hwnd_, &msg)) {
                 TranslateMessage(&msg);
-                DispatchMessageA(&msg);
+                DispatchMessageW(&msg);
             }
         }
         if (owner) {
@@ -60,7 +61,7 @@ protected:
     void Place() override {
         const TRect& b = c_.Bounds();
         RECT r{0, 0, Scale(c_, b.Width), Scale(c_, b.Height)};
-        AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), GetMenu(hwnd_) != nullptr, GetWindowLongA(hwnd_, GWL_EXSTYLE));
+        AdjustWindowRectEx(&r, GetWindowLongW(hwnd_, GWL_STYLE), GetMenu(hwnd_) != nullptr, GetWindowLongW(hwnd_, GWL_EXSTYLE));
         SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
@@ -104,14 +105,15 @@ private:
         }
         x = std::max<int>(work.left, std::min<int>(x, work.right - w));
         y = std::max<int>(work.top, std::min<int>(y, work.bottom - h));
-        hwnd_ = CreateWindowExA(ex, kFormClass, f_.Caption().c_str(), style, x, y, w, h, owner, menu, Inst(), nullptr);
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+        hwnd_ = CreateWindowExW(ex, kFormClass, Utf8ToWide(f_.Caption()).c_str(), style, x, y, w, h, owner, menu, Inst(), nullptr);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
         // The window's own hint, over the parts of it no control covers.
         if (f_.ShowHint && !f_.Hint().empty()) AddTooltip(hwnd_, hwnd_, f_.Hint());
-        const char* icon = f_.IconRes.empty() ? "MAINICON" : f_.IconRes.c_str();
-        if (HICON big = LoadIconA(Inst(), icon)) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-        if (auto small = static_cast<HICON>(LoadImageA(Inst(), icon, IMAGE_ICON, Scale(16), Scale(16), 0)))
-            SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+        const std::wstring iconName = Utf8ToWide(f_.IconRes.empty() ? "MAINICON" : f_.IconRes);
+        const wchar_t* icon = iconName.c_str();
+        if (HICON big = LoadIconW(Inst(), icon)) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+        if (auto small = static_cast<HICON>(LoadImageW(Inst(), icon, IMAGE_ICON, Scale(16), Scale(16), 0)))
+            SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     }
 
     TForm& f_;

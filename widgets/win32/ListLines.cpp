@@ -13,7 +13,7 @@ std::string ShownLine(const std::string& stored) {
 
 void SetListTabStops(HWND listBox) {
     int every = 120;  // dialog units, about 30 characters
-    SendMessageA(listBox, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&every));
+    SendMessageW(listBox, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&every));
 }
 
 }  // namespace win32

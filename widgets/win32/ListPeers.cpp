@@ -3,6 +3,7 @@
 #include <string>
 
 #include "widgets/win32/GdiHandles.h"
+#include "core/Utf16.h"
 #include "widgets/win32/ListLines.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
@@ -13,7 +14,7 @@ namespace {
 class ListBoxPeer : public ControlPeer {
 public:
     explicit ListBoxPeer(TControl& c) : ControlPeer(c), lb_(static_cast<TListBox&>(c)) {
-        CreateChild("LISTBOX", LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS, WS_EX_CLIENTEDGE);
+        CreateChild(L"LISTBOX", LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS, WS_EX_CLIENTEDGE);
         if (!hwnd_) return;
         SetListTabStops(hwnd_);
         Fill();
@@ -21,7 +22,7 @@ public:
 
     bool Command(HWND from, UINT code) override {
         if (code == LBN_SELCHANGE) {
-            lb_.SelectedByUser(static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
+            lb_.SelectedByUser(static_cast<int>(SendMessageW(from, LB_GETCURSEL, 0, 0)));
             c_.Click();
         } else if (code == LBN_DBLCLK) {
             c_.DblClick();
@@ -32,7 +33,7 @@ public:
 protected:
     void Changed(TProp what) override {
         if (what == TProp::Items) Fill();
-        else if (what == TProp::ItemIndex) SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(lb_.ItemIndex()), 0);
+        else if (what == TProp::ItemIndex) SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(lb_.ItemIndex()), 0);
         else ControlPeer::Changed(what);
     }
 
@@ -43,33 +44,33 @@ private:
         // shownItems_ lines, so only the new ones go in; nothing is read back.
         int have = shownResets_ == lb_.Resets() ? shownItems_ : -1;
         if (have < 0 || have > want) {
-            SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+            SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
             have = 0;
             shownResets_ = lb_.Resets();
         }
         const bool many = want - have > 1;
         if (many) {
-            SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-            SendMessageA(hwnd_, LB_INITSTORAGE, want - have, (want - have) * 64);
+            SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+            SendMessageW(hwnd_, LB_INITSTORAGE, want - have, (want - have) * 64);
         }
         TWindowDC dc(hwnd_);
         HGDIOBJ old = SelectObject(dc, FontFor(c_.Font()));
-        int extent = static_cast<int>(SendMessageA(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0));
+        int extent = static_cast<int>(SendMessageW(hwnd_, LB_GETHORIZONTALEXTENT, 0, 0));
         for (int i = have; i < want; ++i) {
-            const std::string s = ShownLine(lb_.Items()[i]);
-            SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+            const std::wstring s = Utf8ToWide(ShownLine(lb_.Items()[i]));
+            SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
             SIZE sz;
-            if (GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &sz) && sz.cx + 8 > extent)
+            if (GetTextExtentPoint32W(dc, s.c_str(), static_cast<int>(s.size()), &sz) && sz.cx + 8 > extent)
                 extent = sz.cx + 8;
         }
         SelectObject(dc, old);
         shownItems_ = want;
         if (many) {
-            SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+            SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
             InvalidateRect(hwnd_, nullptr, TRUE);
         }
-        SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, extent, 0);
-        if (lb_.ScrollToNew && want > 0) SendMessageA(hwnd_, LB_SETTOPINDEX, want - 1, 0);
+        SendMessageW(hwnd_, LB_SETHORIZONTALEXTENT, extent, 0);
+        if (lb_.ScrollToNew && want > 0) SendMessageW(hwnd_, LB_SETTOPINDEX, want - 1, 0);
     }
 
     TListBox& lb_;
@@ -78,22 +79,23 @@ private:
 };
 
 // The list view's selected row, -1 when none.
-int SelectedRow(HWND lv) { return static_cast<int>(SendMessageA(lv, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); }
+int SelectedRow(HWND lv) { return static_cast<int>(SendMessageW(lv, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); }
 
 class ListViewPeer : public DialogPeer {
 public:
     explicit ListViewPeer(TControl& c) : DialogPeer(c), lv_(static_cast<TListView&>(c)) {
-        CreateChild(WC_LISTVIEWA, WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE);
+        CreateChild(WC_LISTVIEWW, WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE);
         if (!hwnd_) return;
         Updating quiet;
-        SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
         for (size_t i = 0; i < lv_.Columns.size(); ++i) {
-            LVCOLUMNA col{};
+            LVCOLUMNW col{};
             col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            col.pszText = const_cast<char*>(lv_.Columns[i].Caption.c_str());
+            std::wstring caption = Utf8ToWide(lv_.Columns[i].Caption);
+            col.pszText = caption.data();
             col.cx = Scale(c_, lv_.Columns[i].Width);
             col.iSubItem = static_cast<int>(i);
-            SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+            SendMessageW(hwnd_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
         }
         FillRows();
         SubclassForKeys(hwnd_);
@@ -129,33 +131,35 @@ protected:
 
 private:
     void FillRows() {
-        SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
         for (int r = 0; r < lv_.RowCount(); ++r) {
             const auto& row = lv_.Row(r);
-            LVITEMA item{};
+            LVITEMW item{};
             item.mask = LVIF_TEXT;
             item.iItem = r;
-            item.pszText = const_cast<char*>(row[0].c_str());
-            SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            std::wstring first = Utf8ToWide(row[0]);
+            item.pszText = first.data();
+            SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
             for (size_t col = 1; col < row.size(); ++col) {
-                LVITEMA sub{};
+                LVITEMW sub{};
                 sub.iSubItem = static_cast<int>(col);
-                sub.pszText = const_cast<char*>(row[col].c_str());
-                SendMessageA(hwnd_, LVM_SETITEMTEXTA, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&sub));
+                std::wstring cell = Utf8ToWide(row[col]);
+                sub.pszText = cell.data();
+                SendMessageW(hwnd_, LVM_SETITEMTEXTW, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&sub));
             }
         }
         SelectRow();
     }
     void SelectRow() {
         int sel = lv_.ItemIndex();
-        LVITEMA state{};
+        LVITEMW state{};
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         state.state = 0;
-        SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
         if (sel >= 0) {
             state.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(&state));
-            SendMessageA(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(sel), FALSE);
+            SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(&state));
+            SendMessageW(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(sel), FALSE);
         }
     }
 

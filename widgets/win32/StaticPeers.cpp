@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "widgets/win32/GdiHandles.h"
+#include "core/Utf16.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
 
@@ -54,7 +55,7 @@ public:
         DWORD style = SS_NOTIFY | SS_LEFT;
         if (c.Kind() == TControlKind::Label)
             style = SS_NOTIFY | (c.CenterText ? SS_CENTER : c.WordWrap() ? SS_LEFT : SS_LEFTNOWORDWRAP);
-        CreateChild("STATIC", style, 0);
+        CreateChild(L"STATIC", style, 0);
         if (!hwnd_) return;
         ToTop(hwnd_);
         AutoSize();
@@ -95,7 +96,8 @@ private:
         {
             TWindowDC dc(hwnd_);
             TSelected font(dc, FontFor(c_.Font()));
-            GetTextExtentPoint32A(dc, c_.Caption().c_str(), static_cast<int>(c_.Caption().size()), &sz);
+            const std::wstring caption = Utf8ToWide(c_.Caption());
+            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &sz);
         }
         RECT r = ScaleRect(c_);
         int w = std::max<int>(sz.cx + 1, r.right - r.left);
@@ -116,14 +118,14 @@ private:
 
 class BevelPeer : public ControlPeer {
 public:
-    explicit BevelPeer(TControl& c) : ControlPeer(c) { CreateChild("STATIC", 0, WS_EX_STATICEDGE); }
+    explicit BevelPeer(TControl& c) : ControlPeer(c) { CreateChild(L"STATIC", 0, WS_EX_STATICEDGE); }
 };
 
 // A picture: the bitmap resource named by the control's glyph.
 class ImagePeer : public ControlPeer {
 public:
     explicit ImagePeer(TControl& c) : ControlPeer(c) {
-        CreateChild("STATIC", SS_BITMAP | SS_NOTIFY, 0);
+        CreateChild(L"STATIC", SS_BITMAP | SS_NOTIFY, 0);
         if (!hwnd_) return;
         ToTop(hwnd_);
         ShowPicture();
@@ -140,7 +142,7 @@ private:
         if (c_.Glyph().empty()) return;
         HBITMAP bmp = LoadScaledBitmap(c_.Glyph(), false);
         if (!bmp) return;
-        auto old = reinterpret_cast<HBITMAP>(SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
+        auto old = reinterpret_cast<HBITMAP>(SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
         TBitmap replaced(old != bmp ? old : nullptr);
     }
 };
@@ -148,13 +150,13 @@ private:
 class StatusBarPeer : public ControlPeer {
 public:
     explicit StatusBarPeer(TControl& c) : ControlPeer(c), sb_(static_cast<TStatusBar&>(c)) {
-        CreateChild(STATUSCLASSNAMEA, CCS_BOTTOM, 0);
+        CreateChild(STATUSCLASSNAMEW, CCS_BOTTOM, 0);
         if (hwnd_) FillPanels();
     }
 
 protected:
     // The bar places itself along its parent's bottom edge.
-    void Place() override { SendMessageA(hwnd_, WM_SIZE, 0, 0); }
+    void Place() override { SendMessageW(hwnd_, WM_SIZE, 0, 0); }
     void Changed(TProp what) override {
         if (what == TProp::Panels) FillPanels();
         else ControlPeer::Changed(what);
@@ -169,9 +171,9 @@ private:
             edges.push_back(i + 1 == sb_.Panels().size() ? -1 : x);
         }
         if (edges.empty()) return;
-        SendMessageA(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+        SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
         for (size_t i = 0; i < sb_.Panels().size(); ++i)
-            SendMessageA(hwnd_, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(sb_.Panels()[i].Text.c_str()));
+            SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(sb_.Panels()[i].Text.c_str()));
     }
 
     TStatusBar& sb_;

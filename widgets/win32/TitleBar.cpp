@@ -4,6 +4,7 @@
 #include <string>
 
 #include "widgets/win32/GdiHandles.h"
+#include "core/Utf16.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
 
@@ -11,7 +12,7 @@ namespace win32 {
 
 void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
     const TControl* tb = form.TitleBar;
-    if (!tb || !tb->Visible() || !(GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION) || IsIconic(hwnd)) return;
+    if (!tb || !tb->Visible() || !(GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) || IsIconic(hwnd)) return;
     RECT wr;
     GetWindowRect(hwnd, &wr);
     int fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
@@ -32,7 +33,7 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
         FillRect(dc, &col, br.get());
     }
     int x = r.left + 2;
-    HICON icon = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
+    HICON icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0));
     if (icon) {
         const int side = Scale(16);
         DrawIconEx(dc, x, r.top + (ch - side) / 2, icon, side, side, 0, nullptr, DI_NORMAL);
@@ -44,16 +45,17 @@ void PaintTitleBar(HWND hwnd, const TForm& form, bool active) {
     f.Bold = true;
     HGDIOBJ old = SelectObject(dc, FontFor(f));
     RECT tr{x, r.top, r.right, r.bottom};
-    DrawTextA(dc, tb->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_CALCRECT);
+    const std::wstring caption = Utf8ToWide(tb->Caption());
+    DrawTextW(dc, caption.c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_CALCRECT);
     tr.bottom = r.bottom;
     tr.top = r.top;
-    DrawTextA(dc, tb->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    DrawTextW(dc, caption.c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     std::string second = tb->Hint();
     if (second.empty() && form.TitleBarShowsCaption) second = form.Caption();
     if (!second.empty()) {
         SelectObject(dc, FontFor(TFontStyle{}));
         RECT nr{tb->Caption().empty() ? x : tr.right + Scale(6), r.top, r.right, r.bottom};
-        DrawTextA(dc, second.c_str(), -1, &nr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+        DrawTextW(dc, Utf8ToWide(second).c_str(), -1, &nr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     SelectObject(dc, old);
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/WidgetCommon.h"
@@ -25,7 +26,7 @@ COLORREF LookColor(uint32_t c) {
 SIZE BitmapSize(const std::string& res) {
     SIZE sz{0, 0};
     if (res.empty()) return sz;
-    TBitmap b(static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, 0)));
+    TBitmap b(static_cast<HBITMAP>(LoadImageW(Inst(), Utf8ToWide(res).c_str(), IMAGE_BITMAP, 0, 0, 0)));
     BITMAP bm;
     if (b.get() && GetObject(b.get(), sizeof(bm), &bm)) sz = {Scale(bm.bmWidth), Scale(bm.bmHeight)};  // as drawn here
     return sz;
@@ -39,9 +40,9 @@ void MeasureLookItem(const TMenuLook& look, MEASUREITEMSTRUCT& mi) {
     int widest = 0;
     auto* parent = dynamic_cast<TMenuItem*>(item->Owner());
     for (int i = 0; parent && i < parent->Count(); ++i) {
-        const std::string& t = parent->Items(i)->Caption();
+        const std::wstring t = Utf8ToWide(parent->Items(i)->Caption());
         SIZE sz{};
-        GetTextExtentPoint32A(dc, t.c_str(), static_cast<int>(t.size()), &sz);
+        GetTextExtentPoint32W(dc, t.c_str(), static_cast<int>(t.size()), &sz);
         widest = std::max<int>(widest, sz.cx);
     }
     SelectObject(dc, old);
@@ -61,7 +62,7 @@ void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
     bool folder = item->Tag() == look.FolderTag;
     const std::string& icon = folder ? look.FolderIcon : look.ItemIcon;
     if (!icon.empty() && (folder || selected || look.IconOnEveryItem)) {
-        if (TBitmap b(static_cast<HBITMAP>(LoadImageA(Inst(), icon.c_str(), IMAGE_BITMAP, 0, 0, 0))); b.get()) {
+        if (TBitmap b(static_cast<HBITMAP>(LoadImageW(Inst(), Utf8ToWide(icon).c_str(), IMAGE_BITMAP, 0, 0, 0))); b.get()) {
             TMemoryDC mem(dc);
             HGDIOBJ old = SelectObject(mem, b.get());
             COLORREF key = GetPixel(mem, 0, 0);  // the top-left pixel is transparent
@@ -76,15 +77,15 @@ void DrawLookItem(const TMenuLook& look, const DRAWITEMSTRUCT& di) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, selected ? look.SelectFontColor : look.FontColor);
     HGDIOBJ old = SelectObject(dc, FontFor(look.Font));
-    DrawTextA(dc, item->Caption().c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    DrawTextW(dc, Utf8ToWide(item->Caption()).c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     SelectObject(dc, old);
 }
 
-const char kMenuOwnerClass[] = "VelmoraMenuOwner";
+const wchar_t kMenuOwnerClass[] = L"VelmoraMenuOwner";
 
 // The owner of a drawn menu while it is tracked: it answers the measure and draw requests.
 LRESULT CALLBACK MenuOwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-    auto* look = reinterpret_cast<const TMenuLook*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+    auto* look = reinterpret_cast<const TMenuLook*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     if (look && msg == WM_MEASUREITEM && reinterpret_cast<MEASUREITEMSTRUCT*>(l)->CtlType == ODT_MENU) {
         MeasureLookItem(*look, *reinterpret_cast<MEASUREITEMSTRUCT*>(l));
         return TRUE;
@@ -93,7 +94,7 @@ LRESULT CALLBACK MenuOwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         DrawLookItem(*look, *reinterpret_cast<DRAWITEMSTRUCT*>(l));
         return TRUE;
     }
-    return DefWindowProcA(h, msg, w, l);
+    return DefWindowProcW(h, msg, w, l);
 }
 
 // No tip shows over an open menu (the tip of the button that opened it would cover it).
@@ -118,13 +119,13 @@ public:
         HMENU h = nullptr;
         UINT at = 0;
         if (!Locate(menu_, m_.ItemsRoot(), item, h, at)) return;
-        MENUITEMINFOA mi{};
+        MENUITEMINFOW mi{};
         mi.cbSize = sizeof(mi);
         mi.fMask = m_.Look ? MIIM_STATE : MIIM_STATE | MIIM_STRING;  // drawn items keep their data
-        std::string text = MenuText(item);
-        mi.dwTypeData = const_cast<char*>(text.c_str());
+        std::wstring text = Utf8ToWide(MenuText(item));
+        mi.dwTypeData = text.data();
         mi.fState = (item.Enabled() ? MFS_ENABLED : MFS_GRAYED) | (item.Checked() ? MFS_CHECKED : MFS_UNCHECKED);
-        SetMenuItemInfoA(h, at, TRUE, &mi);
+        SetMenuItemInfoW(h, at, TRUE, &mi);
     }
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(menu_); }
     void Popup(int x, int y) override {
@@ -150,17 +151,17 @@ private:
     void PopupDrawn(int x, int y) {
         static bool registered = false;
         if (!registered) {
-            WNDCLASSA wc{};
+            WNDCLASSW wc{};
             wc.lpfnWndProc = MenuOwnerProc;
             wc.hInstance = Inst();
             wc.lpszClassName = kMenuOwnerClass;
-            RegisterClassA(&wc);
+            RegisterClassW(&wc);
             registered = true;
         }
         if (!owner_)
-            owner_ = CreateWindowExA(WS_EX_TOOLWINDOW, kMenuOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Inst(),
+            owner_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMenuOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Inst(),
                                      nullptr);
-        SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_.Look.get()));
+        SetWindowLongPtrW(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_.Look.get()));
         SetForegroundWindow(owner_);
         Track(owner_, TPM_LEFTBUTTON, x, y);
     }
@@ -173,7 +174,7 @@ private:
             TooltipsOff quiet;
             cmd = TrackPopupMenu(menu_, TPM_RETURNCMD | button, x, y, 0, owner, nullptr);
         }
-        PostMessageA(owner, WM_NULL, 0, 0);
+        PostMessageW(owner, WM_NULL, 0, 0);
         ReturnActivation(reinterpret_cast<uintptr_t>(owner));
         if (cmd)
             if (TMenuItem* item = m_.FindCommand(cmd)) item->Click();
@@ -185,18 +186,18 @@ private:
             TMenuItem* it = parent.Items(i);
             // A drawn item's data is its TMenuItem; a plain one's is its caption.
             UINT kind = drawn ? MF_OWNERDRAW : MF_STRING;
-            LPCSTR data = drawn ? reinterpret_cast<LPCSTR>(it) : nullptr;
-            std::string text = MenuText(*it);
+            LPCWSTR data = drawn ? reinterpret_cast<LPCWSTR>(it) : nullptr;
+            const std::wstring text = Utf8ToWide(MenuText(*it));
             if (!drawn) data = text.c_str();
             if (it->IsSeparator()) {
-                AppendMenuA(h, MF_SEPARATOR, it->Command(), nullptr);
+                AppendMenuW(h, MF_SEPARATOR, it->Command(), nullptr);
             } else if (it->Count() > 0) {
                 HMENU sub = CreatePopupMenu();
                 Fill(sub, *it);
-                AppendMenuA(h, MF_POPUP | kind, reinterpret_cast<UINT_PTR>(sub), data);
+                AppendMenuW(h, MF_POPUP | kind, reinterpret_cast<UINT_PTR>(sub), data);
             } else {
                 UINT flags = kind | (it->Enabled() ? MF_ENABLED : MF_GRAYED) | (it->Checked() ? MF_CHECKED : 0);
-                AppendMenuA(h, flags, it->Command(), data);
+                AppendMenuW(h, flags, it->Command(), data);
             }
         }
     }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/Utf16.h"
 #include "widgets/win32/DialogKeys.h"
 #include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/WidgetCommon.h"
@@ -17,7 +18,7 @@
 
 namespace win32 {
 
-HINSTANCE Inst() { return GetModuleHandleA(nullptr); }
+HINSTANCE Inst() { return GetModuleHandleW(nullptr); }
 
 int ScreenDpi() {
     static const int dpi = [] {
@@ -69,7 +70,7 @@ RECT WorkAreaOf(HWND h) {
 }
 
 HBITMAP LoadScaledBitmap(const std::string& res, bool keyed) {
-    TBitmap bmp(static_cast<HBITMAP>(LoadImageA(Inst(), res.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    TBitmap bmp(static_cast<HBITMAP>(LoadImageW(Inst(), Utf8ToWide(res).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bmp.get() || ScreenDpi() == 96) return bmp.release();
     BITMAP bm;
     GetObject(bmp.get(), sizeof bm, &bm);
@@ -90,8 +91,8 @@ HFONT FontFor(const TFontStyle& f) {
     auto& slot = cache[{f.Name, key}];
     if (!slot) {
         int h = -MulDiv(f.Size, GetDeviceCaps(TWindowDC(nullptr), LOGPIXELSY), 72);
-        slot = CreateFontA(h, 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.Name.c_str());
+        slot = CreateFontW(h, 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Utf8ToWide(f.Name).c_str());
     }
     return slot;
 }
@@ -105,7 +106,7 @@ public:
     explicit AppPeer(TApplication& app) : app_(app) {
         RegisterClasses();
         int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-        hwnd_ = CreateWindowExA(0, kAppClass, app.Title().c_str(), WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+        hwnd_ = CreateWindowExW(0, kAppClass, Utf8ToWide(app.Title()).c_str(), WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
                                 nullptr, nullptr, Inst(), nullptr);
     }
     ~AppPeer() override {
@@ -113,20 +114,20 @@ public:
     }
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
     void ShowWindow(int cmd) override { ::ShowWindow(hwnd_, cmd == SW_SHOW ? SW_SHOWNA : cmd); }
-    void TitleChanged() override { SetWindowTextA(hwnd_, app_.Title().c_str()); }
+    void TitleChanged() override { SetWindowTextW(hwnd_, Utf8ToWide(app_.Title()).c_str()); }
     void Run() override {
         if (app_.MainForm && app_.ShowMainForm) ::ShowWindow(hwnd_, SW_SHOWNA);
         MSG msg;
-        while (!app_.Terminated() && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        while (!app_.Terminated() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
             if (HandleDialogKey(msg)) continue;
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     void Terminate() override { PostQuitMessage(0); }
     bool HelpCommand(const std::string& file, unsigned cmd, uintptr_t data) override {
         HWND owner = app_.MainForm ? reinterpret_cast<HWND>(app_.MainForm->Handle()) : hwnd_;
-        return WinHelpA(owner, file.c_str(), cmd, data) != 0;
+        return WinHelpW(owner, Utf8ToWide(file).c_str(), cmd, data) != 0;
     }
 
 private:
@@ -167,23 +168,24 @@ std::unique_ptr<IAppPeer> WidgetFactory::CreateAppPeer(TApplication& app) { retu
 
 // The system's file-open dialog; the filter's "|" separators become the NULs it wants.
 bool WidgetFactory::RunOpenDialog(TOpenDialog& d, uintptr_t ownerWindow) {
-    std::string filter = d.Filter;
-    std::replace(filter.begin(), filter.end(), '|', '\0');
-    filter.append(2, '\0');
-    char file[MAX_PATH * 2] = {};
-    d.FileName.copy(file, sizeof file - 1);
-    OPENFILENAMEA ofn{};
+    std::wstring filter = Utf8ToWide(d.Filter);
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    filter.append(2, L'\0');
+    const std::wstring title = Utf8ToWide(d.Title);
+    wchar_t file[MAX_PATH * 2] = {};
+    Utf8ToWide(d.FileName).copy(file, std::size(file) - 1);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = ownerWindow ? reinterpret_cast<HWND>(ownerWindow) : GetActiveWindow();
     ofn.lpstrFilter = d.Filter.empty() ? nullptr : filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrTitle = d.Title.empty() ? nullptr : d.Title.c_str();
+    ofn.nMaxFile = std::size(file);
+    ofn.lpstrTitle = d.Title.empty() ? nullptr : title.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (d.HideReadOnly ? OFN_HIDEREADONLY : 0) |
                 (d.PathMustExist ? OFN_PATHMUSTEXIST : 0) | (d.FileMustExist ? OFN_FILEMUSTEXIST : 0);
-    if (!GetOpenFileNameA(&ofn)) return false;
-    d.FileName = file;
+    if (!GetOpenFileNameW(&ofn)) return false;
+    d.FileName = WideToUtf8(file);
     return true;
 }
 

@@ -5,6 +5,8 @@
 
 #include <map>
 
+#include "core/Utf16.h"
+
 #include "widgets/win32/DialogKeys.h"
 #include "widgets/win32/WidgetCommon.h"
 
@@ -12,8 +14,8 @@ namespace win32 {
 
 namespace {
 int g_updating = 0;
-const char kNameProp[] = "VelmoraName";
-const char kOldProcProp[] = "VelmoraOldProc";
+const wchar_t kNameProp[] = L"VelmoraName";
+const wchar_t kOldProcProp[] = L"VelmoraOldProc";
 
 // One tooltip window per top-level window, owned by it: it has no taskbar button of its
 // own and goes away with its window.
@@ -25,54 +27,63 @@ Updating::~Updating() { --g_updating; }
 bool ProgramUpdating() { return g_updating != 0; }
 
 std::string ClassOf(HWND h) {
-    char buf[64] = {};
-    GetClassNameA(h, buf, sizeof buf);
-    return buf;
+    wchar_t buf[64] = {};
+    GetClassNameW(h, buf, 64);
+    return WideToUtf8(buf);
 }
 
-TControl* ControlOf(HWND h) { return reinterpret_cast<TControl*>(GetWindowLongPtrA(h, GWLP_USERDATA)); }
+std::string TextOf(HWND h) {
+    const int n = GetWindowTextLengthW(h);
+    std::wstring s(static_cast<size_t>(n > 0 ? n : 0) + 1, L'\0');
+    const int got = GetWindowTextW(h, s.data(), n + 1);
+    s.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return WideToUtf8(s);
+}
+
+TControl* ControlOf(HWND h) { return reinterpret_cast<TControl*>(GetWindowLongPtrW(h, GWLP_USERDATA)); }
 
 void AddTooltip(HWND owner, HWND child, const std::string& text) {
     HWND root = GetAncestor(owner, GA_ROOT);
     HWND& g_tooltip = g_tooltips[root];
     if (!g_tooltip || !IsWindow(g_tooltip)) {
-        g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+        g_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                     root, nullptr, Inst(), nullptr);
-        SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+        SendMessageW(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
     }
-    TOOLINFOA ti{};
-    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V1_SIZE;
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = owner;
     ti.uId = reinterpret_cast<UINT_PTR>(child);
-    ti.lpszText = const_cast<char*>(text.c_str());
-    SendMessageA(g_tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    if (!text.empty()) SendMessageA(g_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    std::wstring wide = Utf8ToWide(text);
+    ti.lpszText = wide.data();
+    SendMessageW(g_tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    if (!text.empty()) SendMessageW(g_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void ActivateTooltips(bool on) {
     for (auto& [root, tip] : g_tooltips)
-        if (IsWindow(tip)) SendMessageA(tip, TTM_ACTIVATE, on ? TRUE : FALSE, 0);
+        if (IsWindow(tip)) SendMessageW(tip, TTM_ACTIVATE, on ? TRUE : FALSE, 0);
 }
 
 void Subclass(HWND h, WNDPROC proc) {
-    if (!h || GetPropA(h, kOldProcProp)) return;
-    SetPropA(h, kOldProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrA(h, GWLP_WNDPROC)));
-    SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+    if (!h || GetPropW(h, kOldProcProp)) return;
+    SetPropW(h, kOldProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrW(h, GWLP_WNDPROC)));
+    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
 }
 
 LRESULT CallOldProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-    auto old = reinterpret_cast<WNDPROC>(GetPropA(h, kOldProcProp));
+    auto old = reinterpret_cast<WNDPROC>(GetPropW(h, kOldProcProp));
     if (msg == WM_NCDESTROY) {
-        RemovePropA(h, kOldProcProp);
-        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+        RemovePropW(h, kOldProcProp);
+        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
     }
-    return CallWindowProcA(old, h, msg, w, l);
+    return CallWindowProcW(old, h, msg, w, l);
 }
 
 void TagWithName(HWND hwnd, const std::string& name) {
     if (!hwnd || name.empty()) return;
-    if (ATOM a = GlobalAddAtomA(name.c_str())) SetPropA(hwnd, kNameProp, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(a)));
+    if (ATOM a = GlobalAddAtomW(Utf8ToWide(name).c_str())) SetPropW(hwnd, kNameProp, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(a)));
 }
 
 // ---- WindowPeer ----
@@ -83,7 +94,7 @@ WindowPeer::~WindowPeer() { WindowPeer::Destroying(); }
 
 void WindowPeer::Destroying() {
     if (!hwnd_) return;
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
     hwnd_ = nullptr;
 }
@@ -97,6 +108,12 @@ void WindowPeer::Focus() {
     if (hwnd_) SetFocus(hwnd_);
 }
 
+bool WindowPeer::ShownText(std::string& text) {
+    if (!hwnd_) return false;
+    text = TextOf(hwnd_);
+    return true;
+}
+
 void WindowPeer::Update(TProp what) {
     if (!hwnd_) return;
     switch (what) {
@@ -104,30 +121,30 @@ void WindowPeer::Update(TProp what) {
         case TProp::Enabled: EnableWindow(hwnd_, c_.Enabled()); break;
         case TProp::Visible: Show(); break;
         case TProp::Bounds: Place(); break;
-        case TProp::Font: SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), TRUE); break;
+        case TProp::Font: SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), TRUE); break;
         default: break;
     }
     Changed(what);
 }
 
-void WindowPeer::SetText() { SetWindowTextA(hwnd_, c_.Caption().c_str()); }
+void WindowPeer::SetText() { SetWindowTextW(hwnd_, Utf8ToWide(c_.Caption()).c_str()); }
 void WindowPeer::Show() { ShowWindow(hwnd_, c_.Visible() ? SW_SHOWNA : SW_HIDE); }
 void WindowPeer::Place() {
     RECT r = ScaleRect(c_);
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
-void WindowPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height) {
+void WindowPeer::CreateChild(const wchar_t* cls, DWORD style, DWORD ex, const std::string& text, int height) {
     HWND parent = c_.Parent() ? reinterpret_cast<HWND>(c_.Parent()->Handle()) : nullptr;
     style |= WS_CHILD | WS_CLIPSIBLINGS;
     if (c_.Visible()) style |= WS_VISIBLE;
     if (!c_.Enabled()) style |= WS_DISABLED;
     RECT r = ScaleRect(c_);
-    hwnd_ = CreateWindowExA(ex, cls, text, style, r.left, r.top, r.right - r.left, Scale(c_, c_.Bounds().Top + height) - r.top,
+    hwnd_ = CreateWindowExW(ex, cls, Utf8ToWide(text).c_str(), style, r.left, r.top, r.right - r.left, Scale(c_, c_.Bounds().Top + height) - r.top,
                             parent, nullptr, Inst(), nullptr);
     if (!hwnd_) return;
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c_));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c_.Font())), FALSE);
 }
 
 bool WindowPeer::Command(HWND, UINT code) {
@@ -149,7 +166,7 @@ POINT WindowPeer::ClickPoint() {
 
 // ---- ControlPeer ----
 
-void ControlPeer::CreateChild(const char* cls, DWORD style, DWORD ex) {
+void ControlPeer::CreateChild(const wchar_t* cls, DWORD style, DWORD ex) {
     WindowPeer::CreateChild(cls, style, ex);
     if (hwnd_ && !c_.Hint().empty()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
 }
@@ -176,7 +193,7 @@ bool ControlPeer::ClientToScreen(int& x, int& y) {
 
 // ---- DialogPeer ----
 
-void DialogPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height) {
+void DialogPeer::CreateChild(const wchar_t* cls, DWORD style, DWORD ex, const std::string& text, int height) {
     WindowPeer::CreateChild(cls, style, ex, text, height);
     TagWithName(hwnd_, c_.Name());
     if (hwnd_ && !c_.Hint().empty()) AddTooltip(GetParent(hwnd_), hwnd_, c_.Hint());
@@ -184,7 +201,7 @@ void DialogPeer::CreateChild(const char* cls, DWORD style, DWORD ex, const char*
 
 void DialogPeer::Destroying() {
     if (!hwnd_) return;
-    if (ATOM a = static_cast<ATOM>(reinterpret_cast<uintptr_t>(RemovePropA(hwnd_, kNameProp)))) GlobalDeleteAtom(a);
+    if (ATOM a = static_cast<ATOM>(reinterpret_cast<uintptr_t>(RemovePropW(hwnd_, kNameProp)))) GlobalDeleteAtom(a);
     WindowPeer::Destroying();
 }
 

@@ -13,14 +13,16 @@
 
 namespace win32 {
 
-inline constexpr char kFormClass[] = "TVelmoraForm";
-inline constexpr char kPanelClass[] = "TVelmoraPanel";
-inline constexpr char kAppClass[] = "TApplication";
+inline constexpr wchar_t kFormClass[] = L"TVelmoraForm";
+inline constexpr wchar_t kPanelClass[] = L"TVelmoraPanel";
+inline constexpr wchar_t kAppClass[] = L"TApplication";
 
 // The control a window of ours stands for (its user data); nullptr for none.
 TControl* ControlOf(HWND h);
 // The window's class name.
 std::string ClassOf(HWND h);
+// The window's text, whole, as the program keeps text (UTF-8).
+std::string TextOf(HWND h);
 // Registers the window classes of forms, panels and the application window, and the
 // common controls, once.
 void RegisterClasses();
@@ -51,8 +53,9 @@ public:
     void Destroying() override;
     uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
     // Asks the window itself (its text as shown, whoever set it), on this thread.
-    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ ? SendMessageA(hwnd_, msg, w, l) : 0; }
+    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override { return hwnd_ ? SendMessageW(hwnd_, msg, w, l) : 0; }
     void Focus() override;
+    bool ShownText(std::string& text) override;
     // Caption, Enabled, Visible, Bounds and Font through SetText, Show and Place; then
     // Changed for every property, the kind's own ones included.
     void Update(TProp what) override;
@@ -74,10 +77,8 @@ public:
 protected:
     // Creates the child window at the control's bounds (with the given height), visible
     // and enabled as the control is, with the control as user data and its font.
-    void CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height);
-    void CreateChild(const char* cls, DWORD style, DWORD ex) {
-        CreateChild(cls, style, ex, c_.Caption().c_str(), c_.Bounds().Height);
-    }
+    void CreateChild(const wchar_t* cls, DWORD style, DWORD ex, const std::string& text, int height);
+    void CreateChild(const wchar_t* cls, DWORD style, DWORD ex) { CreateChild(cls, style, ex, c_.Caption(), c_.Bounds().Height); }
     virtual void SetText();
     virtual void Show();
     virtual void Place();
@@ -98,7 +99,7 @@ public:
     bool ClientToScreen(int& x, int& y) override;
 
 protected:
-    void CreateChild(const char* cls, DWORD style, DWORD ex);
+    void CreateChild(const wchar_t* cls, DWORD style, DWORD ex);
     void Changed(TProp what) override;
 };
 
@@ -114,10 +115,8 @@ public:
     void Repaint() override;
 
 protected:
-    void CreateChild(const char* cls, DWORD style, DWORD ex, const char* text, int height);
-    void CreateChild(const char* cls, DWORD style, DWORD ex) {
-        CreateChild(cls, style, ex, c_.Caption().c_str(), c_.Bounds().Height);
-    }
+    void CreateChild(const wchar_t* cls, DWORD style, DWORD ex, const std::string& text, int height);
+    void CreateChild(const wchar_t* cls, DWORD style, DWORD ex) { CreateChild(cls, style, ex, c_.Caption(), c_.Bounds().Height); }
 };
 
 // The peer of each control kind.

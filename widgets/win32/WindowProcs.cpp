@@ -44,7 +44,7 @@ bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
         case WM_SETCURSOR: {
             TControl* c = ControlOf(reinterpret_cast<HWND>(w));
             if (c && c->HandCursor()) {
-                SetCursor(LoadCursorA(nullptr, IDC_HAND));
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 result = TRUE;
                 return true;
             }
@@ -57,15 +57,15 @@ bool RouteChildMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l, LRESULT& result)
 LRESULT PanelProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     LRESULT r = 0;
     if (RouteChildMessage(hwnd, msg, w, l, r)) return r;
-    return DefWindowProcA(hwnd, msg, w, l);
+    return DefWindowProcW(hwnd, msg, w, l);
 }
 
 LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     auto* form = static_cast<TForm*>(ControlOf(hwnd));
-    if (!form) return DefWindowProcA(hwnd, msg, w, l);
+    if (!form) return DefWindowProcW(hwnd, msg, w, l);
     if (LRESULT r = 0; DialogFormMessage(hwnd, *form, msg, w, l, r)) return r;
     if (form->TitleBar && (msg == WM_NCPAINT || msg == WM_NCACTIVATE || msg == WM_SETTEXT)) {
-        LRESULT r = DefWindowProcA(hwnd, msg, w, l);
+        LRESULT r = DefWindowProcW(hwnd, msg, w, l);
         bool active = msg == WM_NCACTIVATE ? w != 0 : GetActiveWindow() == hwnd;
         PaintTitleBar(hwnd, *form, active);
         return r;
@@ -111,7 +111,7 @@ LRESULT FormProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
                 return 1;
             break;
     }
-    return DefWindowProcA(hwnd, msg, w, l);
+    return DefWindowProcW(hwnd, msg, w, l);
 }
 
 LRESULT AppProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -128,7 +128,7 @@ LRESULT AppProcInner(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
             }
             break;
     }
-    return DefWindowProcA(hwnd, msg, w, l);
+    return DefWindowProcW(hwnd, msg, w, l);
 }
 
 LRESULT CALLBACK PanelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -149,23 +149,23 @@ void RegisterClasses() {
     done = true;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_ANIMATE_CLASS | ICC_TAB_CLASSES};
     InitCommonControlsEx(&icc);
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.hInstance = Inst();
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = LoadIconA(Inst(), "MAINICON");
+    wc.hIcon = LoadIconW(Inst(), L"MAINICON");
     wc.lpfnWndProc = FormProc;
     wc.lpszClassName = kFormClass;
     wc.style = CS_DBLCLKS;
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
     wc.lpfnWndProc = PanelProc;
     wc.lpszClassName = kPanelClass;
     wc.hIcon = nullptr;
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
     wc.lpfnWndProc = AppProc;
     wc.lpszClassName = kAppClass;
-    wc.hIcon = LoadIconA(Inst(), "MAINICON");
-    RegisterClassA(&wc);
+    wc.hIcon = LoadIconW(Inst(), L"MAINICON");
+    RegisterClassW(&wc);
 }
 
 }  // namespace win32

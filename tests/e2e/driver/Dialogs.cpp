@@ -49,16 +49,12 @@ HWND Named(const Call& c) {
 
 // The window that takes typing: a combo box's edit part, or the control itself.
 HWND TypingWindow(HWND c) {
-    HWND edit = FindWindowExA(c, nullptr, "Edit", nullptr);
+    HWND edit = FindWindowExW(c, nullptr, L"Edit", nullptr);
     return edit ? edit : c;
 }
 
 std::string WideText(HWND c, UINT lenMsg, UINT textMsg, WPARAM i) {
-    wchar_t wbuf[2048] = {};
-    char buf[4096] = {};
-    if (SendMessageW(c, lenMsg, i, 0) < 2000) SendMessageW(c, textMsg, i, reinterpret_cast<LPARAM>(wbuf));
-    WideCharToMultiByte(CP_ACP, 0, wbuf, -1, buf, sizeof(buf), nullptr, nullptr);
-    return buf;
+    return SendMessageW(c, lenMsg, i, 0) < 60000 ? SentText(c, textMsg, i) : "";
 }
 
 bool IsCombo(HWND c) { return _stricmp(ClassOf(c).c_str(), "ComboBox") == 0; }
@@ -74,7 +70,7 @@ int SelectLine(const Call& call, bool byText) {
     bool combo = IsCombo(c);
     int i = std::atoi(call.argv[4]);
     if (byText) {
-        int n = static_cast<int>(SendMessageA(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+        int n = static_cast<int>(SendMessageW(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
         for (i = 0; i < n; ++i)
             if (Line(c, combo, i) == call.argv[4]) break;
         if (i == n) {
@@ -82,9 +78,9 @@ int SelectLine(const Call& call, bool byText) {
             return 1;
         }
     }
-    SendMessageA(c, combo ? CB_SETCURSEL : LB_SETCURSEL, i, 0);
+    SendMessageW(c, combo ? CB_SETCURSEL : LB_SETCURSEL, i, 0);
     WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
-    PostMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), code), reinterpret_cast<LPARAM>(c));
+    PostMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), code), reinterpret_cast<LPARAM>(c));
     return 0;
 }
 
@@ -94,7 +90,7 @@ int Dialog(const Call& c) {  // dialog SECONDS: wait for a message box, print ca
     double secs = std::atof(c.argv[2]);
     DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
     for (;;) {
-        HWND box = FindWindowA("#32770", nullptr);
+        HWND box = FindWindowW(L"#32770", nullptr);
         if (box && IsWindowVisible(box)) {
             std::printf("caption|%s\n", TextOf(box).c_str());
             std::printf("owner|%s\n", TextOf(GetWindow(box, GW_OWNER)).c_str());
@@ -127,43 +123,43 @@ int Dialog(const Call& c) {  // dialog SECONDS: wait for a message box, print ca
 }
 
 int DialogButton(const Call& c) {  // dialogbutton - TEXT: press a button of the message box
-    HWND box = FindWindowA("#32770", nullptr);
+    HWND box = FindWindowW(L"#32770", nullptr);
     if (!box) return 1;
     HWND b = ChildByText(box, c.argv[3]);
     if (!b) return 1;
-    PostMessageA(b, BM_CLICK, 0, 0);
+    PostMessageW(b, BM_CLICK, 0, 0);
     return 0;
 }
 
 int Checked(const Call& c) {
     HWND ch = ChildByText(c.top, c.argv[3]);
     if (!ch) return 1;
-    std::printf("%d\n", SendMessageA(ch, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    std::printf("%d\n", SendMessageW(ch, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
     return 0;
 }
 
 int Tab(const Call& call) {
     for (HWND c : Children(call.top)) {
         if (_stricmp(ClassOf(c).c_str(), WC_TABCONTROLA) != 0) continue;
-        Remote mem(c, sizeof(TCITEMA) + 512);
+        Remote mem(c, sizeof(TCITEMW) + 512);
         if (!mem.ok()) return 1;
-        int n = static_cast<int>(SendMessageA(c, TCM_GETITEMCOUNT, 0, 0));
+        int n = static_cast<int>(SendMessageW(c, TCM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < n; ++i) {
-            TCITEMA item{};
+            TCITEMW item{};
             item.mask = TCIF_TEXT;
-            item.pszText = mem.at(sizeof item);
-            item.cchTextMax = 500;
+            item.pszText = reinterpret_cast<wchar_t*>(mem.at(sizeof item));
+            item.cchTextMax = 250;
             mem.write(0, &item, sizeof item);
-            SendMessageA(c, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(mem.at(0)));
-            char text[512] = {};
+            SendMessageW(c, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(mem.at(0)));
+            wchar_t text[256] = {};
             mem.read(sizeof item, text, 500);
-            if (std::string(text) != call.argv[3]) continue;
-            SendMessageA(c, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(mem.at(0)));
+            if (WideToUtf8(text) != call.argv[3]) continue;
+            SendMessageW(c, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(mem.at(0)));
             RECT r{};
             mem.read(0, &r, sizeof r);
             LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-            PostMessageA(c, WM_LBUTTONDOWN, MK_LBUTTON, at);
-            PostMessageA(c, WM_LBUTTONUP, 0, at);
+            PostMessageW(c, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageW(c, WM_LBUTTONUP, 0, at);
             return 0;
         }
     }
@@ -181,9 +177,7 @@ int State(const Call& call) {
 int GetText(const Call& call) {
     HWND c = Named(call);
     if (!c) return 1;
-    char buf[2048] = {};
-    SendMessageA(c, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
-    std::printf("%s\n", buf);
+    std::printf("%s\n", SentText(c).c_str());
     return 0;
 }
 
@@ -191,15 +185,15 @@ int SetText(const Call& call) {  // typed: the old text selected, replaced key b
     HWND c = Named(call);
     if (!c) return 1;
     HWND typing = TypingWindow(c);
-    PostMessageA(typing, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    PostMessageA(typing, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    PostMessageW(typing, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    PostMessageW(typing, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     Sleep(300);
-    SendMessageA(typing, EM_SETSEL, 0, -1);
-    std::string text = call.argv[4];
-    if (text.empty()) PostMessageA(typing, WM_CHAR, VK_BACK, 1);
-    for (unsigned char ch : text) {
-        PostMessageA(typing, WM_CHAR, ch, 1);
-        PostMessageA(typing, WM_KEYUP, VkKeyScanA(static_cast<char>(ch)) & 0xFF, 0xC0000001);
+    SendMessageW(typing, EM_SETSEL, 0, -1);
+    const std::wstring text = Utf8ToWide(call.argv[4]);
+    if (text.empty()) PostMessageW(typing, WM_CHAR, VK_BACK, 1);
+    for (wchar_t ch : text) {
+        PostMessageW(typing, WM_CHAR, ch, 1);
+        PostMessageW(typing, WM_KEYUP, VkKeyScanW(ch) & 0xFF, 0xC0000001);
     }
     Sleep(300 + 20 * static_cast<DWORD>(text.size()));
     return 0;
@@ -210,7 +204,7 @@ int SetText(const Call& call) {  // typed: the old text selected, replaced key b
 int WmSetText(const Call& call) {
     HWND c = Named(call);
     if (!c) return 1;
-    SendMessageA(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(call.argv[4]));
+    SendMessageW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Utf8ToWide(call.argv[4]).c_str()));
     return 0;
 }
 
@@ -240,7 +234,7 @@ int Items(const Call& call) {
     HWND c = Named(call);
     if (!c) return 1;
     bool combo = IsCombo(c);
-    int n = static_cast<int>(SendMessageA(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+    int n = static_cast<int>(SendMessageW(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) std::printf("%s\n", Line(c, combo, i).c_str());
     return 0;
 }
@@ -251,25 +245,25 @@ int Choose(const Call& call) { return SelectLine(call, true); }
 int Rows(const Call& call) {
     HWND c = Named(call);
     if (!c) return 1;
-    Remote mem(c, sizeof(LVITEMA) + 512);
+    Remote mem(c, sizeof(LVITEMW) + 512);
     if (!mem.ok()) return 1;
-    int n = static_cast<int>(SendMessageA(c, LVM_GETITEMCOUNT, 0, 0));
-    HWND header = reinterpret_cast<HWND>(SendMessageA(c, LVM_GETHEADER, 0, 0));
-    int cols = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    int n = static_cast<int>(SendMessageW(c, LVM_GETITEMCOUNT, 0, 0));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(c, LVM_GETHEADER, 0, 0));
+    int cols = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
     for (int i = 0; i < n; ++i) {
         std::string line;
         for (int col = 0; col < cols; ++col) {
-            LVITEMA item{};
+            LVITEMW item{};
             item.iSubItem = col;
-            item.pszText = mem.at(sizeof item);
-            item.cchTextMax = 500;
+            item.pszText = reinterpret_cast<wchar_t*>(mem.at(sizeof item));
+            item.cchTextMax = 250;
             char zero[512] = {};
             mem.write(sizeof item, zero, sizeof zero);
             mem.write(0, &item, sizeof item);
-            SendMessageA(c, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(mem.at(0)));
-            char text[512] = {};
+            SendMessageW(c, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(mem.at(0)));
+            wchar_t text[256] = {};
             mem.read(sizeof item, text, 500);
-            line += (col ? "|" : "") + std::string(text);
+            line += (col ? "|" : "") + WideToUtf8(text);
         }
         std::printf("%s\n", line.c_str());
     }
@@ -279,14 +273,14 @@ int Rows(const Call& call) {
 int Row(const Call& call) {
     HWND c = Named(call);
     if (!c) return 1;
-    Remote mem(c, sizeof(LVITEMA));
+    Remote mem(c, sizeof(LVITEMW));
     if (!mem.ok()) return 1;
     int i = std::atoi(call.argv[4]);
-    LVITEMA item{};
+    LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = i >= 0 ? LVIS_SELECTED | LVIS_FOCUSED : 0;
     mem.write(0, &item, sizeof item);
-    SendMessageA(c, LVM_SETITEMSTATE, i >= 0 ? i : -1, reinterpret_cast<LPARAM>(mem.at(0)));
+    SendMessageW(c, LVM_SETITEMSTATE, i >= 0 ? i : -1, reinterpret_cast<LPARAM>(mem.at(0)));
     return 0;
 }
 

@@ -15,25 +15,16 @@
 namespace drv {
 namespace {
 
-std::string SentText(HWND h) {
-    char buf[4096] = {};
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &ignored);
-    return buf;
-}
-
 // Every line of a list or combo box.
 std::vector<std::string> Lines(HWND h) {
     std::vector<std::string> lines;
     std::string cls = ClassOf(h);
     bool combo = _stricmp(cls.c_str(), "ComboBox") == 0;
     if (!combo && _stricmp(cls.c_str(), "ListBox") != 0) return lines;
-    int n = static_cast<int>(SendMessageA(h, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+    int n = static_cast<int>(SendMessageW(h, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
     for (int i = 0; i < n && i < 5000; ++i) {
-        char buf[4096] = {};
-        if (SendMessageA(h, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0) < 4000)
-            SendMessageA(h, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-        lines.push_back(buf);
+        const bool fits = SendMessageW(h, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0) < 60000;
+        lines.push_back(fits ? SentText(h, combo ? CB_GETLBTEXT : LB_GETTEXT, i) : "");
     }
     return lines;
 }
@@ -48,7 +39,7 @@ int Responsive(const Call& c) {
     while (static_cast<int>(GetTickCount() - end) < 0) {
         DWORD start = GetTickCount();
         DWORD_PTR ignored = 0;
-        if (!SendMessageTimeoutA(c.top, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored)) {
+        if (!SendMessageTimeoutW(c.top, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored)) {
             if (!IsWindow(c.top)) break;
         }
         longest = std::max(longest, GetTickCount() - start);
@@ -62,13 +53,13 @@ int Responsive(const Call& c) {
 int DefButton(const Call& c) {
     DWORD end = GetTickCount() + static_cast<DWORD>(std::atof(c.argv[2]) * 1000);
     for (;;) {
-        HWND box = FindWindowA("#32770", nullptr);
+        HWND box = FindWindowW(L"#32770", nullptr);
         if (box && IsWindowVisible(box)) {
             // The default button is the one drawn as such (the box's DM_GETDEFID is not
             // answered everywhere).
             for (HWND b : Children(box))
                 if (_stricmp(ClassOf(b).c_str(), "Button") == 0 &&
-                    (GetWindowLongA(b, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
+                    (GetWindowLongW(b, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
                     std::printf("%s\n", TextOf(b).c_str());
                     return 0;
                 }
@@ -85,7 +76,7 @@ int Unmask(const Call& c) {
     HWND box = NamedControl(c.top, c.argv[3]);
     if (!box) return 1;
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(box, EM_SETPASSWORDCHAR, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    SendMessageTimeoutW(box, EM_SETPASSWORDCHAR, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     std::printf("%s\n", SentText(box).c_str());
     return 0;
 }

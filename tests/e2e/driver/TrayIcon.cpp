@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "core/Utf16.h"
 
 namespace {
 
@@ -74,20 +75,20 @@ int drv::TrayIcon(const Call& c) {
     char** const argv = c.argv;
     // Wine on a display without a notification area of its own shows the icons in a small
     // window of their own.
-    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-    HMODULE exe = LoadLibraryExA(argv[2], nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    HMODULE exe = LoadLibraryExW(Utf8ToWide(argv[2]).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!tray || !exe) {
         std::fprintf(stderr, tray ? "cannot read %s\n" : "no notification area\n", argv[2]);
         return 1;
     }
-    for (HWND icon = nullptr; (icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) != nullptr;) {
+    for (HWND icon = nullptr; (icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr;) {
         RECT r;
         if (!IsWindowVisible(icon) || !GetWindowRect(icon, &r)) continue;
         const Pixels shot = FromScreen(r);
         std::string nearest = "?";
         long least = LONG_MAX;
         for (int i = 3; i < argc && !shot.px.empty(); ++i) {
-            HICON candidate = static_cast<HICON>(LoadImageA(exe, argv[i], IMAGE_ICON, 16, 16, 0));
+            HICON candidate = static_cast<HICON>(LoadImageW(exe, Utf8ToWide(argv[i]).c_str(), IMAGE_ICON, 16, 16, 0));
             if (!candidate) continue;
             long d = Distance(shot, candidate);
             DestroyIcon(candidate);

@@ -1,23 +1,37 @@
 // What the driver's files share: a window's text and class, its child windows, and finding
-// windows by their text.
+// windows by their text. Texts are read as wide text and handled (and printed) as UTF-8.
 #pragma once
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "core/Utf16.h"
+
 namespace drv {
 
 inline std::string TextOf(HWND h) {
-    char buf[2048] = {};
-    if (h) GetWindowTextA(h, buf, sizeof(buf));
-    return buf;
+    wchar_t buf[2048] = {};
+    if (h) GetWindowTextW(h, buf, 2048);
+    return WideToUtf8(buf);
 }
 
 inline std::string ClassOf(HWND h) {
-    char buf[256] = {};
-    if (h) GetClassNameA(h, buf, sizeof(buf));
-    return buf;
+    wchar_t buf[256] = {};
+    if (h) GetClassNameW(h, buf, 256);
+    return WideToUtf8(buf);
+}
+
+// A text the window itself gives for msg (WM_GETTEXT, LB_GETTEXT, ...; item i), asked
+// with a time limit.
+inline std::string SentText(HWND h, UINT msg = WM_GETTEXT, WPARAM i = 0) {
+    static wchar_t buf[65536];
+    buf[0] = L'\0';
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(h, msg, msg == WM_GETTEXT ? 65535 : i, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                        &ignored);
+    buf[65535] = L'\0';
+    return WideToUtf8(buf);
 }
 
 // An enumeration callback that collects the windows into the std::vector<HWND> at l.
@@ -57,10 +71,10 @@ inline HWND ChildByText(HWND top, const std::string& text) {
 // A control's component name (the window property "VelmoraName"), and the control of a
 // window with this name (null when none).
 inline std::string NameOf(HWND h) {
-    ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(h, "VelmoraName")));
-    char buf[256] = {};
-    if (a) GlobalGetAtomNameA(a, buf, sizeof buf);
-    return buf;
+    ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(h, L"VelmoraName")));
+    wchar_t buf[256] = {};
+    if (a) GlobalGetAtomNameW(a, buf, 256);
+    return WideToUtf8(buf);
 }
 
 inline HWND NamedControl(HWND top, const std::string& name) {

@@ -20,8 +20,9 @@ namespace {
 HMENU FindMenuItem(HMENU m, const std::string& caption, UINT& id) {
     int n = GetMenuItemCount(m);
     for (int i = 0; i < n; ++i) {
-        char buf[256] = {};
-        GetMenuStringA(m, i, buf, sizeof(buf), MF_BYPOSITION);
+        wchar_t wide[256] = {};
+        GetMenuStringW(m, i, wide, 256, MF_BYPOSITION);
+        const std::string buf = WideToUtf8(wide);
         if (HMENU sub = GetSubMenu(m, i)) {
             if (HMENU f = FindMenuItem(sub, caption, id)) return f;
         } else if (caption == buf) {
@@ -39,16 +40,16 @@ std::string RemoteText(HWND ctl, UINT msg, WPARAM w) {
     GetWindowThreadProcessId(ctl, &pid);
     HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!proc) return "";
-    const SIZE_T size = 2048;
+    const SIZE_T size = 4096;
     void* remote = VirtualAllocEx(proc, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
     std::string text;
     if (remote) {
         char zero[size] = {};
         WriteProcessMemory(proc, remote, zero, size, nullptr);
-        SendMessageA(ctl, msg, w, reinterpret_cast<LPARAM>(remote));
-        char buf[size] = {};
+        SendMessageW(ctl, msg, w, reinterpret_cast<LPARAM>(remote));
+        wchar_t buf[size / 2] = {};
         SIZE_T got = 0;
-        if (ReadProcessMemory(proc, remote, buf, size - 1, &got)) text = buf;
+        if (ReadProcessMemory(proc, remote, buf, size - 2, &got)) text = WideToUtf8(buf);
         VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
     }
     CloseHandle(proc);
@@ -107,7 +108,7 @@ int SendAll(const Call& c) {  // sendall CAPTION MSG [W [L]]: what each window a
         if (owner != pid) continue;
         std::string cls = ClassOf(h), text = TextOf(h);  // before: the message may destroy it
         DWORD_PTR answer = 0;
-        if (SendMessageTimeoutA(h, msg, w, l, SMTO_NORMAL, 15000, &answer))
+        if (SendMessageTimeoutW(h, msg, w, l, SMTO_NORMAL, 15000, &answer))
             std::printf("%s|%s|%lu\n", cls.c_str(), text.c_str(), static_cast<unsigned long>(answer));
         else if (IsWindow(h))
             std::printf("%s|%s|timeout\n", cls.c_str(), text.c_str());
@@ -162,10 +163,10 @@ int Click(const Call& c) {
     if (!ch) return 1;
     std::string cls = ClassOf(ch);
     if (_stricmp(cls.c_str(), "Button") == 0) {
-        PostMessageA(ch, BM_CLICK, 0, 0);
+        PostMessageW(ch, BM_CLICK, 0, 0);
     } else {
         // A static control with SS_NOTIFY tells its parent of a click.
-        PostMessageA(GetParent(ch), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ch), STN_CLICKED), reinterpret_cast<LPARAM>(ch));
+        PostMessageW(GetParent(ch), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ch), STN_CLICKED), reinterpret_cast<LPARAM>(ch));
     }
     return 0;
 }
@@ -174,15 +175,15 @@ int ClickAt(const Call& c) {  // clickat CAPTION TEXT X Y: a click at a point of
     HWND ch = ChildByText(c.top, c.argv[3]);
     if (!ch) return 1;
     LPARAM at = MAKELPARAM(std::atoi(c.argv[4]), std::atoi(c.argv[5]));
-    PostMessageA(ch, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(ch, WM_LBUTTONUP, 0, at);
+    PostMessageW(ch, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(ch, WM_LBUTTONUP, 0, at);
     return 0;
 }
 
 int Notify(const Call& c) {  // whatever the focus: BM_CLICK needs the mouse capture
     HWND ch = ChildByText(c.top, c.argv[3]);
     if (!ch) return 1;
-    PostMessageA(GetParent(ch), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ch), BN_CLICKED), reinterpret_cast<LPARAM>(ch));
+    PostMessageW(GetParent(ch), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ch), BN_CLICKED), reinterpret_cast<LPARAM>(ch));
     return 0;
 }
 
@@ -192,8 +193,8 @@ int Keys(const Call& c) {  // keys CAPTION down|up|tab|enter|escape...: keys for
         WPARAM vk = k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "enter" ? VK_RETURN : k == "escape" ? VK_ESCAPE
                   : k == "right" ? VK_RIGHT : k == "tab" ? VK_TAB : 0;
         if (!vk) return Usage();
-        PostMessageA(c.top, WM_KEYDOWN, vk, 1);
-        PostMessageA(c.top, WM_KEYUP, vk, 0xC0000001);
+        PostMessageW(c.top, WM_KEYDOWN, vk, 1);
+        PostMessageW(c.top, WM_KEYUP, vk, 0xC0000001);
         Sleep(200);
     }
     return 0;
@@ -218,7 +219,7 @@ int Menu(const Call& c) {
     UINT id = 0;
     HMENU m = GetMenu(c.top);
     if (m && FindMenuItem(m, c.argv[c.argc - 1], id)) {
-        PostMessageA(c.top, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        PostMessageW(c.top, WM_COMMAND, MAKEWPARAM(id, 0), 0);
         return 0;
     }
     // Menus of another process cannot be read here (Wine keeps them in their process):
@@ -233,12 +234,12 @@ int Menu(const Call& c) {
         if (!amp || !amp[1]) return Usage();
         char key = static_cast<char>(tolower(static_cast<unsigned char>(amp[1])));
         if (i == 3) {
-            PostMessageA(c.top, WM_SYSCOMMAND, SC_KEYMENU, key);
+            PostMessageW(c.top, WM_SYSCOMMAND, SC_KEYMENU, key);
         } else {
             for (int t = 0; t < 100 && OpenPopups() < i - 3; ++t) Sleep(100);
             Sleep(200);
             HWND focus = GetForegroundWindow();
-            PostMessageA(focus ? focus : c.top, WM_CHAR, key, 0);
+            PostMessageW(focus ? focus : c.top, WM_CHAR, key, 0);
         }
     }
     return 0;
@@ -248,7 +249,7 @@ int SysCmd(const Call& c) {
     std::string what = c.argv[3];
     WPARAM sc = what == "minimize" ? SC_MINIMIZE : what == "restore" ? SC_RESTORE : what == "close" ? SC_CLOSE : 0;
     if (!sc) return Usage();
-    PostMessageA(c.top, WM_SYSCOMMAND, sc, 0);
+    PostMessageW(c.top, WM_SYSCOMMAND, sc, 0);
     return 0;
 }
 
@@ -265,8 +266,8 @@ int Press(const Call& c) {  // press CAPTION f1: typed as a user would (F1 becom
 int StatusBar(const Call& c) {
     for (HWND ch : Children(c.top)) {
         if (_stricmp(ClassOf(ch).c_str(), STATUSCLASSNAMEA) != 0) continue;
-        int n = static_cast<int>(SendMessageA(ch, SB_GETPARTS, 0, 0));
-        for (int i = 0; i < n; ++i) std::printf("%s\n", RemoteText(ch, SB_GETTEXTA, i).c_str());
+        int n = static_cast<int>(SendMessageW(ch, SB_GETPARTS, 0, 0));
+        for (int i = 0; i < n; ++i) std::printf("%s\n", RemoteText(ch, SB_GETTEXTW, i).c_str());
         return 0;
     }
     return 1;
@@ -275,15 +276,9 @@ int StatusBar(const Call& c) {
 int ListBox(const Call& c) {
     for (HWND ch : Children(c.top)) {
         if (_stricmp(ClassOf(ch).c_str(), "ListBox") != 0) continue;
-        int n = static_cast<int>(SendMessageA(ch, LB_GETCOUNT, 0, 0));
-        // List-box text crosses processes marshalled as wide characters.
-        for (int i = 0; i < n; ++i) {
-            wchar_t wbuf[2048] = {};
-            char buf[4096] = {};
-            if (SendMessageW(ch, LB_GETTEXTLEN, i, 0) < 2000) SendMessageW(ch, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wbuf));
-            WideCharToMultiByte(CP_ACP, 0, wbuf, -1, buf, sizeof(buf), nullptr, nullptr);
-            std::printf("%s\n", buf);
-        }
+        int n = static_cast<int>(SendMessageW(ch, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i)
+            std::printf("%s\n", SendMessageW(ch, LB_GETTEXTLEN, i, 0) < 60000 ? SentText(ch, LB_GETTEXT, i).c_str() : "");
         return 0;
     }
     return 1;
@@ -292,10 +287,7 @@ int ListBox(const Call& c) {
 int RichText(const Call& c) {  // GetWindowText of another process's control gives no contents
     for (HWND ch : Children(c.top)) {
         if (_strnicmp(ClassOf(ch).c_str(), "RichEdit", 8) != 0) continue;
-        static char buf[65536];
-        buf[0] = 0;
-        SendMessageA(ch, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf));
-        std::printf("%s\n", buf);
+        std::printf("%s\n", SentText(ch).c_str());
         return 0;
     }
     return 1;

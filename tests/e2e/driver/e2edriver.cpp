@@ -3,8 +3,13 @@
 //   e2edriver COMMAND CAPTION|- ARGUMENTS...
 // The commands and their arguments are the table below; the files named in Driver.h hold
 // them. Exit codes: 0 done, 1 not found or timed out, 2 usage.
+#include <windows.h>
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "Driver.h"
 #include "WindowText.h"
@@ -84,8 +89,17 @@ int Usage() {
 
 }  // namespace drv
 
-int main(int argc, char** argv) {
+int main(int, char**) {
     using namespace drv;
+    // The arguments as wide text, handled as UTF-8 (the ANSI ones lose what the code page lacks).
+    int argc = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    static std::vector<std::string> args;
+    static std::vector<char*> pointers;
+    for (int i = 0; i < argc; ++i) args.push_back(WideToUtf8(wide[i]));
+    for (std::string& a : args) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    char** argv = pointers.data();
     if (argc < 3) return Usage();
     drv::UseDesktopFromEnvironment();
     const Command* command = nullptr;
@@ -96,7 +110,7 @@ int main(int argc, char** argv) {
     if (command->needsTop) {
         // "-" names the message box in front (its caption is the program's title, which the
         // hidden application window carries too).
-        call.top = std::strcmp(argv[2], "-") == 0 ? FindWindowA("#32770", nullptr) : Top(argv[2]);
+        call.top = std::strcmp(argv[2], "-") == 0 ? FindWindowW(L"#32770", nullptr) : Top(argv[2]);
         if (!call.top) {
             std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
             return 1;

@@ -29,7 +29,7 @@ void Key(WORD vk, bool up) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));
     in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     SendInput(1, &in, sizeof(in));
 }
@@ -56,9 +56,9 @@ std::vector<WORD> Chord(std::string k) {
 }  // namespace
 
 void UseDesktopFromEnvironment() {
-    char name[256] = {};
-    if (!GetEnvironmentVariableA("VELMORA_DESKTOP", name, sizeof(name)) || !name[0]) return;
-    if (HDESK d = OpenDesktopA(name, 0, FALSE, GENERIC_ALL)) SetThreadDesktop(d);
+    wchar_t name[256] = {};
+    if (!GetEnvironmentVariableW(L"VELMORA_DESKTOP", name, 256) || !name[0]) return;
+    if (HDESK d = OpenDesktopW(name, 0, FALSE, GENERIC_ALL)) SetThreadDesktop(d);
 }
 
 int Active(const Call&) {
@@ -122,7 +122,7 @@ int RClick(const Call& c) {
 // Wine's taskbar draws its buttons itself (they carry no window text): count the shown
 // ones, less the Start button at the left-hand end.
 int Taskbar(const Call&) {
-    HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
+    HWND bar = FindWindowW(L"Shell_TrayWnd", nullptr);
     if (!bar) return 1;
     int shown = 0;
     for (HWND h : Children(bar))

@@ -47,8 +47,8 @@ std::string RunCharset(const std::string& input) {
     if (!ok && !out.empty()) return "false, yet an output";
     if (!ok) return "";
     if (!Known(name)) return "true for an unknown name";
-    // Each byte gives at most one UTF-16 unit, and each unit at most two ANSI bytes.
-    if (out.size() > 2 * bytes.size()) return "output longer than twice the input";
+    // Each byte gives at most one UTF-16 unit, and each unit at most three UTF-8 bytes.
+    if (out.size() > 3 * bytes.size()) return "output longer than three times the input";
     if (out.find('\0') != std::string::npos && bytes.find('\0') == std::string::npos) return "a NUL from nowhere";
     // Printable ASCII is the same text in every one of these sets.
     bool printable = true;

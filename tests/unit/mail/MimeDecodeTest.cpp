@@ -12,8 +12,8 @@ TEST(MimeDecode, DecodesEveryEncodedWordAndKeepsTheTextAround) {
         std::string in, out;
     } cases[] = {
         {"Plain text", "Plain text"},
-        {"=?ISO-8859-1?Q?Caf=E9_ouvert?=", "Caf\xE9 ouvert"},
-        {"Re: =?ISO-8859-1?Q?Caf=E9?= (2)", "Re: Caf\xE9 (2)"},
+        {"=?ISO-8859-1?Q?Caf=E9_ouvert?=", "Caf\xC3\xA9 ouvert"},
+        {"Re: =?ISO-8859-1?Q?Caf=E9?= (2)", "Re: Caf\xC3\xA9 (2)"},
         {"=?iso-8859-1?q?lower?=", "lower"},
         {"\"=?ISO-8859-1?Q?a=3db=3D?=\" <x@y>", "\"a=b=\" <x@y>"},
         {"=?ISO-8859-1?Q?x=4", "x\x04"},  // one digit at the end is enough
@@ -30,12 +30,13 @@ TEST(MimeDecode, DecodesEveryEncodedWordAndKeepsTheTextAround) {
         {"=?ISO-8859-1?B?SGVs*bG8=?=", "Hel"},  // outside the alphabet: the data ends
         {"ISO but nothing encoded", "ISO but nothing encoded"},
         {"a =? b ?= c", "a =? b ?= c"},
-        // UTF-8, several words (the blanks between them dropped), what the list cannot show.
+        // UTF-8, several words (the blanks between them dropped), bytes no set knows.
         {"=?UTF-8?B?SGVsbG8=?=", "Hello"},
-        {"=?UTF-8?Q?Caf=C3=A9?= =?utf-8?b?4oKs?=\t=?UTF-8?Q?_5?= net", "Caf\xE9\x80 5 net"},
-        {"=?UTF-8?B?0J/RgNC40LLQtdGC?= Ivan", "?????? Ivan"},
-        {"=?UTF-8?Q?bad=C3?=", "bad?"},
-        {"=?KOI8-R?Q?=F0=D2abc?=", "??abc"},
+        {"=?UTF-8?Q?Caf=C3=A9?= =?utf-8?b?4oKs?=\t=?UTF-8?Q?_5?= net", "Caf\xC3\xA9\xE2\x82\xAC 5 net"},
+        {"=?UTF-8?B?0J/RgNC40LLQtdGC?= Ivan", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 Ivan"},
+        {"=?UTF-8?Q?bad=C3?=", "bad\xEF\xBF\xBD"},
+        {"=?KOI8-R?Q?=F0=D2abc?=", "\xEF\xBF\xBD\xEF\xBF\xBD" "abc"},
+        {"=?WINDOWS-1252?Q?=80=81?=", "\xE2\x82\xAC\xEF\xBF\xBD"},
     };
     for (const auto& c : cases) EXPECT_EQ(MimeDecode(c.in), c.out) << c.in;
 }
@@ -46,7 +47,7 @@ TEST(MimeDecode, OtherCharacterSetsGoThroughTheSystemsConversion) {
         out = "<" + bytes + ">";
         return true;
     });
-    EXPECT_EQ(MimeDecode("=?koi8-r?Q?ab?= =?UTF-8?Q?=C3=A9?="), "<ab>\xE9");
+    EXPECT_EQ(MimeDecode("=?koi8-r?Q?ab?= =?UTF-8?Q?=C3=A9?="), "<ab>\xC3\xA9");
     SetCharsetConverter(nullptr);
 }
 
@@ -109,7 +110,7 @@ TEST(IpMisc, StartIsRememberedUnlessTheLibraryRefusedIt) {
 
 namespace {
 
-// Raw 8-bit header text: UTF-8 when it is well-formed, otherwise the display's code page.
+// Raw 8-bit header text: UTF-8 when it is well-formed, otherwise the system's code page.
 TEST(MimeDecode, RawHeaderBytesAreUtf8OnlyWhenWellFormed) {
     struct Case {
         std::string bytes;
@@ -126,8 +127,8 @@ TEST(MimeDecode, RawHeaderBytesAreUtf8OnlyWhenWellFormed) {
         {"\x80 stray", false},
     };
     for (auto& c : cases) EXPECT_EQ(IsUtf8(c.bytes), c.utf8) << c.bytes;
-    EXPECT_EQ(MimeDecode("R\xC3\xA9sum\xC3\xA9 =?ISO-8859-1?Q?Caf=E9?="), "R\xE9sum\xE9 Caf\xE9");
-    EXPECT_EQ(MimeDecode("R\xE9sum\xE9"), "R\xE9sum\xE9");
+    EXPECT_EQ(MimeDecode("R\xC3\xA9sum\xC3\xA9 =?ISO-8859-1?Q?Caf=E9?="), "R\xC3\xA9sum\xC3\xA9 Caf\xC3\xA9");
+    EXPECT_EQ(MimeDecode("R\xE9sum\xE9"), "R\xC3\xA9sum\xC3\xA9");
 }
 
 }  // namespace

@@ -34,13 +34,13 @@ TEST_F(TrayIconTest, AddsThenModifiesAndDeletesOnDestructionEvenIfNeverShown) {
     t.SetVisible(true);
     EXPECT_EQ(Actions(), (std::vector<uint32_t>{NIM_ADD_, NIM_MODIFY_}));
     const TNotifyIconData& d = tray.notifications[0].data;
-    EXPECT_EQ(d.cbSize, 88u);
+    EXPECT_EQ(d.cbSize, 152u);
     EXPECT_EQ(d.uID, 1u);
     EXPECT_EQ(d.uFlags, 7u);
     EXPECT_EQ(d.uCallbackMessage, 1025u);
     EXPECT_EQ(d.hIcon, 0u);  // shown with no image
     EXPECT_EQ(d.hWnd, t.WindowHandle());
-    EXPECT_STREQ(d.szTip, "hidden tip");
+    EXPECT_EQ(d.szTip, "hidden tip");
     t.SetIcon(TIcon());  // an empty icon hides it
     EXPECT_EQ(tray.notifications.back().action, NIM_DELETE_);
     EXPECT_FALSE(t.Visible());
@@ -51,7 +51,7 @@ TEST_F(TrayIconTest, TipIsCutTo63Characters) {
     t.SetIcon(SomeIcon());
     t.SetTip(std::string(100, 'x'));
     EXPECT_EQ(tray.notifications.back().action, NIM_MODIFY_);
-    EXPECT_EQ(std::strlen(tray.notifications.back().data.szTip), 63u);
+    EXPECT_EQ(tray.notifications.back().data.szTip.size(), 63u);
 }
 
 TEST_F(TrayIconTest, LoadedShowsAStoredIconWhateverVisibleSaid) {
