@@ -84,6 +84,9 @@ std::wstring Utf8ToWide(std::string_view s) {
     return out;
 }
 
+// Decoding replaces each malformed part, so only well-formed text comes back as it went.
+bool IsUtf8(std::string_view bytes) { return WideToUtf8(Utf8ToWide(bytes)) == bytes; }
+
 std::string WideToUtf8(std::wstring_view w) {
     std::string out;
     out.reserve(w.size());

@@ -14,3 +14,5 @@ std::wstring Utf8ToWide(std::string_view utf8);
 // A surrogate without its partner becomes U+FFFD; every other unit converts exactly, so
 // Utf8ToWide(WideToUtf8(w)) == w for any well-formed w.
 std::string WideToUtf8(std::wstring_view wide);
+// True when the bytes are well-formed UTF-8 (no part Utf8ToWide would replace).
+bool IsUtf8(std::string_view bytes);

@@ -132,9 +132,6 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
-// Decoding replaces each malformed part, so only well-formed text comes back as it went.
-bool IsUtf8(const std::string& bytes) { return WideToUtf8(Utf8ToWide(bytes)) == bytes; }
-
 void SetCharsetConverter(TCharsetConverter converter) { SystemConverter() = std::move(converter); }
 
 std::string MimeDecode(const std::string& raw) {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "core/Utf16.h"  // IsUtf8
+
 // The text comes back in UTF-8. Header text outside encoded words that is valid UTF-8 (as
 // mail programs now write it) stays as it is; other 8-bit text is taken to be in the
 // system's own code page (as older mail programs wrote it).
@@ -13,10 +15,6 @@
 // are dropped. A byte no conversion knows becomes U+FFFD, never a look-alike or "?". A word
 // cut off by the end of the text is decoded as far as it goes.
 std::string MimeDecode(const std::string& text);
-
-// True when the bytes are well-formed UTF-8: no stray continuation bytes, no overlong
-// forms, no surrogates, nothing above U+10FFFF.
-bool IsUtf8(const std::string& bytes);
 
 // Converts bytes in a character set (its name in capitals, "KOI8-R", ...; the empty name
 // is the system's own code page) to UTF-8; false when the set is unknown. The Windows build

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "core/SysUtils.h"
+#include "core/Utf16.h"
 #include "platform/Platform.h"
 #include "platform/ProfileValue.h"
 #include "settings/IniBatch.h"
@@ -136,13 +137,24 @@ const TListSetting kLists[] = {
     {"SignIn", &SignInList, false},
 };
 
+// A password's bytes are those of the system's code page where it has every character, as
+// older versions kept them, else UTF-8; read back as UTF-8 either way.
+std::string StoredPassword(const std::string& clear) {
+    std::string bytes;
+    return ScramblePassword(platform::Files().ToCodePage(clear, bytes) ? bytes : clear);
+}
+std::string ReadPassword(const std::string& scrambled) {
+    const std::string bytes = UnscramblePassword(scrambled);
+    return IsUtf8(bytes) ? bytes : platform::Files().FromCodePage(bytes);
+}
+
 void ReadSetting(const TIniFile& ini, const TSetting& s, const std::string& dir) {
     switch (s.kind) {
         case TKind::String:
             *std::get<std::string*>(s.field) = ini.ReadString(s.section, s.key, s.text ? s.text : dir + "man.wav");
             break;
         case TKind::Scrambled:
-            *std::get<std::string*>(s.field) = UnscramblePassword(ini.ReadString(s.section, s.key, s.text));
+            *std::get<std::string*>(s.field) = ReadPassword(ini.ReadString(s.section, s.key, s.text));
             break;
         case TKind::Integer:
             *std::get<int32_t*>(s.field) = ini.ReadInteger(s.section, s.key, s.number);
@@ -156,7 +168,7 @@ void ReadSetting(const TIniFile& ini, const TSetting& s, const std::string& dir)
 void WriteSetting(TIniBatch& batch, const TSetting& s) {
     switch (s.kind) {
         case TKind::String: batch.String(s.section, s.key, *std::get<std::string*>(s.field)); break;
-        case TKind::Scrambled: batch.String(s.section, s.key, ScramblePassword(*std::get<std::string*>(s.field))); break;
+        case TKind::Scrambled: batch.String(s.section, s.key, StoredPassword(*std::get<std::string*>(s.field))); break;
         case TKind::Integer: batch.Integer(s.section, s.key, *std::get<int32_t*>(s.field)); break;
         case TKind::Bool: batch.Bool(s.section, s.key, *std::get<bool*>(s.field)); break;
     }
@@ -196,7 +208,7 @@ void ReadIniFile() {
 
     for (const TListSetting& l : kLists) {
         if (l.list == &MailList) break;  // read after the older layout is converted
-        *l.list = l.scrambled ? ReadList(ini, l.section, UnscramblePassword) : ReadList(ini, l.section);
+        *l.list = l.scrambled ? ReadList(ini, l.section, ReadPassword) : ReadList(ini, l.section);
     }
 
     LegacyMailboxList = ReadList(ini, "Mailboxes");
@@ -245,7 +257,7 @@ void WriteIniFile() {
     });
     for (const TListSetting& l : kLists) {
         if (l.list == &SignInList && passwordsOnly) batch.Erase(l.section);
-        else if (l.scrambled) batch.List(l.section, *l.list, ScramblePassword);
+        else if (l.scrambled) batch.List(l.section, *l.list, StoredPassword);
         else batch.List(l.section, *l.list);
     }
     batch.Commit();

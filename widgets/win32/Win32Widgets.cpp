@@ -11,6 +11,7 @@
 #include <map>
 
 #include "core/Utf16.h"
+#include "platform/win32/Win32Platform.h"
 #include "widgets/win32/DialogKeys.h"
 #include "widgets/win32/GdiHandles.h"
 #include "widgets/win32/WidgetCommon.h"
@@ -127,7 +128,14 @@ public:
     void Terminate() override { PostQuitMessage(0); }
     bool HelpCommand(const std::string& file, unsigned cmd, uintptr_t data) override {
         HWND owner = app_.MainForm ? reinterpret_cast<HWND>(app_.MainForm->Handle()) : hwnd_;
-        return WinHelpW(owner, Utf8ToWide(file).c_str(), cmd, data) != 0;
+        // The help viewer takes its file in the code page: a path the page cannot hold goes
+        // by its short form.
+        std::wstring path = Utf8ToWide(file);
+        std::string ansi;
+        wchar_t brief[MAX_PATH];
+        const DWORD n = FileSystem().ToCodePage(file, ansi) ? 0 : GetShortPathNameW(path.c_str(), brief, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) path.assign(brief, n);
+        return WinHelpW(owner, path.c_str(), cmd, data) != 0;
     }
 
 private:
