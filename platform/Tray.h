@@ -24,8 +24,8 @@ public:
     virtual ~ITray() = default;
     // Adds, changes or removes an icon (NIM_*); true when the shell accepted the call.
     virtual bool NotifyIcon(uint32_t action, const TNotifyIconData& data) = 0;
-    // A balloon notice (title up to 63, text up to 255 characters) on the icon that window
-    // and id name, where the system's notification area has balloons; false otherwise.
+    // A balloon notice (the title cut to 63, the text to 255 UTF-16 units, never inside a
+    // character) on the icon that window and id name, where the system's notification area has balloons; false otherwise.
     virtual bool NotifyBalloon(uintptr_t window, uint32_t id, const std::string& title, const std::string& text) {
         return false;
     }

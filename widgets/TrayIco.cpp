@@ -52,7 +52,8 @@ void TSystemTrayIcon::SetVisible(bool v) {
 
 bool TSystemTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
     if (!shown_) return false;
-    return platform::Tray().NotifyBalloon(WindowHandle(), 1, title.substr(0, 63), text.substr(0, 255));
+    // The tray cuts them to what its record holds, whole characters only.
+    return platform::Tray().NotifyBalloon(WindowHandle(), 1, title, text);
 }
 
 // Every call carries the window, the message, the icon and the tip; the shell's answer is

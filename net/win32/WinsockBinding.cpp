@@ -147,7 +147,7 @@ public:
     }
     std::vector<uint32_t> GetHostByName(const std::string& name) override {
         std::vector<uint32_t> out;
-        hostent* h = Fn(fgethostbyname, "gethostbyname")(name.c_str());
+        hostent* h = Fn(fgethostbyname, "gethostbyname")(::win32::HostToWinsock(name).c_str());
         if (!h || h->h_addrtype != AF_INET || h->h_length != 4 || !h->h_addr_list) return out;
         for (char** p = h->h_addr_list; *p; ++p) {
             uint32_t a;
@@ -171,8 +171,9 @@ public:
 
     uintptr_t AsyncGetHostByName(IMessageWindow& window, uint32_t msg, const std::string& name) override {
         auto buf = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
+        const std::string host = ::win32::HostToWinsock(name);
         HANDLE h = Fn(fWSAAsyncGetHostByName, "WSAAsyncGetHostByName")(
-            reinterpret_cast<HWND>(window.Handle()), msg, name.c_str(), buf.get(), MAXGETHOSTSTRUCT);
+            reinterpret_cast<HWND>(window.Handle()), msg, host.c_str(), buf.get(), MAXGETHOSTSTRUCT);
         if (!h) return 0;
         auto r = reinterpret_cast<uintptr_t>(h);
         results_[r] = std::move(buf);
@@ -198,7 +199,7 @@ public:
         auto it = results_.find(request);
         if (it == results_.end()) return;
         const auto* h = reinterpret_cast<const hostent*>(it->second.get());
-        if (h->h_name) name = h->h_name;
+        if (h->h_name) name = ::win32::HostFromWinsock(h->h_name);
         if (h->h_addrtype == AF_INET && h->h_length == 4 && h->h_addr_list) {
             for (char** p = h->h_addr_list; *p; ++p) {
                 uint32_t a;

@@ -77,6 +77,25 @@ void* LoadSystemLibrary(const std::string& name, std::string& path) {
     return LoadLibraryW(Utf8ToWide(path).c_str());
 }
 
+std::string HostToWinsock(const std::string& name) {
+    bool ascii = true;
+    for (char c : name) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return name;
+    // IdnToAscii came with later systems: looked up, not linked.
+    using ToAscii = int(WINAPI*)(DWORD, LPCWSTR, int, LPWSTR, int);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto idn = kernel ? reinterpret_cast<ToAscii>(reinterpret_cast<void*>(GetProcAddress(kernel, "IdnToAscii"))) : nullptr;
+    const std::wstring wide = Utf8ToWide(name);
+    wchar_t ace[256];
+    const int n = idn ? idn(0, wide.c_str(), static_cast<int>(wide.size()), ace, 256) : 0;
+    std::string out;
+    if (n > 0) return WideToUtf8(std::wstring_view(ace, static_cast<size_t>(n)));
+    FileSystem().ToCodePage(name, out);
+    return out;
+}
+
+std::string HostFromWinsock(const char* name) { return name ? FileSystem().FromCodePage(name) : std::string(); }
+
 std::string Clock::ErrorText(uint32_t code) {
     std::string s = SystemMessage(code);
     return s.empty() ? "System error " + std::to_string(code) + "." : s;

@@ -41,6 +41,11 @@ std::string SystemMessage(uint32_t code);
 // that name beside the program; `path` is where it was looked for. nullptr when it is not
 // there (GetLastError tells why).
 void* LoadSystemLibrary(const std::string& name, std::string& path);
+// Winsock 1.1 takes and gives host names in the code page: a name of ours with characters
+// outside ASCII goes in its international (IDNA, "xn--") form where the system has it,
+// else in the code page; a name Winsock gives comes back as UTF-8.
+std::string HostToWinsock(const std::string& name);
+std::string HostFromWinsock(const char* name);
 
 // The program's window the user is looking at (0 when none is shown): the active window
 // when the user can see it, else the top shown window with a caption. `except` is never

@@ -34,7 +34,7 @@ bool Programs::LocalHostEntry(std::string& officialName, std::string& firstAddre
     name[sizeof(name) - 1] = '\0';
     hostent* h = gethostbyname(name);
     if (!h || !h->h_name) return false;
-    officialName = h->h_name;
+    officialName = HostFromWinsock(h->h_name);
     firstAddress.clear();
     if (h->h_addrtype == AF_INET && h->h_length == 4 && h->h_addr_list && h->h_addr_list[0]) {
         in_addr a;

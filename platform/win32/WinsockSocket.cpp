@@ -5,6 +5,7 @@
 // TlsSocket.cpp.
 #include "platform/win32/WinsockSocket.h"
 #include "platform/win32/TlsSocket.h"
+#include "platform/win32/Win32Platform.h"
 
 #include <winsock.h>
 
@@ -133,7 +134,7 @@ public:
     }
 
     bool ResolveHost(const std::string& name, uint32_t& address) override {
-        hostent* h = gethostbyname(name.c_str());
+        hostent* h = gethostbyname(::win32::HostToWinsock(name).c_str());
         if (!h || h->h_addrtype != AF_INET || !h->h_addr_list || !h->h_addr_list[0]) return false;
         in_addr a;
         memcpy(&a, h->h_addr_list[0], sizeof(a));

@@ -270,6 +270,31 @@ int Rows(const Call& call) {
     return 0;
 }
 
+// balloon SECONDS: the text of a balloon notice shown by any program (Wine's notification
+// area shows it in a tooltip window of the tray's process).
+int Balloon(const Call& c) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(std::atof(c.argv[2]) * 1000);
+    for (;;) {
+        for (HWND tip = nullptr; (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;) {
+            if (!IsWindowVisible(tip) || !(GetWindowLongW(tip, GWL_STYLE) & TTS_BALLOON)) continue;
+            Remote mem(tip, sizeof(TOOLINFOW) + 2048);
+            if (!mem.ok()) continue;
+            TOOLINFOW ti{};
+            ti.cbSize = sizeof ti;
+            ti.lpszText = reinterpret_cast<wchar_t*>(mem.at(sizeof ti));
+            mem.write(0, &ti, sizeof ti);
+            wchar_t text[1024] = {};
+            mem.write(sizeof ti, text, sizeof text);
+            if (!SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(mem.at(0)))) continue;
+            mem.read(sizeof ti, text, sizeof text - 2);
+            std::printf("%s\n", WideToUtf8(text).c_str());
+            return 0;
+        }
+        if (static_cast<int>(GetTickCount() - end) > 0) return 1;
+        Sleep(100);
+    }
+}
+
 int Row(const Call& call) {
     HWND c = Named(call);
     if (!c) return 1;

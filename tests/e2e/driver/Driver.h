@@ -82,8 +82,9 @@ int Responsive(const Call&);
 int DefButton(const Call&);
 int Unmask(const Call&);
 int Holds(const Call&);
-// The notification area (TrayIcon.cpp).
+// The notification area (TrayIcon.cpp; its balloon in Dialogs.cpp).
 int TrayIcon(const Call&);
+int Balloon(const Call&);
 // A stand-in web browser for the sign-in (Browser.cpp).
 int Browse(const Call&);
 

@@ -77,6 +77,7 @@ const Command kCommands[] = {
                            "resources NAME... it shows", TrayIcon},
     {"browse", 4, false, "browse LOGFILE URL            follow a sign-in address to its redirect, logging the answers",
      Browse},
+    {"balloon", 3, false, "balloon SECONDS               wait for a balloon notice of any program; print its text", Balloon},
 };
 
 }  // namespace

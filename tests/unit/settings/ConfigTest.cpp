@@ -260,22 +260,17 @@ TEST_F(ConfigTest, AProviderMailboxNeedsNoPasswordAndItsKindGoesWithItsRow) {
 }
 
 namespace {
-// A box whose text another program set with WM_SETTEXT: its window answers WM_GETTEXT with
-// that text, and no change notification told the control.
+// A box whose text another program set with WM_SETTEXT: its window shows that text, and no
+// change notification told the control.
 class SetFromOutside : public headless::ControlPeer {
 public:
     SetFromOutside(TControl& c, uintptr_t h, std::map<std::string, std::string>& texts)
         : ControlPeer(c, h), control_(c), texts_(texts) {}
-    intptr_t Send(uint32_t msg, uintptr_t w, intptr_t l) override {
+    bool ShownText(std::string& text) override {
         auto it = texts_.find(control_.Name());
-        if (it == texts_.end()) return 0;
-        const std::string& t = it->second;
-        if (msg == 0x000E) return static_cast<intptr_t>(t.size());  // WM_GETTEXTLENGTH
-        if (msg != 0x000D || w == 0) return 0;                       // WM_GETTEXT
-        size_t n = std::min<size_t>(w - 1, t.size());
-        t.copy(reinterpret_cast<char*>(l), n);
-        reinterpret_cast<char*>(l)[n] = '\0';
-        return static_cast<intptr_t>(n);
+        if (it == texts_.end()) return false;
+        text = it->second;
+        return true;
     }
 
 private:
