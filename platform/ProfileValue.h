@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+class IFileSystem;
+
 namespace profile_value {
 
 // The most characters a read gives back.
@@ -23,5 +25,15 @@ size_t Limit(const std::string& value);
 // when it begins or ends with a blank, a quote or a character outside printable ASCII (which
 // some code pages count as blanks).
 std::string Stored(const std::string& value);
+
+// How a profile file holds its text: in the system's code page (the files of older
+// versions), or after a byte-order mark in UTF-16 (little-endian) or UTF-8.
+enum class TEncoding { CodePage, Utf16, Utf8 };
+// The file's text in UTF-8 and how the file holds it; `codePage` converts the code page
+// (nullptr: the bytes are taken as UTF-8).
+std::string FileText(const std::string& bytes, IFileSystem* codePage, TEncoding& encoding);
+// The bytes of a file holding `text` in that encoding; a code-page file whose page lacks a
+// character of the text becomes UTF-16 (encoding is then Utf16), never losing one.
+std::string FileBytes(const std::string& text, IFileSystem* codePage, TEncoding& encoding);
 
 }  // namespace profile_value

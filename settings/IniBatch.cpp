@@ -4,7 +4,6 @@
 #include <map>
 
 #include "core/SysUtils.h"
-#include "core/Utf16.h"
 #include "platform/Platform.h"
 #include "platform/ProfileValue.h"
 #include "platform/WholeFile.h"
@@ -75,21 +74,10 @@ std::string AsRead(std::string v) {
     return v.substr(0, profile_value::kReadLimit);
 }
 
-// The text of a profile file as the service reads it: after a UTF-16 byte-order mark in
-// Unicode, after a UTF-8 one in UTF-8, otherwise in the system's code page.
-std::string ProfileText(const std::string& bytes) {
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-        std::wstring wide;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            wide += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
-        return WideToUtf8(wide);
-    }
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
-    return platform::Files().FromCodePage(bytes);
-}
-
+// The keys of a file's bytes, in whatever encoding the file holds its text.
 TKeys KeysOf(const std::string& bytes) {
-    const std::string text = ProfileText(bytes);
+    profile_value::TEncoding encoding;
+    const std::string text = profile_value::FileText(bytes, &platform::Files(), encoding);
     TKeys keys;
     std::map<std::string, std::string>* section = nullptr;
     const bool lf = text.find('\n') != std::string::npos;

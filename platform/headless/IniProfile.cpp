@@ -68,6 +68,7 @@ struct Section {
 
 struct Document {
     std::vector<Section> sections;
+    profile_value::TEncoding encoding = profile_value::TEncoding::CodePage;
 
     const Section* Find(const std::string& wanted) const {
         std::string n = TrimBlanks(wanted);
@@ -144,7 +145,7 @@ std::string Load(const std::string& file) {
     return text;
 }
 
-bool Save(const std::string& file, const Document& doc) {
+bool Save(const std::string& file, Document& doc, IFileSystem* codePage) {
     std::ostringstream out;
     for (const auto& s : doc.sections) {
         if (s.hasHeader) out << s.header << "\r\n";
@@ -152,7 +153,7 @@ bool Save(const std::string& file, const Document& doc) {
     }
     std::ofstream f(file, std::ios::binary | std::ios::trunc);
     if (!f) return false;
-    const std::string text = out.str();
+    const std::string text = profile_value::FileBytes(out.str(), codePage, doc.encoding);
     f.write(text.data(), static_cast<std::streamsize>(text.size()));
     f.close();
     return static_cast<bool>(f);
@@ -175,13 +176,15 @@ constexpr size_t kFilesKept = 16;
 
 // A file's parse, made again only when the file's text differs from the text parsed last
 // (a list is read key by key, and each read would otherwise parse the whole file).
-const Document& ParsedText(ParsedFiles& cache, int& parses, const std::string& file) {
+const Document& ParsedText(ParsedFiles& cache, int& parses, const std::string& file, IFileSystem* codePage) {
     std::string text = Load(file);
     auto it = cache.files.find(file);
     if (it != cache.files.end() && it->second.text == text) return it->second.doc;
     if (it == cache.files.end() && cache.files.size() >= kFilesKept) cache.files.clear();
     ++parses;
-    Document doc = Parse(text);
+    profile_value::TEncoding encoding;
+    Document doc = Parse(profile_value::FileText(text, codePage, encoding));
+    doc.encoding = encoding;
     auto& entry = cache.files[file];
     entry.text = std::move(text);
     entry.doc = std::move(doc);
@@ -200,7 +203,7 @@ std::string IniFileProfile::ReadString(const std::string& file, const std::strin
     std::string d = def;
     while (d.size() > 1 && d.back() == ' ') d.pop_back();
 
-    const Document& doc = ParsedText(*parsed_, parses, file);
+    const Document& doc = ParsedText(*parsed_, parses, file, codePage);
     const Section* s = doc.Find(section);
     if (!s) return CopyEntry(d);
     std::string k = TrimBlanks(key);
@@ -212,7 +215,7 @@ std::string IniFileProfile::ReadString(const std::string& file, const std::strin
 
 std::vector<std::string> IniFileProfile::ReadKeys(const std::string& file, const std::string& section) {
     std::vector<std::string> keys;
-    const Document& doc = ParsedText(*parsed_, parses, file);
+    const Document& doc = ParsedText(*parsed_, parses, file, codePage);
     const Section* s = doc.Find(section);
     if (!s) return keys;
     for (const auto& l : s->lines) {
@@ -225,7 +228,7 @@ std::vector<std::string> IniFileProfile::ReadKeys(const std::string& file, const
 
 std::vector<std::string> IniFileProfile::ReadSections(const std::string& file) {
     std::vector<std::string> names;
-    const Document& doc = ParsedText(*parsed_, parses, file);
+    const Document& doc = ParsedText(*parsed_, parses, file, codePage);
     for (const auto& s : doc.sections) {
         if (!s.hasHeader) continue;
         bool seen = false;
@@ -238,7 +241,7 @@ std::vector<std::string> IniFileProfile::ReadSections(const std::string& file) {
 bool IniFileProfile::WriteString(const std::string& file, const std::string& section, const std::string& key,
                                  const std::string& value) {
     if (refuseWrites || profile_value::Check(value) != profile_value::TFit::Fits) return false;
-    Document doc = ParsedText(*parsed_, parses, file);
+    Document doc = ParsedText(*parsed_, parses, file, codePage);
     Section* s = doc.Find(section);
     if (!s) {
         // A new section goes at the end, set off by a blank line.
@@ -276,21 +279,21 @@ bool IniFileProfile::WriteString(const std::string& file, const std::string& sec
         while (at > 0 && TrimBlanks(s->lines[at - 1].raw).empty()) --at;
         s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at), fresh);
     }
-    if (!Save(file, doc)) return false;
+    if (!Save(file, doc, codePage)) return false;
     ++writes;
     return true;
 }
 
 bool IniFileProfile::DeleteKey(const std::string& file, const std::string& section, const std::string& key) {
     if (refuseWrites) return false;
-    Document doc = ParsedText(*parsed_, parses, file);
+    Document doc = ParsedText(*parsed_, parses, file, codePage);
     Section* s = doc.Find(section);
     if (!s) return true;  // nothing to remove is not a refusal
     const std::string k = TrimBlanks(key);
     for (auto it = s->lines.begin(); it != s->lines.end(); ++it) {
         if (it->isKey && SameName(it->name, k)) {
             s->lines.erase(it);
-            if (!Save(file, doc)) return false;
+            if (!Save(file, doc, codePage)) return false;
             ++writes;
             return true;
         }
@@ -300,7 +303,7 @@ bool IniFileProfile::DeleteKey(const std::string& file, const std::string& secti
 
 bool IniFileProfile::EraseSection(const std::string& file, const std::string& section) {
     if (refuseWrites) return false;
-    Document doc = ParsedText(*parsed_, parses, file);
+    Document doc = ParsedText(*parsed_, parses, file, codePage);
     std::string n = TrimBlanks(section);
     bool found = false;
     for (size_t i = doc.sections.size(); i-- > 1;) {  // never the nameless head
@@ -310,7 +313,7 @@ bool IniFileProfile::EraseSection(const std::string& file, const std::string& se
         }
     }
     if (!found) return true;  // nothing to remove is not a refusal
-    if (!Save(file, doc)) return false;
+    if (!Save(file, doc, codePage)) return false;
     ++writes;
     return true;
 }

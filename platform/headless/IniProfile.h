@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/Profile.h"
 
 namespace headless {
@@ -50,6 +51,9 @@ public:
     int parses = 0;
     // When set, every write is refused, as for a read-only file.
     bool refuseWrites = false;
+    // The system's code page, for files without a byte-order mark; nullptr: they hold UTF-8.
+    // A file whose page lacks a character written to it becomes UTF-16, as the platform's do.
+    IFileSystem* codePage = nullptr;
 
 private:
     std::unique_ptr<ParsedFiles> parsed_;

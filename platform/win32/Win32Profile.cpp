@@ -58,12 +58,8 @@ bool ConvertToUnicode(const std::string& file) {
     win32::FileSystem fs;
     std::string bytes, error;
     if (fs.Exists(file) && !fs.Read(file, 64u << 20, bytes, error)) return false;
-    const std::wstring text = Utf8ToWide(fs.FromCodePage(bytes));
-    std::string content = "\xFF\xFE";
-    for (wchar_t c : text) {
-        content += static_cast<char>(c & 0xFF);
-        content += static_cast<char>((c >> 8) & 0xFF);
-    }
+    auto encoding = profile_value::TEncoding::Utf16;
+    const std::string content = profile_value::FileBytes(fs.FromCodePage(bytes), &fs, encoding);
     const std::string scratch = file + ".unicode";
     if (fs.Write(scratch, content, error) && fs.Replace(scratch, file, error)) return true;
     fs.Remove(scratch);

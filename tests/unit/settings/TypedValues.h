@@ -24,9 +24,10 @@ inline std::vector<std::string> TypedValues() {
         "; looks like a comment",
         "a;b;c;",
         "[Section]",
-        "Caf\xE9 cr\xE8me",
-        "\xE9t\xE9",
-        "\xFC",
+        "Caf\xC3\xA9 cr\xC3\xA8me",
+        "\xC3\xA9t\xC3\xA9",
+        "\xC3\xBC",
+        "\xCE\xA9mega \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\x89",  // beyond code page 1252
         "",
         std::string(1023, 'x'),
         " " + std::string(1021, 'y'),

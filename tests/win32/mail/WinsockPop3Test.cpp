@@ -132,7 +132,7 @@ TEST_F(WinsockPop3, MailboxSessionWithADribbledAnswer) {
     pop.Login();
     EXPECT_EQ(pop.NumberOfMails(), 2);
     pop.GetHeaders();
-    EXPECT_EQ(pop.MailLines, (Lines{"1", "Bo\aCaf\xE9"}));
+    EXPECT_EQ(pop.MailLines, (Lines{"1", "Bo\aCaf\xC3\xA9"}));
     pop.Logout();
     EXPECT_EQ(server.Heard(), (Lines{"CAPA", "USER ann", "PASS secret", "LIST", "TOP 2 1", "TOP 1 1", "QUIT"}));
     ASSERT_FALSE(socketTrace.empty());

@@ -95,12 +95,16 @@ TEST_F(IniOverWin32, OlderMailboxLayoutIsConverted) {
     EXPECT_EQ(Get("POPS", "m1"), "pop.example");
 }
 
+// In the code page (as shipped) or in UTF-8 after a byte-order mark.
 TEST_F(IniOverWin32, LanguageFileTranslates) {
-    std::ofstream(dir + "Francais.ini", std::ios::binary) << "[Misc]\r\nconst_disc=D\xE9\x63onnect\xE9*|*fin\r\n";
-    IniOptions.MenuLanguage = "Francais.ini";
-    OpenLangFile();
-    EXPECT_EQ(GetLangText("Disconnected", "const_disc"), "D\xE9\x63onnect\xE9\r\nfin");
-    CloseLangFile();
+    for (const char* text : {"D\xE9\x63onnect\xE9", "\xEF\xBB\xBF[Misc]\r\nconst_disc=D\xC3\xA9\x63onnect\xC3\xA9"}) {
+        std::ofstream(dir + "Francais.ini", std::ios::binary | std::ios::trunc)
+            << (text[0] == 'D' ? "[Misc]\r\nconst_disc=" + std::string(text) : std::string(text)) << "*|*fin\r\n";
+        IniOptions.MenuLanguage = "Francais.ini";
+        OpenLangFile();
+        EXPECT_EQ(GetLangText("Disconnected", "const_disc"), "D\xC3\xA9\x63onnect\xC3\xA9\r\nfin") << text;
+        CloseLangFile();
+    }
     DeleteFileA((dir + "Francais.ini").c_str());
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/headless/IniProfile.h"
+#include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Profile.h"
 #include "tests/unit/settings/TypedValues.h"
 
@@ -98,7 +99,10 @@ protected:
     }
     std::string dir = TempDir();
     Win32Profile win;
+    win32::FileSystem codePage;
     headless::IniFileProfile ours;
+    // Files without a mark hold the system's code page, as the platform's do.
+    bool sameCodePage = (ours.codePage = &codePage) != nullptr;
 };
 
 TEST_F(ProfileConformance, HandEditedFilesReadAlike) {
