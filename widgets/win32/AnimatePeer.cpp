@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/Utf16.h"
 #include "widgets/win32/WidgetCommon.h"
 #include "widgets/win32/WindowPeer.h"
 
@@ -45,7 +46,7 @@ bool ReadChunks(const uint8_t* p, const uint8_t* end, Clip& clip) {
 
 bool LoadClip(const std::string& name, Clip& clip) {
     clip = Clip{};
-    HRSRC res = name.empty() ? nullptr : FindResourceA(Inst(), name.c_str(), "AVI");
+    HRSRC res = name.empty() ? nullptr : FindResourceW(Inst(), Utf8ToWide(name).c_str(), L"AVI");
     HGLOBAL mem = res ? LoadResource(Inst(), res) : nullptr;
     const auto* bytes = mem ? static_cast<const uint8_t*>(LockResource(mem)) : nullptr;
     if (!bytes || !ReadChunks(bytes, bytes + SizeofResource(Inst(), res), clip)) return false;
@@ -60,7 +61,7 @@ bool LoadClip(const std::string& name, Clip& clip) {
 class AnimatePeer : public ControlPeer {
 public:
     explicit AnimatePeer(TControl& c) : ControlPeer(c), a_(static_cast<TAnimate&>(c)) {
-        CreateChild("STATIC", SS_NOTIFY, 0);
+        CreateChild(L"STATIC", SS_NOTIFY, 0);
         if (!hwnd_) return;
         Subclass(hwnd_, Proc);
         Open();

@@ -64,9 +64,9 @@ RECT WorkAreaOf(HWND h) {
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     HMONITOR m = h ? MonitorFromWindow(h, MONITOR_DEFAULTTOPRIMARY) : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    if (m && GetMonitorInfoA(m, &mi)) return mi.rcWork;
+    if (m && GetMonitorInfoW(m, &mi)) return mi.rcWork;
     RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
     return r;
 }
 
