@@ -37,11 +37,11 @@ drive tab "Configurer Velmora" "Courrier" || fail "no Courrier page"
 drive keys "Configurer Velmora" escape
 drive waitgone "Configurer Velmora" 10 || fail "Escape did not close the settings dialog"
 for i in 1 2 3; do  # the menu is walked by its mnemonics: Aide, A propos
-  drive menu "Velmora " "&Aide" "A &propos..." && sleep 1 && drive tops - | iconv -f CP1252 -t UTF-8 | grep -q "|À propos de Velmora|1|" && break
+  drive menu "Velmora " "&Aide" "A &propos..." && sleep 1 && drive tops - | grep -q "|À propos de Velmora|1|" && break
 done
-drive tops - | iconv -f CP1252 -t UTF-8 | grep -q "|À propos de Velmora|1|" || fail "the About box is not translated: $(drive tops -)"
+drive tops - | grep -q "|À propos de Velmora|1|" || fail "the About box is not translated: $(drive tops -)"
 drive type escape
-for i in $(seq 1 20); do drive tops - | iconv -f CP1252 -t UTF-8 | grep -q "|À propos de Velmora|1|" || break; sleep 0.5; done
+for i in $(seq 1 20); do drive tops - | grep -q "|À propos de Velmora|1|" || break; sleep 0.5; done
 drive click "Velmora " "Appeler" || fail "no Appeler button"
 drive wait "Appel en cours... ISP" 30 >/dev/null || fail "progress window not translated: $(drive tops -)"
 drive waittext "Velmora " "Raccrocher" 30 || fail "dial button not translated: $(drive list "Velmora ")"

@@ -74,6 +74,10 @@ public:
         OwnRead own;
         return DialogPeer::Send(msg, w, l);
     }
+    bool ShownText(std::string& text) override {
+        OwnRead own;
+        return DialogPeer::ShownText(text);
+    }
 
     bool Command(HWND from, UINT code) override {
         if (code == EN_CHANGE && !ProgramUpdating()) c_.TextChangedByUser(WindowText(from));

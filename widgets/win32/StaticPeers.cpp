@@ -173,7 +173,7 @@ private:
         if (edges.empty()) return;
         SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
         for (size_t i = 0; i < sb_.Panels().size(); ++i)
-            SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(sb_.Panels()[i].Text.c_str()));
+            SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(Utf8ToWide(sb_.Panels()[i].Text).c_str()));
     }
 
     TStatusBar& sb_;

@@ -8,18 +8,18 @@
 
 namespace w32fuzz {
 namespace {
-// The names the converter knows (in capitals, as the decoder passes them), then some it
-// does not: those must give false.
+// The names the converter knows (in capitals, as the decoder passes them; the empty name is
+// the system's own code page), then some it does not: those must give false.
 const char* const kNames[] = {
     "UTF-8",        "UTF8",        "US-ASCII",     "ISO-8859-1",   "ISO-8859-2",   "ISO-8859-3",  "ISO-8859-4",
     "ISO-8859-5",   "ISO-8859-6",  "ISO-8859-7",   "ISO-8859-8",   "ISO-8859-9",   "ISO-8859-13", "ISO-8859-15",
     "WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1254", "WINDOWS-1255",
     "WINDOWS-1256", "WINDOWS-1257", "WINDOWS-1258", "KOI8-R",       "KOI8-U",       "SHIFT_JIS",   "ISO-2022-JP",
     "EUC-JP",       "GB2312",      "GBK",          "GB18030",      "BIG5",         "EUC-KR",      "KS_C_5601-1987",
-    "TIS-620",      "WINDOWS-874",
+    "TIS-620",      "WINDOWS-874", "",
 };
 const size_t kKnown = sizeof(kNames) / sizeof(kNames[0]);
-const char* const kUnknown[] = {"utf-8", "UTF-16", "UTF-7", "LATIN1", "", "X-UNKNOWN", "CP65001", "UTF-8 "};
+const char* const kUnknown[] = {"utf-8", "UTF-16", "UTF-7", "LATIN1", "X-UNKNOWN", "CP65001", "UTF-8 "};
 
 bool Known(const std::string& name) {
     for (const char* n : kNames)
