@@ -105,7 +105,7 @@ std::string SingleByteToUtf8(const std::string& bytes, bool cp1252) {
     for (char ch : bytes) {
         const unsigned char b = static_cast<unsigned char>(ch);
         const char32_t c = cp1252 && b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b;
-        wide += static_cast<wchar_t>(c ? c : 0xFFFD);
+        wide += static_cast<wchar_t>(c || !b ? c : 0xFFFD);
     }
     return WideToUtf8(wide);
 }
@@ -137,8 +137,11 @@ void SetCharsetConverter(TCharsetConverter converter) { SystemConverter() = std:
 std::string MimeDecode(const std::string& raw) {
     bool ascii = true;
     for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    // Encoded words are ASCII, so converting the whole text first leaves them as they are.
-    const std::string text = ascii || IsUtf8(raw) ? raw : FromCharset("", raw);
+    // The text between encoded words is UTF-8 or in the system's code page; a word's bytes
+    // are in its own set. Each part is converted once, so no byte is read twice.
+    const bool utf8 = ascii || IsUtf8(raw);
+    auto plain = [utf8](const std::string& s) { return utf8 ? s : FromCharset("", s); };
+    const std::string& text = raw;
     std::string out;
     size_t i = 0, afterWord = std::string::npos;
     while (i < text.size()) {
@@ -149,7 +152,7 @@ std::string MimeDecode(const std::string& raw) {
                     std::string("QqBb").find(text[q1 + 1]) != std::string::npos && q1 > start + 2;
         if (!word) {
             if (start == std::string::npos) break;
-            out += text.substr(i, start + 2 - i);
+            out += plain(text.substr(i, start + 2 - i));
             i = start + 2;
             continue;
         }
@@ -157,7 +160,7 @@ std::string MimeDecode(const std::string& raw) {
         std::string between = text.substr(i, start - i);
         bool onlyBlanks = true;
         for (char c : between) onlyBlanks = onlyBlanks && IsBlank(c);
-        if (!(afterWord == i && onlyBlanks)) out += between;
+        if (!(afterWord == i && onlyBlanks)) out += plain(between);
         size_t data = q1 + 3;
         size_t end = text.find("?=", data);
         // A word cut off by the end of the line is decoded as far as it goes.
@@ -174,6 +177,6 @@ std::string MimeDecode(const std::string& raw) {
         i = end == std::string::npos ? text.size() : end + 2;
         afterWord = i;
     }
-    if (i < text.size()) out += text.substr(i);
+    if (i < text.size()) out += plain(text.substr(i));
     return out;
 }
