@@ -570,6 +570,7 @@ void TForm2::Button1OKClick(TObject*) {
         IniOptions.TimerDelay = delay;
         if (host_) host_->SetMailCheckInterval(static_cast<uint32_t>(delay) * 60000u);
     }
+    ForgetDroppedSignIns();
     PasswordList = OneLine(MailboxPasswords);
     SignInList = OneLine(MailboxSignIns);
     MailList.clear();

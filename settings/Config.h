@@ -90,6 +90,9 @@ public:
     std::string ShownSignInKind() const;
     // Shows the kind of a row (a settings word) in the combo, and what it enables.
     void ShowSignInKind(const std::string& kind);
+    // On OK: a mailbox gone from the list, or now signing in with its password, leaves no
+    // sign-in behind.
+    void ForgetDroppedSignIns();
     void ListView1Click(TObject* Sender);
     void Button7Click(TObject* Sender);
     void Button8Click(TObject* Sender);

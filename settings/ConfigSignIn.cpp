@@ -3,6 +3,7 @@
 #include "core/HelpContexts.h"
 #include "platform/Platform.h"
 #include "settings/Config.h"
+#include "settings/Ini.h"
 #include "settings/IniLang.h"
 #include "settings/SignIn.h"
 
@@ -47,6 +48,24 @@ void TForm2::ComboSignInChange(TObject*) {
     const int r = RowInBoxes();
     if (r >= 0 && r < static_cast<int>(MailboxSignIns.size())) MailboxSignIns[static_cast<size_t>(r)] = kind;
     ShowSignInKind(kind);
+}
+
+void TForm2::ForgetDroppedSignIns() {
+    for (size_t i = 0; i < MailList.size(); ++i) {
+        const std::string server = i < PopServerList.size() ? PopServerList[i] : "";
+        bool kept = false;
+        for (int r = 0; r < ListView1.RowCount(); ++r) {
+            const std::vector<std::string>& row = ListView1.Row(r);
+            kept = kept || (row.size() > 1 && OneLine(row[0]) == MailList[i] && OneLine(row[1]) == server &&
+                            r < static_cast<int>(MailboxSignIns.size()) &&
+                            SignInKindFromText(MailboxSignIns[static_cast<size_t>(r)]) != skPassword);
+        }
+        try {
+            if (!kept) ForgetSignIn(MailList[i], server);
+        } catch (const EIniFileException&) {
+            // Left for the next OK; the settings' own save below says why.
+        }
+    }
 }
 
 void TForm2::ButtonSignInClick(TObject*) {

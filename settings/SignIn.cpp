@@ -95,6 +95,12 @@ bool StoreRefreshToken(const std::string& account, const std::string& server, co
     return true;
 }
 
+void ForgetSignIn(const std::string& account, const std::string& server) {
+    MailboxAccessToken(account, server) = {};
+    if (!TIniFile(IniFileName()).ReadString(kTokens, TokenKey(account, server), "").empty())
+        StoreRefreshToken(account, server, "");
+}
+
 TAccessToken& MailboxAccessToken(const std::string& account, const std::string& server) {
     static std::map<std::string, TAccessToken> tokens;
     return tokens[TokenKey(account, server)];

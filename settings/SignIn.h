@@ -24,6 +24,9 @@ std::string StoredRefreshToken(const std::string& account, const std::string& se
 // Raises EIniFileException when the file refuses the write; false when the system would not
 // protect the token (then nothing is written).
 bool StoreRefreshToken(const std::string& account, const std::string& server, const std::string& token);
+// Forgets the mailbox's refresh token and access token, if it has any (written at once;
+// raises EIniFileException when the file refuses).
+void ForgetSignIn(const std::string& account, const std::string& server);
 // The in-memory access token of the mailbox (empty until a sign-in or renewal fills it).
 TAccessToken& MailboxAccessToken(const std::string& account, const std::string& server);
 

@@ -9,6 +9,8 @@
 #include "dialup/SimulatedRas.h"
 #include "settings/Config.h"
 #include "settings/Ini.h"
+#include "settings/SignIn.h"
+#include "platform/headless/ScriptedHttps.h"
 #include "tests/unit/HeadlessFixture.h"
 #include "tests/unit/dialup/DialUpTestKit.h"
 
@@ -235,28 +237,27 @@ TEST_F(ConfigTest, AnEmptyMailboxRowCannotBeAdded) {
     EXPECT_EQ(Stored("Mail", "m1"), "<none>");
 }
 
-// A mailbox that signs in with a provider needs no password; its kind goes with its row.
+// A mailbox that signs in with a provider needs no password; its kind goes with its row, and
+// a mailbox removed leaves no sign-in behind.
 TEST_F(ConfigTest, AProviderMailboxNeedsNoPasswordAndItsKindGoesWithItsRow) {
-    MailList = {"a", "b"}, PopServerList = {"pop.a", "imaps://b"}, PasswordList = {"pa", ""};
-    SignInList = {"", "google"};
+    headless::TestCrypto crypto;
+    platform::SetCrypto(&crypto);
+    MailList = {"a", "b"}, PopServerList = {"pop.a", "imaps://b"}, PasswordList = {"pa", ""}, SignInList = {"", "google"};
+    ASSERT_TRUE(StoreRefreshToken("a", "pop.a", "R"));
     Open();
     dialog->ListView1.SelectedByUser(1);
     dialog->ListView1.Click();
     EXPECT_EQ(dialog->ComboSignIn.ItemIndex(), skGoogle);
     EXPECT_FALSE(dialog->edt_password.Enabled());
-    EXPECT_TRUE(dialog->ButtonSignIn.Enabled());
     dialog->ComboSignIn.SelectedByUser(skMicrosoft);  // the selected mailbox's
-    dialog->ListView1.SelectedByUser(0);
-    dialog->ListView1.Click();
-    EXPECT_FALSE(dialog->ButtonSignIn.Enabled());
     Type(dialog->edt_username, "c");
-    Type(dialog->edt_password, "");
-    dialog->ComboSignIn.SelectedByUser(skOther);  // the new mailbox's, not row a's
-    ASSERT_TRUE(dialog->Button6.Enabled());
+    dialog->ComboSignIn.SelectedByUser(skOther);  // the new mailbox's, not b's
     dialog->Button6.Click();
+    dialog->ListView1.SelectedByUser(0);
+    dialog->Button7.Click();
     dialog->Button1OK.Click();
-    EXPECT_EQ(SignInList, (std::vector<std::string>{"", "microsoft", "other"}));
-    EXPECT_EQ(PasswordList, (std::vector<std::string>{"pa", "", ""}));
+    EXPECT_EQ(SignInList, (std::vector<std::string>{"microsoft", "other"}));
+    EXPECT_EQ(StoredRefreshToken("a", "pop.a"), "");
 }
 
 namespace {
