@@ -6,6 +6,7 @@
 
 #include "core/SysUtils.h"
 #include "platform/Platform.h"
+#include "platform/Services.h"
 
 namespace {
 
@@ -15,9 +16,6 @@ constexpr uint32_t kNotifyMsg = 0x0400 + 1;
 // Guards CurrentDialUp against the service's thread and the component's destruction.
 std::mutex g_currentMu;
 TDialUp* g_current = nullptr;
-
-ras::IRasApi* g_default = nullptr;
-std::function<uintptr_t(TComponent*)> g_ownerWindow;
 
 // The service when none is installed: behaves as a missing library.
 class UnavailableRas : public ras::IRasApi {
@@ -105,7 +103,7 @@ TDialUp::~TDialUp() {
 
 ras::IRasApi& TDialUp::Service() {
     if (service_) return *service_;
-    if (g_default) return *g_default;
+    if (ras::IRasApi* installed = platform::Installed().ras) return *installed;
     return g_unavailable;
 }
 
@@ -121,7 +119,10 @@ std::string TDialUp::StateText(uint32_t state, uint32_t error) {
     return fixed ? fixed : "Connection state #" + IntToStr(state);
 }
 
-uintptr_t TDialUp::OwnerWindow() { return g_ownerWindow ? g_ownerWindow(Owner()) : 0; }
+uintptr_t TDialUp::OwnerWindow() {
+    const auto& resolve = platform::Installed().ownerWindow;
+    return resolve ? resolve(Owner()) : 0;
+}
 
 uint32_t TDialUp::HangUp() { return Service().HangUp(connHandle_); }
 
@@ -266,7 +267,5 @@ uint32_t TDialUp::GetEntryPassword(std::string& Value) {
 }
 
 namespace dialup {
-void SetDefaultRasApi(ras::IRasApi* service) { g_default = service; }
-ras::IRasApi* DefaultRasApi() { return g_default; }
-void SetOwnerWindowResolver(std::function<uintptr_t(TComponent*)> resolver) { g_ownerWindow = std::move(resolver); }
+ras::IRasApi* DefaultRasApi() { return platform::Installed().ras; }
 }  // namespace dialup

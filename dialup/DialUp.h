@@ -4,7 +4,7 @@
 // turns every connection state and error code into a text.
 //
 // The service it talks to is an IRasApi (dialup/RasApi.h): the one given to the
-// constructor or SetRasApi, else the process-wide default (SetDefaultRasApi, installed by
+// constructor or SetRasApi, else the services record's (platform/Services.h, installed by
 // the program's entry from MakeDefaultRasApi in dialup/win32/DefaultRas.h). With none at
 // all every operation fails with ERROR_MOD_NOT_FOUND_, as a missing service library does.
 //
@@ -136,11 +136,8 @@ TDialUp* CurrentDialUp();
 void DialCallback(uint32_t msg, uint32_t state, uint32_t error);
 
 namespace dialup {
-// The service used by components that were given none. Not owned; null to remove.
-void SetDefaultRasApi(ras::IRasApi* service);
+// The service used by components that were given none: the services record's "ras" (null
+// when none is installed). The record's "ownerWindow" turns a component's owner into the
+// owner window of the service's dialogs; without one, the dialogs get no owner.
 ras::IRasApi* DefaultRasApi();
-// How a component's owner is turned into the owner window of the service's dialogs: the
-// window layer installs a function that returns a form's window handle, 0 for anything
-// else. Without one, the dialogs get no owner.
-void SetOwnerWindowResolver(std::function<uintptr_t(TComponent* owner)> resolver);
 }  // namespace dialup

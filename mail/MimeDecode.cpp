@@ -4,6 +4,7 @@
 
 #include "core/SysUtils.h"
 #include "core/Utf16.h"
+#include "platform/Services.h"
 
 namespace {
 
@@ -110,18 +111,14 @@ std::string SingleByteToUtf8(const std::string& bytes, bool cp1252) {
     return WideToUtf8(wide);
 }
 
-TCharsetConverter& SystemConverter() {
-    static TCharsetConverter c;
-    return c;
-}
-
 // The decoded bytes of an encoded word, in the character set it names, as UTF-8.
 std::string FromCharset(const std::string& charsetName, const std::string& bytes) {
     std::string cs = UpperCase(charsetName.substr(0, charsetName.find('*')));  // "*lang" suffix
     std::string out;
     // Our own UTF-8 check first: a malformed sequence becomes U+FFFD, the rest stays.
     if (cs == "UTF-8" || cs == "UTF8") return WideToUtf8(Utf8ToWide(bytes));
-    if (SystemConverter() && SystemConverter()(cs, bytes, out)) return out;
+    const TCharsetConverter& system = platform::Installed().charsets;
+    if (system && system(cs, bytes, out)) return out;
     if (cs == "ISO-8859-1" || cs == "US-ASCII" || cs == "LATIN1") return SingleByteToUtf8(bytes, false);
     if (cs == "WINDOWS-1252" || cs.empty()) return SingleByteToUtf8(bytes, true);
     for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : "\xEF\xBF\xBD";
@@ -132,7 +129,6 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
-void SetCharsetConverter(TCharsetConverter converter) { SystemConverter() = std::move(converter); }
 
 std::string MimeDecode(const std::string& raw) {
     bool ascii = true;

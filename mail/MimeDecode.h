@@ -18,7 +18,7 @@ std::string MimeDecode(const std::string& text);
 
 // Converts bytes in a character set (its name in capitals, "KOI8-R", ...; the empty name
 // is the system's own code page) to UTF-8; false when the set is unknown. The Windows build
-// installs the system's conversions; without one, UTF-8, US-ASCII, Latin-1 and Windows-1252
-// (also for the empty name) are converted, and other sets keep only their ASCII.
+// installs the system's conversions as the services record's "charsets"; without one, UTF-8,
+// US-ASCII, Latin-1 and Windows-1252 (also for the empty name) are converted, and other sets
+// keep only their ASCII.
 using TCharsetConverter = std::function<bool(const std::string& charset, const std::string& bytes, std::string& out)>;
-void SetCharsetConverter(TCharsetConverter converter);

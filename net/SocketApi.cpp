@@ -4,27 +4,26 @@
 #include "core/NetText.h"
 #include "core/SysUtils.h"
 #include "net/SocketErrors.h"
+#include "platform/Services.h"
 
 namespace net {
 
 namespace {
-ISocketApi* g_api = nullptr;
 int g_live = 0;
 }  // namespace
 
 ISocketApi& SocketApi() {
-    if (!g_api) throw ESocketException("Unable to load wsock32.dll Error #0");
-    return *g_api;
+    ISocketApi* api = platform::Installed().asyncSockets;
+    if (!api) throw ESocketException("Unable to load wsock32.dll Error #0");
+    return *api;
 }
-
-void SetSocketApi(ISocketApi* api) { g_api = api; }
 
 void SocketCreated() { ++g_live; }
 
 void SocketDestroyed() {
     if (--g_live <= 0) {
         g_live = 0;
-        if (g_api) g_api->Unload();
+        if (ISocketApi* api = platform::Installed().asyncSockets) api->Unload();
     }
 }
 

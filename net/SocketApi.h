@@ -130,10 +130,10 @@ public:
     virtual void TakeLookupResult(uintptr_t request, std::vector<uint32_t>& addrs, std::string& name) = 0;
 };
 
-// The library in force. Raises ESocketException "Unable to load wsock32.dll Error #0" when
-// none was installed (the native build has no socket library of its own).
+// The library of the services record in force (platform/Services.h). Raises
+// ESocketException "Unable to load wsock32.dll Error #0" when none was installed (the native
+// build has no socket library of its own).
 ISocketApi& SocketApi();
-void SetSocketApi(ISocketApi* api);
 
 // Live socket components: the last one to go unloads the library.
 void SocketCreated();

@@ -1,6 +1,6 @@
-// The platform services in force (see platform/Services.h for installing them). Each
-// accessor returns the installed service and throws std::logic_error when there is none.
-// The Set functions replace one service, for tests that swap a single one.
+// The platform services of the record in force (platform/Services.h installs them, and
+// swaps one for a test). Each accessor returns the installed service and throws
+// std::logic_error when there is none.
 #pragma once
 #include "platform/BlockingSocket.h"
 #include "platform/Clock.h"
@@ -26,18 +26,6 @@ IRegistry& Registry();
 IFileSystem& Files();
 IHttps& Https();
 ICrypto& Crypto();
-void SetClock(IClock* c);
-void SetProfile(IProfile* p);
-void SetUi(IUi* u);
-void SetTray(ITray* t);
-void SetPrograms(IPrograms* p);
-void SetSound(ISound* s);
-void SetRegistry(IRegistry* r);
-void SetFiles(IFileSystem* f);
-void SetBlockingSockets(IBlockingSockets* s);
-void SetHttps(IHttps* h);
-void SetCrypto(ICrypto* c);
 // The full path of the running program (where the settings file lives beside it).
 std::string ExePath();
-void SetExePath(const std::string& path);
 }  // namespace platform

@@ -1,7 +1,10 @@
-// The services record: every outside service the program's logic talks through, installed
-// in one call. The program's entry fills it with the Win32 backends, the headless test
-// fixture and the fuzz platform with headless ones. Nothing is owned: each service must
-// outlive its installation (install another record, or one with nullptr, to take it back).
+// The services record: every outside service the program's logic talks through, and the one
+// place each lives. Every folder reads its service from the record in force (platform's own
+// through platform/Platform.h; net/, dialup/, widgets/ and mail/ through their accessors).
+// The program's entry fills it with the Win32 backends, the headless test fixture and the
+// fuzz platform with headless ones; a test that swaps one service copies the record in
+// force, changes that field and installs the copy (TSwapServices). Nothing is owned: each
+// service must outlive its installation.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -56,5 +59,24 @@ struct Services {
 // or an empty function removes that service). Call on the user-interface thread before
 // any form exists, or after the last one is gone.
 void Install(const Services& services);
+// The record in force (all empty until the first Install).
+const Services& Installed();
+
+// Installs a copy of the record in force with some services changed, and puts the previous
+// record back when it goes: for tests that swap a service or two for their own.
+class TSwapServices {
+public:
+    explicit TSwapServices(const std::function<void(Services&)>& change) : saved_(Installed()) {
+        Services s = saved_;
+        change(s);
+        Install(s);
+    }
+    ~TSwapServices() { Install(saved_); }
+    TSwapServices(const TSwapServices&) = delete;
+    TSwapServices& operator=(const TSwapServices&) = delete;
+
+private:
+    Services saved_;
+};
 
 }  // namespace platform

@@ -5,18 +5,16 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/Services.h"
 #include "widgets/CommonControls.h"
 #include "widgets/Forms.h"
 
 namespace widgets {
-namespace {
-IWidgetFactory* g_factory = nullptr;
-}
 IWidgetFactory& Factory() {
-    if (!g_factory) throw std::logic_error("no widget factory installed");
-    return *g_factory;
+    IWidgetFactory* factory = platform::Installed().widgets;
+    if (!factory) throw std::logic_error("no widget factory installed");
+    return *factory;
 }
-void SetFactory(IWidgetFactory* f) { g_factory = f; }
 }  // namespace widgets
 
 // ---- TControl ----

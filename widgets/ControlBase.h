@@ -97,8 +97,8 @@ public:
 };
 
 namespace widgets {
+// The factory of the services record in force (platform/Services.h).
 IWidgetFactory& Factory();
-void SetFactory(IWidgetFactory* f);
 }  // namespace widgets
 
 struct TRect {

@@ -263,7 +263,6 @@ Binding& Instance() {
 }  // namespace
 
 ISocketApi& Winsock() { return Instance(); }
-void InstallWinsock() { SetSocketApi(&Instance()); }
 bool WinsockLoaded() { return Instance().Loaded(); }
 
 }  // namespace net::win32

@@ -6,10 +6,8 @@
 
 namespace net::win32 {
 
-// The process's one binding.
+// The process's one binding (the program's entry installs it in the services record).
 ISocketApi& Winsock();
-// Makes the binding the socket library in force (the program's entry calls this).
-void InstallWinsock();
 // Whether wsock32.dll is loaded by the binding right now (for tests).
 bool WinsockLoaded();
 

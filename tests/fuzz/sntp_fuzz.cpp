@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (a.kissCode.size() > 4) __builtin_trap();
 
     FakeSocketApi api;
-    net::SetSocketApi(&api);
+    platform::TSwapServices services([&](platform::Services& s) { s.asyncSockets = &api; });
     {
         TSntpClient client;
         client.SetAddr("127.0.0.8");
@@ -42,6 +42,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         p.clock.Advance(30000);
     }
     p.ui.ProcessMessages();
-    net::SetSocketApi(nullptr);
     return 0;
 }

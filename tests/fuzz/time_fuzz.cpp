@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Platform& p = fuzz::Installed();
     FakeSocketApi api;
-    net::SetSocketApi(&api);
+    platform::TSwapServices services([&](platform::Services& s) { s.asyncSockets = &api; });
     {
         TWSTimeClient client;
         client.SetProto("tcp");
@@ -35,6 +35,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         p.clock.Advance(30000);
     }
     p.ui.ProcessMessages();
-    net::SetSocketApi(nullptr);
     return 0;
 }

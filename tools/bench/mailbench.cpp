@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     headless::SystemClock clock;
-    platform::SetClock(&clock);
-    platform::SetBlockingSockets(&VELMORA_BENCH_SOCKETS);
+    platform::Install({.clock = &clock, .blockingSockets = &VELMORA_BENCH_SOCKETS});
     platform::SystemBlockingSockets().Startup();
     try {
         size_t n = 0;

@@ -181,7 +181,7 @@ TEST_F(HangUpTest, TheDialUpHiddenWindowLeavesOtherMessagesToTheSystem) {
     };
     {
         Capture capture(clock);
-        platform::SetUi(&capture);
+        platform::TSwapServices services([&](platform::Services& s) { s.ui = &capture; });
         TDialUp d(nullptr, ras.get());
         EXPECT_NE(capture.made, nullptr);
         // Logging off asks every window; a "no" from this one would stop Windows.
@@ -190,7 +190,6 @@ TEST_F(HangUpTest, TheDialUpHiddenWindowLeavesOtherMessagesToTheSystem) {
             EXPECT_EQ(capture.made->Send(WM_ENDSESSION_, 1, 0), kMsgDefault);
         }
     }
-    platform::SetUi(&ui);
     clock.SetUiPump([this] { ui.ProcessMessages(); });
 }
 

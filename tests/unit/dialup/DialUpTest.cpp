@@ -335,18 +335,19 @@ TEST_F(DialUpTest, WithoutAServiceEveryOperationFails) {
     EXPECT_EQ(lonely.GetEntries(), ras::ERROR_MOD_NOT_FOUND_);
     EXPECT_EQ(lonely.GetConnections(), ras::ERROR_MOD_NOT_FOUND_);
 
-    dialup::SetDefaultRasApi(sim.get());  // the process-wide default takes over
+    platform::TSwapServices services([&](platform::Services& s) { s.ras = sim.get(); });  // the default takes over
     profile.Load(book, "[Net]\n");
     EXPECT_EQ(lonely.GetEntries(), 0u);
     EXPECT_EQ(lonely.Entries(), std::vector<std::string>{"Net"});
-    dialup::SetDefaultRasApi(nullptr);
 }
 
 TEST_F(DialUpTest, EntryDialogsGetTheOwnersWindow) {
     profile.Load(book, "[Net]\nPhoneNumber=1\n");
     TComponent form;
     TDialUp owned(&form, rec.get());
-    dialup::SetOwnerWindowResolver([&](TComponent* owner) -> uintptr_t { return owner == &form ? 0x1234 : 0; });
+    std::optional<platform::TSwapServices> services(std::in_place, [&](platform::Services& s) {
+        s.ownerWindow = [&](TComponent* owner) -> uintptr_t { return owner == &form ? 0x1234 : 0; };
+    });
     std::vector<std::string> asked;
     dialogScript = [&](uintptr_t w, bool creating, ras::SimEntryFields& f) {
         asked.push_back(std::to_string(w) + (creating ? " new " : " edit ") + f.name + "/" + f.phoneNumber);
@@ -358,7 +359,7 @@ TEST_F(DialUpTest, EntryDialogsGetTheOwnersWindow) {
     owned.EditEntry();
     dialUp->SetEntry("Work");
     dialUp->EditEntry();  // no owner: no window
-    dialup::SetOwnerWindowResolver(nullptr);
+    services.reset();
     EXPECT_EQ(asked, (std::vector<std::string>{"4660 new /", "4660 edit Net/1", "0 edit Work/777"}));
     EXPECT_EQ(profile.ReadString(book, "Work", "PhoneNumber", ""), "777");
 }

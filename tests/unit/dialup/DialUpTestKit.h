@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -165,10 +166,14 @@ protected:
     std::vector<Event> events;
     std::vector<std::pair<int, std::string>> errors;
 
+    std::optional<platform::TSwapServices> services;
+
     void SetUp() override {
-        platform::SetClock(&clock);
-        platform::SetUi(&ui);
-        platform::SetProfile(&profile);
+        services.emplace([this](platform::Services& s) {
+            s.clock = &clock;
+            s.ui = &ui;
+            s.profile = &profile;
+        });
         sim = std::make_unique<ras::SimulatedRas>(book, std::make_unique<VirtualScheduler>(clock),
                                                   [this](uintptr_t w, bool c, ras::SimEntryFields& f) {
                                                       return dialogScript ? dialogScript(w, c, f) : false;
@@ -185,9 +190,7 @@ protected:
         dialUp.reset();
         rec.reset();
         sim.reset();
-        platform::SetProfile(nullptr);
-        platform::SetUi(nullptr);
-        platform::SetClock(nullptr);
+        services.reset();
     }
     std::vector<int> States() const {
         std::vector<int> s;

@@ -162,8 +162,8 @@ TEST(PhonebookFile, UpdatesKeepOrderAndCommentsAndRefuseLineBreaks) {
     };
     headless::VirtualClock clock;
     headless::IniFileProfile profile;
-    platform::SetProfile(&profile);
     {
+        platform::TSwapServices services([&](platform::Services& s) { s.profile = &profile; });
         ras::SimulatedRas sim(book, std::make_unique<VirtualScheduler>(clock));
         for (const char* bad : {"joe\r\n[Evil]\r\nPhoneNumber=666", "a\nb", "a\rb"}) {
             ras::RasDialParams user = ParamsFor("First"), password = ParamsFor("First");
@@ -179,7 +179,6 @@ TEST(PhonebookFile, UpdatesKeepOrderAndCommentsAndRefuseLineBreaks) {
         expected.erase(expected.find("SavedPassword=pw\r\n"), 18);
         EXPECT_EQ(slurp(), expected);
     }
-    platform::SetProfile(nullptr);
     std::remove(book.c_str());
 }
 
@@ -198,10 +197,12 @@ TEST(DemoPhonebook, EntriesAndBehaviour) {
     headless::VirtualClock clock;
     headless::HeadlessUi ui(clock);
     headless::IniFileProfile profile;
-    platform::SetClock(&clock);
-    platform::SetUi(&ui);
-    platform::SetProfile(&profile);
     {
+        platform::TSwapServices services([&](platform::Services& s) {
+            s.clock = &clock;
+            s.ui = &ui;
+            s.profile = &profile;
+        });
         ras::SimulatedRas sim(copy, std::make_unique<VirtualScheduler>(clock));
         TDialUp dialUp(nullptr, &sim);
         ASSERT_EQ(dialUp.GetEntries(), 0u);
@@ -236,9 +237,6 @@ TEST(DemoPhonebook, EntriesAndBehaviour) {
         EXPECT_EQ(pw, "secret");
         EXPECT_EQ(profile.ReadString(copy, "Strict Provider", "SavedUser", ""), "demo");
     }
-    platform::SetProfile(nullptr);
-    platform::SetUi(nullptr);
-    platform::SetClock(nullptr);
     std::remove(copy.c_str());
 }
 

@@ -4,6 +4,7 @@
 #include "mail/MimeDecode.h"
 #include "mail/ip_misc.h"
 #include "platform/BlockingSocket.h"
+#include "platform/Services.h"
 
 namespace {
 
@@ -42,13 +43,14 @@ TEST(MimeDecode, DecodesEveryEncodedWordAndKeepsTheTextAround) {
 }
 
 TEST(MimeDecode, OtherCharacterSetsGoThroughTheSystemsConversion) {
-    SetCharsetConverter([](const std::string& cs, const std::string& bytes, std::string& out) {
-        if (cs != "KOI8-R") return false;
-        out = "<" + bytes + ">";
-        return true;
+    platform::TSwapServices services([](platform::Services& s) {
+        s.charsets = [](const std::string& cs, const std::string& bytes, std::string& out) {
+            if (cs != "KOI8-R") return false;
+            out = "<" + bytes + ">";
+            return true;
+        };
     });
     EXPECT_EQ(MimeDecode("=?koi8-r?Q?ab?= =?UTF-8?Q?=C3=A9?="), "<ab>\xC3\xA9");
-    SetCharsetConverter(nullptr);
 }
 
 TEST(IpMisc, DottedAddresses) {

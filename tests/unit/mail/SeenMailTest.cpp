@@ -19,14 +19,11 @@ protected:
         char tmpl[] = "/tmp/velmora-seen-XXXXXX";
         dir = mkdtemp(tmpl);
         file = dir + "/velmora.uid";
-        platform::SetFiles(&files);
     }
-    ~SeenMailTest() override {
-        platform::SetFiles(nullptr);
-        std::filesystem::remove_all(dir);
-    }
+    ~SeenMailTest() override { std::filesystem::remove_all(dir); }
     std::string dir, file;
     headless::DiskFileSystem files;
+    platform::TSwapServices services{[this](platform::Services& s) { s.files = &files; }};
 };
 
 TEST_F(SeenMailTest, NewIsWhatTheLastCheckDidNotListAndTheRecordSurvivesTheFile) {

@@ -44,8 +44,6 @@ struct Browser {
 class SignInTest : public HeadlessTest {
 protected:
     SignInTest() {
-        platform::SetHttps(&https);
-        platform::SetCrypto(&crypto);
         programs.onExecute = [this](const headless::HeadlessPrograms::Exec& e) { browser.Open(e.file); };
     }
     TSignInOutcome Run(std::function<bool()> keepWaiting = [] { return true; }) {
@@ -58,6 +56,7 @@ protected:
                                                     .OtherClientId = "cid"});
     headless::ScriptedHttps https;
     headless::TestCrypto crypto;
+    platform::TSwapServices swap{[this](platform::Services& s) { s.https = &https, s.crypto = &crypto; }};
     Browser browser;
 };
 

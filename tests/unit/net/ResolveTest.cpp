@@ -99,19 +99,18 @@ TEST_F(ResolveTest, LastSocketGoneUnloadsAndTheNextLoadsAgain) {
 }
 
 TEST(SocketLibraryTest, NoLibraryInstalledIsAnErrorButSettingsNeedNone) {
-    net::SetSocketApi(nullptr);
-    EXPECT_THROW(net::SocketApi(), ESocketException);
     headless::VirtualClock clock;
     headless::HeadlessUi ui(clock);
-    platform::SetUi(&ui);
-    {
-        TWSocket s;
-        s.SetProto("tcp");
-        s.SetLocalAddr("0.0.0.0");
-        s.SetLocalPort("0");
-        s.SetLingerTimeout(15);
-    }
-    platform::SetUi(nullptr);
+    platform::TSwapServices services([&](platform::Services& s) {
+        s.asyncSockets = nullptr;
+        s.ui = &ui;
+    });
+    EXPECT_THROW(net::SocketApi(), ESocketException);
+    TWSocket s;
+    s.SetProto("tcp");
+    s.SetLocalAddr("0.0.0.0");
+    s.SetLocalPort("0");
+    s.SetLingerTimeout(15);
 }
 
 TEST(ParseDottedQuadTest, StrictFourParts) {

@@ -14,16 +14,7 @@
 
 class SocketTest : public ::testing::Test {
 protected:
-    SocketTest() : ui(clock) {
-        platform::SetClock(&clock);
-        platform::SetUi(&ui);
-        net::SetSocketApi(&api);
-    }
-    ~SocketTest() override {
-        net::SetSocketApi(nullptr);
-        platform::SetUi(nullptr);
-        platform::SetClock(nullptr);
-    }
+    SocketTest() : ui(clock) {}
     // Records every event of a socket as one line each.
     void Record(TCustomWSocket& s) {
         s.OnChangeState = [this](TObject*, TSocketState o, TSocketState n) {
@@ -45,6 +36,11 @@ protected:
     headless::VirtualClock clock;
     headless::HeadlessUi ui;
     FakeSocketApi api;
+    platform::TSwapServices services{[this](platform::Services& s) {
+        s.clock = &clock;
+        s.ui = &ui;
+        s.asyncSockets = &api;
+    }};
     std::vector<std::string> log;
 };
 

@@ -289,16 +289,17 @@ struct SetFromOutsideFactory : headless::WidgetFactory {
 
 TEST_F(ConfigTest, OkSavesTheTextABoxShowsEvenWhenNoChangeWasNotified) {
     SetFromOutsideFactory outside;
-    widgets::SetFactory(&outside);
-    dialog = std::make_unique<TForm2>(&Application());
-    IniOptions.TimeServer = "old.example";
-    Open();
-    EXPECT_EQ(dialog->edt_timeServer.Caption(), "old.example");
-    outside.texts["edt_timeServer"] = "new.example";
-    outside.texts["edt_passwordDUN"] = "";
-    dialog->Button1OK.Click();
-    dialog.reset();
-    widgets::SetFactory(&factory);
+    {
+        platform::TSwapServices services([&](platform::Services& s) { s.widgets = &outside; });
+        dialog = std::make_unique<TForm2>(&Application());
+        IniOptions.TimeServer = "old.example";
+        Open();
+        EXPECT_EQ(dialog->edt_timeServer.Caption(), "old.example");
+        outside.texts["edt_timeServer"] = "new.example";
+        outside.texts["edt_passwordDUN"] = "";
+        dialog->Button1OK.Click();
+        dialog.reset();
+    }
     EXPECT_EQ(IniOptions.TimeServer, "new.example");
     EXPECT_EQ(Stored("Other", "TimeServer"), "new.example");
     EXPECT_EQ(IniInfo.PasswordDUN, "");

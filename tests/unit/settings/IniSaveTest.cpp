@@ -43,8 +43,8 @@ public:
 
 class IniSaveTest : public SettingsTest {
 protected:
-    IniSaveTest() { platform::SetFiles(&disk); }
     FaultyDisk disk;
+    platform::TSwapServices faulty{[this](platform::Services& s) { s.files = &disk; }};
 };
 
 TEST_F(IniSaveTest, AFailingStepLeavesTheOldFileWholeAndSaysWhy) {

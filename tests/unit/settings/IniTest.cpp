@@ -285,7 +285,7 @@ TEST_F(IniFileTest, SettingsFileLivesBesideTheExecutable) {
 
 TEST(ScramblePassword, LengthOfTheDigitsFollowsTheTextLength) {
     headless::VirtualClock clock;
-    platform::SetClock(&clock);
+    platform::TSwapServices services([&](platform::Services& s) { s.clock = &clock; });
     const struct {
         size_t chars;
         size_t digits;
@@ -297,7 +297,6 @@ TEST(ScramblePassword, LengthOfTheDigitsFollowsTheTextLength) {
         EXPECT_EQ(s.find_first_not_of("0123456789"), std::string::npos);
         EXPECT_EQ(UnscramblePassword(s), clear.substr(0, 255)) << r.chars;
     }
-    platform::SetClock(nullptr);
 }
 
 TEST(ScramblePassword, KeepsItsStoredFormat) {
@@ -317,11 +316,10 @@ TEST(ScramblePassword, SamePasswordSameDigitsEvenPastNineCharacters) {
 
 TEST(ScramblePassword, EmptyPasswordVariesWithTheTickCountAndReadsBackEmpty) {
     headless::VirtualClock clock(123456);
-    platform::SetClock(&clock);
+    platform::TSwapServices services([&](platform::Services& s) { s.clock = &clock; });
     std::string first = ScramblePassword("");
     clock.Advance(1);
     std::string second = ScramblePassword("");
-    platform::SetClock(nullptr);
     EXPECT_NE(first, second);
     EXPECT_EQ(first.size(), 25u);
     EXPECT_EQ(UnscramblePassword(first), "");

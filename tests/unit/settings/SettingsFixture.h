@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -23,17 +24,17 @@ protected:
         std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-settings-XXXXXX").string();
         dir = mkdtemp(tmpl.data());
         dir += "/";
-        platform::SetExePath(dir + "velmora.exe");
-        platform::SetProfile(&profile);
-        platform::SetFiles(&files);
-        platform::SetClock(&clock);
+        services.emplace([this](platform::Services& s) {
+            s.exePath = dir + "velmora.exe";
+            s.profile = &profile;
+            s.files = &files;
+            s.clock = &clock;
+        });
         ResetSettings();
     }
     ~SettingsTest() override {
         ResetSettings();
-        platform::SetProfile(nullptr);
-        platform::SetFiles(nullptr);
-        platform::SetClock(nullptr);
+        services.reset();
         std::filesystem::remove_all(dir);
     }
     std::string Ini() const { return dir + "velmora.ini"; }
@@ -52,4 +53,5 @@ protected:
     headless::IniFileProfile profile;
     headless::DiskFileSystem files;
     headless::VirtualClock clock;
+    std::optional<platform::TSwapServices> services;
 };

@@ -62,7 +62,7 @@ TEST(RasBinding, LoadsFromTheSystemDirectoryListsNothingAndFailsADial) {
 // reports the service's code through OnError.
 TEST(RasBinding, ComponentOverTheRealService) {
     win32::Ui ui;
-    platform::SetUi(&ui);
+    platform::TSwapServices services([&](platform::Services& s) { s.ui = &ui; });
     ras::RasBinding ras;
     TDialUp dialUp(nullptr, &ras);
     std::vector<std::string> entries;
@@ -86,7 +86,6 @@ TEST(RasBinding, ComponentOverTheRealService) {
     EXPECT_EQ(static_cast<uint32_t>(codes[0]), r);
     EXPECT_FALSE(texts[0].empty());
     dialUp.HangUp();  // whatever handle came back: must not crash
-    platform::SetUi(nullptr);
 }
 
 // The program's own arrangement when VELMORA_PHONEBOOK is set: the simulated service on
@@ -98,8 +97,10 @@ TEST(SimulatedRasOnWindows, NotificationsReachTheUiThreadInOrder) {
     DeleteFileA(book.c_str());
     Win32Profile profile;
     win32::Ui ui;
-    platform::SetUi(&ui);
-    platform::SetProfile(&profile);
+    platform::TSwapServices services([&](platform::Services& s) {
+        s.ui = &ui;
+        s.profile = &profile;
+    });
     ASSERT_TRUE(profile.WriteString(book, "Net", "StepDelay", "0"));
     ASSERT_TRUE(profile.WriteString(book, "Busy Line", "PhoneNumber", "555"));
     ASSERT_TRUE(profile.WriteString(book, "Busy Line", "Busy", "555"));
@@ -136,8 +137,6 @@ TEST(SimulatedRasOnWindows, NotificationsReachTheUiThreadInOrder) {
         ASSERT_EQ(seen.size(), 4u);
         EXPECT_EQ(seen.back(), std::make_pair(8193, 676u));
     }
-    platform::SetProfile(nullptr);
-    platform::SetUi(nullptr);
     DeleteFileA(book.c_str());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <winsock.h>
 
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,8 +103,10 @@ private:
 class WinsockPop3 : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetClock(&clock);
-        platform::SetBlockingSockets(&platform::WinsockBlockingSockets());
+        services.emplace([this](platform::Services& s) {
+            s.clock = &clock;
+            s.blockingSockets = &platform::WinsockBlockingSockets();
+        });
         ASSERT_EQ(NetworkStartup(), 0);
         pop.SetHostname("127.0.0.1");
         pop.SetTimeout(2000);
@@ -112,10 +115,10 @@ protected:
     }
     void TearDown() override {
         NetworkCleanup();
-        platform::SetBlockingSockets(nullptr);
-        platform::SetClock(nullptr);
+        services.reset();
     }
     win32::Clock clock;
+    std::optional<platform::TSwapServices> services;
     T_Pop3 pop;
 };
 

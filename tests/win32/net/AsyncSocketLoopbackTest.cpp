@@ -86,16 +86,6 @@ uint16_t DeadPort() {
 
 class AsyncSocketLoopback : public ::testing::Test {
 protected:
-    AsyncSocketLoopback() {
-        platform::SetUi(&ui);
-        platform::SetClock(&clock);
-        net::win32::InstallWinsock();
-    }
-    ~AsyncSocketLoopback() override {
-        net::SetSocketApi(nullptr);
-        platform::SetUi(nullptr);
-        platform::SetClock(nullptr);
-    }
     // Runs the message loop until done() holds or 5 s pass.
     template <class F>
     bool PumpUntil(F done) {
@@ -109,6 +99,11 @@ protected:
     }
     win32::Ui ui;
     win32::Clock clock;
+    platform::TSwapServices services{[this](platform::Services& s) {
+        s.ui = &ui;
+        s.clock = &clock;
+        s.asyncSockets = &net::win32::Winsock();
+    }};
 };
 
 TEST_F(AsyncSocketLoopback, ReceivesFourBytesAndClosesWithThePeer) {

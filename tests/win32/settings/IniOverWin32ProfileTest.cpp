@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -25,19 +26,19 @@ protected:
               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
         CreateDirectoryA(dir.c_str(), nullptr);
         DeleteFileA((dir + "velmora.ini").c_str());
-        platform::SetExePath(dir + "velmora.exe");
-        platform::SetProfile(&profile);
-        platform::SetFiles(&files);
-        platform::SetClock(&clock);
+        services.emplace([this](platform::Services& s) {
+            s.exePath = dir + "velmora.exe";
+            s.profile = &profile;
+            s.files = &files;
+            s.clock = &clock;
+        });
         Reset();
     }
     ~IniOverWin32() override {
         Reset();
         DeleteFileA((dir + "velmora.ini").c_str());
         RemoveDirectoryA(dir.c_str());
-        platform::SetProfile(nullptr);
-        platform::SetFiles(nullptr);
-        platform::SetClock(nullptr);
+        services.reset();
     }
     static void Reset() {
         IniInfo = {};
@@ -54,6 +55,7 @@ protected:
     Win32Profile profile;
     win32::FileSystem files;
     headless::VirtualClock clock;
+    std::optional<platform::TSwapServices> services;
 };
 
 TEST_F(IniOverWin32, DefaultsThenRoundTrip) {

@@ -71,9 +71,11 @@ struct Dialog {
 class DialogControls : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetClock(&g_clock);
-        platform::SetUi(&g_ui);
-        widgets::SetFactory(&g_factory);
+        platform::Services services = platform::Installed();
+        services.clock = &g_clock;
+        services.ui = &g_ui;
+        services.widgets = &g_factory;
+        platform::Install(services);
         Application().Initialize();
     }
 };

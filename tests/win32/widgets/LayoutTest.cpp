@@ -20,8 +20,10 @@ RECT RectIn(const TControl& c, HWND parent) {
 }
 
 TEST(Layout, AWideLabelPushesTheLabelsAfterItOnItsRowOnly) {
-    platform::SetUi(&g_layoutUi);
-    widgets::SetFactory(&g_layoutFactory);
+    platform::Services services = platform::Installed();
+    services.ui = &g_layoutUi;
+    services.widgets = &g_layoutFactory;
+    platform::Install(services);
     TForm form{nullptr, "Layout"};
     TControl caption{&form, &form, TControlKind::Label, "Caption"};
     TControl count{&form, &form, TControlKind::Label, "Count"};
