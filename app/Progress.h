@@ -8,13 +8,13 @@
 class TProgressSink {
 public:
     struct TBegin {
-        std::string animation;  // one of the program's clips ("PHONE_ANI", ...)
-        std::string caption;    // the window's caption (what automation finds it by)
-        std::string heading;    // the bold text in the title bar
+        std::string animation{};  // one of the program's clips ("PHONE_ANI", ...)
+        std::string caption{};    // the window's caption (what automation finds it by)
+        std::string heading{};    // the bold text in the title bar
         bool cancellable = true;
         // Called on the user interface thread when Cancel (or the close box, or Escape) is
         // used while the work runs; never called after End.
-        std::function<void()> onCancel;
+        std::function<void()> onCancel{};
     };
     virtual ~TProgressSink() = default;
     // Shows the window with these texts; the status line starts empty.
