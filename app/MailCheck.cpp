@@ -130,10 +130,9 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
         return;
     }
     std::string host = server.substr(0, server.find('\r'));
-    // A certificate accepted after a long question is used on a fresh connection, once; so
-    // is a sign-in the user just made after the provider refused the kept one.
+    // A sign-in the user just made, after the provider refused the kept one, is used at once.
     bool signedInNow = false;
-    for (int attempt = 0; attempt < 3; ++attempt) try {
+    for (int attempt = 0; attempt < 2; ++attempt) try {
         // The same steps for every protocol; the server text says which client reads it.
         T_MailClient& client = mailClients.For(host);
         client.SetHostname(host);
@@ -171,8 +170,6 @@ void TMainForm::CheckEmailForThisAccount(const std::string& account, const std::
             IntToStr(static_cast<long long>(client.MailLines.size()) + StrToIntDef(nbr_emails.Caption(), 0)));
         NoteNewMail(account, host, listed);
         return;
-    } catch (const EReconnect&) {
-        continue;
     } catch (const ESignInNeeded&) {
         if (mailCancelled_) return;
         // The server is not kept waiting while the user is in the browser.

@@ -103,6 +103,12 @@ void T_TcpIp::OpenSocket() {
 }
 
 void T_TcpIp::Login() {
+    // A line client without a session of its own goes on with the connection it has when
+    // the certificate was accepted late.
+    (void)OpenConnection();
+}
+
+T_TcpIp::TTlsResult T_TcpIp::OpenConnection() {
     if (connected_) {
         // The previous connection is over whatever its goodbye says; a failure there must
         // not count against the server we are about to reach.
@@ -134,7 +140,7 @@ void T_TcpIp::Login() {
     connectTick_ = platform::Clock().TickCount();
     exchangeDeadline_ = -1;
     SetSessionLimit(initialSessionLimit_);
-    if (security_ == msImplicitTls) StartTls();
+    return security_ == msImplicitTls ? StartTls() : TTlsResult::Ready;
 }
 
 // Counted from the connection's start on the clock seam's tick count, which wraps: the
@@ -270,7 +276,7 @@ bool T_TcpIp::ReadBytes(std::string& out, size_t n) {
     return true;
 }
 
-void T_TcpIp::StartTls() {
+T_TcpIp::TTlsResult T_TcpIp::StartTls() {
     // Bytes that arrived before the handshake are not covered by it: someone in the middle
     // could have put them there to be taken for the server's first encrypted answers.
     if (inboxPos_ < inbox_.size()) {
@@ -314,13 +320,7 @@ void T_TcpIp::StartTls() {
         ended_ = true;
         throw ECertificateError("The certificate of " + serverHost_ + " was not accepted");
     }
-    if (answered >= kLongQuestionMs) {
-        // The server has likely given up on a connection that idled this long: start afresh
-        // (the certificate is known now, so the next connection asks nothing).
-        CloseSocket();
-        ended_ = true;
-        throw EReconnect("The certificate of " + serverHost_ + " was accepted after a long wait");
-    }
+    return answered >= kLongQuestionMs ? TTlsResult::AcceptedLate : TTlsResult::Ready;
 }
 
 // ---- T_MailClient -------------------------------------------------------------------
@@ -338,11 +338,24 @@ void T_MailClient::Login() {
 }
 
 void T_MailClient::Connect() {
-    T_TcpIp::Login();
-    Greet();
-    if (security_ == msStartTls) {
-        AskForTls();
-        StartTls();
+    // The server has likely given up on a connection that idled through a long certificate
+    // question: start afresh, once (the certificate is known now, so the next connection
+    // asks nothing).
+    for (int attempt = 0;; ++attempt) {
+        auto late = [&](TTlsResult tls) {
+            if (tls != TTlsResult::AcceptedLate || attempt > 0) return false;
+            Trace("The certificate of " + serverHost_ + " was accepted after a long wait: connecting again", tlSocket);
+            CloseSocket();
+            ended_ = true;
+            return true;
+        };
+        if (late(OpenConnection())) continue;
+        Greet();
+        if (security_ == msStartTls) {
+            AskForTls();
+            if (late(StartTls())) continue;
+        }
+        return;
     }
 }
 

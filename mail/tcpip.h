@@ -56,13 +56,6 @@ public:
     using ETcpIpError::ETcpIpError;
 };
 
-// The certificate was accepted only after a long wait for the user: the connection is
-// closed, and the caller connects again (the certificate is then known).
-class EReconnect : public ETcpIpError {
-public:
-    using ETcpIpError::ETcpIpError;
-};
-
 // A mailbox that signs in with a provider has no token to show: no sign-in was kept, or the
 // provider no longer honours it. The user must sign in again; nothing was sent.
 class ESignInNeeded : public ETcpIpError {
@@ -160,11 +153,18 @@ protected:
     void SendText(const std::string& text);
     void CloseSocket();
     void CheckNoLineBreak(const std::string& s) const;
+    // How a TLS handshake that did not fail came out: ready, or the certificate was
+    // accepted only after a long wait for the user, so that the server has likely given up
+    // on the connection (the caller decides whether to connect again).
+    enum class TTlsResult { Ready, AcceptedLate };
     // Turns the connection into TLS and puts the certificate to OnCertificate; the
     // handshake as a whole gets the time of one exchange, and no more than the session has
     // left. Raises ETlsError when no TLS connection came about, ECertificateError when the certificate
     // was refused (the socket is closed then).
-    void StartTls();
+    [[nodiscard]] TTlsResult StartTls();
+    // The body of Login: resolves, connects and, where the server text asks for TLS from the
+    // first byte, shakes hands.
+    [[nodiscard]] TTlsResult OpenConnection();
 
     std::string hostname_;
     uint16_t port_ = 0;
@@ -305,7 +305,8 @@ protected:
     virtual void OpenMailbox() = 0;
     // The first steps of Login: connects (a connection still open is ended first), Greet,
     // and AskForTls and the handshake where the server text asks for them. Authenticate
-    // may call it again to start afresh.
+    // may call it again to start afresh. A certificate accepted only after a long question
+    // starts afresh once by itself, before anything of the account goes out.
     void Connect();
     // Ends the session politely (the connection is still open).
     virtual void SayGoodbye() = 0;

@@ -386,6 +386,18 @@ TEST_F(MailCheckTest, AnUntrustedCertificateIsAskedAboutPinnedAndAChangedOneRefu
     EXPECT_EQ(passwords(), 3);
 }
 
+// A "Yes" after a long question: the server has likely dropped the connection that waited,
+// so the account goes over a fresh one, which asks nothing (the certificate is pinned).
+TEST_F(MailCheckTest, ACertificateAcceptedLateIsUsedOnAFreshConnection) {
+    PopServerList = {"pops://pop.a", "pop.b"};
+    ui.answers = {IDYES_};
+    ui.onBox = [this](const headless::AskedBox&) { clock.Advance(11000); };
+    form.CheckEmailWithIcon();
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(std::count(service.heard.begin(), service.heard.end(), "PASS pw1"), 1);
+    EXPECT_EQ(form.nbr_emails.Caption(), "2");
+}
+
 TEST_F(MailCheckTest, OnlyACheckTheUserStartedAsksAboutACertificate) {
     PopServerList = {"pops://pop.a", "pop.b"};
     auto listed = [this](const std::string& part) {
