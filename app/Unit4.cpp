@@ -66,8 +66,7 @@ void TForm4::PlayAnimation(const std::string& resName) {
 }
 
 void TForm4::WndProc(TMessage& m) {
-    const uint32_t kSysCommand = 0x0112, kScClose = 0xF060;
-    if (m.Msg != kSysCommand || (m.WParam & 0xFFF0) != kScClose) return;
+    if (m.Msg != WM_SYSCOMMAND_ || (m.WParam & 0xFFF0) != SC_CLOSE_) return;
     if (!Button1.Visible() || !Button1.Enabled()) return;
     m.Handled = true;
     Button1.Click();

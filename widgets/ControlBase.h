@@ -19,6 +19,7 @@ enum : uint32_t {
     WM_QUERYENDSESSION_ = 0x11,
     WM_ENDSESSION_ = 0x16,
     SC_MINIMIZE_ = 0xF020,
+    SC_CLOSE_ = 0xF060,
     SC_RESTORE_ = 0xF120,
     SW_HIDE_ = 0,
     SW_SHOWNORMAL_ = 1,
