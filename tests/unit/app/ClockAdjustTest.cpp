@@ -334,7 +334,9 @@ TEST_F(NetworkTimeTest, AStepBeyondTheBoundIsMadeOnlyWhenTheUserAgrees) {
             ui.ProcessMessages();
         }
         ASSERT_EQ(ui.boxes.size(), row.answer ? 1u : 0u);
-        if (row.answer) EXPECT_EQ(ui.boxes[0].flags, MB_YESNO_ | MB_ICONQUESTION_ | MB_DEFBUTTON2_);
+        if (row.answer) {
+            EXPECT_EQ(ui.boxes[0].flags, MB_YESNO_ | MB_ICONQUESTION_ | MB_DEFBUTTON2_);
+        }
         ASSERT_EQ(clock.clockSets.size(), row.second < 0 ? 0u : 1u);
         if (row.second < 0)
             EXPECT_EQ(form.HListBox2.Items().back(), "The time server's clock differs by " +

@@ -497,8 +497,7 @@ TEST_F(MailCheckTest, ImapUnseenMailIsListedReadOnlyAndAnnouncedAgainOnlyUnderAN
 TEST_F(MailCheckTest, AProviderMailboxUsesItsTokenAndAsksToSignInOnlyInTheUsersCheck) {
     headless::ScriptedHttps https;
     headless::TestCrypto crypto;
-    platform::SetHttps(&https);
-    platform::SetCrypto(&crypto);
+    platform::TSwapServices swap([&](platform::Services& s) { s.https = &https, s.crypto = &crypto; });
     for (const char* key : {"OtherAuthorizationEndpoint", "OtherTokenEndpoint", "OtherClientId"})
         TIniFile(IniFileName()).WriteString("OAuth", key, "https://no..such..host/");
     MailList = {"alice"}, PasswordList = {""}, PopServerList = {"pops://pop.a"}, SignInList = {"other"};

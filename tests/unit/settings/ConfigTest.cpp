@@ -241,7 +241,7 @@ TEST_F(ConfigTest, AnEmptyMailboxRowCannotBeAdded) {
 // a mailbox removed leaves no sign-in behind.
 TEST_F(ConfigTest, AProviderMailboxNeedsNoPasswordAndItsKindGoesWithItsRow) {
     headless::TestCrypto crypto;
-    platform::SetCrypto(&crypto);
+    platform::TSwapServices swap([&](platform::Services& s) { s.crypto = &crypto; });
     MailList = {"a", "b"}, PopServerList = {"pop.a", "imaps://b"}, PasswordList = {"pa", ""}, SignInList = {"", "google"};
     ASSERT_TRUE(StoreRefreshToken("a", "pop.a", "R"));
     Open();
