@@ -42,7 +42,7 @@ printf 'forged 400\nredirect 200\npage: Velmora is signed in; you can close this
 drive click "Velmora " "E-mail"
 checked 1 "the signed-in mailbox was not listed"
 # The timer checks a minute after the connection: after the renewal and the revocation below.
-sleep $((signed + 12 - SECONDS))
+sleep $((signed + 20 - SECONDS))
 drive click "Velmora " "Dial"
 checked 2 "the check after dialling"
 sleep $((signed + 62 - SECONDS))
