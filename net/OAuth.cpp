@@ -98,9 +98,9 @@ TOAuthProvider ProviderFor(TSignInKind kind, const TOAuthSettings& s) {
 }
 
 std::string ProviderProblem(const TOAuthProvider& p) {
-    if (p.ClientId.empty()) return "no client id is set for " + p.Name + " (settings file, section OAuth)";
+    if (p.ClientId.empty()) return "no client id is set for " + p.Name + " (Settings, Sign-in)";
     if (p.AuthorizationEndpoint.empty() || p.TokenEndpoint.empty())
-        return "the endpoints of " + p.Name + " are not set (settings file, section OAuth)";
+        return "the endpoints of " + p.Name + " are not set (Settings, Sign-in)";
     std::string why = EndpointProblem(p.AuthorizationEndpoint);
     return why.empty() ? EndpointProblem(p.TokenEndpoint) : why;
 }

@@ -12,6 +12,7 @@
 #include "settings/Ini.h"
 #include "settings/IniBatch.h"
 #include "settings/IniLang.h"
+#include "settings/SignIn.h"
 
 TForm2* Form2 = nullptr;
 
@@ -98,6 +99,14 @@ std::vector<TBound> Bindings(TForm2& f) {
         {f.edt_WaveSound, &IniInfo.SoundFile, 1, "newmail.wav"},
         {f.ListBox3, &PhoneNumberList},
         {f.HListBox3, &ApplicationList},
+        {f.SignInPage.GoogleClientId, &f.SignInPage.Values.GoogleClientId},
+        {f.SignInPage.GoogleClientSecret, &f.SignInPage.Values.GoogleClientSecret},
+        {f.SignInPage.MicrosoftClientId, &f.SignInPage.Values.MicrosoftClientId},
+        {f.SignInPage.OtherAuthorizationEndpoint, &f.SignInPage.Values.OtherAuthorizationEndpoint},
+        {f.SignInPage.OtherTokenEndpoint, &f.SignInPage.Values.OtherTokenEndpoint},
+        {f.SignInPage.OtherScope, &f.SignInPage.Values.OtherScope},
+        {f.SignInPage.OtherClientId, &f.SignInPage.Values.OtherClientId},
+        {f.SignInPage.OtherClientSecret, &f.SignInPage.Values.OtherClientSecret},
     };
 }
 
@@ -215,6 +224,7 @@ TForm2::TForm2(TComponent* owner, IDialogHost* host)
       Button8(this, &GroupBox4, TControlKind::Button, "Button8"),
       Button10(this, &GroupBox4, TControlKind::Button, "Button10"),
       HListBox3(this, &GroupBox4, "HListBox3"),
+      SignInPage(*this, TabbedNotebook1),
       Button1OK(this, &Panel1, TControlKind::Button, "Button1OK"),
       Button2Cancel(this, &Panel1, TControlKind::Button, "Button2Cancel"),
       OpenDialog1(this) {
@@ -355,6 +365,7 @@ void TForm2::BuildControls() {
     place(Button8, 10, 54, 150, 25, "Add to the list --->");
     place(Button10, 10, 86, 150, 25, "<--- Remove application");
     place(HListBox3, 168, 54, 300, 118);
+    SignInPage.Build();
 
     OpenDialog1.HideReadOnly = true;
     OpenDialog1.PathMustExist = true;
@@ -413,6 +424,7 @@ void TForm2::ShowMissingCredentials() {
 // are gone.
 void TForm2::FormActivate(TObject*) {
     ComboBox3.Clear();  // the phonebook's entries are listed when the box is entered
+    SignInPage.Values = ReadOAuthSettings();
     for (const TBound& b : Bindings(*this)) ShowSetting(b);
     Edit1.SetCaption(IntToStr(IniOptions.TimerDelay));
     // One password line per mailbox row, whatever a hand-edited file holds.
@@ -580,6 +592,7 @@ void TForm2::Button1OKClick(TObject*) {
         PopServerList.push_back(OneLine(ListView1.Row(r).size() > 1 ? ListView1.Row(r)[1] : ""));
     }
     try {
+        WriteOAuthSettings(SignInPage.Values);
         WriteIniFile();
     } catch (const EIniFileException& e) {
         // The file stays as it was; the values stay in effect and the next OK tries again.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "net/OAuth.h"
 #include "settings/DialogHost.h"
 #include "widgets/Forms.h"
 
@@ -66,6 +67,20 @@ public:
     TWinControl GroupBox4;
     TControl edt_application, Button9, Button8, Button10;
     TListBox HListBox3;
+    // "Sign-in": the providers' client ids and the other provider's endpoints, the settings
+    // file's section "OAuth" (settings/ConfigSignIn.cpp).
+    struct TSignInPage {
+        TSignInPage(TForm2& f, TPageControl& notebook);
+        void Build();
+        TWinControl Tab, GroupGoogle;
+        TControl LabelGoogleId, GoogleClientId, LabelGoogleSecret, GoogleClientSecret;
+        TWinControl GroupMicrosoft;
+        TControl LabelMicrosoftId, MicrosoftClientId, LabelClientIdHelp;
+        TWinControl GroupOther;
+        TControl LabelOtherAuthorization, OtherAuthorizationEndpoint, LabelOtherToken, OtherTokenEndpoint;
+        TControl LabelOtherScope, OtherScope, LabelOtherId, OtherClientId, LabelOtherSecret, OtherClientSecret;
+        TOAuthSettings Values;  // as the file has them, read on each activation
+    } SignInPage;
     TControl Button1OK, Button2Cancel;
 
     TOpenDialog OpenDialog1;

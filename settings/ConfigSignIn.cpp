@@ -7,6 +7,62 @@
 #include "settings/IniLang.h"
 #include "settings/SignIn.h"
 
+TForm2::TSignInPage::TSignInPage(TForm2& f, TPageControl& notebook)
+    : Tab(&f, &notebook, TControlKind::TabSheet, "TabSignIn"),
+      GroupGoogle(&f, &Tab, TControlKind::GroupBox, "GroupGoogle"),
+      LabelGoogleId(&f, &GroupGoogle, TControlKind::Label, "LabelGoogleId"),
+      GoogleClientId(&f, &GroupGoogle, TControlKind::Edit, "GoogleClientId"),
+      LabelGoogleSecret(&f, &GroupGoogle, TControlKind::Label, "LabelGoogleSecret"),
+      GoogleClientSecret(&f, &GroupGoogle, TControlKind::Edit, "GoogleClientSecret"),
+      GroupMicrosoft(&f, &Tab, TControlKind::GroupBox, "GroupMicrosoft"),
+      LabelMicrosoftId(&f, &GroupMicrosoft, TControlKind::Label, "LabelMicrosoftId"),
+      MicrosoftClientId(&f, &GroupMicrosoft, TControlKind::Edit, "MicrosoftClientId"),
+      LabelClientIdHelp(&f, &Tab, TControlKind::Label, "LabelClientIdHelp"),
+      GroupOther(&f, &Tab, TControlKind::GroupBox, "GroupOther"),
+      LabelOtherAuthorization(&f, &GroupOther, TControlKind::Label, "LabelOtherAuthorization"),
+      OtherAuthorizationEndpoint(&f, &GroupOther, TControlKind::Edit, "OtherAuthorizationEndpoint"),
+      LabelOtherToken(&f, &GroupOther, TControlKind::Label, "LabelOtherToken"),
+      OtherTokenEndpoint(&f, &GroupOther, TControlKind::Edit, "OtherTokenEndpoint"),
+      LabelOtherScope(&f, &GroupOther, TControlKind::Label, "LabelOtherScope"),
+      OtherScope(&f, &GroupOther, TControlKind::Edit, "OtherScope"),
+      LabelOtherId(&f, &GroupOther, TControlKind::Label, "LabelOtherId"),
+      OtherClientId(&f, &GroupOther, TControlKind::Edit, "OtherClientId"),
+      LabelOtherSecret(&f, &GroupOther, TControlKind::Label, "LabelOtherSecret"),
+      OtherClientSecret(&f, &GroupOther, TControlKind::Edit, "OtherClientSecret") {}
+
+// Two columns: the built-in providers (their endpoints are known; only the program's
+// registration with them is the user's) and the other provider, wholly typed.
+void TForm2::TSignInPage::Build() {
+    Tab.SetHelpContext(helpctx::SignIn);
+    Tab.SetCaption("Sign-in");
+    auto place = [](TControl& c, int l, int t, int w, int h, const char* caption = nullptr) {
+        c.SetBounds(l, t, w, h);
+        if (caption) c.SetCaption(caption);
+    };
+    place(GroupGoogle, 8, 4, 230, 104, "Google");
+    place(LabelGoogleId, 10, 18, 200, 13, "Client ID");
+    place(GoogleClientId, 10, 32, 210, 21);
+    place(LabelGoogleSecret, 10, 58, 200, 13, "Client secret");
+    place(GoogleClientSecret, 10, 72, 210, 21);
+    place(GroupMicrosoft, 8, 114, 230, 62, "Microsoft");
+    place(LabelMicrosoftId, 10, 18, 200, 13, "Client ID");
+    place(MicrosoftClientId, 10, 32, 210, 21);
+    place(LabelClientIdHelp, 10, 186, 226, 64,
+          "A service gives a client ID to the programs registered with it; Help (F1) tells how to get one.");
+    LabelClientIdHelp.SetWordWrap(true);
+    place(GroupOther, 246, 4, 240, 252, "Other provider");
+    const std::pair<TControl*, TControl*> rows[] = {
+        {&LabelOtherAuthorization, &OtherAuthorizationEndpoint}, {&LabelOtherToken, &OtherTokenEndpoint},
+        {&LabelOtherScope, &OtherScope}, {&LabelOtherId, &OtherClientId}, {&LabelOtherSecret, &OtherClientSecret}};
+    const char* const captions[] = {"Authorization endpoint", "Token endpoint", "Scope", "Client ID", "Client secret"};
+    for (int i = 0; i < 5; ++i) {
+        place(*rows[i].first, 10, 18 + 46 * i, 220, 13, captions[i]);
+        place(*rows[i].second, 10, 32 + 46 * i, 220, 21);
+    }
+    for (TControl* endpoint : {&OtherAuthorizationEndpoint, &OtherTokenEndpoint})
+        endpoint->SetHint("https://..., or http:// to a loopback address (127.0.0.1) only");
+}
+
 void TForm2::BuildSignInControls() {
     Label17.SetBounds(10, 146, 150, 13);
     Label17.SetCaption("Sign in with");

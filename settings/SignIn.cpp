@@ -2,6 +2,7 @@
 #include "settings/SignIn.h"
 
 #include <map>
+#include <utility>
 
 #include "core/Base64.h"
 #include "platform/Platform.h"
@@ -41,19 +42,37 @@ std::string TokenKey(const std::string& account, const std::string& server) {
 
 TSignInKind MailboxSignInKind(size_t i) { return i < SignInList.size() ? SignInKindFromText(SignInList[i]) : skPassword; }
 
+namespace {
+// The keys of the section "OAuth" and the fields they fill.
+const std::pair<const char*, std::string TOAuthSettings::*> kOAuthKeys[] = {
+    {"GoogleClientId", &TOAuthSettings::GoogleClientId},
+    {"GoogleClientSecret", &TOAuthSettings::GoogleClientSecret},
+    {"MicrosoftClientId", &TOAuthSettings::MicrosoftClientId},
+    {"OtherAuthorizationEndpoint", &TOAuthSettings::OtherAuthorizationEndpoint},
+    {"OtherTokenEndpoint", &TOAuthSettings::OtherTokenEndpoint},
+    {"OtherClientId", &TOAuthSettings::OtherClientId},
+    {"OtherClientSecret", &TOAuthSettings::OtherClientSecret},
+    {"OtherScope", &TOAuthSettings::OtherScope},
+};
+}  // namespace
+
 TOAuthSettings ReadOAuthSettings() {
     const TIniFile ini(IniFileName());
-    auto read = [&](const char* key) { return ini.ReadString(kOAuth, key, ""); };
     TOAuthSettings s;
-    s.GoogleClientId = read("GoogleClientId");
-    s.GoogleClientSecret = read("GoogleClientSecret");
-    s.MicrosoftClientId = read("MicrosoftClientId");
-    s.OtherAuthorizationEndpoint = read("OtherAuthorizationEndpoint");
-    s.OtherTokenEndpoint = read("OtherTokenEndpoint");
-    s.OtherClientId = read("OtherClientId");
-    s.OtherClientSecret = read("OtherClientSecret");
-    s.OtherScope = read("OtherScope");
+    for (const auto& [key, field] : kOAuthKeys) s.*field = ini.ReadString(kOAuth, key, "");
     return s;
+}
+
+void WriteOAuthSettings(const TOAuthSettings& s) {
+    const TIniFile ini(IniFileName());
+    TIniBatch batch(ini.FileName());
+    bool changed = false;
+    for (const auto& [key, field] : kOAuthKeys)
+        if (ini.ReadString(kOAuth, key, "") != s.*field) {
+            batch.String(kOAuth, key, s.*field);
+            changed = true;
+        }
+    if (changed) batch.Commit();
 }
 
 TOAuthProvider SignInProvider(TSignInKind kind) { return ProviderFor(kind, ReadOAuthSettings()); }

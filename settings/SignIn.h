@@ -12,8 +12,10 @@
 
 // The kind of mailbox i (SignInList), the password where the list says nothing.
 TSignInKind MailboxSignInKind(size_t i);
-// The section "OAuth" as it is in the file now.
+// The section "OAuth" as it is in the file now; and written (the keys that differ, at once;
+// raises EIniFileException when the file refuses).
 TOAuthSettings ReadOAuthSettings();
+void WriteOAuthSettings(const TOAuthSettings& s);
 // The provider of a kind, with the file's settings.
 TOAuthProvider SignInProvider(TSignInKind kind);
 

@@ -77,7 +77,7 @@ drive keys "Velmora " escape escape
 drive click "Velmora " "Settings"
 drive wait "Configure Velmora" 20 >/dev/null || { echo "no settings dialog" >&2; exit 1; }
 sleep 1
-for n in 1 2 3 4 5; do
+for n in 1 2 3 4 5 6; do
   shot "settings-$n"
   drive type ctrl+tab  # the next page
 done

@@ -260,6 +260,18 @@ TEST_F(ConfigTest, AProviderMailboxNeedsNoPasswordAndItsKindGoesWithItsRow) {
     EXPECT_EQ(StoredRefreshToken("a", "pop.a"), "");
 }
 
+// The Sign-in page shows the section "OAuth" as the file has it and writes back what changed.
+TEST_F(ConfigTest, TheSignInPageShowsAndStoresTheProvidersSettings) {
+    TIniFile(IniFileName()).WriteString("OAuth", "GoogleClientId", "g-id");
+    Open();
+    EXPECT_EQ(dialog->SignInPage.GoogleClientId.Caption(), "g-id");
+    Type(dialog->SignInPage.OtherTokenEndpoint, "https://auth.example/token\r\nx");
+    dialog->Button1OK.Click();
+    EXPECT_EQ(Stored("OAuth", "GoogleClientId"), "g-id");
+    EXPECT_EQ(Stored("OAuth", "OtherTokenEndpoint"), "https://auth.example/token");
+    EXPECT_EQ(Stored("OAuth", "OtherScope"), "<none>");  // nothing written for an unchanged key
+}
+
 namespace {
 // A box whose text another program set with WM_SETTEXT: its window shows that text, and no
 // change notification told the control.
