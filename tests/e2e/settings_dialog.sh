@@ -59,7 +59,7 @@ drive select "$D" ComboBox2 1
 drive tab "$D" "Mail" || fail "no Mail tab"
 drive settext "$D" edt_hostname "127.0.0.1"
 drive settext "$D" edt_username "alice"
-drive settext "$D" edt_password "secret"
+drive settext "$D" edt_password "s3cr3t-Pw"
 drive click "$D" "Add mailbox to the list --->"
 sleep 0.5
 [ "$(drive rows "$D" ListView1)" = "alice|127.0.0.1" ] || fail "mailbox rows: $(drive rows "$D" ListView1)"
@@ -67,7 +67,7 @@ sleep 0.5
 # no window of the program (no hidden list either) holds the mailbox's password.
 [ -z "$(drive unmask "$D" edt_password)" ] || fail "the password box gave its text to another program"
 drive holds "$D" "alice" >/dev/null || fail "the probe does not see the user name"
-where=$(drive holds "$D" "secret") && fail "a window of the program holds the password: $where"
+where=$(drive holds "$D" "s3cr3t-Pw") && fail "a window of the program holds the password: $where"
 
 # "Mail options" and "AutoRun".
 drive tab "$D" "Mail options" || fail "no Mail options tab"
