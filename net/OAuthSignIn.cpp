@@ -73,6 +73,9 @@ TSignInOutcome RunOAuthSignIn(const TOAuthProvider& provider, const std::string&
         std::string head;
         if (!ReadHead(*connection, head, keepWaiting)) continue;
         TRedirect r = ParseRedirectRequest(head, "/", state);
+        // The one redirect is taken: the port closes before the browser hears back, so the
+        // system refuses whatever comes next while the code is exchanged.
+        if (r.Kind == rkCode || r.Kind == rkDenied) listener.reset();
         std::string answer = RedirectAnswer(r.Kind, pages.SignedIn, pages.Refused);
         connection->Send(answer.data(), int(answer.size()));
         if (r.Kind == rkDenied) {
@@ -81,8 +84,6 @@ TSignInOutcome RunOAuthSignIn(const TOAuthProvider& provider, const std::string&
         }
         if (r.Kind == rkCode) code = r.Code;
     }
-    // The one redirect is taken: nothing else may come in while the code is exchanged.
-    listener.reset();
     platform::THttpsAnswer http;
     if (!platform::Https().PostForm(provider.TokenEndpoint, CodeExchangeBody(provider, code, verifier, redirectUri),
                                     TokenRequestTimeoutMs, http)) {
