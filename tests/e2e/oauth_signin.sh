@@ -2,7 +2,7 @@
 # A mailbox signed in from the settings dialog with the driver as the browser, against our own
 # dovecot (IMAPS on 127.0.0.34) and authorization server (tokens live 60 s): checked, renewed
 # after expiry; revoked, a line and no box in the timer's check, the sign-in offered by E-mail;
-# no token in a file; the listener refuses a forged state and a second redirect.
+# no token in a file; the browser gets the page that says Velmora is signed in.
 . "$(dirname "$0")/lib.bash"
 . "$(dirname "$0")/dovecot_peer.bash"
 HOST=127.0.0.34 DIR="$E2E_WORK/imap" SERVER_PID=""
@@ -33,7 +33,7 @@ drive click "Velmora " "Settings" && drive wait "$D" 20 >/dev/null && drive tab 
 drive click "$D" "Sign in..."
 box=$(drive dialog 30) && signed=$SECONDS && grep -q "Signed in" <<<"$box" || fail "sign-in: $box $(cat "$browser" "$oauth")"
 drive dialogbutton - OK && drive click "$D" "OK"
-printf 'forged 400\nredirect 200\npage: Velmora is signed in; you can close this window.\nagain refused\n' |
+printf 'redirect 200\npage: Velmora is signed in; you can close this window.\n' |
   diff - <(tr -d "\r" <"$browser" | grep -v authorize) || fail "the listener's answers: $(cat "$browser")"
 drive click "Velmora " "E-mail"
 checked 1 "the signed-in mailbox was not listed"

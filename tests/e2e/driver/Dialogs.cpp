@@ -131,13 +131,6 @@ int DialogButton(const Call& c) {  // dialogbutton - TEXT: press a button of the
     return 0;
 }
 
-int Checked(const Call& c) {
-    HWND ch = ChildByText(c.top, c.argv[3]);
-    if (!ch) return 1;
-    std::printf("%d\n", SendMessageW(ch, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
-    return 0;
-}
-
 int Tab(const Call& call) {
     for (HWND c : Children(call.top)) {
         if (_stricmp(ClassOf(c).c_str(), WC_TABCONTROLA) != 0) continue;

@@ -52,7 +52,6 @@ int RichText(const Call&);
 // Message boxes and dialog controls, the latter found by component name (Dialogs.cpp).
 int Dialog(const Call&);
 int DialogButton(const Call&);
-int Checked(const Call&);
 int Tab(const Call&);
 int SetText(const Call&);
 int WmSetText(const Call&);

@@ -44,7 +44,6 @@ const Command kCommands[] = {
                          "hidden ones too; print class|text|answer", SendAll},
     {"dialog", 3, false, "dialog SECONDS                wait for a message box; print its caption, owner and controls", Dialog},
     {"dialogbutton", 4, false, "dialogbutton - TEXT           press the message box's button with this text", DialogButton},
-    {"checked", 4, true, "checked CAPTION TEXT          print 1 or 0: the check box with this text is checked", Checked},
     {"tab", 4, true, "tab CAPTION TABTEXT           click the tab with this text", Tab},
     {"settext", 5, true, "settext CAPTION NAME TEXT     click into an edit or combo box and type TEXT over its text", SetText},
     {"wmsettext", 5, true, "wmsettext CAPTION NAME TEXT   set the text as automation does (WM_SETTEXT, no typing)", WmSetText},

@@ -15,21 +15,28 @@
 
 namespace {
 
+// A socket bound to 127.0.0.1 and an ephemeral port (the library started for it); port says
+// which.
+SOCKET BoundLoopback(uint16_t& port) {
+    WSADATA d;
+    WSAStartup(0x0101, &d);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = inet_addr("127.0.0.1");
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int len = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+    return s;
+}
+
 // Listens on 127.0.0.1 and an ephemeral port; accepts one caller, sends it `reply` and
 // closes. Its own sockets use the linked library, independent of the binding.
 class OneShotServer {
 public:
     explicit OneShotServer(std::string reply) : reply_(std::move(reply)) {
-        WSADATA d;
-        WSAStartup(0x0101, &d);
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = inet_addr("127.0.0.1");
-        bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        int len = sizeof a;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
+        listener_ = BoundLoopback(port_);
         listen(listener_, 1);
         thread_ = std::thread([this] { Run(); });
     }
@@ -70,23 +77,15 @@ private:
 
 // A port on 127.0.0.1 where nobody listens: bound, its number read, then closed.
 uint16_t DeadPort() {
-    WSADATA d;
-    WSAStartup(0x0101, &d);
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = inet_addr("127.0.0.1");
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    closesocket(s);
+    uint16_t port = 0;
+    closesocket(BoundLoopback(port));
     WSACleanup();
-    return ntohs(a.sin_port);
+    return port;
 }
 
 class AsyncSocketLoopback : public ::testing::Test {
 protected:
-    // Runs the message loop until done() holds or 5 s pass.
+    // Runs the message loop until done() holds or 20 s pass.
     template <class F>
     bool PumpUntil(F done) {
         DWORD start = GetTickCount();
@@ -152,15 +151,8 @@ TEST_F(AsyncSocketLoopback, RefusedConnectionArrivesAsAnEvent) {
 
 TEST_F(AsyncSocketLoopback, SendsThroughTheQueueAndReportsDataSent) {
     // A peer that only reads: the client sends 3000 bytes and hears OnDataSent once.
-    WSADATA d;
-    WSAStartup(0x0101, &d);
-    SOCKET l = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = inet_addr("127.0.0.1");
-    bind(l, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int len = sizeof a;
-    getsockname(l, reinterpret_cast<sockaddr*>(&a), &len);
+    uint16_t port = 0;
+    SOCKET l = BoundLoopback(port);
     listen(l, 1);
     std::string received;
     std::thread peer([&] {
@@ -196,7 +188,7 @@ TEST_F(AsyncSocketLoopback, SendsThroughTheQueueAndReportsDataSent) {
             ++dataSent;
         };
         s.SetAddr("127.0.0.1");
-        s.SetPort(std::to_string(ntohs(a.sin_port)));
+        s.SetPort(std::to_string(port));
         s.Connect();
         ASSERT_TRUE(PumpUntil([&] { return connected; }));
         std::string data(3000, 'v');
