@@ -143,6 +143,9 @@ std::string ShownText(const TControl& c);
 std::string OneLine(const std::string& s);
 std::vector<std::string> OneLine(const std::vector<std::string>& v);
 
+// Places a control of the dialog (96-dpi units, as all its layout) and gives it its caption.
+void Place(TControl& c, int left, int top, int width, int height, const char* caption = nullptr);
+
 // Reads a number as the mail-check interval box takes it: leading blanks, a sign, decimal
 // or "$"/"0x" hexadecimal digits. Returns 0 with value set, or the position (counting from
 // 1) of the first character that is not part of a number (1 for an empty text).

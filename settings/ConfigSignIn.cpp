@@ -35,29 +35,25 @@ TForm2::TSignInPage::TSignInPage(TForm2& f, TPageControl& notebook)
 void TForm2::TSignInPage::Build() {
     Tab.SetHelpContext(helpctx::SignIn);
     Tab.SetCaption("Sign-in");
-    auto place = [](TControl& c, int l, int t, int w, int h, const char* caption = nullptr) {
-        c.SetBounds(l, t, w, h);
-        if (caption) c.SetCaption(caption);
-    };
-    place(GroupGoogle, 8, 4, 230, 104, "Google");
-    place(LabelGoogleId, 10, 18, 200, 13, "Client ID");
-    place(GoogleClientId, 10, 32, 210, 21);
-    place(LabelGoogleSecret, 10, 58, 200, 13, "Client secret");
-    place(GoogleClientSecret, 10, 72, 210, 21);
-    place(GroupMicrosoft, 8, 114, 230, 62, "Microsoft");
-    place(LabelMicrosoftId, 10, 18, 200, 13, "Client ID");
-    place(MicrosoftClientId, 10, 32, 210, 21);
-    place(LabelClientIdHelp, 10, 186, 226, 64,
+    Place(GroupGoogle, 8, 4, 230, 104, "Google");
+    Place(LabelGoogleId, 10, 18, 200, 13, "Client ID");
+    Place(GoogleClientId, 10, 32, 210, 21);
+    Place(LabelGoogleSecret, 10, 58, 200, 13, "Client secret");
+    Place(GoogleClientSecret, 10, 72, 210, 21);
+    Place(GroupMicrosoft, 8, 114, 230, 62, "Microsoft");
+    Place(LabelMicrosoftId, 10, 18, 200, 13, "Client ID");
+    Place(MicrosoftClientId, 10, 32, 210, 21);
+    Place(LabelClientIdHelp, 10, 186, 226, 64,
           "A service gives a client ID to the programs registered with it; Help (F1) tells how to get one.");
     LabelClientIdHelp.SetWordWrap(true);
-    place(GroupOther, 246, 4, 240, 252, "Other provider");
+    Place(GroupOther, 246, 4, 240, 252, "Other provider");
     const std::pair<TControl*, TControl*> rows[] = {
         {&LabelOtherAuthorization, &OtherAuthorizationEndpoint}, {&LabelOtherToken, &OtherTokenEndpoint},
         {&LabelOtherScope, &OtherScope}, {&LabelOtherId, &OtherClientId}, {&LabelOtherSecret, &OtherClientSecret}};
     const char* const captions[] = {"Authorization endpoint", "Token endpoint", "Scope", "Client ID", "Client secret"};
     for (int i = 0; i < 5; ++i) {
-        place(*rows[i].first, 10, 18 + 46 * i, 220, 13, captions[i]);
-        place(*rows[i].second, 10, 32 + 46 * i, 220, 21);
+        Place(*rows[i].first, 10, 18 + 46 * i, 220, 13, captions[i]);
+        Place(*rows[i].second, 10, 32 + 46 * i, 220, 21);
     }
     for (TControl* endpoint : {&OtherAuthorizationEndpoint, &OtherTokenEndpoint})
         endpoint->SetHint("https://..., or http:// to a loopback address (127.0.0.1) only");

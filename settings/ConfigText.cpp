@@ -1,5 +1,5 @@
-// The settings dialog's texts and numbers apart from its window: the time servers it offers,
-// a box's text as it shows and as the settings file keeps it, and the interval as typed.
+// The settings dialog's helpers apart from its window: the time servers it offers, a box's
+// text as it shows and as the settings file keeps it, the interval as typed, and placing.
 #include "settings/Config.h"
 
 #include <cctype>
@@ -54,4 +54,9 @@ int ParseIntPosition(const std::string& text, int32_t& value) {
         ++i;
     if (i < text.size() || i == digits) return static_cast<int>(i) + 1;
     return TryStrToInt(text, value) ? 0 : static_cast<int>(i) + 1;
+}
+
+void Place(TControl& c, int left, int top, int width, int height, const char* caption) {
+    c.SetBounds(left, top, width, height);
+    if (caption) c.SetCaption(caption);
 }

@@ -38,11 +38,7 @@ std::string TokenKey(const std::string& account, const std::string& server) {
     }
     return key;
 }
-}  // namespace
 
-TSignInKind MailboxSignInKind(size_t i) { return i < SignInList.size() ? SignInKindFromText(SignInList[i]) : skPassword; }
-
-namespace {
 // The keys of the section "OAuth" and the fields they fill.
 const std::pair<const char*, std::string TOAuthSettings::*> kOAuthKeys[] = {
     {"GoogleClientId", &TOAuthSettings::GoogleClientId},
@@ -55,6 +51,8 @@ const std::pair<const char*, std::string TOAuthSettings::*> kOAuthKeys[] = {
     {"OtherScope", &TOAuthSettings::OtherScope},
 };
 }  // namespace
+
+TSignInKind MailboxSignInKind(size_t i) { return i < SignInList.size() ? SignInKindFromText(SignInList[i]) : skPassword; }
 
 TOAuthSettings ReadOAuthSettings() {
     const TIniFile ini(IniFileName());
