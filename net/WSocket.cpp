@@ -242,6 +242,7 @@ void TCustomWSocket::Connect() {
     ISocketApi& api = Api();
     queue_.clear();
     allSent_ = true;
+    dataSentPosted_ = false;
     hSocket_ = api.Socket(kAfInet, sockType_, proto_);
     if (hSocket_ == kInvalidSocket) return ReportWinsockError("Connect (socket)");
     ChangeState(wsOpened);
@@ -529,6 +530,7 @@ void TCustomWSocket::HandleSocketEvent(uintptr_t wParam, intptr_t lParam) {
     }
     if ((events & FD_READ_) && current()) ReceiveLoop(error);
     if ((events & FD_WRITE_) && current()) {
+        dataSentPosted_ = false;
         TryToSend();
         if (allSent_ && current()) NotifyDataSent(error);
     }
@@ -536,6 +538,13 @@ void TCustomWSocket::HandleSocketEvent(uintptr_t wParam, intptr_t lParam) {
     if ((events & FD_CLOSE_) && current() && state_ != wsConnecting) {
         ReceiveLoop(0);
         if (!current()) return;
+        // Everything was sent before the peer closed; the event saying so is still queued
+        // behind this one and will be dropped as stale once the socket is closed.
+        if (dataSentPosted_ && allSent_) {
+            dataSentPosted_ = false;
+            NotifyDataSent(0);
+            if (!current()) return;
+        }
         if (!closeReported_) {
             closeReported_ = true;
             NotifySessionClosed(error);

@@ -161,6 +161,9 @@ private:
     std::deque<std::unique_ptr<TBuffer>> queue_;
     bool sending_ = false;  // TryToSend is running
     bool allSent_ = true;
+    // Send found the queue empty and posted the "all sent" event; the peer's close may be
+    // queued ahead of it, and must not swallow it.
+    bool dataSentPosted_ = false;
     bool closeReported_ = false;
     bool paused_ = false;
     bool destroying_ = false;

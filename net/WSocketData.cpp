@@ -38,7 +38,7 @@ int32_t TCustomWSocket::Send(const void* data, int len) {
     // The connection died under the send: the data is lost, and saying it was taken
     // would report a failure as a success.
     if (hSocket_ != s) return -1;
-    if (allSent_) window_->Window().Post(WM_ASYNCSELECT, s, MakeSelectLParam(FD_WRITE_, 0));
+    if (allSent_) dataSentPosted_ = window_->Window().Post(WM_ASYNCSELECT, s, MakeSelectLParam(FD_WRITE_, 0));
     return len;
 }
 

@@ -354,6 +354,14 @@ TEST_F(SendTest, EverythingSentAtOnceStillReportsFromTheLoop) {
     ui.ProcessMessages();
     EXPECT_EQ(log, (std::vector<std::string>{"sent 0"}));
     EXPECT_EQ(s.Send("", 0), 0);
+    // The peer takes the bytes and closes before the loop hears they were all sent: its close
+    // is queued ahead, and still does not swallow the report.
+    ui.ProcessMessages();
+    log.clear();
+    s.OnSendData = [&](TObject*, int32_t) { api.Notify(api.Last(), net::FD_CLOSE_); };
+    EXPECT_EQ(s.SendText("bye"), 3);
+    ui.ProcessMessages();
+    EXPECT_EQ(log, (std::vector<std::string>{"sent 0", "closed 0", "state 4->7"}));
 }
 
 TEST_F(SendTest, ResetWhileSendingClosesAndSaysSo) {
