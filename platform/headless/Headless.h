@@ -110,7 +110,6 @@ private:
     std::deque<std::pair<std::function<void()>, uint32_t>> queue_;
     uint32_t messageTick_ = 0;
     uintptr_t nextHandle_ = 0x10000;
-    bool pumping_ = false;
 };
 
 }  // namespace headless
