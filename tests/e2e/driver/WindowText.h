@@ -46,12 +46,16 @@ inline std::vector<HWND> Children(HWND top) {
     return v;
 }
 
-// The top-level windows with this caption (only the visible ones, or all).
+// The top-level windows with this caption (only the visible ones, or all). Tooltips are
+// never meant: they have no caption, and one that pops up under the pointer would stand in
+// front of an untitled window such as the progress window.
 inline std::vector<HWND> TopWindows(const std::string& caption, bool visibleOnly) {
     std::vector<HWND> all, found;
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
     for (HWND h : all)
-        if (TextOf(h) == caption && (!visibleOnly || IsWindowVisible(h))) found.push_back(h);
+        if (TextOf(h) == caption && (!visibleOnly || IsWindowVisible(h)) &&
+            _stricmp(ClassOf(h).c_str(), "tooltips_class32") != 0)
+            found.push_back(h);
     return found;
 }
 
