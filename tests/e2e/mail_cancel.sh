@@ -27,10 +27,9 @@ drive wait "Velmora " 60 >/dev/null || fail "main window did not appear"
 drive click "Velmora " "Dial"
 for _ in $(seq 1 100); do [ -s "$E2E_WORK/connections" ] && break; sleep 0.2; done
 [ -s "$E2E_WORK/connections" ] || fail "the check never reached the server"
-# The server may hear the connection before the window answers the driver: wait for it.
 drive waittext "" "Cancel" 20 || fail "no Cancel in the progress window: $(drive tops -)"
 start=$(date +%s.%N)
-drive click "" "Cancel" || fail "Cancel could not be clicked"
+drive click "" "Cancel"
 for _ in $(seq 1 50); do drive listbox "Velmora " | grep -qx "alice: mail check cancelled" && break; sleep 0.1; done
 took=$(python3 -c 'import sys, time; print(round(time.time() - float(sys.argv[1]), 1))' "$start")
 drive listbox "Velmora " | grep -qx "alice: mail check cancelled" || fail "no cancel line: $(drive listbox "Velmora ")"

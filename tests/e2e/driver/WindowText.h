@@ -46,9 +46,8 @@ inline std::vector<HWND> Children(HWND top) {
     return v;
 }
 
-// The top-level windows with this caption (only the visible ones, or all). Tooltips are
-// never meant: they have no caption, and one that pops up under the pointer would stand in
-// front of an untitled window such as the progress window.
+// The top-level windows with this caption (only the visible ones, or all); never a tooltip,
+// which would stand in front of an untitled window such as the progress window.
 inline std::vector<HWND> TopWindows(const std::string& caption, bool visibleOnly) {
     std::vector<HWND> all, found;
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));

@@ -148,14 +148,14 @@ int Text(const Call& c) {
     return 0;
 }
 
-int WaitText(const Call& c) {  // waittext CAPTION TEXT [SECONDS]: a child shows TEXT
+int WaitText(const Call& c) {  // waittext CAPTION TEXT [SECONDS]: a child shows TEXT (the
+                                // window may show meanwhile)
     double secs = c.argc > 4 ? std::atof(c.argv[4]) : 20;
     DWORD end = GetTickCount() + static_cast<DWORD>(secs * 1000);
     HWND top = c.top;
     while (!ChildByText(top, c.argv[3])) {
         if (static_cast<int>(GetTickCount() - end) > 0) return 1;
         Sleep(100);
-        // The caption may have named a hidden window while the one meant was not shown yet.
         if (std::strcmp(c.argv[2], "-") != 0) top = Top(c.argv[2]);
     }
     return 0;

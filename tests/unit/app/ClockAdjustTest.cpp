@@ -26,6 +26,10 @@ protected:
         sockets.Arrive(sockets.Last(), bytes);
         ui.ProcessMessages();
     }
+    void PeerCloses() {
+        sockets.Notify(sockets.Last(), net::FD_CLOSE_);
+        ui.ProcessMessages();
+    }
     TMainForm form;
     TForm4 progress;
 };
@@ -50,8 +54,7 @@ TEST_F(ClockAdjustTest, TheServersSecondsSetTheClockInUtc) {
 TEST_F(ClockAdjustTest, ExtraBytesAreIgnoredAndAShortAnswerSetsNothing) {
     Answer(std::string("\xE6\x6E\x4E\x00\x01\x02", 6));
     EXPECT_EQ(clock.clockSets.size(), 1u);
-    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
-    ui.ProcessMessages();
+    PeerCloses();
     Answer(std::string("\xE6\x6E\x4E", 3));
     EXPECT_EQ(clock.clockSets.size(), 1u);
 }
@@ -72,8 +75,7 @@ TEST_F(ClockAdjustTest, ASetThatWorkedIsListedWithHowFarTheClockMoved) {
     ASSERT_EQ(form.HListBox2.Items().size(), before + 1);
     EXPECT_EQ(form.HListBox2.Items().back(), "Computer clock adjusted by +2.5 s");
     clock.setTimeResult = 1314;  // refused: the line says how far off and why, not that it was set
-    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
-    ui.ProcessMessages();
+    PeerCloses();
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
     ASSERT_EQ(form.HListBox2.Items().size(), before + 2);
     EXPECT_EQ(form.HListBox2.Items().back(), "Computer clock is 2.5 s behind time.example: this account may not set the clock");
@@ -141,14 +143,11 @@ TEST_F(ClockAdjustTest, ARequestWithoutAnAnswerIsListedWithTheServersName) {
     sockets.Notify(sockets.Last(), net::FD_CONNECT_, 10061);
     ui.ProcessMessages();
     Answer(std::string("\x01\x02", 2));
-    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
-    ui.ProcessMessages();
+    PeerCloses();
     Answer("");
-    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
-    ui.ProcessMessages();
+    PeerCloses();
     Answer(std::string("\xE6\x6E\x4E\x00", 4));
-    sockets.Notify(sockets.Last(), net::FD_CLOSE_);
-    ui.ProcessMessages();
+    PeerCloses();
     const auto& items = form.HListBox2.Items();
     ASSERT_EQ(items.size(), before + 4);
     EXPECT_EQ(items[before], "The clock was not adjusted, time server time.example: " + WinsockErrorText(10061));
@@ -172,13 +171,8 @@ TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
         ui.boxes.clear();
         clock.setTimeResult = c.error;
         const size_t lines = form.HListBox2.Items().size();
-        form.AdjustClock(c.userAsked);
-        sockets.Notify(sockets.Last(), net::FD_CONNECT_);
-        ui.ProcessMessages();
-        sockets.Arrive(sockets.Last(), std::string("\xE6\x6E\x4E\x00", 4));
-        ui.ProcessMessages();
-        sockets.Notify(sockets.Last(), net::FD_CLOSE_);
-        ui.ProcessMessages();
+        Answer(std::string("\xE6\x6E\x4E\x00", 4), c.userAsked);
+        PeerCloses();
         ASSERT_EQ(ui.boxes.size(), c.boxes) << c.userAsked << " " << c.error;
         if (c.boxes) {
             EXPECT_EQ(ui.boxes[0].text, "The computer clock could not be set: System error " + std::to_string(c.error) + ".");
@@ -194,8 +188,7 @@ TEST_F(ClockAdjustTest, ARefusedClockChangeIsReportedWithTheSystemsReason) {
     bool again = true;
     ui.onBox = [&](const headless::AskedBox&) {
         if (!std::exchange(again, false)) return;
-        sockets.Notify(sockets.Last(), net::FD_CLOSE_);
-        ui.ProcessMessages();
+        PeerCloses();
         Answer(std::string("\xE6\x6E\x4E\x00", 4), true);
     };
     const size_t lines = form.HListBox2.Items().size();
@@ -330,8 +323,7 @@ TEST_F(NetworkTimeTest, AStepBeyondTheBoundIsMadeOnlyWhenTheUserAgrees) {
         } else {
             const uint32_t t = 0xE66E4E00u + static_cast<uint32_t>(static_cast<int64_t>(row.hours * 3600));
             ClockAdjustTest::Answer({char(t >> 24), char(t >> 16), char(t >> 8), char(t)}, row.user);
-            sockets.Notify(sockets.Last(), net::FD_CLOSE_);
-            ui.ProcessMessages();
+            PeerCloses();
         }
         ASSERT_EQ(ui.boxes.size(), row.answer ? 1u : 0u);
         if (row.answer) {

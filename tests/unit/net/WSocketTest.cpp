@@ -354,8 +354,7 @@ TEST_F(SendTest, EverythingSentAtOnceStillReportsFromTheLoop) {
     ui.ProcessMessages();
     EXPECT_EQ(log, (std::vector<std::string>{"sent 0"}));
     EXPECT_EQ(s.Send("", 0), 0);
-    // The peer takes the bytes and closes before the loop hears they were all sent: its close
-    // is queued ahead, and still does not swallow the report.
+    // The peer takes the bytes and closes ahead of the queued report, which still comes first.
     ui.ProcessMessages();
     log.clear();
     s.OnSendData = [&](TObject*, int32_t) { api.Notify(api.Last(), net::FD_CLOSE_); };
